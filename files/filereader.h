@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string>
+
+namespace verbolt {
+
+/// What reading a whole file gave: its bytes, or the errno of the failure.
+struct FileContent
+{
+    bool ok = false;
+    int error = 0;
+    std::string bytes;
+};
+
+/// Reads files whole with read(): never memory-mapped, so a file that another program
+/// truncates meanwhile cannot fault the process. Only regular files are read; a FIFO or a
+/// device is refused without blocking, and a directory reads as a failure.
+class FileReader
+{
+public:
+    static FileContent read(const std::string &path);
+};
+
+} // namespace verbolt

@@ -1,0 +1,126 @@
+#include "labeldirectory.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <dirent.h>
+#include <memory>
+#include <sys/stat.h>
+
+namespace verbolt {
+
+namespace {
+
+unsigned char fold(char c)
+{
+    const auto b = static_cast<unsigned char>(c);
+    return (b >= 'A' && b <= 'Z') ? static_cast<unsigned char>(b + 0x20) : b;
+}
+
+struct DirCloser
+{
+    void operator()(DIR *d) const { ::closedir(d); }
+};
+
+} // namespace
+
+bool LabelDirectory::hasLanExtension(std::string_view name)
+{
+    return name.size() >= 4 && equalsIgnoringCase(name.substr(name.size() - 4), ".lan");
+}
+
+bool LabelDirectory::equalsIgnoringCase(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (fold(a[i]) != fold(b[i]))
+            return false;
+    return true;
+}
+
+bool LabelDirectory::lessByName(std::string_view a, std::string_view b)
+{
+    const std::size_t n = std::min(a.size(), b.size());
+    for (std::size_t i = 0; i < n; ++i)
+        if (fold(a[i]) != fold(b[i]))
+            return fold(a[i]) < fold(b[i]);
+    if (a.size() != b.size())
+        return a.size() < b.size();
+    return std::lexicographical_compare(
+        a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+            return static_cast<unsigned char>(x) < static_cast<unsigned char>(y);
+        });
+}
+
+bool LabelDirectory::list(const std::string &dir, std::vector<LabelFileEntry> &entries,
+                          int &error)
+{
+    entries.clear();
+    std::unique_ptr<DIR, DirCloser> d(::opendir(dir.c_str()));
+    if (!d) {
+        error = errno;
+        return false;
+    }
+    std::vector<LabelFileEntry> found;
+    errno = 0;
+    while (const dirent *e = ::readdir(d.get())) {
+        const std::string_view name = e->d_name;
+        if (!hasLanExtension(name))
+            continue;
+        const std::string path = dir + std::string(name);
+        struct stat st {};
+        LabelFileEntry entry{std::string(name), LabelFileEntry::Kind::File};
+        if (::stat(path.c_str(), &st) == 0) {
+            if (S_ISREG(st.st_mode))
+                entry.kind = LabelFileEntry::Kind::File;
+            else if (S_ISDIR(st.st_mode))
+                entry.kind = LabelFileEntry::Kind::Directory;
+            else
+                continue; // FIFO, socket, device: opening one could block
+        } else {
+            struct stat lst {};
+            if (::lstat(path.c_str(), &lst) == 0 && S_ISLNK(lst.st_mode))
+                entry.kind = LabelFileEntry::Kind::Dangling;
+            else
+                continue; // vanished since readdir
+        }
+        found.push_back(std::move(entry));
+    }
+    std::sort(found.begin(), found.end(), [](const auto &a, const auto &b) {
+        return lessByName(a.name, b.name);
+    });
+    for (auto &e : found)
+        if (entries.empty() || !equalsIgnoringCase(entries.back().name, e.name))
+            entries.push_back(std::move(e));
+    return true;
+}
+
+std::string LabelDirectory::findName(const std::string &dir, std::string_view name)
+{
+    struct stat st {};
+    const std::string exact = dir + std::string(name);
+    if (::lstat(exact.c_str(), &st) == 0)
+        return std::string(name);
+    std::unique_ptr<DIR, DirCloser> d(::opendir(dir.c_str()));
+    if (!d)
+        return {};
+    std::string best;
+    while (const dirent *e = ::readdir(d.get())) {
+        const std::string_view n = e->d_name;
+        if (equalsIgnoringCase(n, name) && (best.empty() || lessByName(n, best)))
+            best = std::string(n);
+    }
+    return best;
+}
+
+std::string LabelDirectory::resolve(const std::string &dir, const std::string &nameOnDisk,
+                                    std::string_view fallbackName)
+{
+    struct stat st {};
+    if (!nameOnDisk.empty() && ::lstat((dir + nameOnDisk).c_str(), &st) == 0)
+        return dir + nameOnDisk;
+    const std::string found = findName(dir, fallbackName);
+    return dir + (found.empty() ? std::string(fallbackName) : found);
+}
+
+} // namespace verbolt

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace verbolt {
+
+/// A directory entry taken as a label file, classified by stat() following links.
+struct LabelFileEntry
+{
+    enum class Kind
+    {
+        File,      // a regular file (or a link to one)
+        Directory, // gives an empty column
+        Dangling   // a link to nothing: an empty column, written through the link
+    };
+    std::string name; // as found on disk
+    Kind kind = Kind::File;
+};
+
+/// Listing and name resolution in the label directory. Names are byte strings; letter case
+/// is folded for A-Z only, as file names on disk carry no code page.
+class LabelDirectory
+{
+public:
+    /// Whether the name ends in ".lan" in any letter case.
+    static bool hasLanExtension(std::string_view name);
+    static bool equalsIgnoringCase(std::string_view a, std::string_view b);
+    /// Sort order: A-Z folded to a-z, then unsigned bytes; ties by the unfolded bytes.
+    static bool lessByName(std::string_view a, std::string_view b);
+
+    /// Lists the `*.lan` entries of `dir` (ending in "/"), sorted, FIFOs, sockets and devices
+    /// left out, and of names that differ only in letter case the first in sorted order.
+    /// Returns false (with errno in `error`) when the directory cannot be read.
+    static bool list(const std::string &dir, std::vector<LabelFileEntry> &entries, int &error);
+
+    /// The name on disk of the entry of `dir` equal to `name` but for letter case (the exact
+    /// name first), or empty when there is none.
+    static std::string findName(const std::string &dir, std::string_view name);
+
+    /// The path to write for a file remembered as `nameOnDisk` (may be empty) and otherwise
+    /// known as `fallbackName`: the remembered entry while it exists (a dangling link counts),
+    /// else an entry equal to `fallbackName` but for letter case, else `dir + fallbackName`.
+    static std::string resolve(const std::string &dir, const std::string &nameOnDisk,
+                               std::string_view fallbackName);
+};
+
+} // namespace verbolt

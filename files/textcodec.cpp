@@ -1,0 +1,273 @@
+#include "textcodec.h"
+
+#include <array>
+#include <cwctype>
+#include <locale.h>
+
+namespace verbolt {
+
+namespace {
+
+// Windows-1252 0x80-0x9F. The five bytes the code page leaves unassigned map to the C1
+// controls of the same value, so every byte has a character and converts back.
+constexpr std::array<char32_t, 32> kCp1252High = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+constexpr std::array<unsigned char, 256> makeCp1252Upper()
+{
+    std::array<unsigned char, 256> t{};
+    for (int i = 0; i < 256; ++i)
+        t[i] = static_cast<unsigned char>(i);
+    for (int c = 'a'; c <= 'z'; ++c)
+        t[c] = static_cast<unsigned char>(c - 0x20);
+    for (int c = 0xE0; c <= 0xFE; ++c)
+        if (c != 0xF7)
+            t[c] = static_cast<unsigned char>(c - 0x20);
+    t[0x9A] = 0x8A;
+    t[0x9C] = 0x8C;
+    t[0x9E] = 0x8E;
+    t[0xFF] = 0x9F;
+    return t;
+}
+constexpr std::array<unsigned char, 256> kCp1252Upper = makeCp1252Upper();
+
+void appendUtf8(std::string &out, char32_t c)
+{
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+// Decodes one strict UTF-8 character at `i`; returns its length, or 0 when the bytes there
+// are not a valid character (overlong forms, surrogates and values past U+10FFFF included).
+std::size_t decodeUtf8(std::string_view s, std::size_t i, char32_t &out)
+{
+    const auto b0 = static_cast<unsigned char>(s[i]);
+    if (b0 < 0x80) {
+        out = b0;
+        return 1;
+    }
+    std::size_t len;
+    char32_t c;
+    char32_t min;
+    if (b0 >= 0xC2 && b0 <= 0xDF) {
+        len = 2, c = b0 & 0x1F, min = 0x80;
+    } else if (b0 >= 0xE0 && b0 <= 0xEF) {
+        len = 3, c = b0 & 0x0F, min = 0x800;
+    } else if (b0 >= 0xF0 && b0 <= 0xF4) {
+        len = 4, c = b0 & 0x07, min = 0x10000;
+    } else {
+        return 0;
+    }
+    if (i + len > s.size())
+        return 0;
+    for (std::size_t k = 1; k < len; ++k) {
+        const auto b = static_cast<unsigned char>(s[i + k]);
+        if ((b & 0xC0) != 0x80)
+            return 0;
+        c = (c << 6) | (b & 0x3F);
+    }
+    if (c < min || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
+        return 0;
+    out = c;
+    return len;
+}
+
+locale_t utf8Locale()
+{
+    static locale_t loc = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(nullptr));
+    return loc;
+}
+
+char32_t upperChar(char32_t c)
+{
+    if (c < 0x80)
+        return (c >= 'a' && c <= 'z') ? c - 0x20 : c;
+    if (c == 0x00DF) // sharp s has no one-character capital in common use; it stays
+        return c;
+    locale_t loc = utf8Locale();
+    if (!loc)
+        return c;
+    const auto u = static_cast<char32_t>(towupper_l(static_cast<wint_t>(c), loc));
+    return u == 0 ? c : u;
+}
+
+} // namespace
+
+bool TextCodec::isValidUtf8(std::string_view text)
+{
+    char32_t c;
+    for (std::size_t i = 0; i < text.size();) {
+        if (static_cast<unsigned char>(text[i]) < 0x80) {
+            ++i;
+            continue;
+        }
+        const std::size_t len = decodeUtf8(text, i, c);
+        if (len == 0)
+            return false;
+        i += len;
+    }
+    return true;
+}
+
+CodePage TextCodec::choose(const std::vector<std::string_view> &texts)
+{
+    bool anyHigh = false;
+    for (std::string_view t : texts) {
+        bool high = false;
+        for (char ch : t)
+            if (static_cast<unsigned char>(ch) >= 0x80) {
+                high = true;
+                break;
+            }
+        if (!high)
+            continue;
+        if (!isValidUtf8(t))
+            return CodePage::Windows1252;
+        anyHigh = true;
+    }
+    return anyHigh ? CodePage::Utf8 : CodePage::Windows1252;
+}
+
+std::string TextCodec::toUtf8(std::string_view bytes) const
+{
+    std::string out;
+    out.reserve(bytes.size() + bytes.size() / 4);
+    if (m_page == CodePage::Windows1252) {
+        for (char ch : bytes) {
+            const auto b = static_cast<unsigned char>(ch);
+            if (b < 0x80)
+                out += ch;
+            else if (b < 0xA0)
+                appendUtf8(out, kCp1252High[b - 0x80]);
+            else
+                appendUtf8(out, b);
+        }
+        return out;
+    }
+    char32_t c;
+    for (std::size_t i = 0; i < bytes.size();) {
+        const std::size_t len = decodeUtf8(bytes, i, c);
+        if (len == 0) {
+            appendUtf8(out, 0xFFFD);
+            ++i;
+        } else {
+            out.append(bytes.substr(i, len));
+            i += len;
+        }
+    }
+    return out;
+}
+
+std::optional<std::string> TextCodec::fromUtf8(std::string_view utf8) const
+{
+    if (m_page == CodePage::Utf8) {
+        if (!isValidUtf8(utf8))
+            return std::nullopt;
+        return std::string(utf8);
+    }
+    std::string out;
+    out.reserve(utf8.size());
+    char32_t c;
+    for (std::size_t i = 0; i < utf8.size();) {
+        const std::size_t len = decodeUtf8(utf8, i, c);
+        if (len == 0)
+            return std::nullopt;
+        i += len;
+        if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
+            out += static_cast<char>(c);
+            continue;
+        }
+        bool found = false;
+        for (std::size_t k = 0; k < kCp1252High.size(); ++k)
+            if (kCp1252High[k] == c) {
+                out += static_cast<char>(0x80 + k);
+                found = true;
+                break;
+            }
+        if (!found)
+            return std::nullopt;
+    }
+    return out;
+}
+
+void TextCodec::upperInto(std::string_view bytes, std::string &out) const
+{
+    out.clear();
+    if (m_page == CodePage::Windows1252) {
+        out.resize(bytes.size());
+        for (std::size_t i = 0; i < bytes.size(); ++i)
+            out[i] = static_cast<char>(kCp1252Upper[static_cast<unsigned char>(bytes[i])]);
+        return;
+    }
+    out.reserve(bytes.size());
+    char32_t c;
+    for (std::size_t i = 0; i < bytes.size();) {
+        const auto b = static_cast<unsigned char>(bytes[i]);
+        if (b < 0x80) {
+            out += static_cast<char>((b >= 'a' && b <= 'z') ? b - 0x20 : b);
+            ++i;
+            continue;
+        }
+        const std::size_t len = decodeUtf8(bytes, i, c);
+        if (len == 0) { // a stray byte is kept as it is
+            out += bytes[i];
+            ++i;
+            continue;
+        }
+        appendUtf8(out, upperChar(c));
+        i += len;
+    }
+}
+
+std::string TextCodec::upper(std::string_view bytes) const
+{
+    std::string out;
+    upperInto(bytes, out);
+    return out;
+}
+
+bool TextCodec::containsUpper(std::string_view haystack, std::string_view upperNeedle,
+                              std::string &scratch) const
+{
+    if (upperNeedle.empty())
+        return true;
+    if (haystack.size() < upperNeedle.size() && m_page == CodePage::Windows1252)
+        return false;
+    upperInto(haystack, scratch);
+    if (m_page == CodePage::Windows1252)
+        return scratch.find(upperNeedle) != std::string::npos;
+    // In UTF-8 a match counts only where it starts on a character boundary.
+    for (std::size_t pos = scratch.find(upperNeedle); pos != std::string::npos;
+         pos = scratch.find(upperNeedle, pos + 1))
+        if ((static_cast<unsigned char>(scratch[pos]) & 0xC0) != 0x80)
+            return true;
+    return false;
+}
+
+std::string_view TextCodec::prefix(std::string_view bytes, std::size_t maxBytes) const
+{
+    if (bytes.size() <= maxBytes)
+        return bytes;
+    std::size_t end = maxBytes;
+    if (m_page == CodePage::Utf8)
+        while (end > 0 && (static_cast<unsigned char>(bytes[end]) & 0xC0) == 0x80)
+            --end;
+    return bytes.substr(0, end);
+}
+
+} // namespace verbolt
