@@ -1,0 +1,116 @@
+#pragma once
+
+#include "cloadingdlg.h"
+#include "labeleditor.h"
+#include "labelgrid.h"
+#include "labelloader.h"
+#include "labelview.h"
+
+#include <QDialog>
+#include <QPixmap>
+
+#include <memory>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace verbolt {
+
+class CColorListCtrl;
+class LabelTableModel;
+class UserPrompts;
+
+/// The main window: the label list, one editor field per known language, Apply, Duplicate,
+/// Find and the comment line. It loads the label directory when it initialises and
+/// forwards every command to LabelEditor, for which it is the LabelView.
+class CLabelsDlg : public QDialog, public LabelView
+{
+    Q_OBJECT
+
+public:
+    /// `dir` is the label directory ending in "/"; empty means the working directory.
+    /// `prompts` answers messages and the file chooser (the real dialogs when null).
+    explicit CLabelsDlg(std::string dir = {}, UserPrompts *prompts = nullptr,
+                        QWidget *parent = nullptr);
+    ~CLabelsDlg() override;
+
+    /// Records the label directory, shows the loading window and loads every label file.
+    void OnInitDialog();
+
+    // Handlers, forwarded to the editing commands.
+    void OnClickList(int row);
+    void OnKeydownList(int key);
+    void OnApply();
+    void OnDuplicate();
+    void OnFindNext();
+    void OnExtractFrench();
+    void OnExtractEnglish();
+    void OnExtractItalian();
+    void OnExtractSpanish();
+    void OnExtractGerman();
+    /// Asks for a resource script and writes its string tables to `outputName` beside it.
+    void ExtractStringTable(const std::string &outputName);
+
+    const LabelGrid &grid() const { return m_grid; }
+    const LabelEditor *editor() const { return m_editor.get(); }
+    const std::string &labelDirectory() const { return m_strDir; }
+    CColorListCtrl *list() const { return m_list; }
+    CLoadingDlg *loadingDialog() const { return m_dlgLoading.get(); }
+    /// The control with the given id (the widgets carry it as their object name).
+    QWidget *control(int id) const;
+
+    // LabelView
+    int selectedCount() override;
+    std::vector<int> selectedRows() override;
+    bool isRowSelected(int row) override;
+    void setRowSelected(int row, bool selected) override;
+    void selectFoundRow(int row) override;
+    void ensureRowVisible(int row) override;
+    void focusList() override;
+    void cellsChanged(int firstRow, int lastRow) override;
+    std::optional<std::string> editorText(int editorId) override;
+    void setEditorText(int editorId, std::string_view text) override;
+    void setEditorEnabled(int editorId, bool enabled) override;
+    void setApplyEnabled(bool enabled) override;
+    void setCommentText(std::string_view text) override;
+    std::string dupTargetText() override;
+    std::string findColumnText() override;
+    std::optional<std::string> findText() override;
+    void showMessage(const std::string &text) override;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void createControls();
+    void sizeIdColumn();
+    QString toQt(std::string_view bytes) const;
+    QLineEdit *editorField(int editorId) const;
+    void showBannerMenu(const QPoint &pos);
+
+    std::string m_strDir;
+    int m_nLogoId = 129;
+    QPixmap m_bmpLogo;
+    std::unique_ptr<CLoadingDlg> m_dlgLoading;
+    QComboBox *m_cbFindColumn = nullptr;
+    QComboBox *m_cbDupTarget = nullptr;
+    CColorListCtrl *m_list = nullptr;
+    QLabel *m_banner = nullptr;
+    QLabel *m_comment = nullptr;
+    QPushButton *m_apply = nullptr;
+    QLineEdit *m_findText = nullptr;
+
+    LabelGrid m_grid;
+    LoadResult m_load;
+    LabelTableModel *m_model = nullptr;
+    std::unique_ptr<LabelEditor> m_editor;
+    std::unique_ptr<UserPrompts> m_ownPrompts;
+    UserPrompts *m_prompts;
+    std::string m_lastScriptFolder;
+    bool m_centred = false;
+};
+
+} // namespace verbolt

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "labelgrid.h"
+#include "textcodec.h"
+
+#include <QAbstractTableModel>
+
+namespace verbolt {
+
+/// Shows a LabelGrid to the list. Only the cells the view asks for are decoded, and only
+/// their first few thousand bytes: the grid keeps the whole text.
+class LabelTableModel : public QAbstractTableModel
+{
+    Q_OBJECT
+
+public:
+    LabelTableModel(const LabelGrid &grid, QObject *parent = nullptr);
+
+    void setCodePage(CodePage page) { m_codec = TextCodec(page); }
+    /// The grid's rows and columns were filled or grew.
+    void reload();
+    void refreshRows(int first, int last);
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+
+    static constexpr std::size_t kShownBytes = 4000;
+
+private:
+    const LabelGrid &m_grid;
+    TextCodec m_codec;
+};
+
+} // namespace verbolt

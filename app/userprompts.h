@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+namespace verbolt {
+
+/// The modal questions and messages of the window, behind an interface so that tests can
+/// answer them without a blocking dialog.
+class UserPrompts
+{
+public:
+    virtual ~UserPrompts() = default;
+    /// A modal message owned by `owner`, titled "Verbolt", with one OK button.
+    virtual void message(QWidget *owner, const QString &text) = 0;
+    /// An open-file chooser for "*.rc" starting in `folder`; a typed name of no existing
+    /// file is accepted. Returns the full path, or an empty text when cancelled.
+    virtual QString chooseScript(QWidget *owner, const QString &folder) = 0;
+};
+
+/// The real dialogs: QMessageBox and QFileDialog.
+class DialogPrompts : public UserPrompts
+{
+public:
+    void message(QWidget *owner, const QString &text) override;
+    QString chooseScript(QWidget *owner, const QString &folder) override;
+};
+
+} // namespace verbolt

@@ -1,0 +1,105 @@
+#include "labelgrid.h"
+
+namespace verbolt {
+
+int LabelGrid::insertColumn(std::string header, std::string fileName)
+{
+    Column c;
+    c.header = std::move(header);
+    c.fileName = std::move(fileName);
+    m_columns.push_back(std::move(c));
+    return columnCount() - 1;
+}
+
+std::optional<std::string_view> LabelGrid::header(int k) const
+{
+    if (k < 0 || k >= columnCount())
+        return std::nullopt;
+    return m_columns[static_cast<std::size_t>(k)].header;
+}
+
+std::string_view LabelGrid::itemText(int row, int column) const
+{
+    if (row < 0 || row >= m_rowCount || column < 0 || column >= columnCount())
+        return {};
+    const Column &c = m_columns[static_cast<std::size_t>(column)];
+    if (static_cast<std::size_t>(row) >= c.cells.size())
+        return {};
+    const Span s = c.cells[static_cast<std::size_t>(row)];
+    return std::string_view(c.arena).substr(s.offset, s.length);
+}
+
+void LabelGrid::setItemText(int row, int column, std::string_view text)
+{
+    if (row < 0 || row >= m_rowCount || column < 0 || column >= columnCount())
+        return;
+    Column &c = m_columns[static_cast<std::size_t>(column)];
+    if (c.cells.size() < static_cast<std::size_t>(m_rowCount))
+        c.cells.resize(static_cast<std::size_t>(m_rowCount));
+    Span &s = c.cells[static_cast<std::size_t>(row)];
+    c.garbage += s.length;
+    // Edits go to the end of the arena; the old bytes stay until a compaction.
+    s = Span{c.arena.size(), text.size()};
+    c.arena.append(text);
+    if (c.garbage > (1u << 20) && c.garbage > c.arena.size() / 2)
+        compact(c);
+}
+
+void LabelGrid::compact(Column &c)
+{
+    std::string fresh;
+    fresh.reserve(c.arena.size() - c.garbage);
+    for (Span &s : c.cells) {
+        const std::uint64_t offset = fresh.size();
+        fresh.append(c.arena, s.offset, s.length);
+        s.offset = offset;
+    }
+    c.arena = std::move(fresh);
+    c.garbage = 0;
+}
+
+std::string_view LabelGrid::adoptColumnBytes(int column, std::string &&bytes)
+{
+    Column &c = m_columns.at(static_cast<std::size_t>(column));
+    c.arena = std::move(bytes);
+    c.garbage = 0;
+    c.cells.clear();
+    return c.arena;
+}
+
+void LabelGrid::reserveRows(std::size_t rows)
+{
+    for (std::size_t k = 0; k < m_columns.size() && k < 2; ++k)
+        m_columns[k].cells.reserve(rows);
+}
+
+void LabelGrid::appendRow(std::string_view id, std::string_view french)
+{
+    Column &ids = m_columns.at(0);
+    ids.cells.resize(static_cast<std::size_t>(m_rowCount));
+    ids.cells.push_back(Span{ids.arena.size(), id.size()});
+    ids.arena.append(id);
+    ++m_rowCount;
+    setLoadedCell(m_rowCount - 1, 1, french);
+}
+
+void LabelGrid::setLoadedCell(int row, int column, std::string_view slice)
+{
+    if (row < 0 || row >= m_rowCount)
+        return;
+    Column &c = m_columns.at(static_cast<std::size_t>(column));
+    if (c.cells.size() <= static_cast<std::size_t>(row))
+        c.cells.resize(static_cast<std::size_t>(row) + 1);
+    c.cells[static_cast<std::size_t>(row)] =
+        Span{static_cast<std::uint64_t>(slice.data() - c.arena.data()), slice.size()};
+}
+
+std::size_t LabelGrid::bytesHeld() const
+{
+    std::size_t total = 0;
+    for (const Column &c : m_columns)
+        total += c.arena.capacity() + c.cells.capacity() * sizeof(Span);
+    return total;
+}
+
+} // namespace verbolt

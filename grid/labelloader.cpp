@@ -1,0 +1,131 @@
+#include "labelloader.h"
+
+#include "controlids.h"
+#include "filereader.h"
+#include "labeldirectory.h"
+#include "labelreader.h"
+#include "languagetable.h"
+
+#include <cstring>
+
+namespace verbolt {
+
+namespace {
+
+struct LanguageFile
+{
+    LabelFileEntry entry;
+    std::string bytes;
+};
+
+} // namespace
+
+int LabelLoader::CountLabelLines(std::string_view bytes)
+{
+    return LabelReader::countLabelLines(bytes);
+}
+
+std::string LabelLoader::languageName(std::string_view fileName, const TextCodec &codec)
+{
+    const std::size_t dot = fileName.rfind('.');
+    return codec.upper(dot == std::string_view::npos ? fileName : fileName.substr(0, dot));
+}
+
+void LabelLoader::LoadLanguageColumn(std::string &&bytes, int column)
+{
+    m_progress.SetProgressPos(0);
+    const std::string_view text = m_grid.adoptColumnBytes(column, std::move(bytes));
+    if (column == 1)
+        m_grid.reserveRows(static_cast<std::size_t>(CountLabelLines(text)));
+    const int rows = m_grid.rowCount();
+    int n = 0;
+    LabelReader::forEachLine(text, [&](std::string_view line, std::size_t, std::size_t) {
+        const bool skipped =
+            line.empty() || line[0] == ';' || line[0] == '[' || line[0] == '\0';
+        if (skipped)
+            return;
+        m_progress.PumpOneMessage();
+        const auto entry = LabelReader::entryOf(line);
+        if (!entry)
+            return;
+        if (column == 1)
+            m_grid.appendRow(entry->key, entry->value);
+        else if (n < rows)
+            m_grid.setLoadedCell(n, column, entry->value);
+        ++n;
+        m_progress.SetProgressPos(n);
+    });
+}
+
+LoadResult LabelLoader::LoadAllLabels(const std::string &dir)
+{
+    LoadResult result;
+    std::vector<LabelFileEntry> entries;
+    int error = 0;
+    if (!LabelDirectory::list(dir, entries, error)) {
+        result.problem = "cannot read the directory " + dir + ": " + std::strerror(error);
+        return result;
+    }
+
+    // Every label file is read before any is parsed: the code page of the run depends on
+    // all of them, and the column headers are upper-cased in it.
+    std::vector<LanguageFile> files;
+    files.reserve(entries.size());
+    int frenchIndex = -1;
+    for (LabelFileEntry &e : entries) {
+        if (LabelDirectory::equalsIgnoringCase(e.name, "french.lan"))
+            frenchIndex = static_cast<int>(files.size());
+        std::string bytes;
+        if (e.kind == LabelFileEntry::Kind::File) {
+            FileContent c = FileReader::read(dir + e.name);
+            if (c.ok)
+                bytes = std::move(c.bytes);
+            else if (frenchIndex == static_cast<int>(files.size()))
+                frenchIndex = -1; // an unreadable French file loads nothing
+        } else if (frenchIndex == static_cast<int>(files.size())) {
+            frenchIndex = -1;
+        }
+        files.push_back({std::move(e), std::move(bytes)});
+    }
+    const std::string comments = LabelDirectory::findName(dir, "comments.cmt");
+    if (!comments.empty())
+        result.commentsName = comments;
+    if (frenchIndex < 0)
+        return result;
+
+    std::vector<std::string_view> texts;
+    for (const LanguageFile &f : files)
+        texts.push_back(f.bytes);
+    result.codePage = TextCodec::choose(texts);
+    const TextCodec codec(result.codePage);
+
+    LanguageFile &french = files[static_cast<std::size_t>(frenchIndex)];
+    m_grid.insertColumn("ID", {});
+    m_grid.insertColumn("FRENCH", french.entry.name);
+    m_progress.SetProgressRange(0, CountLabelLines(french.bytes));
+    m_progress.SetStatusText("Load FRENCH labels...");
+    LoadLanguageColumn(std::move(french.bytes), 1);
+    result.loaded = true;
+    result.enabledEditors.push_back(IDC_EDIT_FRENCH);
+    result.dupTargets.emplace_back();
+
+    for (LanguageFile &f : files) {
+        std::string name = languageName(f.entry.name, codec);
+        if (name == "FRENCH") {
+            result.findColumns.push_back(name);
+            continue;
+        }
+        const Language *language = LanguageTable::byColumnName(name);
+        if (language && language->columnName != "FRENCH")
+            result.enabledEditors.push_back(language->editorId);
+        result.dupTargets.push_back(name);
+        result.findColumns.push_back(name);
+        const int column = m_grid.insertColumn(name, f.entry.name);
+        m_progress.SetStatusText("Load " + name + " labels...");
+        LoadLanguageColumn(std::move(f.bytes), column);
+    }
+    result.dupTargets.emplace_back("All");
+    return result;
+}
+
+} // namespace verbolt

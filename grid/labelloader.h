@@ -1,0 +1,48 @@
+#pragma once
+
+#include "labelgrid.h"
+#include "loadprogress.h"
+#include "textcodec.h"
+
+#include <string>
+#include <vector>
+
+namespace verbolt {
+
+/// What the start-up load found besides the grid itself.
+struct LoadResult
+{
+    bool loaded = false;                  // french.lan was read
+    CodePage codePage = CodePage::Windows1252;
+    std::vector<std::string> dupTargets;  // "", each language but FRENCH, "All"
+    std::vector<std::string> findColumns; // every language, FRENCH included
+    std::vector<int> enabledEditors;      // editor fields of the languages found
+    std::string commentsName = "comments.cmt"; // the comment file's name on disk
+    std::string problem;                  // why the directory could not be read, if so
+};
+
+/// The start-up load: reads french.lan and every further *.lan file of the label directory
+/// into a LabelGrid, reporting progress as it goes.
+class LabelLoader
+{
+public:
+    LabelLoader(LabelGrid &grid, LoadProgress &progress) : m_grid(grid), m_progress(progress) {}
+
+    /// Loads the directory `dir` (ending in "/") into the grid, which must be empty.
+    LoadResult LoadAllLabels(const std::string &dir);
+
+    /// Lines a file's progress counts (every line but those starting with NUL, ";", "[").
+    static int CountLabelLines(std::string_view bytes);
+    /// Reads the entry lines of a file's bytes into a column: column 1 creates the rows
+    /// with their IDs, any later column is filled by position.
+    void LoadLanguageColumn(std::string &&bytes, int column);
+
+    /// The language name of a file: the name without its extension, upper-cased.
+    static std::string languageName(std::string_view fileName, const TextCodec &codec);
+
+private:
+    LabelGrid &m_grid;
+    LoadProgress &m_progress;
+};
+
+} // namespace verbolt

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <array>
+#include <string_view>
+
+namespace verbolt {
+
+/// One of the six languages the window has an editor field for.
+struct Language
+{
+    std::string_view columnName;    // the column header, e.g. "ENGLISH"
+    int editorId;                   // IDC_EDIT_...
+    std::string_view caption;       // caption beside the field
+    int extractId;                  // IDC_EXTRACT_..., 0 for none
+    std::string_view extractOutput; // e.g. "english.txt", empty for none
+};
+
+/// The fixed table of known languages, in the order the lookups try them.
+class LanguageTable
+{
+public:
+    static const std::array<Language, 6> &languages();
+    /// The language whose column name equals `header` byte for byte, or nullptr.
+    static const Language *byColumnName(std::string_view header);
+};
+
+} // namespace verbolt

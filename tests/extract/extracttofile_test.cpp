@@ -1,0 +1,121 @@
+#include "asuser.h"
+#include "stringtableextractor.h"
+#include "tempdir.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using verbolt::ExtractionResult;
+using verbolt::StringTableExtractor;
+using verbolt::test::TempDir;
+using Status = ExtractionResult::Status;
+
+namespace {
+
+const std::string script = "STRINGTABLE\r\nBEGIN\r\n    IDS_HELLO \"Hello\"\r\nEND\r\n";
+const std::string extracted = "[Label]\r\nIDS_HELLO=Hello\r\n";
+
+} // namespace
+
+TEST(ExtractToFile, WritesBesideTheScriptAndReplacesAnOldOutput)
+{
+    TempDir dir;
+    std::filesystem::create_directory(dir.file("res"));
+    dir.write("res/app.rc", script);
+
+    auto result = StringTableExtractor::extractToFile(dir.file("res/app.rc"), "english.txt");
+    EXPECT_EQ(result.status, Status::Done);
+    EXPECT_EQ(StringTableExtractor::messageFor(result), "Extraction terminated.");
+    EXPECT_EQ(dir.read("res/english.txt"), extracted);
+    EXPECT_EQ(dir.listing(), "res\n");
+
+    dir.write("res/french.txt", "[Label]\r\nOLD=a much longer text than the new output\r\n");
+    result = StringTableExtractor::extractToFile(dir.file("res/app.rc"), "french.txt");
+    EXPECT_EQ(result.status, Status::Done);
+    EXPECT_EQ(dir.read("res/french.txt"), extracted);
+    EXPECT_EQ(dir.read("res/app.rc"), script);
+}
+
+TEST(ExtractToFile, ScriptThatCannotBeReadIsNamedByItsFullPath)
+{
+    TempDir dir;
+    auto result = StringTableExtractor::extractToFile(dir.file("missing.rc"), "german.txt");
+    EXPECT_EQ(result.status, Status::CannotOpen);
+    EXPECT_EQ(StringTableExtractor::messageFor(result),
+              "Unable to open the file " + dir.file("missing.rc") + ".");
+
+    // A relative name is reported as the full path it stands for.
+    result = StringTableExtractor::extractToFile("verbolt-no-such-script.rc", "german.txt");
+    EXPECT_EQ(result.status, Status::CannotOpen);
+    EXPECT_EQ(result.messagePath,
+              (std::filesystem::current_path() / "verbolt-no-such-script.rc").string());
+
+    dir.write("locked.rc", script);
+    ::chmod(dir.file("locked.rc").c_str(), 0);
+    const int rc = verbolt::test::runAsUnprivileged([&] {
+        const auto r = StringTableExtractor::extractToFile(dir.file("locked.rc"), "german.txt");
+        return r.status == Status::CannotOpen && r.messagePath == dir.file("locked.rc") ? 0 : 1;
+    });
+    EXPECT_EQ(rc, 0);
+    EXPECT_EQ(dir.listing(), "locked.rc\n");
+}
+
+TEST(ExtractToFile, ScriptIsNeverReplacedByItsOwnOutput)
+{
+    TempDir dir;
+    dir.write("english.txt", script);
+    auto result = StringTableExtractor::extractToFile(dir.file("english.txt"), "english.txt");
+    EXPECT_EQ(result.status, Status::CannotCreate);
+    EXPECT_EQ(StringTableExtractor::messageFor(result), "Unable to create the file english.txt.");
+    EXPECT_EQ(dir.read("english.txt"), script);
+
+    // The same file under another name: a symbolic or a hard link.
+    dir.write("app.rc", script);
+    std::filesystem::create_symlink("app.rc", dir.file("italian.txt"));
+    std::filesystem::create_hard_link(dir.file("app.rc"), dir.file("spanish.txt"));
+    EXPECT_EQ(StringTableExtractor::extractToFile(dir.file("app.rc"), "italian.txt").status,
+              Status::CannotCreate);
+    EXPECT_EQ(StringTableExtractor::extractToFile(dir.file("app.rc"), "spanish.txt").status,
+              Status::CannotCreate);
+    EXPECT_EQ(dir.read("app.rc"), script);
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.file("italian.txt")));
+
+    // An output name that is not a plain file name.
+    EXPECT_EQ(StringTableExtractor::extractToFile(dir.file("app.rc"), "../french.txt").status,
+              Status::CannotCreate);
+}
+
+TEST(ExtractToFile, OutputThatCannotBeWrittenIsNamedByItsFullPath)
+{
+    TempDir dir;
+    std::filesystem::create_directory(dir.file("ro"));
+    dir.write("ro/app.rc", script);
+    ::chmod(dir.file("ro").c_str(), 0555);
+    const std::string output = dir.file("ro/spanish.txt");
+    const int rc = verbolt::test::runAsUnprivileged([&] {
+        const auto r = StringTableExtractor::extractToFile(dir.file("ro/app.rc"), "spanish.txt");
+        if (r.status != Status::CannotWrite || r.error == 0)
+            return 1;
+        return StringTableExtractor::messageFor(r) == "Unable to write the file " + output + "."
+                   ? 0
+                   : 2;
+    });
+    EXPECT_EQ(rc, 0);
+    EXPECT_EQ(dir.listing(), "ro\n");
+    EXPECT_FALSE(dir.exists("ro/spanish.txt"));
+}
+
+TEST(ExtractToFile, EachLanguageHasItsOutputName)
+{
+    EXPECT_EQ(StringTableExtractor::outputNameFor("french"), "french.txt");
+    EXPECT_EQ(StringTableExtractor::outputNameFor("ENGLISH"), "english.txt");
+    EXPECT_EQ(StringTableExtractor::outputNameFor("Italian"), "italian.txt");
+    EXPECT_EQ(StringTableExtractor::outputNameFor("sPaNiSh"), "spanish.txt");
+    EXPECT_EQ(StringTableExtractor::outputNameFor("German"), "german.txt");
+    EXPECT_FALSE(StringTableExtractor::outputNameFor("portuguese"));
+    EXPECT_FALSE(StringTableExtractor::outputNameFor("french.txt"));
+    EXPECT_FALSE(StringTableExtractor::outputNameFor(""));
+}
