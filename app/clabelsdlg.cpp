@@ -92,7 +92,13 @@ CLabelsDlg::CLabelsDlg(std::string dir, UserPrompts *prompts, QWidget *parent)
     createControls();
 }
 
-CLabelsDlg::~CLabelsDlg() = default;
+CLabelsDlg::~CLabelsDlg()
+{
+    // The list and its model refer to the grid, a member destroyed before the base class
+    // takes the child widgets down: they go first.
+    delete m_list;
+    delete m_model;
+}
 
 void CLabelsDlg::createControls()
 {

@@ -1,0 +1,285 @@
+// The main window on Qt's offscreen platform: controls after a load, the loading window,
+// the colours, and the wiring of clicks, keys and Enter to the editing commands.
+#include "ccolorlistctrl.h"
+#include "clabelsdlg.h"
+#include "cloadingdlg.h"
+#include "controlids.h"
+#include "tempdir.h"
+#include "userprompts.h"
+
+#include <QAbstractItemModelTester>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QtTest>
+
+#include <sys/stat.h>
+
+using namespace verbolt;
+using verbolt::test::TempDir;
+
+namespace {
+
+// Answers the window's questions without a modal dialog.
+class FakePrompts : public UserPrompts
+{
+public:
+    void message(QWidget *, const QString &text) override { messages << text; }
+    QString chooseScript(QWidget *, const QString &folder) override
+    {
+        folders << folder;
+        return script;
+    }
+    QStringList messages;
+    QStringList folders;
+    QString script;
+};
+
+const char *const kFrench = "[Label]\r\n"
+                            "IDS_OPEN=Ouvrir\r\n"
+                            "IDS_SAVE=Enregistrer\r\n"
+                            "IDS_QUIT=Quitter l'application\r\n";
+const char *const kEnglish = "[Label]\r\nIDS_OPEN=Open\r\nIDS_SAVE=Save\r\nIDS_QUIT=Quit\r\n";
+const char *const kDutch = "[Label]\r\nIDS_OPEN=Openen\r\nIDS_SAVE=Opslaan\r\n";
+
+QStringList items(const QComboBox *c)
+{
+    QStringList out;
+    for (int i = 0; i < c->count(); ++i)
+        out << c->itemText(i);
+    return out;
+}
+
+} // namespace
+
+class WindowTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TempDir> m_dir;
+    std::unique_ptr<FakePrompts> m_prompts;
+    std::unique_ptr<CLabelsDlg> m_dlg;
+
+    void open()
+    {
+        m_prompts = std::make_unique<FakePrompts>();
+        m_dlg = std::make_unique<CLabelsDlg>(m_dir->path(), m_prompts.get());
+        m_dlg->OnInitDialog();
+        m_dlg->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_dlg.get()));
+    }
+    template <class T> T *child(int id) { return qobject_cast<T *>(m_dlg->control(id)); }
+    QLineEdit *edit(int id) { return child<QLineEdit>(id); }
+    void clickRow(int row)
+    {
+        CColorListCtrl *list = m_dlg->list();
+        const QRect r = list->visualRect(list->model()->index(row, 1));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, r.center());
+    }
+
+private slots:
+    void init()
+    {
+        m_dir = std::make_unique<TempDir>();
+        m_dir->write("french.lan", kFrench);
+        m_dir->write("english.lan", kEnglish);
+        m_dir->write("Dutch.lan", kDutch);
+        m_dir->write("comments.cmt", "[Label]\r\nIDS_SAVE=Toolbar button\r\n");
+    }
+    void cleanup()
+    {
+        m_dlg.reset();
+        m_dir.reset();
+    }
+
+    void controlsAfterLoad()
+    {
+        open();
+        QCOMPARE(m_dlg->windowTitle(), QStringLiteral("Verbolt"));
+        QCOMPARE(m_dlg->minimumSize(), m_dlg->maximumSize()); // fixed size
+        QVERIFY(m_dlg->windowFlags() & Qt::WindowMinimizeButtonHint);
+        QVERIFY(!(m_dlg->windowFlags() & Qt::WindowMaximizeButtonHint));
+
+        // Tab order is template order: list, five fields, Apply, Duplicate, target, find
+        // field, column, Find next, Close, then Portuguese last.
+        const QList<int> order = {IDC_LABEL_LIST, IDC_EDIT_FRENCH,  IDC_EDIT_ENGLISH,
+                                  IDC_EDIT_ITALIAN, IDC_EDIT_SPANISH, IDC_EDIT_GERMAN,
+                                  IDC_APPLY,      IDC_DUPLICATE,    IDC_DUP_TARGET,
+                                  IDC_FIND_TEXT,  IDC_FIND_COLUMN,  IDC_FIND_NEXT,
+                                  IDOK,           IDC_EDIT_PORTUGUESE};
+        QWidget *w = m_dlg->control(IDC_LABEL_LIST);
+        for (int i = 1; i < order.size(); ++i) {
+            do
+                w = w->nextInFocusChain();
+            while (!(w->focusPolicy() & Qt::TabFocus) || !w->isVisibleTo(m_dlg.get()) ||
+                   w->parentWidget() != m_dlg.get());
+            QCOMPARE(w, m_dlg->control(order[i]));
+        }
+
+        QVERIFY(edit(IDC_EDIT_FRENCH)->isEnabled());
+        QVERIFY(edit(IDC_EDIT_ENGLISH)->isEnabled());
+        for (int id : {IDC_EDIT_ITALIAN, IDC_EDIT_SPANISH, IDC_EDIT_GERMAN, IDC_EDIT_PORTUGUESE})
+            QVERIFY(!edit(id)->isEnabled());
+        for (int id : {IDC_EXTRACT_FRENCH, IDC_EXTRACT_ENGLISH, IDC_EXTRACT_ITALIAN,
+                       IDC_EXTRACT_SPANISH, IDC_EXTRACT_GERMAN, IDC_BANNER})
+            QVERIFY(!m_dlg->control(id)->isVisible());
+        QVERIFY(child<QPushButton>(IDC_APPLY)->isDefault());
+        QVERIFY(child<QPushButton>(IDC_APPLY)->isEnabled());
+        QCOMPARE(edit(IDC_EDIT_FRENCH)->maxLength(), INT_MAX);
+
+        QCOMPARE(items(child<QComboBox>(IDC_DUP_TARGET)),
+                 QStringList({"", "DUTCH", "ENGLISH", "All"}));
+        QCOMPARE(child<QComboBox>(IDC_DUP_TARGET)->currentIndex(), 0);
+        QCOMPARE(items(child<QComboBox>(IDC_FIND_COLUMN)),
+                 QStringList({"DUTCH", "ENGLISH", "FRENCH"}));
+        QCOMPARE(child<QComboBox>(IDC_FIND_COLUMN)->currentIndex(), 0);
+
+        const QAbstractItemModel *model = m_dlg->list()->model();
+        QAbstractItemModelTester tester(const_cast<QAbstractItemModel *>(model),
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QCOMPARE(model->rowCount(), 3);
+        QCOMPARE(model->headerData(2, Qt::Horizontal).toString(), QStringLiteral("DUTCH"));
+        QCOMPARE(model->index(2, 2).data().toString(), QString()); // Dutch has two lines
+        QCOMPARE(model->index(2, 3).data().toString(), QStringLiteral("Quit"));
+        QVERIFY(m_dlg->list()->selectionBehavior() == QAbstractItemView::SelectRows);
+        QVERIFY(m_dlg->list()->selectionMode() == QAbstractItemView::ExtendedSelection);
+    }
+
+    void loadingWindowClosesInEveryCase()
+    {
+        open();
+        CLoadingDlg *loading = m_dlg->loadingDialog();
+        QVERIFY(!loading->isVisible());
+        QCOMPARE(loading->statusText(), QStringLiteral("Load ENGLISH labels..."));
+        QCOMPARE(loading->progressBar()->maximum(), 3);
+        // Without french.lan: nothing loaded, window still closed, all fields disabled.
+        m_dlg.reset();
+        ::unlink(m_dir->file("french.lan").c_str());
+        open();
+        QVERIFY(!m_dlg->loadingDialog()->isVisible());
+        QCOMPARE(m_dlg->list()->model()->columnCount(), 0);
+        QCOMPARE(child<QComboBox>(IDC_DUP_TARGET)->count(), 0);
+        QVERIFY(!edit(IDC_EDIT_FRENCH)->isEnabled());
+        m_dlg->OnDuplicate();
+        QCOMPARE(m_prompts->messages, QStringList({"Select a language"}));
+    }
+
+    void loadingWindowIgnoresCloseWhileLoading()
+    {
+        CLoadingDlg loading;
+        loading.show();
+        loading.SetProgressRange(0, 100000); // more than 16 bits: the range is kept whole
+        QCOMPARE(loading.progressBar()->maximum(), 100000);
+        QVERIFY(!loading.close());
+        QVERIFY(loading.isVisible());
+        QTest::keyClick(&loading, Qt::Key_Escape);
+        QVERIFY(loading.isVisible());
+        loading.finish();
+        QVERIFY(!loading.isVisible());
+    }
+
+    void coloursByColumn()
+    {
+        open();
+        CColorListCtrl *list = m_dlg->list();
+        list->clearSelection();
+        const QImage image = list->viewport()->grab().toImage();
+        // Sample the right edge of each cell of row 1, away from its text.
+        for (int column = 0; column < 4; ++column) {
+            const QRect r = list->visualRect(list->model()->index(1, column));
+            if (r.right() >= image.width())
+                continue;
+            const QColor expected = column < 2 ? QColor(192, 192, 192) : QColor(0, 128, 128);
+            QCOMPARE(image.pixelColor(r.right() - 3, r.center().y()), expected);
+        }
+        QCOMPARE(CColorListCtrl::textColor(1), QColor(0, 0, 0));
+        QCOMPARE(CColorListCtrl::textColor(2), QColor(255, 255, 255));
+    }
+
+    void clickAndArrowKeysShowLines()
+    {
+        open();
+        clickRow(1);
+        QCOMPARE(m_dlg->editor()->currentLine(), 1);
+        QCOMPARE(edit(IDC_EDIT_FRENCH)->text(), QStringLiteral("Enregistrer"));
+        QCOMPARE(edit(IDC_EDIT_ENGLISH)->text(), QStringLiteral("Save"));
+        QCOMPARE(child<QLabel>(IDC_COMMENT)->text(), QStringLiteral("Toolbar button"));
+        QTest::keyClick(m_dlg->list(), Qt::Key_Down);
+        QCOMPARE(m_dlg->editor()->currentLine(), 2);
+        QCOMPARE(edit(IDC_EDIT_ENGLISH)->text(), QStringLiteral("Quit"));
+        QTest::keyClick(m_dlg->list(), Qt::Key_Up);
+        QTest::keyClick(m_dlg->list(), Qt::Key_Up);
+        QCOMPARE(m_dlg->editor()->currentLine(), 0);
+        // A click below the last row keeps the current line.
+        QTest::mouseClick(m_dlg->list()->viewport(), Qt::LeftButton, {},
+                          QPoint(5, m_dlg->list()->viewport()->height() - 3));
+        QCOMPARE(m_dlg->editor()->currentLine(), 0);
+    }
+
+    void enterAppliesFromAnEditorAndFromFindWhat()
+    {
+        open();
+        clickRow(0);
+        edit(IDC_EDIT_ENGLISH)->setFocus();
+        edit(IDC_EDIT_ENGLISH)->setText(QStringLiteral("Open\u2026"));
+        QTest::keyClick(edit(IDC_EDIT_ENGLISH), Qt::Key_Return);
+        QCOMPARE(m_dir->read("english.lan"),
+                 std::string("[Label]\r\nIDS_OPEN=Open\x85\r\nIDS_SAVE=Save\r\nIDS_QUIT=Quit\r\n"));
+        QCOMPARE(m_dlg->list()->model()->index(0, 3).data().toString(), QStringLiteral("Open\u2026"));
+
+        edit(IDC_EDIT_ENGLISH)->setText(QStringLiteral("Open file"));
+        edit(IDC_FIND_TEXT)->setFocus();
+        QTest::keyClick(edit(IDC_FIND_TEXT), Qt::Key_Return);
+        QVERIFY(m_dir->read("english.lan").find("IDS_OPEN=Open file\r\n") != std::string::npos);
+        QVERIFY(m_prompts->messages.isEmpty());
+
+        // A character Windows-1252 cannot hold is refused before anything is written.
+        edit(IDC_EDIT_ENGLISH)->setText(QStringLiteral("Open \u2192"));
+        QTest::mouseClick(child<QPushButton>(IDC_APPLY), Qt::LeftButton);
+        QCOMPARE(m_prompts->messages,
+                 QStringList({"The ENGLISH text holds characters that these label files "
+                              "cannot store."}));
+        QVERIFY(m_dir->read("english.lan").find("IDS_OPEN=Open file\r\n") != std::string::npos);
+    }
+
+    void longTextSurvivesTheEditorField()
+    {
+        const std::string longText(40000, 'x');
+        m_dir->write("french.lan", "[Label]\r\nIDS_LONG=" + longText + "\r\n");
+        open();
+        clickRow(0);
+        QCOMPARE(edit(IDC_EDIT_FRENCH)->text().size(), 40000);
+        edit(IDC_EDIT_ENGLISH)->setText(QStringLiteral("Long"));
+        m_dlg->OnApply();
+        QCOMPARE(m_dir->read("french.lan"), "[Label]\r\nIDS_LONG=" + longText + "\r\n");
+    }
+
+    void extractionFromTheWindow()
+    {
+        open();
+        TempDir scripts;
+        scripts.write("app.rc", "STRINGTABLE\r\nBEGIN\r\n  IDS_HELLO \"Hello\"\r\nEND\r\n");
+        m_prompts->script = QString::fromStdString(scripts.file("app.rc"));
+        m_dlg->OnExtractEnglish();
+        QCOMPARE(scripts.read("english.txt"), std::string("[Label]\r\nIDS_HELLO=Hello\r\n"));
+        QCOMPARE(m_prompts->messages, QStringList({"Extraction terminated."}));
+        // The next chooser opens where the last script was.
+        m_prompts->script = QString::fromStdString(scripts.file("missing.rc"));
+        m_dlg->OnExtractGerman();
+        QCOMPARE(m_prompts->folders.last(), QString::fromStdString(scripts.path()));
+        QCOMPARE(m_prompts->messages.last(),
+                 QString::fromStdString("Unable to open the file " + scripts.file("missing.rc") +
+                                        "."));
+        QVERIFY(!m_dir->exists("german.txt"));
+        m_prompts->script.clear(); // cancelled: nothing happens
+        m_dlg->OnExtractFrench();
+        QCOMPARE(m_prompts->messages.size(), 2);
+    }
+};
+
+QTEST_MAIN(WindowTest)
+#include "windowtest.moc"
