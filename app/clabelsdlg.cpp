@@ -47,28 +47,50 @@ std::string workingDirectory()
 QString idName(int id)
 {
     switch (id) {
-    case IDC_LABEL_LIST: return QStringLiteral("IDC_LABEL_LIST");
-    case IDC_EDIT_FRENCH: return QStringLiteral("IDC_EDIT_FRENCH");
-    case IDC_EDIT_ENGLISH: return QStringLiteral("IDC_EDIT_ENGLISH");
-    case IDC_EDIT_ITALIAN: return QStringLiteral("IDC_EDIT_ITALIAN");
-    case IDC_EDIT_SPANISH: return QStringLiteral("IDC_EDIT_SPANISH");
-    case IDC_EDIT_GERMAN: return QStringLiteral("IDC_EDIT_GERMAN");
-    case IDC_EDIT_PORTUGUESE: return QStringLiteral("IDC_EDIT_PORTUGUESE");
-    case IDC_APPLY: return QStringLiteral("IDC_APPLY");
-    case IDC_DUPLICATE: return QStringLiteral("IDC_DUPLICATE");
-    case IDC_DUP_TARGET: return QStringLiteral("IDC_DUP_TARGET");
-    case IDC_FIND_TEXT: return QStringLiteral("IDC_FIND_TEXT");
-    case IDC_FIND_COLUMN: return QStringLiteral("IDC_FIND_COLUMN");
-    case IDC_FIND_NEXT: return QStringLiteral("IDC_FIND_NEXT");
-    case IDOK: return QStringLiteral("IDOK");
-    case IDC_EXTRACT_FRENCH: return QStringLiteral("IDC_EXTRACT_FRENCH");
-    case IDC_EXTRACT_ENGLISH: return QStringLiteral("IDC_EXTRACT_ENGLISH");
-    case IDC_EXTRACT_ITALIAN: return QStringLiteral("IDC_EXTRACT_ITALIAN");
-    case IDC_EXTRACT_SPANISH: return QStringLiteral("IDC_EXTRACT_SPANISH");
-    case IDC_EXTRACT_GERMAN: return QStringLiteral("IDC_EXTRACT_GERMAN");
-    case IDC_BANNER: return QStringLiteral("IDC_BANNER");
-    case IDC_COMMENT: return QStringLiteral("IDC_COMMENT");
-    default: return {};
+    case IDC_LABEL_LIST:
+        return QStringLiteral("IDC_LABEL_LIST");
+    case IDC_EDIT_FRENCH:
+        return QStringLiteral("IDC_EDIT_FRENCH");
+    case IDC_EDIT_ENGLISH:
+        return QStringLiteral("IDC_EDIT_ENGLISH");
+    case IDC_EDIT_ITALIAN:
+        return QStringLiteral("IDC_EDIT_ITALIAN");
+    case IDC_EDIT_SPANISH:
+        return QStringLiteral("IDC_EDIT_SPANISH");
+    case IDC_EDIT_GERMAN:
+        return QStringLiteral("IDC_EDIT_GERMAN");
+    case IDC_EDIT_PORTUGUESE:
+        return QStringLiteral("IDC_EDIT_PORTUGUESE");
+    case IDC_APPLY:
+        return QStringLiteral("IDC_APPLY");
+    case IDC_DUPLICATE:
+        return QStringLiteral("IDC_DUPLICATE");
+    case IDC_DUP_TARGET:
+        return QStringLiteral("IDC_DUP_TARGET");
+    case IDC_FIND_TEXT:
+        return QStringLiteral("IDC_FIND_TEXT");
+    case IDC_FIND_COLUMN:
+        return QStringLiteral("IDC_FIND_COLUMN");
+    case IDC_FIND_NEXT:
+        return QStringLiteral("IDC_FIND_NEXT");
+    case IDOK:
+        return QStringLiteral("IDOK");
+    case IDC_EXTRACT_FRENCH:
+        return QStringLiteral("IDC_EXTRACT_FRENCH");
+    case IDC_EXTRACT_ENGLISH:
+        return QStringLiteral("IDC_EXTRACT_ENGLISH");
+    case IDC_EXTRACT_ITALIAN:
+        return QStringLiteral("IDC_EXTRACT_ITALIAN");
+    case IDC_EXTRACT_SPANISH:
+        return QStringLiteral("IDC_EXTRACT_SPANISH");
+    case IDC_EXTRACT_GERMAN:
+        return QStringLiteral("IDC_EXTRACT_GERMAN");
+    case IDC_BANNER:
+        return QStringLiteral("IDC_BANNER");
+    case IDC_COMMENT:
+        return QStringLiteral("IDC_COMMENT");
+    default:
+        return {};
     }
 }
 
@@ -137,13 +159,13 @@ void CLabelsDlg::createControls()
     m_apply = addButton(IDC_APPLY, QStringLiteral("Apply"), du.rect(221, 280, 50, 14));
     m_apply->setDefault(true);
     connect(m_apply, &QPushButton::clicked, this, &CLabelsDlg::OnApply);
-    auto *duplicate = addButton(IDC_DUPLICATE,
-                                QStringLiteral("Duplicate selected lines from french column into"),
-                                du.rect(8, 301, 156, 14));
+    auto *duplicate =
+        addButton(IDC_DUPLICATE, QStringLiteral("Duplicate selected lines from french column into"),
+                  du.rect(8, 301, 156, 14));
     connect(duplicate, &QPushButton::clicked, this, &CLabelsDlg::OnDuplicate);
     // The caption is long: the button takes the width it needs, the list beside it the rest.
-    const int dupRight = std::max(duplicate->geometry().right(),
-                                  duplicate->x() + duplicate->sizeHint().width());
+    const int dupRight =
+        std::max(duplicate->geometry().right(), duplicate->x() + duplicate->sizeHint().width());
     duplicate->setGeometry(duplicate->x(), duplicate->y(), dupRight - duplicate->x() + 1,
                            duplicate->height());
 
@@ -165,7 +187,8 @@ void CLabelsDlg::createControls()
     m_findText->setGeometry(du.rect(325, 185, 63, 12));
     m_findText->setMaxLength(INT_MAX);
     m_cbFindColumn = addCombo(IDC_FIND_COLUMN, du.rect(287, 206, 101, 12));
-    auto *findNext = addButton(IDC_FIND_NEXT, QStringLiteral("Find next"), du.rect(338, 223, 50, 14));
+    auto *findNext =
+        addButton(IDC_FIND_NEXT, QStringLiteral("Find next"), du.rect(338, 223, 50, 14));
     connect(findNext, &QPushButton::clicked, this, &CLabelsDlg::OnFindNext);
     auto *close = addButton(IDOK, QStringLiteral("Close"), du.rect(345, 306, 50, 14));
     connect(close, &QPushButton::clicked, this, &QDialog::accept);
@@ -312,10 +335,13 @@ void CLabelsDlg::sizeIdColumn()
     std::partial_sort(lengths.begin(), lengths.begin() + static_cast<std::ptrdiff_t>(keep),
                       lengths.end(), std::greater<>());
     const QFontMetrics fm(m_list->font());
-    int widest = m_list->horizontalHeader()->fontMetrics().horizontalAdvance(QStringLiteral("ID")) + 12;
+    int widest =
+        m_list->horizontalHeader()->fontMetrics().horizontalAdvance(QStringLiteral("ID")) + 12;
     for (std::size_t i = 0; i < keep; ++i)
-        widest = std::max(widest, fm.horizontalAdvance(toQt(TextCodec(m_load.codePage).prefix(
-                                      m_grid.itemText(lengths[i].second, 0), 400))));
+        widest = std::max(
+            widest,
+            fm.horizontalAdvance(toQt(
+                TextCodec(m_load.codePage).prefix(m_grid.itemText(lengths[i].second, 0), 400))));
     m_list->setColumnWidth(0, widest + 12);
 }
 
@@ -326,8 +352,7 @@ void CLabelsDlg::showEvent(QShowEvent *event)
         m_centred = true;
         if (const QScreen *screen = QGuiApplication::primaryScreen()) {
             const QRect area = screen->availableGeometry();
-            move(area.center() - QPoint(frameGeometry().width() / 2,
-                                        frameGeometry().height() / 2));
+            move(area.center() - QPoint(frameGeometry().width() / 2, frameGeometry().height() / 2));
         }
     }
 }
@@ -397,11 +422,26 @@ void CLabelsDlg::OnFindNext()
         m_editor->OnFindNext();
 }
 
-void CLabelsDlg::OnExtractFrench() { ExtractStringTable("french.txt"); }
-void CLabelsDlg::OnExtractEnglish() { ExtractStringTable("english.txt"); }
-void CLabelsDlg::OnExtractItalian() { ExtractStringTable("italian.txt"); }
-void CLabelsDlg::OnExtractSpanish() { ExtractStringTable("spanish.txt"); }
-void CLabelsDlg::OnExtractGerman() { ExtractStringTable("german.txt"); }
+void CLabelsDlg::OnExtractFrench()
+{
+    ExtractStringTable("french.txt");
+}
+void CLabelsDlg::OnExtractEnglish()
+{
+    ExtractStringTable("english.txt");
+}
+void CLabelsDlg::OnExtractItalian()
+{
+    ExtractStringTable("italian.txt");
+}
+void CLabelsDlg::OnExtractSpanish()
+{
+    ExtractStringTable("spanish.txt");
+}
+void CLabelsDlg::OnExtractGerman()
+{
+    ExtractStringTable("german.txt");
+}
 
 void CLabelsDlg::ExtractStringTable(const std::string &outputName)
 {
@@ -420,7 +460,10 @@ void CLabelsDlg::ExtractStringTable(const std::string &outputName)
 
 // LabelView
 
-int CLabelsDlg::selectedCount() { return static_cast<int>(selectedRows().size()); }
+int CLabelsDlg::selectedCount()
+{
+    return static_cast<int>(selectedRows().size());
+}
 
 std::vector<int> CLabelsDlg::selectedRows()
 {
@@ -446,10 +489,10 @@ void CLabelsDlg::setRowSelected(int row, bool selected)
 {
     if (row < 0 || row >= m_grid.rowCount())
         return;
-    m_list->selectionModel()->select(m_model->index(row, 0),
-                                     (selected ? QItemSelectionModel::Select
-                                               : QItemSelectionModel::Deselect) |
-                                         QItemSelectionModel::Rows);
+    m_list->selectionModel()->select(
+        m_model->index(row, 0),
+        (selected ? QItemSelectionModel::Select : QItemSelectionModel::Deselect) |
+            QItemSelectionModel::Rows);
 }
 
 void CLabelsDlg::selectFoundRow(int row)
@@ -462,9 +505,15 @@ void CLabelsDlg::ensureRowVisible(int row)
     m_list->scrollTo(m_model->index(row, 0), QAbstractItemView::EnsureVisible);
 }
 
-void CLabelsDlg::focusList() { m_list->setFocus(Qt::OtherFocusReason); }
+void CLabelsDlg::focusList()
+{
+    m_list->setFocus(Qt::OtherFocusReason);
+}
 
-void CLabelsDlg::cellsChanged(int firstRow, int lastRow) { m_model->refreshRows(firstRow, lastRow); }
+void CLabelsDlg::cellsChanged(int firstRow, int lastRow)
+{
+    m_model->refreshRows(firstRow, lastRow);
+}
 
 std::optional<std::string> CLabelsDlg::editorText(int editorId)
 {
@@ -488,9 +537,15 @@ void CLabelsDlg::setEditorEnabled(int editorId, bool enabled)
         edit->setEnabled(enabled);
 }
 
-void CLabelsDlg::setApplyEnabled(bool enabled) { m_apply->setEnabled(enabled); }
+void CLabelsDlg::setApplyEnabled(bool enabled)
+{
+    m_apply->setEnabled(enabled);
+}
 
-void CLabelsDlg::setCommentText(std::string_view text) { m_comment->setText(toQt(text)); }
+void CLabelsDlg::setCommentText(std::string_view text)
+{
+    m_comment->setText(toQt(text));
+}
 
 std::string CLabelsDlg::dupTargetText()
 {

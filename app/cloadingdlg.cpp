@@ -80,7 +80,10 @@ void CLoadingDlg::finish()
     close();
 }
 
-QString CLoadingDlg::statusText() const { return m_text->text(); }
+QString CLoadingDlg::statusText() const
+{
+    return m_text->text();
+}
 
 void CLoadingDlg::closeEvent(QCloseEvent *event)
 {

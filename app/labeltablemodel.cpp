@@ -4,8 +4,7 @@ namespace verbolt {
 
 LabelTableModel::LabelTableModel(const LabelGrid &grid, QObject *parent)
     : QAbstractTableModel(parent), m_grid(grid)
-{
-}
+{}
 
 void LabelTableModel::reload()
 {

@@ -7,8 +7,7 @@ namespace verbolt {
 
 void DialogPrompts::message(QWidget *owner, const QString &text)
 {
-    QMessageBox box(QMessageBox::Warning, QStringLiteral("Verbolt"), text, QMessageBox::Ok,
-                    owner);
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Verbolt"), text, QMessageBox::Ok, owner);
     box.setWindowModality(Qt::WindowModal);
     box.exec();
 }

@@ -16,7 +16,9 @@ FileContent FileReader::read(const std::string &path)
         result.error = errno;
         return result;
     }
-    struct stat st {};
+    struct stat st
+    {
+    };
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         result.error = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
         ::close(fd);

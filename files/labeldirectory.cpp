@@ -46,14 +46,12 @@ bool LabelDirectory::lessByName(std::string_view a, std::string_view b)
             return fold(a[i]) < fold(b[i]);
     if (a.size() != b.size())
         return a.size() < b.size();
-    return std::lexicographical_compare(
-        a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-            return static_cast<unsigned char>(x) < static_cast<unsigned char>(y);
-        });
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return static_cast<unsigned char>(x) < static_cast<unsigned char>(y);
+    });
 }
 
-bool LabelDirectory::list(const std::string &dir, std::vector<LabelFileEntry> &entries,
-                          int &error)
+bool LabelDirectory::list(const std::string &dir, std::vector<LabelFileEntry> &entries, int &error)
 {
     entries.clear();
     std::unique_ptr<DIR, DirCloser> d(::opendir(dir.c_str()));
@@ -68,7 +66,9 @@ bool LabelDirectory::list(const std::string &dir, std::vector<LabelFileEntry> &e
         if (!hasLanExtension(name))
             continue;
         const std::string path = dir + std::string(name);
-        struct stat st {};
+        struct stat st
+        {
+        };
         LabelFileEntry entry{std::string(name), LabelFileEntry::Kind::File};
         if (::stat(path.c_str(), &st) == 0) {
             if (S_ISREG(st.st_mode))
@@ -78,7 +78,9 @@ bool LabelDirectory::list(const std::string &dir, std::vector<LabelFileEntry> &e
             else
                 continue; // FIFO, socket, device: opening one could block
         } else {
-            struct stat lst {};
+            struct stat lst
+            {
+            };
             if (::lstat(path.c_str(), &lst) == 0 && S_ISLNK(lst.st_mode))
                 entry.kind = LabelFileEntry::Kind::Dangling;
             else
@@ -86,9 +88,8 @@ bool LabelDirectory::list(const std::string &dir, std::vector<LabelFileEntry> &e
         }
         found.push_back(std::move(entry));
     }
-    std::sort(found.begin(), found.end(), [](const auto &a, const auto &b) {
-        return lessByName(a.name, b.name);
-    });
+    std::sort(found.begin(), found.end(),
+              [](const auto &a, const auto &b) { return lessByName(a.name, b.name); });
     for (auto &e : found)
         if (entries.empty() || !equalsIgnoringCase(entries.back().name, e.name))
             entries.push_back(std::move(e));
@@ -97,7 +98,9 @@ bool LabelDirectory::list(const std::string &dir, std::vector<LabelFileEntry> &e
 
 std::string LabelDirectory::findName(const std::string &dir, std::string_view name)
 {
-    struct stat st {};
+    struct stat st
+    {
+    };
     const std::string exact = dir + std::string(name);
     if (::lstat(exact.c_str(), &st) == 0)
         return std::string(name);
@@ -116,7 +119,9 @@ std::string LabelDirectory::findName(const std::string &dir, std::string_view na
 std::string LabelDirectory::resolve(const std::string &dir, const std::string &nameOnDisk,
                                     std::string_view fallbackName)
 {
-    struct stat st {};
+    struct stat st
+    {
+    };
     if (!nameOnDisk.empty() && ::lstat((dir + nameOnDisk).c_str(), &st) == 0)
         return dir + nameOnDisk;
     const std::string found = findName(dir, fallbackName);

@@ -106,11 +106,20 @@ private slots:
 
         // Tab order is template order: list, five fields, Apply, Duplicate, target, find
         // field, column, Find next, Close, then Portuguese last.
-        const QList<int> order = {IDC_LABEL_LIST, IDC_EDIT_FRENCH,  IDC_EDIT_ENGLISH,
-                                  IDC_EDIT_ITALIAN, IDC_EDIT_SPANISH, IDC_EDIT_GERMAN,
-                                  IDC_APPLY,      IDC_DUPLICATE,    IDC_DUP_TARGET,
-                                  IDC_FIND_TEXT,  IDC_FIND_COLUMN,  IDC_FIND_NEXT,
-                                  IDOK,           IDC_EDIT_PORTUGUESE};
+        const QList<int> order = {IDC_LABEL_LIST,
+                                  IDC_EDIT_FRENCH,
+                                  IDC_EDIT_ENGLISH,
+                                  IDC_EDIT_ITALIAN,
+                                  IDC_EDIT_SPANISH,
+                                  IDC_EDIT_GERMAN,
+                                  IDC_APPLY,
+                                  IDC_DUPLICATE,
+                                  IDC_DUP_TARGET,
+                                  IDC_FIND_TEXT,
+                                  IDC_FIND_COLUMN,
+                                  IDC_FIND_NEXT,
+                                  IDOK,
+                                  IDC_EDIT_PORTUGUESE};
         QWidget *w = m_dlg->control(IDC_LABEL_LIST);
         for (int i = 1; i < order.size(); ++i) {
             do
@@ -229,7 +238,8 @@ private slots:
         QTest::keyClick(edit(IDC_EDIT_ENGLISH), Qt::Key_Return);
         QCOMPARE(m_dir->read("english.lan"),
                  std::string("[Label]\r\nIDS_OPEN=Open\x85\r\nIDS_SAVE=Save\r\nIDS_QUIT=Quit\r\n"));
-        QCOMPARE(m_dlg->list()->model()->index(0, 3).data().toString(), QStringLiteral("Open\u2026"));
+        QCOMPARE(m_dlg->list()->model()->index(0, 3).data().toString(),
+                 QStringLiteral("Open\u2026"));
 
         edit(IDC_EDIT_ENGLISH)->setText(QStringLiteral("Open file"));
         edit(IDC_FIND_TEXT)->setFocus();
@@ -271,9 +281,9 @@ private slots:
         m_prompts->script = QString::fromStdString(scripts.file("missing.rc"));
         m_dlg->OnExtractGerman();
         QCOMPARE(m_prompts->folders.last(), QString::fromStdString(scripts.path()));
-        QCOMPARE(m_prompts->messages.last(),
-                 QString::fromStdString("Unable to open the file " + scripts.file("missing.rc") +
-                                        "."));
+        QCOMPARE(
+            m_prompts->messages.last(),
+            QString::fromStdString("Unable to open the file " + scripts.file("missing.rc") + "."));
         QVERIFY(!m_dir->exists("german.txt"));
         m_prompts->script.clear(); // cancelled: nothing happens
         m_dlg->OnExtractFrench();

@@ -16,9 +16,10 @@ std::string names(const std::vector<LabelFileEntry> &entries)
 {
     std::string out;
     for (const auto &e : entries)
-        out += e.name + (e.kind == LabelFileEntry::Kind::Directory  ? "/"
-                         : e.kind == LabelFileEntry::Kind::Dangling ? "@"
-                                                                    : "") +
+        out += e.name +
+               (e.kind == LabelFileEntry::Kind::Directory  ? "/"
+                : e.kind == LabelFileEntry::Kind::Dangling ? "@"
+                                                           : "") +
                " ";
     return out;
 }

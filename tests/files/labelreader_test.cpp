@@ -61,7 +61,9 @@ TEST(LabelReading, LineEndsAndTheLastLine)
     EXPECT_EQ(entries("[Label]\r\nA=1\r\nB=two\r\n"), entries("[Label]\nA=1\nB=two\n"));
     EXPECT_EQ(entries("A=1\nB=xyz"), (Entries{{"A", "1"}, {"B", "xyz"}}));
     EXPECT_EQ(entries("\xEF\xBB\xBF[Label]\nA=1\n"), (Entries{{"A", "1"}}));
-    EXPECT_EQ(entries("\xEF\xBB\xBF" "A=1\n"), (Entries{{"A", "1"}}));
+    EXPECT_EQ(entries("\xEF\xBB\xBF"
+                      "A=1\n"),
+              (Entries{{"A", "1"}}));
     // A NUL first byte skips the line; elsewhere NUL is an ordinary byte.
     EXPECT_EQ(entries(std::string("\0X=1\nY=a\0b\n", 12)),
               (Entries{{"Y", std::string("a\0b", 3)}}));

@@ -55,7 +55,8 @@ TEST(Upper, Windows1252Table)
 TEST(Upper, Utf8SimpleCaseAtCharacterBoundaries)
 {
     const TextCodec codec(CodePage::Utf8);
-    EXPECT_EQ(codec.upper("\xC3\xA9t\xC3\xA9 \xC3\x9F \xCF\x89"), "\xC3\x89T\xC3\x89 \xC3\x9F \xCE\xA9");
+    EXPECT_EQ(codec.upper("\xC3\xA9t\xC3\xA9 \xC3\x9F \xCF\x89"),
+              "\xC3\x89T\xC3\x89 \xC3\x9F \xCE\xA9");
     std::string scratch;
     EXPECT_TRUE(codec.containsUpper("caf\xC3\xA9 noir", "\xC3\x89 N", scratch));
     // The continuation byte of one character must not match a needle of another.

@@ -6,7 +6,10 @@
 
 namespace verbolt::test {
 
-bool runningAsRoot() { return ::geteuid() == 0; }
+bool runningAsRoot()
+{
+    return ::geteuid() == 0;
+}
 
 int runAsUnprivileged(const std::function<int()> &body)
 {

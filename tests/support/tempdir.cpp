@@ -33,7 +33,10 @@ void TempDir::write(std::string_view name, std::string_view bytes) const
     writeFile(file(name), bytes);
 }
 
-std::string TempDir::read(std::string_view name) const { return readFile(file(name)); }
+std::string TempDir::read(std::string_view name) const
+{
+    return readFile(file(name));
+}
 
 bool TempDir::exists(std::string_view name) const
 {
