@@ -2,6 +2,7 @@
 
 #include "writeresult.h"
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -11,11 +12,24 @@ namespace verbolt {
 /// a temporary ".NAME.XXXXXX" beside it, fsync, rename. Permission bits (and the owner where
 /// permitted) are kept, a symbolic link is followed and stays a link, and a file with
 /// several hard links is rewritten in place so the links stay shared. On failure the file
-/// is untouched and no temporary file remains.
+/// is untouched and no temporary file remains (the in-place rewrite of a hard-linked file
+/// is the one exception). A file that exists but is not writable is refused with EACCES,
+/// although its directory would allow replacing it.
 class AtomicFile
 {
 public:
     static WriteResult write(const std::string &path, std::string_view bytes);
+
+    /// Points in a write where a test can make it fail.
+    enum class Stage
+    {
+        AfterPartialWrite, // half of the bytes written
+        BeforeSync,
+        BeforeRename // not reached by the in-place rewrite
+    };
+    /// Test seam: `hook` is asked at each stage and fails the write with the errno it returns
+    /// (0 goes on). An empty function removes it. Not thread-safe.
+    static void setFaultHook(std::function<int(Stage)> hook);
 };
 
 } // namespace verbolt

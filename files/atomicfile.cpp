@@ -1,0 +1,196 @@
+#include "atomicfile.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace verbolt {
+
+namespace {
+
+std::function<int(AtomicFile::Stage)> &faultHook()
+{
+    static std::function<int(AtomicFile::Stage)> hook;
+    return hook;
+}
+
+int fault(AtomicFile::Stage stage)
+{
+    const auto &hook = faultHook();
+    return hook ? hook(stage) : 0;
+}
+
+std::string dirOf(const std::string &path)
+{
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string nameOf(const std::string &path)
+{
+    return path.substr(path.rfind('/') + 1);
+}
+
+// Follows symbolic links to the path they finally name, which may not exist yet: writing
+// through a dangling link creates its target, and the link itself is never replaced.
+int resolveLinks(std::string &path)
+{
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat st
+        {
+        };
+        if (::lstat(path.c_str(), &st) != 0)
+            return errno == ENOENT ? 0 : errno;
+        if (!S_ISLNK(st.st_mode))
+            return 0;
+        std::string target(PATH_MAX, '\0');
+        const ssize_t n = ::readlink(path.c_str(), target.data(), target.size());
+        if (n < 0)
+            return errno;
+        if (static_cast<std::size_t>(n) == target.size())
+            return ENAMETOOLONG;
+        target.resize(static_cast<std::size_t>(n));
+        path = target[0] == '/' ? target : dirOf(path) + "/" + target;
+    }
+    return ELOOP;
+}
+
+int writeAll(int fd, std::string_view bytes)
+{
+    while (!bytes.empty()) {
+        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return 0;
+}
+
+// Two halves, so that a test can fail the write with half of the bytes on disk.
+int writeContent(int fd, std::string_view bytes)
+{
+    const std::size_t half = bytes.size() / 2;
+    if (const int err = writeAll(fd, bytes.substr(0, half)))
+        return err;
+    if (const int err = fault(AtomicFile::Stage::AfterPartialWrite))
+        return err;
+    return writeAll(fd, bytes.substr(half));
+}
+
+mode_t newFileMode()
+{
+    // umask can only be read by setting it; writes run on one thread.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
+// Keeps the links shared; the price is that a failure half-way leaves the file damaged.
+int rewriteInPlace(const std::string &target, std::string_view bytes)
+{
+    const int fd = ::open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0)
+        return errno;
+    int err = writeContent(fd, bytes);
+    if (!err && ::ftruncate(fd, static_cast<off_t>(bytes.size())) != 0)
+        err = errno;
+    if (!err)
+        err = fault(AtomicFile::Stage::BeforeSync);
+    if (!err && ::fsync(fd) != 0)
+        err = errno;
+    if (::close(fd) != 0 && !err)
+        err = errno;
+    return err;
+}
+
+// Makes the rename itself survive a crash; a failure here loses nothing already written.
+void syncDirectory(const std::string &dir)
+{
+    const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+int replace(const std::string &target, std::string_view bytes, const struct stat *old)
+{
+    const std::string dir = dirOf(target);
+    const std::string name = nameOf(target);
+    // ".NAME.XXXXXX" ends in six letters or digits, so it never ends in ".lan".
+    std::string temp =
+        dir + "/." + name.substr(0, std::min<std::size_t>(name.size(), NAME_MAX - 8)) + ".XXXXXX";
+    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+    if (fd < 0)
+        return errno;
+    int err = writeContent(fd, bytes);
+    if (!err && old && (old->st_uid != ::geteuid() || old->st_gid != ::getegid())) {
+        // The owner where permitted; else at least the group, when we belong to it.
+        if (::fchown(fd, old->st_uid, old->st_gid) != 0) {
+            if (errno != EPERM)
+                err = errno;
+            else if (::fchown(fd, static_cast<uid_t>(-1), old->st_gid) != 0 && errno != EPERM)
+                err = errno;
+        }
+    }
+    // After fchown, which may clear set-id bits.
+    if (!err && ::fchmod(fd, old ? (old->st_mode & 07777) : newFileMode()) != 0)
+        err = errno;
+    if (!err)
+        err = fault(AtomicFile::Stage::BeforeSync);
+    if (!err && ::fsync(fd) != 0)
+        err = errno;
+    if (::close(fd) != 0 && !err)
+        err = errno;
+    if (!err)
+        err = fault(AtomicFile::Stage::BeforeRename);
+    if (!err && ::rename(temp.c_str(), target.c_str()) != 0)
+        err = errno;
+    if (err) {
+        ::unlink(temp.c_str());
+        return err;
+    }
+    syncDirectory(dir);
+    return 0;
+}
+
+} // namespace
+
+void AtomicFile::setFaultHook(std::function<int(Stage)> hook)
+{
+    faultHook() = std::move(hook);
+}
+
+WriteResult AtomicFile::write(const std::string &path, std::string_view bytes)
+{
+    std::string target = path;
+    if (const int err = resolveLinks(target))
+        return WriteResult::failure(err, path);
+
+    struct stat st
+    {
+    };
+    const bool exists = ::stat(target.c_str(), &st) == 0;
+    if (!exists && errno != ENOENT)
+        return WriteResult::failure(errno, path);
+    if (exists) {
+        if (!S_ISREG(st.st_mode))
+            return WriteResult::failure(S_ISDIR(st.st_mode) ? EISDIR : EINVAL, path);
+        // The rename would replace a read-only file; the user made it read-only to keep it.
+        if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0)
+            return WriteResult::failure(errno, path);
+    }
+    const int err = exists && st.st_nlink > 1 ? rewriteInPlace(target, bytes)
+                                              : replace(target, bytes, exists ? &st : nullptr);
+    return err ? WriteResult::failure(err, path) : WriteResult::success(path);
+}
+
+} // namespace verbolt

@@ -1,0 +1,230 @@
+#include "profileedit.h"
+
+#include "labeldirectory.h"
+#include "labelreader.h"
+
+#include <cassert>
+#include <cstddef>
+#include <unordered_map>
+
+namespace verbolt {
+
+namespace {
+
+constexpr std::string_view kCrLf = "\r\n";
+
+std::string normalKey(std::string_view key)
+{
+    std::string out(LabelReader::trim(key));
+    for (char &c : out) {
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    }
+    return out;
+}
+
+// A header line is any line starting with "["; without a "]" the name runs to the line end.
+bool isLabelHeader(std::string_view line)
+{
+    std::string_view name = line.substr(1);
+    name = name.substr(0, name.find(']'));
+    return LabelDirectory::equalsIgnoringCase(LabelReader::trim(name), "label");
+}
+
+// One pass over the lines: onKey(entry, line, begin, next) for every key line, and
+// onHeader(isLabel, next) for every section header; `next` is the offset after the line.
+template <class K, class H> void scan(std::string_view content, K &&onKey, H &&onHeader)
+{
+    bool inScope = true; // lines before the first header count as section "Label"
+    LabelReader::forEachLine(content,
+                             [&](std::string_view line, std::size_t begin, std::size_t next) {
+                                 if (!line.empty() && line[0] == '[') {
+                                     inScope = isLabelHeader(line);
+                                     onHeader(inScope, next);
+                                 } else if (inScope) {
+                                     if (auto entry = LabelReader::entryOf(line))
+                                         onKey(*entry, line, begin, next);
+                                 }
+                             });
+}
+
+// New lines end like the first line of the file; a file without any line end gets CRLF.
+std::string_view lineEndOf(std::string_view content)
+{
+    const std::size_t bom = LabelReader::bomLength(content);
+    const std::size_t lf = content.find('\n', bom);
+    if (lf == std::string_view::npos)
+        return kCrLf;
+    return lf > bom && content[lf - 1] == '\r' ? kCrLf : "\n";
+}
+
+// A key line of the original file; the value is the bytes after its first "=" up to the
+// line end (a CR before the line feed, or ending the file, belongs to the line end).
+struct KeyLine
+{
+    std::size_t lineBegin;
+    std::size_t valueBegin;
+    std::size_t valueEnd;
+    std::optional<std::string> newValue;
+};
+
+// Where a key lives: an original line, or a line this batch inserts.
+struct Slot
+{
+    bool inserted;
+    std::size_t index;
+};
+
+class Batch
+{
+public:
+    explicit Batch(std::string_view old) : m_old(old), m_eol(lineEndOf(old))
+    {
+        bool sawLabel = false;
+        bool inFirstLabel = false;
+        m_insertAt = old.size();
+        scan(
+            old,
+            [&](const LabelLine &entry, std::string_view line, std::size_t begin,
+                std::size_t next) {
+                std::size_t valueEnd = begin + line.size();
+                if (line.back() == '\r')
+                    --valueEnd;
+                const std::size_t valueBegin = begin + line.find('=') + 1;
+                m_lines.push_back({begin, valueBegin, valueEnd, std::nullopt});
+                m_index.try_emplace(normalKey(entry.key), Slot{false, m_lines.size() - 1});
+                if (inFirstLabel)
+                    m_insertAt = next;
+            },
+            [&](bool isLabel, std::size_t next) {
+                inFirstLabel = isLabel && !sawLabel;
+                if (inFirstLabel) {
+                    sawLabel = true;
+                    m_insertAt = next;
+                }
+            });
+        m_needHeader = !sawLabel;
+    }
+
+    void write(const KeyValue &kv)
+    {
+        const auto found = m_index.find(normalKey(kv.key));
+        if (found == m_index.end()) {
+            insert(kv);
+            return;
+        }
+        const Slot slot = found->second;
+        if (slot.inserted) {
+            std::string &line = m_added[slot.index];
+            line.resize(line.find('=') + 1);
+            line += kv.value;
+        } else {
+            m_lines[slot.index].newValue = kv.value;
+        }
+    }
+
+    std::string result() const
+    {
+        std::string block;
+        if (!m_added.empty()) {
+            // The last line of the file gets its missing line end before anything follows.
+            if (m_insertAt == m_old.size() && m_old.size() > LabelReader::bomLength(m_old) &&
+                m_old.back() != '\n')
+                block += m_old.back() == '\r' ? "\n" : m_eol;
+            if (m_needHeader)
+                block.append("[Label]").append(m_eol);
+            for (const std::string &line : m_added)
+                block.append(line).append(m_eol);
+        }
+        std::string out;
+        out.reserve(m_old.size() + block.size());
+        std::size_t copied = 0;
+        bool blockDone = false;
+        auto emitBlock = [&] {
+            out.append(m_old.substr(copied, m_insertAt - copied)).append(block);
+            copied = m_insertAt;
+            blockDone = true;
+        };
+        for (const KeyLine &line : m_lines) {
+            if (!line.newValue)
+                continue;
+            if (!blockDone && line.lineBegin >= m_insertAt)
+                emitBlock();
+            out.append(m_old.substr(copied, line.valueBegin - copied)).append(*line.newValue);
+            copied = line.valueEnd;
+        }
+        if (!blockDone)
+            emitBlock();
+        out.append(m_old.substr(copied));
+        return out;
+    }
+
+private:
+    void insert(const KeyValue &kv)
+    {
+        // A leading blank keeps a key starting with ";" or "[" an entry line for the reader.
+        std::string line;
+        if (!kv.key.empty() && (kv.key[0] == ';' || kv.key[0] == '['))
+            line += ' ';
+        line.append(kv.key).append("=").append(kv.value);
+        m_added.push_back(std::move(line));
+
+        // The key the reader sees in the new line differs from kv.key only when kv.key holds
+        // "="; the new line then becomes the first match of that shorter key unless an
+        // earlier line already holds it.
+        const auto entry = LabelReader::entryOf(m_added.back());
+        assert(entry);
+        const Slot slot{true, m_added.size() - 1};
+        auto [it, added] = m_index.try_emplace(normalKey(entry->key), slot);
+        if (!added && !it->second.inserted && m_lines[it->second.index].lineBegin >= m_insertAt)
+            it->second = slot;
+    }
+
+    std::string_view m_old;
+    std::string_view m_eol;
+    std::vector<KeyLine> m_lines;
+    std::unordered_map<std::string, Slot> m_index;
+    std::vector<std::string> m_added; // new lines in order, without line ends
+    std::size_t m_insertAt = 0;       // offset where new lines go
+    bool m_needHeader = false;        // no "Label" section yet: new lines come after one
+};
+
+} // namespace
+
+bool ProfileEdit::storable(std::string_view text)
+{
+    return text.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos;
+}
+
+std::optional<std::string> ProfileEdit::apply(std::string_view oldBytes, bool fileExists,
+                                              const std::vector<KeyValue> &writes)
+{
+    for (const KeyValue &kv : writes) {
+        if (!storable(kv.key) || !storable(kv.value))
+            return std::nullopt;
+    }
+    if (!fileExists)
+        oldBytes = {};
+    if (writes.empty())
+        return std::string(oldBytes);
+    Batch batch(oldBytes);
+    for (const KeyValue &kv : writes)
+        batch.write(kv);
+    return batch.result();
+}
+
+std::string ProfileEdit::readValue(std::string_view bytes, std::string_view key)
+{
+    const std::string_view wanted = LabelReader::trim(key);
+    std::optional<std::string_view> value;
+    scan(
+        bytes,
+        [&](const LabelLine &entry, std::string_view, std::size_t, std::size_t) {
+            if (!value && LabelDirectory::equalsIgnoringCase(LabelReader::trim(entry.key), wanted))
+                value = entry.value;
+        },
+        [](bool, std::size_t) {});
+    return std::string(value.value_or(std::string_view()));
+}
+
+} // namespace verbolt

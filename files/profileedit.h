@@ -1,0 +1,40 @@
+#pragma once
+
+#include "keyvalue.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace verbolt {
+
+/// The profile rules of label files as pure functions of bytes: which line holds a key of
+/// section "Label", and what a file becomes when keys are written to it. No disk access, so
+/// the rules can be tested and fuzzed on their own.
+///
+/// Key lines are the entry lines of the label reader that stand before the first section
+/// header or in any section named "Label" (letter case and blanks around the name ignored).
+/// Keys compare without ASCII letter case and without white space around them; the first
+/// matching line wins.
+class ProfileEdit
+{
+public:
+    /// Whether `text` can stand in a key or a value: no CR, LF or NUL.
+    static bool storable(std::string_view text);
+
+    /// The file content after writing `writes` in order, exactly as one write after the other
+    /// would leave it. A present key gets its bytes after the line's first "=" replaced; a
+    /// missing one a new line after the last entry line of the first "Label" section (a
+    /// section created at the end when there is none). New line ends follow the file's first
+    /// line (CRLF for a new file). Nothing when a key or value is not storable. `oldBytes` is
+    /// ignored when `fileExists` is false.
+    static std::optional<std::string> apply(std::string_view oldBytes, bool fileExists,
+                                            const std::vector<KeyValue> &writes);
+
+    /// The value of `key` in section "Label" of `bytes`, trimmed as the label reader trims
+    /// it (quotes kept); empty when the key is missing.
+    static std::string readValue(std::string_view bytes, std::string_view key);
+};
+
+} // namespace verbolt

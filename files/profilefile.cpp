@@ -1,0 +1,100 @@
+#include "profilefile.h"
+
+#include "atomicfile.h"
+#include "filereader.h"
+#include "profileedit.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+namespace verbolt {
+
+namespace {
+
+// An exclusive flock() on a directory for the lifetime of the object.
+class DirectoryLock
+{
+public:
+    explicit DirectoryLock(const std::string &dir)
+        : m_fd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC))
+    {
+        if (m_fd < 0) {
+            // A directory we may not list can still hold a file we may write: go on unlocked.
+            m_error = errno == EACCES ? 0 : errno;
+            return;
+        }
+        while (::flock(m_fd, LOCK_EX) != 0) {
+            if (errno != EINTR) {
+                m_error = errno;
+                break;
+            }
+        }
+    }
+    ~DirectoryLock()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd); // releases the lock
+    }
+    DirectoryLock(const DirectoryLock &) = delete;
+    DirectoryLock &operator=(const DirectoryLock &) = delete;
+
+    int error() const { return m_error; }
+
+private:
+    int m_fd;
+    int m_error = 0;
+};
+
+std::string directoryOf(const std::string &path)
+{
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+} // namespace
+
+std::string ProfileFile::readKey(const std::string &path, std::string_view key,
+                                 std::size_t maxBytes)
+{
+    const FileContent file = FileReader::read(path);
+    if (!file.ok)
+        return {};
+    std::string value = ProfileEdit::readValue(file.bytes, key);
+    if (value.size() > maxBytes)
+        value.resize(maxBytes);
+    return value;
+}
+
+WriteResult ProfileFile::writeKey(const std::string &path, std::string_view key,
+                                  std::string_view value)
+{
+    return writeKeys(path, {KeyValue{std::string(key), std::string(value)}});
+}
+
+WriteResult ProfileFile::writeKeys(const std::string &path, const std::vector<KeyValue> &writes)
+{
+    for (const KeyValue &kv : writes) {
+        if (!ProfileEdit::storable(kv.key) || !ProfileEdit::storable(kv.value))
+            return WriteResult::failure(EINVAL, path);
+    }
+    const DirectoryLock lock(directoryOf(path));
+    if (lock.error())
+        return WriteResult::failure(lock.error(), path);
+
+    // Only a missing file counts as empty: an unreadable one must not be overwritten.
+    const FileContent file = FileReader::read(path);
+    if (!file.ok && file.error != ENOENT)
+        return WriteResult::failure(file.error, path);
+    const auto bytes = ProfileEdit::apply(file.bytes, file.ok, writes);
+    if (!bytes)
+        return WriteResult::failure(EINVAL, path);
+    if ((file.ok && *bytes == file.bytes) || (!file.ok && writes.empty()))
+        return WriteResult::success(path);
+    return AtomicFile::write(path, *bytes);
+}
+
+} // namespace verbolt

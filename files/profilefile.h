@@ -1,0 +1,35 @@
+#pragma once
+
+#include "keyvalue.h"
+#include "writeresult.h"
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace verbolt {
+
+/// The profile services on disk: read one key of section "Label", write keys to it. Every
+/// call reads the file afresh, so changes other programs made meanwhile stay. The path is
+/// used as given (letter-case resolution is the caller's).
+class ProfileFile
+{
+public:
+    /// The first `maxBytes` bytes of the key's value; empty when the file, the section or
+    /// the key is missing.
+    static std::string readKey(const std::string &path, std::string_view key,
+                               std::size_t maxBytes = 999);
+
+    /// Writes one key; see writeKeys.
+    static WriteResult writeKey(const std::string &path, std::string_view key,
+                                std::string_view value);
+
+    /// Writes the keys in order, with the result of one write each, in one atomic rewrite.
+    /// Writers of one directory are serialised with flock() on it. A missing file is
+    /// created; a write that changes nothing touches nothing and succeeds, even on a
+    /// read-only file. A key or value holding CR, LF or NUL fails with EINVAL.
+    static WriteResult writeKeys(const std::string &path, const std::vector<KeyValue> &writes);
+};
+
+} // namespace verbolt

@@ -1,0 +1,94 @@
+#include "atomicfile.h"
+#include "tempdir.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <regex>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using verbolt::AtomicFile;
+using verbolt::test::TempDir;
+
+namespace {
+
+struct stat statOf(const std::string &path)
+{
+    struct stat st
+    {
+    };
+    EXPECT_EQ(::lstat(path.c_str(), &st), 0) << path;
+    return st;
+}
+
+TEST(AtomicFile, LinksAreFollowedAndStay)
+{
+    TempDir dir;
+    ASSERT_EQ(::mkdir(dir.file("real").c_str(), 0777), 0);
+    dir.write("real/french.lan", "old");
+    ASSERT_EQ(::symlink("real/french.lan", dir.file("link.lan").c_str()), 0);
+    ASSERT_EQ(::symlink("real/gone.lan", dir.file("dangling.lan").c_str()), 0);
+    ASSERT_EQ(::symlink("loop.lan", dir.file("loop.lan").c_str()), 0);
+    EXPECT_TRUE(AtomicFile::write(dir.file("link.lan"), "new").ok);
+    EXPECT_TRUE(AtomicFile::write(dir.file("dangling.lan"), "created").ok);
+    EXPECT_EQ(AtomicFile::write(dir.file("loop.lan"), "x").error, ELOOP);
+    EXPECT_TRUE(S_ISLNK(statOf(dir.file("link.lan")).st_mode));
+    EXPECT_TRUE(S_ISLNK(statOf(dir.file("dangling.lan")).st_mode));
+    EXPECT_EQ(dir.read("real/french.lan"), "new");
+    EXPECT_EQ(dir.read("real/gone.lan"), "created");
+    EXPECT_EQ(dir.listing(), "dangling.lan\nlink.lan\nloop.lan\nreal\n");
+
+    // Hard links stay shared: the file is rewritten in place.
+    dir.write("a.lan", "a much longer old content");
+    ASSERT_EQ(::link(dir.file("a.lan").c_str(), dir.file("b.lan").c_str()), 0);
+    EXPECT_TRUE(AtomicFile::write(dir.file("a.lan"), "new").ok);
+    EXPECT_EQ(dir.read("b.lan"), "new");
+    EXPECT_EQ(statOf(dir.file("a.lan")).st_ino, statOf(dir.file("b.lan")).st_ino);
+}
+
+TEST(AtomicFile, ModeAndOwnerAreKept)
+{
+    TempDir dir;
+    dir.write("a.lan", "old");
+    ASSERT_EQ(::chmod(dir.file("a.lan").c_str(), 0640), 0);
+    EXPECT_TRUE(AtomicFile::write(dir.file("a.lan"), "new").ok);
+    EXPECT_EQ(statOf(dir.file("a.lan")).st_mode & 07777, 0640u);
+    const mode_t oldMask = ::umask(027);
+    EXPECT_TRUE(AtomicFile::write(dir.file("fresh.lan"), "new").ok);
+    ::umask(oldMask);
+    EXPECT_EQ(statOf(dir.file("fresh.lan")).st_mode & 07777, 0640u);
+
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "changing the owner needs root";
+    ASSERT_EQ(::chown(dir.file("a.lan").c_str(), 65534, 65534), 0);
+    EXPECT_TRUE(AtomicFile::write(dir.file("a.lan"), "again").ok);
+    EXPECT_EQ(statOf(dir.file("a.lan")).st_uid, 65534u);
+    EXPECT_EQ(statOf(dir.file("a.lan")).st_gid, 65534u);
+}
+
+TEST(AtomicFile, FailureAtAnyStageLeavesTheOriginalAndNoTemporaryFile)
+{
+    using Stage = AtomicFile::Stage;
+    for (const Stage failAt : {Stage::AfterPartialWrite, Stage::BeforeSync, Stage::BeforeRename}) {
+        SCOPED_TRACE(static_cast<int>(failAt));
+        TempDir dir;
+        dir.write("a.lan", "original");
+        std::string seen;
+        AtomicFile::setFaultHook([&](Stage stage) {
+            seen = stage == failAt && seen.empty() ? dir.listing() : seen;
+            return stage == failAt ? ENOSPC : 0;
+        });
+        EXPECT_EQ(AtomicFile::write(dir.file("a.lan"), "replacement bytes").error, ENOSPC);
+        EXPECT_FALSE(AtomicFile::write(dir.file("new.lan"), "bytes").ok);
+        AtomicFile::setFaultHook({});
+        EXPECT_EQ(dir.read("a.lan"), "original");
+        EXPECT_EQ(dir.listing(), "a.lan\n");
+        // The temporary file stood beside it, under a name never taken for a label file.
+        EXPECT_TRUE(std::regex_match(seen, std::regex("\\.a\\.lan\\.[A-Za-z0-9]{6}\na\\.lan\n")))
+            << seen;
+    }
+}
+
+} // namespace

@@ -1,0 +1,137 @@
+#include "asuser.h"
+#include "profilefile.h"
+#include "tempdir.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <string>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+using namespace std::string_literals;
+using verbolt::ProfileFile;
+using verbolt::WriteResult;
+using verbolt::test::runAsUnprivileged;
+using verbolt::test::TempDir;
+
+namespace {
+
+int errorOf(const WriteResult &r)
+{
+    return r.ok ? 0 : r.error;
+}
+
+TEST(ProfileFile, ReadKeyGivesTheValueOrEmpty)
+{
+    TempDir dir;
+    const std::string path = dir.file("a.lan");
+    dir.write("a.lan", "[O]\nX=o\n[Label]\nK = \"text\" \r\nLONG=" + std::string(1500, 'y'));
+    EXPECT_EQ(ProfileFile::readKey(path, "k"), "\"text\"");
+    EXPECT_EQ(ProfileFile::readKey(path, "X"), "");
+    EXPECT_EQ(ProfileFile::readKey(dir.file("missing.cmt"), "K"), "");
+    EXPECT_EQ(ProfileFile::readKey(path, "LONG"), std::string(999, 'y'));
+    EXPECT_EQ(ProfileFile::readKey(path, "LONG", 10), std::string(10, 'y'));
+    dir.write("a.lan", "[Label]\nK=new\n"); // read afresh, never cached
+    EXPECT_EQ(ProfileFile::readKey(path, "K"), "new");
+}
+
+TEST(ProfileFile, WritesCreateChangeOrLeaveTheFile)
+{
+    TempDir dir;
+    const std::string path = dir.file("german.lan");
+    EXPECT_EQ(errorOf(ProfileFile::writeKey(path, "A", "1")), 0);
+    EXPECT_EQ(errorOf(ProfileFile::writeKeys(path, {{"B", "2"}, {"a", ""}, {"B", "3"}})), 0);
+    EXPECT_EQ(dir.read("german.lan"), "[Label]\r\nA=\r\nB=3\r\n");
+
+    // A write that changes nothing does not even replace the file; an empty batch creates none.
+    struct stat before
+    {
+    }, after{};
+    ::stat(path.c_str(), &before);
+    EXPECT_EQ(errorOf(ProfileFile::writeKey(path, " b ", "3")), 0);
+    ::stat(path.c_str(), &after);
+    EXPECT_EQ(before.st_ino, after.st_ino);
+    EXPECT_EQ(errorOf(ProfileFile::writeKeys(dir.file("none.lan"), {})), 0);
+
+    for (const std::string &bad : {"x\ry"s, "x\ny"s, "x\0y"s}) {
+        EXPECT_EQ(errorOf(ProfileFile::writeKey(path, "A", bad)), EINVAL);
+        EXPECT_EQ(errorOf(ProfileFile::writeKeys(dir.file("new.lan"), {{"B", "1"}, {bad, "2"}})),
+                  EINVAL);
+    }
+    EXPECT_EQ(errorOf(ProfileFile::writeKey(dir.file("gone/a.lan"), "A", "2")), ENOENT);
+    ASSERT_EQ(::mkdir(dir.file("sub.lan").c_str(), 0755), 0);
+    EXPECT_EQ(errorOf(ProfileFile::writeKey(dir.file("sub.lan"), "A", "2")), EISDIR);
+    EXPECT_EQ(dir.read("german.lan"), "[Label]\r\nA=\r\nB=3\r\n");
+    EXPECT_EQ(dir.listing(), "german.lan\nsub.lan\n");
+}
+
+// The children return 0, or the number of the first check that failed.
+TEST(ProfileFile, PermissionsAreRespected)
+{
+    TempDir dir;
+    const std::string original = "[Label]\nA=1\n";
+    for (const auto &[name, mode] :
+         {std::pair{"ro.lan", 0444}, {"wo.lan", 0222}, {"rw.lan", 0666}}) {
+        dir.write(name, original);
+        ASSERT_EQ(::chmod(dir.file(name).c_str(), static_cast<mode_t>(mode)), 0);
+    }
+    EXPECT_EQ(runAsUnprivileged([&] {
+                  if (errorOf(ProfileFile::writeKey(dir.file("ro.lan"), "A", "2")) != EACCES)
+                      return 1;
+                  if (errorOf(ProfileFile::writeKey(dir.file("ro.lan"), "a", "1")) != 0)
+                      return 2; // changes nothing, so it succeeds
+                  // Unreadable is not missing: the file must not be replaced by a new one.
+                  return errorOf(ProfileFile::writeKey(dir.file("wo.lan"), "B", "2")) != EACCES ? 3
+                                                                                                : 0;
+              }),
+              0);
+
+    // In a read-only directory a writable file cannot be replaced, nor a new one created.
+    ASSERT_EQ(::chmod(dir.path().c_str(), 0555), 0);
+    EXPECT_EQ(runAsUnprivileged([&] {
+                  if (ProfileFile::writeKey(dir.file("rw.lan"), "A", "2").ok)
+                      return 1;
+                  return ProfileFile::writeKey(dir.file("new.lan"), "A", "2").ok ? 2 : 0;
+              }),
+              0);
+    ASSERT_EQ(::chmod(dir.path().c_str(), 0777), 0);
+    ASSERT_EQ(::chmod(dir.file("wo.lan").c_str(), 0644), 0);
+    for (const char *name : {"ro.lan", "wo.lan", "rw.lan"})
+        EXPECT_EQ(dir.read(name), original) << name;
+    EXPECT_EQ(dir.listing(), "ro.lan\nrw.lan\nwo.lan\n");
+}
+
+TEST(ProfileFile, ConcurrentProcessesLoseNoKey)
+{
+    TempDir dir;
+    const std::string path = dir.file("shared.lan");
+    constexpr int kProcesses = 4, kKeys = 40;
+    auto id = [](int p, int k) { return std::to_string(p) + "_" + std::to_string(k); };
+    std::vector<pid_t> children;
+    for (int p = 0; p < kProcesses; ++p) {
+        const pid_t pid = ::fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            bool ok = true;
+            for (int k = 0; k < kKeys; ++k)
+                ok = ProfileFile::writeKey(path, "K" + id(p, k), "v" + id(p, k)).ok && ok;
+            ::_exit(ok ? 0 : 1);
+        }
+        children.push_back(pid);
+    }
+    for (const pid_t pid : children) {
+        int status = 0;
+        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    for (int p = 0; p < kProcesses; ++p) {
+        for (int k = 0; k < kKeys; ++k)
+            EXPECT_EQ(ProfileFile::readKey(path, "K" + id(p, k)), "v" + id(p, k));
+    }
+    EXPECT_EQ(dir.listing(), "shared.lan\n");
+}
+
+} // namespace
