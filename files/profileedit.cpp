@@ -113,14 +113,24 @@ public:
             insert(kv);
             return;
         }
+        // A value the reader already sees as the new one keeps its bytes: "KEY = text"
+        // written with "text" stays as it is, blanks included.
         const Slot slot = found->second;
         if (slot.inserted) {
             std::string &line = m_added[slot.index];
-            line.resize(line.find('=') + 1);
-            line += kv.value;
-        } else {
-            m_lines[slot.index].newValue = kv.value;
+            const std::size_t eq = line.find('=') + 1;
+            if (LabelReader::trim(std::string_view(line).substr(eq)) != kv.value) {
+                line.resize(eq);
+                line += kv.value;
+            }
+            return;
         }
+        KeyLine &line = m_lines[slot.index];
+        const std::string_view current =
+            line.newValue ? std::string_view(*line.newValue)
+                          : m_old.substr(line.valueBegin, line.valueEnd - line.valueBegin);
+        if (LabelReader::trim(current) != kv.value)
+            line.newValue = kv.value;
     }
 
     std::string result() const

@@ -31,6 +31,7 @@ const Golden kGolden[] = {
     // Present keys: only the bytes after the first "=" change; the first match wins.
     {"CRLF", "[Label]\r\nA=1\r\nB=2\r\n", {{"B", "x"}}, "[Label]\r\nA=1\r\nB=x\r\n"},
     {"blanks around =", "[Label]\n  A  =  old  \n", {{" a ", "new"}}, "[Label]\n  A  =new\n"},
+    {"same value, blanks kept", "[Label]\nA = same \r\n", {{"A", "same"}}, "[Label]\nA = same \r\n"},
     {"value holding =", "[Label]\nA=x=y\nB=\r\n", {{"A", ""}, {"B", "v"}}, "[Label]\nA=\nB=v\r\n"},
     {"no final line end", "[Label]\nA=1", {{"A", "2"}}, "[Label]\nA=2"},
     {"changes nothing", "[Label]\nA=1\n; c\n", {{"a", "1"}}, "[Label]\nA=1\n; c\n"},
@@ -200,7 +201,9 @@ void checkWrite(const std::string &old, const KeyValue &kv, const std::string &n
         const std::size_t eq = old.find('=', target->begin) + 1;
         std::size_t end = target->next - (old[target->next - 1] == '\n');
         end -= end > eq && old[end - 1] == '\r';
-        EXPECT_EQ(now, old.substr(0, eq) + kv.value + old.substr(end));
+        // A value the reader already sees as the new one is left byte for byte.
+        const bool same = LabelReader::trim(old.substr(eq, end - eq)) == kv.value;
+        EXPECT_EQ(now, same ? old : old.substr(0, eq) + kv.value + old.substr(end));
         return;
     }
     const std::size_t bom = LabelReader::bomLength(old), lf = old.find('\n', bom);
