@@ -3,7 +3,7 @@
 # on Qt's offscreen platform.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-"$root/scripts/deps.sh" fonts-dejavu-core
+"$root/scripts/deps.sh"
 cmake -S "$root" -B "$root/build" -G Ninja -DVERBOLT_BUILD_TESTS=ON >/dev/null
 cmake --build "$root/build" --target window_grab
 mkdir -p "$root/docs"

@@ -158,6 +158,18 @@ private slots:
         QVERIFY(m_dlg->list()->selectionMode() == QAbstractItemView::ExtendedSelection);
     }
 
+    void escapeAndCloseEndTheWindow()
+    {
+        open();
+        QTest::keyClick(m_dlg.get(), Qt::Key_Escape);
+        QVERIFY(!m_dlg->isVisible());
+        QCOMPARE(m_dlg->result(), int(QDialog::Rejected));
+        m_dlg->show();
+        QTest::mouseClick(child<QPushButton>(IDOK), Qt::LeftButton);
+        QVERIFY(!m_dlg->isVisible());
+        QCOMPARE(m_dlg->result(), int(QDialog::Accepted));
+    }
+
     void loadingWindowClosesInEveryCase()
     {
         open();
