@@ -120,7 +120,8 @@ LoadResult LabelLoader::LoadAllLabels(const std::string &dir)
         result.dupTargets.push_back(name);
         result.findColumns.push_back(name);
         const int column = m_grid.insertColumn(name, f.entry.name);
-        m_progress.SetStatusText("Load " + name + " labels...");
+        // The loading window shows UTF-8; the header is bytes of the run's code page.
+        m_progress.SetStatusText("Load " + codec.toUtf8(name) + " labels...");
         LoadLanguageColumn(std::move(f.bytes), column);
     }
     result.dupTargets.emplace_back("All");

@@ -1,0 +1,174 @@
+#include "commandline.h"
+#include "tempdir.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+extern char **environ;
+
+using verbolt::test::TempDir;
+
+namespace {
+
+struct Outcome
+{
+    int code = -1; // exit status, or 128 + signal for a child killed by one
+    std::string out;
+    std::string err;
+};
+
+// Runs the real program in `cwd` with no display of any kind in its environment, as on a
+// build server.
+Outcome runVerbolt(const TempDir &cwd, std::vector<std::string> args)
+{
+    TempDir capture;
+    const std::string outPath = capture.file("out");
+    const std::string errPath = capture.file("err");
+
+    std::vector<std::string> env;
+    for (char **e = environ; *e; ++e) {
+        const std::string_view var = *e;
+        if (!var.starts_with("DISPLAY=") && !var.starts_with("WAYLAND_DISPLAY=") &&
+            !var.starts_with("QT_QPA_PLATFORM="))
+            env.emplace_back(var);
+    }
+    args.insert(args.begin(), VERBOLT_BINARY);
+    std::vector<char *> argv;
+    for (std::string &a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    std::vector<char *> envp;
+    for (std::string &e : env)
+        envp.push_back(e.data());
+    envp.push_back(nullptr);
+
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const int in = ::open("/dev/null", O_RDONLY);
+        if (out < 0 || err < 0 || in < 0 || ::chdir(cwd.path().c_str()) != 0 || ::dup2(in, 0) < 0 ||
+            ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0)
+            ::_exit(126);
+        // A window that opened by mistake would wait for ever; the alarm survives exec.
+        ::alarm(120);
+        // Qt aborts on an unknown platform: no core file for that.
+        const rlimit noCore{0, 0};
+        ::setrlimit(RLIMIT_CORE, &noCore);
+        ::execve(argv[0], argv.data(), envp.data());
+        ::_exit(127);
+    }
+    Outcome run;
+    int status = 0;
+    if (pid < 0 || ::waitpid(pid, &status, 0) != pid)
+        return run;
+    run.code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    run.out = capture.read("out");
+    run.err = capture.read("err");
+    return run;
+}
+
+const std::string script = "STRINGTABLE\r\nBEGIN\r\n    IDS_HELLO \"Hello, world\"\r\nEND\r\n";
+
+} // namespace
+
+TEST(CommandLineProcess, ExportAndCheckWorkOnTheWorkingDirectoryWithoutADisplay)
+{
+    TempDir dir;
+    dir.write("french.lan", "[Label]\r\nA=\xE9t\xE9\r\nB=\"oui\", non\r\n");
+    dir.write("english.lan", "[Label]\r\nA=summer\r\n");
+
+    Outcome r = runVerbolt(dir, {"--export-csv"});
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.out,
+              "ID,FRENCH,ENGLISH\r\nA,\xC3\xA9t\xC3\xA9,summer\r\nB,\"\"\"oui\"\", non\",\r\n");
+    EXPECT_EQ(r.err, "");
+
+    r = runVerbolt(dir, {"--check"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.out, "english.lan: 1 labels missing at the end (french.lan has 2 entries, "
+                     "english.lan has 1)\n");
+
+    dir.write("english.lan", "[Label]\r\nA=summer\r\nB=\"yes\", no\r\n");
+    r = runVerbolt(dir, {"--check"});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.out, "");
+}
+
+TEST(CommandLineProcess, ExtractWritesBesideTheScript)
+{
+    TempDir dir;
+    dir.write("app.rc", script);
+
+    Outcome r = runVerbolt(dir, {"--extract", "EnGlIsH", "app.rc"});
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.out, "Extraction terminated.\n");
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(dir.read("english.txt"), "[Label]\r\nIDS_HELLO=Hello, world\r\n");
+
+    r = runVerbolt(dir, {"--extract", "german", "missing.rc"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, "Unable to open the file " + dir.file("missing.rc") + ".\n");
+    EXPECT_FALSE(dir.exists("german.txt"));
+
+    for (const std::vector<std::string> &args :
+         {std::vector<std::string>{"--extract", "portuguese", "app.rc"},
+          {"--extract", "english"},
+          {"--extract"},
+          {"--extract", "english", "--check"}}) {
+        r = runVerbolt(dir, args);
+        EXPECT_EQ(r.code, 2) << args.size();
+        EXPECT_EQ(r.out, "");
+        EXPECT_NE(r.err.find(verbolt::CommandLine::usage()), std::string::npos);
+    }
+    EXPECT_EQ(dir.listing(), "app.rc\nenglish.txt\n");
+}
+
+TEST(CommandLineProcess, HelpVersionAndUnknownOptions)
+{
+    TempDir dir;
+    Outcome r = runVerbolt(dir, {"--help"});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.out, verbolt::CommandLine::usage());
+    for (const char *option :
+         {"--export-csv", "--check", "--extract LANGUAGE SCRIPT", "--help", "--version"})
+        EXPECT_NE(r.out.find(option), std::string::npos) << option;
+
+    r = runVerbolt(dir, {"--version"});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.out, std::string("verbolt ") + VERBOLT_TEST_VERSION + "\n");
+
+    for (const std::vector<std::string> &args : {std::vector<std::string>{"--frobnicate"},
+                                                 {"--"},
+                                                 {"--platform", "offscreen"},
+                                                 {"--check", "--export-csv"}}) {
+        r = runVerbolt(dir, args);
+        EXPECT_EQ(r.code, 2) << args[0];
+        EXPECT_EQ(r.out, "");
+        EXPECT_NE(r.err.find(verbolt::CommandLine::usage()), std::string::npos);
+    }
+}
+
+TEST(CommandLineProcess, ArgumentsWithoutTwoDashesBelongToQt)
+{
+    TempDir dir;
+    // Beside an option of Verbolt's, Qt's arguments are ignored and Qt is never started.
+    Outcome r = runVerbolt(dir, {"-platform", "offscreen", "--version"});
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.out, std::string("verbolt ") + VERBOLT_TEST_VERSION + "\n");
+
+    // Alone, they reach Qt: an unknown platform fails there, not as a usage error.
+    r = runVerbolt(dir, {"-platform", "nosuchplatform"});
+    EXPECT_NE(r.code, 0);
+    EXPECT_NE(r.code, 2);
+    EXPECT_NE(r.err.find("platform plugin"), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find("usage:"), std::string::npos) << r.err;
+}
