@@ -22,8 +22,7 @@ LabelEditor::LabelEditor(LabelGrid &grid, LabelView &view, std::string dir, Code
                          std::string commentsName)
     : m_grid(grid), m_view(view), m_codec(page), m_strDir(std::move(dir)),
       m_commentsName(std::move(commentsName))
-{
-}
+{}
 
 std::string LabelEditor::columnPath(int column) const
 {
@@ -49,9 +48,9 @@ void LabelEditor::ShowLine(int index)
     }
     m_strCurId = std::string(m_grid.itemText(m_nCurLine, 0));
     if (n == 1) {
-        const std::string comment = ProfileFile::readKey(
-            LabelDirectory::resolve(m_strDir, m_commentsName, "comments.cmt"), m_strCurId,
-            std::string::npos);
+        const std::string comment =
+            ProfileFile::readKey(LabelDirectory::resolve(m_strDir, m_commentsName, "comments.cmt"),
+                                 m_strCurId, std::string::npos);
         // Cut on a character boundary so a UTF-8 comment never ends in half a character.
         m_view.setCommentText(m_codec.prefix(comment, kCommentLimit));
     } else {

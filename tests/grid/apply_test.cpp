@@ -1,0 +1,137 @@
+#include "controlids.h"
+#include "workspace.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+using namespace verbolt;
+using namespace verbolt::test;
+
+namespace {
+
+const std::string kFrench = "[Label]\r\nA=Un\r\nB=Deux\r\n; a note\r\nC=Trois\r\n";
+const std::string kEnglish = "[Label]\r\nA=One\r\nB=Two\r\nC=Three\r\n";
+const std::string kDutch = "[Label]\nA=Een\nB=Twee\nC=Drie\n";
+
+// Columns ID, FRENCH, DUTCH, ENGLISH. The file names are not upper case: a write must
+// reach the files read, not create FRENCH.lan beside them.
+void writeSet(const TempDir &dir)
+{
+    dir.write("French.LAN", kFrench);
+    dir.write("English.lan", kEnglish);
+    dir.write("dutch.lan", kDutch);
+}
+
+TEST(Apply, WritesEachEditedLanguageToItsCellAndFile)
+{
+    Workspace w;
+    writeSet(w.dir);
+    w.start();
+    FakeView &v = *w.view;
+    const auto files = snapshot(w.dir);
+    const auto cells = w.cells();
+
+    // No current line yet: whatever the fields show, nothing changes.
+    v.type(IDC_EDIT_FRENCH, "typed");
+    w.editor->OnApply();
+    EXPECT_EQ(snapshot(w.dir), files);
+    EXPECT_EQ(w.cells(), cells);
+
+    w.editor->ShowLine(1);
+    v.type(IDC_EDIT_FRENCH, "Deux !");
+    v.type(IDC_EDIT_ENGLISH, "");    // emptied: the key stays as B=
+    v.type(IDC_EDIT_ITALIAN, "Due"); // no italian.lan: neither read nor created
+    w.editor->OnApply();
+
+    EXPECT_TRUE(v.messages.empty());
+    EXPECT_EQ(w.dir.read("French.LAN"), "[Label]\r\nA=Un\r\nB=Deux !\r\n; a note\r\nC=Trois\r\n");
+    EXPECT_EQ(w.dir.read("English.lan"), "[Label]\r\nA=One\r\nB=\r\nC=Three\r\n");
+    EXPECT_EQ(w.dir.read("dutch.lan"), kDutch) << "DUTCH has no field: its file stays";
+    EXPECT_EQ(w.dir.listing(), "English.lan\nFrench.LAN\ndutch.lan\n");
+    EXPECT_EQ(w.column(0), (Strings{"A", "B", "C"}));
+    EXPECT_EQ(w.column(1), (Strings{"Un", "Deux !", "Trois"}));
+    EXPECT_EQ(w.column(2), (Strings{"Een", "Twee", "Drie"}));
+    EXPECT_EQ(w.column(3), (Strings{"One", "", "Three"}));
+    EXPECT_FALSE(v.editorsRead.contains(IDC_EDIT_ITALIAN));
+    EXPECT_EQ(w.editor->currentLine(), 1);
+    EXPECT_EQ(w.editor->currentId(), "B");
+
+    // Applying the same texts again is a write that changes nothing.
+    w.editor->OnApply();
+    EXPECT_TRUE(v.messages.empty());
+    EXPECT_EQ(w.dir.read("English.lan"), "[Label]\r\nA=One\r\nB=\r\nC=Three\r\n");
+}
+
+TEST(Apply, RefusesATextTheFilesCannotHoldAndWritesNothing)
+{
+    Workspace w;
+    writeSet(w.dir);
+    w.start();
+    FakeView &v = *w.view;
+    w.editor->ShowLine(0);
+    const auto files = snapshot(w.dir);
+    const auto cells = w.cells();
+
+    struct Case
+    {
+        int field;
+        std::optional<std::string> text;
+        const char *header;
+    };
+    const Case cases[] = {
+        {IDC_EDIT_ENGLISH, std::nullopt, "ENGLISH"}, // set below: Ω has no Windows-1252 byte
+        {IDC_EDIT_FRENCH, "two\nlines", "FRENCH"},
+        {IDC_EDIT_ENGLISH, "cr\r", "ENGLISH"},
+        {IDC_EDIT_FRENCH, std::string("nul\0byte", 8), "FRENCH"},
+    };
+    for (const Case &c : cases) {
+        v.messages.clear();
+        v.type(IDC_EDIT_FRENCH, "Un changed"); // checked before anything is written
+        v.type(IDC_EDIT_ENGLISH, "One");
+        if (c.text)
+            v.editors[c.field] = c.text;
+        else
+            v.type(c.field, "\xCE\xA9");
+        w.editor->OnApply();
+        EXPECT_EQ(v.messages, Strings{std::string("The ") + c.header +
+                                      " text holds characters that these label files "
+                                      "cannot store."});
+        EXPECT_EQ(snapshot(w.dir), files);
+        EXPECT_EQ(w.cells(), cells);
+    }
+}
+
+TEST(Apply, AReadOnlyFileFailsOnlyWhenItsTextChanged)
+{
+    Workspace w;
+    w.dir.write("french.lan", kFrench);
+    w.dir.write("english.lan", kEnglish);
+    w.dir.write("german.lan", "[Label]\nA=Eins\nB=Zwei\nC=Drei\n");
+    ::chmod(w.dir.file("french.lan").c_str(), 0666);
+    ::chmod(w.dir.file("german.lan").c_str(), 0666);
+    ::chmod(w.dir.file("english.lan").c_str(), 0444);
+    w.start();
+
+    const auto result = asUnprivileged(w.dir, [&] {
+        FakeView &v = *w.view;
+        w.editor->ShowLine(0);
+        v.type(IDC_EDIT_FRENCH, "Un !"); // English unchanged: its write changes nothing
+        w.editor->OnApply();
+        const std::string first = std::to_string(v.messages.size());
+        v.type(IDC_EDIT_ENGLISH, "One !");
+        v.type(IDC_EDIT_GERMAN, "Eins !");
+        w.editor->OnApply();
+        Strings out{first, std::string(w.grid.itemText(0, 2))};
+        out.insert(out.end(), v.messages.begin(), v.messages.end());
+        return out;
+    });
+    ASSERT_TRUE(result);
+    EXPECT_EQ(*result, (Strings{"0", "One !",
+                                "Unable to write the file " + w.dir.file("english.lan") + "."}));
+    EXPECT_EQ(w.dir.read("english.lan"), kEnglish);
+    EXPECT_EQ(w.dir.read("french.lan"), "[Label]\r\nA=Un !\r\nB=Deux\r\n; a note\r\nC=Trois\r\n");
+    EXPECT_EQ(w.dir.read("german.lan"), "[Label]\nA=Eins !\nB=Zwei\nC=Drei\n");
+}
+
+} // namespace

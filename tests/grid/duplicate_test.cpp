@@ -1,0 +1,161 @@
+#include "controlids.h"
+#include "profilefile.h"
+#include "workspace.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <sys/stat.h>
+
+using namespace verbolt;
+using namespace verbolt::test;
+
+namespace {
+
+// Columns ID, FRENCH, ALL, DUTCH, ENGLISH, GERMAN, ID; english.lan lacks K4.
+void writeSet(const TempDir &dir)
+{
+    dir.write("french.lan", "[Label]\r\nK1=Un\r\nK2=Deux\r\nK3=\r\nK4=Quatre\r\n");
+    dir.write("all.lan", "[Label]\nK1=a1\nK2=a2\nK3=a3\nK4=a4\n");
+    dir.write("dutch.lan", "[Label]\nK1=Een\nK2=Twee\nK3=Drie\nK4=Vier\n");
+    dir.write("english.lan", "[Label]\r\nK1=One\r\nK2=Two\r\nK3=Three\r\n");
+    dir.write("german.lan", "[Label]\nK1=Eins\nK2=Zwei\nK3=Drei\nK4=Vier\n");
+    dir.write("id.lan", "[Label]\nK1=i1\nK2=i2\nK3=i3\nK4=i4\n");
+}
+
+TEST(Duplicate, WithoutATargetWarnsAndChangesNothing)
+{
+    Workspace w;
+    writeSet(w.dir);
+    w.start();
+    w.view->select({0, 1});
+    const auto files = snapshot(w.dir);
+    const auto cells = w.cells();
+    w.editor->OnDuplicate(); // the empty entry is selected after start-up
+    EXPECT_EQ(w.view->messages, Strings{"Select a language"});
+    EXPECT_EQ(snapshot(w.dir), files);
+    EXPECT_EQ(w.cells(), cells);
+
+    Workspace empty; // nothing loaded: the list is empty
+    empty.start();
+    empty.editor->OnDuplicate();
+    EXPECT_EQ(empty.view->messages, Strings{"Select a language"});
+}
+
+TEST(Duplicate, TheTargetChoosesTheColumnsOfOneSelectedRow)
+{
+    const std::map<std::string, std::set<int>> targets = {
+        {"ENGLISH", {4}}, {"ALL", {2}}, {"ID", {6}}, {"All", {2, 3, 4, 5, 6}}};
+    const std::map<int, std::pair<std::string, std::string>> files = {
+        {2, {"all.lan", "K2=a2"}},
+        {3, {"dutch.lan", "K2=Twee"}},
+        {4, {"english.lan", "K2=Two"}},
+        {5, {"german.lan", "K2=Zwei"}},
+        {6, {"id.lan", "K2=i2"}}};
+    for (const auto &[target, columns] : targets) {
+        SCOPED_TRACE(target);
+        Workspace w;
+        writeSet(w.dir);
+        w.start();
+        FakeView &v = *w.view;
+        w.editor->ShowLine(0);
+        v.select({1});
+        v.dupTarget = target;
+        const auto before = snapshot(w.dir);
+        const auto cells = w.cells();
+        const std::string comment = v.comment;
+        w.editor->OnDuplicate();
+
+        EXPECT_TRUE(v.messages.empty());
+        for (int c = 0; c < w.grid.columnCount(); ++c) {
+            SCOPED_TRACE(c);
+            const bool written = columns.contains(c);
+            EXPECT_EQ(w.grid.itemText(1, c), written ? "Deux" : cells[c][1]);
+            if (c < 2)
+                continue;
+            const auto &[name, line] = files.at(c);
+            std::string expected = before.at(name);
+            if (written)
+                expected.replace(expected.find(line), line.size(), "K2=Deux");
+            EXPECT_EQ(w.dir.read(name), expected);
+        }
+        EXPECT_EQ(w.dir.read("french.lan"), before.at("french.lan"));
+        // The fields of the known languages written mirror the copy; French keeps its text.
+        EXPECT_EQ(v.text(IDC_EDIT_ENGLISH), columns.contains(4) ? "Deux" : "One");
+        EXPECT_EQ(v.text(IDC_EDIT_GERMAN), columns.contains(5) ? "Deux" : "Eins");
+        EXPECT_EQ(v.text(IDC_EDIT_FRENCH), "Un");
+        EXPECT_EQ(w.editor->currentLine(), 0);
+        EXPECT_EQ(w.editor->currentId(), "K1");
+        EXPECT_EQ(v.comment, comment);
+        EXPECT_EQ(v.selection, (std::set<int>{1}));
+    }
+}
+
+TEST(Duplicate, SeveralRowsGiveWhatOneWritePerCellWould)
+{
+    // The same ID twice, a French text that is empty, a file lacking keys and its final
+    // line end, a file without a [Label] section: the batch must match write by write.
+    const std::map<std::string, std::string> set = {
+        {"french.lan", "[Label]\nK1=Un\nK2=Deux\nK3=\nK4=Quatre\nK1=Encore\n"},
+        {"english.lan", "[Label]\nK1=One\nK3=Three"},
+        {"german.lan", "[Other]\nK1=x\n"},
+        {"id.lan", "\xEF\xBB\xBF[Label]\r\n k1 =i1\r\nK4=i4\r\n"},
+    };
+    Workspace w;
+    TempDir copy;
+    for (const auto &[name, bytes] : set) {
+        w.dir.write(name, bytes);
+        copy.write(name, bytes);
+    }
+    w.start();
+    FakeView &v = *w.view;
+    v.select({0, 2, 3, 4});
+    v.dupTarget = "All";
+    v.editorsWritten.clear();
+    const Strings english = w.column(2);
+    w.editor->OnDuplicate();
+    EXPECT_TRUE(v.messages.empty());
+    EXPECT_TRUE(v.editorsWritten.empty()) << "fields change only for a single row";
+
+    for (const int r : {0, 2, 3, 4})
+        for (int c = 2; c < w.grid.columnCount(); ++c) {
+            EXPECT_EQ(w.grid.itemText(r, c), w.grid.itemText(r, 1)) << r << "," << c;
+            ASSERT_TRUE(ProfileFile::writeKey(copy.file(w.grid.fileName(c)), w.grid.itemText(r, 0),
+                                              w.grid.itemText(r, 1))
+                            .ok);
+        }
+    EXPECT_EQ(w.column(2), (Strings{"Un", english[1], "", "Quatre", "Encore"}))
+        << "row 1 was not selected";
+    EXPECT_EQ(snapshot(w.dir), snapshot(copy));
+    EXPECT_EQ(w.dir.read("english.lan"), "[Label]\nK1=Encore\nK3=\nK4=Quatre\n");
+    EXPECT_EQ(v.selection, (std::set<int>{0, 2, 3, 4}));
+}
+
+TEST(Duplicate, AReadOnlyTargetIsReportedAndTheOthersWritten)
+{
+    Workspace w;
+    writeSet(w.dir);
+    for (const char *name : {"all.lan", "dutch.lan", "english.lan", "id.lan"})
+        ::chmod(w.dir.file(name).c_str(), 0666);
+    ::chmod(w.dir.file("german.lan").c_str(), 0444);
+    const std::string german = w.dir.read("german.lan");
+    w.start();
+
+    const auto result = asUnprivileged(w.dir, [&] {
+        w.view->select({1});
+        w.view->dupTarget = "All";
+        w.editor->OnDuplicate();
+        Strings out{std::string(w.grid.itemText(1, 5)), w.view->text(IDC_EDIT_GERMAN)};
+        out.insert(out.end(), w.view->messages.begin(), w.view->messages.end());
+        return out;
+    });
+    ASSERT_TRUE(result);
+    // The grid keeps the copy although its file refused it.
+    EXPECT_EQ(*result, (Strings{"Deux", "Deux",
+                                "Unable to write the file " + w.dir.file("german.lan") + "."}));
+    EXPECT_EQ(w.dir.read("german.lan"), german);
+    EXPECT_EQ(w.dir.read("english.lan"), "[Label]\r\nK1=One\r\nK2=Deux\r\nK3=Three\r\n");
+    EXPECT_EQ(w.dir.read("id.lan"), "[Label]\nK1=i1\nK2=Deux\nK3=i3\nK4=i4\n");
+}
+
+} // namespace

@@ -1,0 +1,74 @@
+#pragma once
+
+#include "labelview.h"
+#include "textcodec.h"
+
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace verbolt::test {
+
+/// A LabelView that records what the commands do to the window and answers from fields
+/// the test sets. Texts typed by the "user" are UTF-8 and pass through the run's code page
+/// as the real window's do, so a character the code page lacks reads as unstorable.
+class FakeView : public LabelView
+{
+public:
+    explicit FakeView(CodePage page = CodePage::Windows1252) : m_codec(page) {}
+
+    // What the user does.
+    void type(int editorId, std::string_view utf8) { editors[editorId] = m_codec.fromUtf8(utf8); }
+    void typeFind(std::string_view utf8) { find = m_codec.fromUtf8(utf8); }
+    void select(std::set<int> rows) { selection = std::move(rows); }
+
+    // State of the window.
+    std::set<int> selection;
+    std::map<int, std::optional<std::string>> editors; // code-page bytes; nothing: unstorable
+    std::map<int, bool> editorEnabled;
+    std::optional<bool> applyEnabled;
+    std::string comment;
+    std::string dupTarget;
+    std::string findColumn;
+    std::optional<std::string> find = std::string();
+
+    // What the commands did.
+    std::vector<std::string> messages;
+    std::set<int> editorsRead;
+    std::set<int> editorsWritten;
+    int applyStateSets = 0;
+    int focusCalls = 0;
+    std::vector<int> foundRows;
+    std::vector<int> visibleRows;
+
+    /// The editor text as bytes ("" for a field never set).
+    std::string text(int editorId) const;
+
+    int selectedCount() override { return static_cast<int>(selection.size()); }
+    std::vector<int> selectedRows() override { return {selection.begin(), selection.end()}; }
+    bool isRowSelected(int row) override { return selection.contains(row); }
+    void setRowSelected(int row, bool selected) override;
+    void selectFoundRow(int row) override;
+    void ensureRowVisible(int row) override { visibleRows.push_back(row); }
+    void focusList() override { ++focusCalls; }
+    void cellsChanged(int, int) override {}
+
+    std::optional<std::string> editorText(int editorId) override;
+    void setEditorText(int editorId, std::string_view text) override;
+    void setEditorEnabled(int editorId, bool enabled) override;
+    void setApplyEnabled(bool enabled) override;
+    void setCommentText(std::string_view text) override { comment = text; }
+
+    std::string dupTargetText() override { return dupTarget; }
+    std::string findColumnText() override { return findColumn; }
+    std::optional<std::string> findText() override { return find; }
+
+    void showMessage(const std::string &text) override { messages.push_back(text); }
+
+private:
+    TextCodec m_codec;
+};
+
+} // namespace verbolt::test

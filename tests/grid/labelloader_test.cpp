@@ -1,0 +1,168 @@
+#include "controlids.h"
+#include "workspace.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace verbolt;
+using namespace verbolt::test;
+
+namespace {
+
+// Every call the load makes on the loading window, in order, but the repaint pumps.
+class RecordingProgress : public LoadProgress
+{
+public:
+    Strings events;
+    Strings statuses;
+    int pumps = 0;
+
+    void SetProgressRange(int lower, int upper) override
+    {
+        events.push_back("range " + std::to_string(lower) + " " + std::to_string(upper));
+    }
+    void SetProgressPos(int position) override
+    {
+        events.push_back("pos " + std::to_string(position));
+    }
+    void SetStatusText(const std::string &text) override
+    {
+        events.push_back(text);
+        statuses.push_back(text);
+    }
+    void PumpOneMessage() override { ++pumps; }
+};
+
+TEST(StartupLoad, ColumnsAndDropDownsFollowTheSortedListing)
+{
+    Workspace w;
+    w.dir.write("French.LAN", "[Label]\r\nA=Un\r\nB=Deux\r\nC=Trois\r\n");
+    // Case twins: only the first in sorted order ("English" < "english") is read.
+    w.dir.write("English.lan", "[Label]\nA=One\n");
+    w.dir.write("english.lan", "[Label]\nA=Other\nB=Other\nC=Other\n");
+    w.dir.write("Dutch.lan", "[Label]\nA=Een\nB=Twee\nC=Drie\n");
+    w.dir.write("a.b.lan", "[Label]\nA=ab\n");
+    w.dir.write(".lan", "[Label]\nA=nameless\n");
+    w.dir.write("all.lan", "[Label]\nA=all\n");
+    w.dir.write("id.lan", "[Label]\nA=x1\nB=x2\n");
+    w.dir.write("upper.LAN", "[Label]\nA=up\n");
+    w.dir.write("notes.txt", "[Label]\nA=no\n");
+    ASSERT_EQ(::mkdir(w.dir.file("x.lan").c_str(), 0755), 0);
+    ASSERT_EQ(::symlink("nowhere.lan", w.dir.file("dangling.lan").c_str()), 0);
+    // Opening a FIFO for reading would block the load forever.
+    ASSERT_EQ(::mkfifo(w.dir.file("fifo.lan").c_str(), 0644), 0);
+    w.start();
+
+    ASSERT_TRUE(w.load.loaded);
+    EXPECT_EQ(w.load.codePage, CodePage::Windows1252) << "an all-ASCII set";
+    EXPECT_EQ(w.headers(), (Strings{"ID", "FRENCH", "", "A.B", "ALL", "DANGLING", "DUTCH",
+                                    "ENGLISH", "ID", "UPPER", "X"}));
+    EXPECT_EQ(w.load.findColumns, (Strings{"", "A.B", "ALL", "DANGLING", "DUTCH", "ENGLISH",
+                                           "FRENCH", "ID", "UPPER", "X"}));
+    EXPECT_EQ(w.load.dupTargets, (Strings{"", "", "A.B", "ALL", "DANGLING", "DUTCH", "ENGLISH",
+                                          "ID", "UPPER", "X", "All"}));
+    EXPECT_EQ(w.load.enabledEditors, (std::vector<int>{IDC_EDIT_FRENCH, IDC_EDIT_ENGLISH}));
+
+    // Each column remembers the entry it was read from, so writes reach that same file.
+    EXPECT_EQ(w.grid.fileName(1), "French.LAN");
+    EXPECT_EQ(w.grid.fileName(7), "English.lan");
+    EXPECT_EQ(w.grid.fileName(2), ".lan");
+    EXPECT_EQ(w.grid.fileName(5), "dangling.lan");
+    EXPECT_EQ(w.grid.fileName(9), "upper.LAN");
+
+    EXPECT_EQ(w.column(0), (Strings{"A", "B", "C"}));
+    EXPECT_EQ(w.column(1), (Strings{"Un", "Deux", "Trois"}));
+    EXPECT_EQ(w.column(2), (Strings{"nameless", "", ""}));
+    EXPECT_EQ(w.column(5), (Strings{"", "", ""})) << "dangling link: empty column";
+    EXPECT_EQ(w.column(6), (Strings{"Een", "Twee", "Drie"}));
+    EXPECT_EQ(w.column(7), (Strings{"One", "", ""})) << "the twin english.lan was read";
+    EXPECT_EQ(w.column(8), (Strings{"x1", "x2", ""}));
+    EXPECT_EQ(w.column(10), (Strings{"", "", ""})) << "directory: empty column";
+}
+
+TEST(StartupLoad, WithoutAReadableFrenchFileNothingLoads)
+{
+    for (const bool asDirectory : {false, true}) {
+        Workspace w;
+        w.dir.write("english.lan", "[Label]\nA=One\n");
+        if (asDirectory) {
+            ASSERT_EQ(::mkdir(w.dir.file("french.lan").c_str(), 0755), 0);
+        }
+        w.start();
+        EXPECT_FALSE(w.load.loaded);
+        EXPECT_EQ(w.grid.columnCount(), 0);
+        EXPECT_EQ(w.grid.rowCount(), 0);
+        EXPECT_TRUE(w.load.dupTargets.empty()) << "not even the empty entry or All";
+        EXPECT_TRUE(w.load.findColumns.empty());
+        EXPECT_TRUE(w.load.enabledEditors.empty());
+    }
+}
+
+TEST(StartupLoad, LanguagesArePlacedByPositionAndProgressFollows)
+{
+    Workspace w;
+    // Four counted lines (a blank one among them) but three entries.
+    w.dir.write("french.lan", "[Label]\r\nA=1\r\n\r\n; note\r\nB=2\r\nC=3\r\n");
+    w.dir.write("english.lan", "[Label]\nA=one\nB=two\n");
+    // Another order and more lines: by position, extras dropped.
+    w.dir.write("german.lan", "[Label]\nC=drei\nA=eins\nB=zwei\nD=vier\nE=fuenf\n");
+    w.dir.write("italian.lan", "; nothing but a comment\n");
+    RecordingProgress progress;
+    LabelLoader loader(w.grid, progress);
+    w.load = loader.LoadAllLabels(w.dir.path());
+
+    EXPECT_EQ(w.column(0), (Strings{"A", "B", "C"}));
+    EXPECT_EQ(w.column(2), (Strings{"one", "two", ""}));
+    EXPECT_EQ(w.column(3), (Strings{"drei", "eins", "zwei"}));
+    EXPECT_EQ(w.column(4), (Strings{"", "", ""}));
+    EXPECT_EQ(progress.events,
+              (Strings{"range 0 4", "Load FRENCH labels...", "pos 0", "pos 1", "pos 2", "pos 3",
+                       "Load ENGLISH labels...", "pos 0", "pos 1", "pos 2", "Load GERMAN labels...",
+                       "pos 0", "pos 1", "pos 2", "pos 3", "pos 4", "pos 5",
+                       "Load ITALIAN labels...", "pos 0"}));
+    EXPECT_GE(progress.pumps, 3 + 2 + 5) << "the window repaints while entry lines are read";
+}
+
+TEST(StartupLoad, TheCodePageUpperCasesHeaders)
+{
+    {
+        Workspace w;
+        w.dir.write("french.lan", "[Label]\nA=\xC3\xA9t\xC3\xA9\n"); // UTF-8 été
+        w.dir.write("\xC3\xB1"
+                    "and\xC3\xBA.lan",
+                    "[Label]\nA=x\n"); // ñandú.lan
+        RecordingProgress progress;
+        LabelLoader loader(w.grid, progress);
+        w.load = loader.LoadAllLabels(w.dir.path());
+        EXPECT_EQ(w.load.codePage, CodePage::Utf8);
+        EXPECT_EQ(w.headers(), (Strings{"ID", "FRENCH",
+                                        "\xC3\x91"
+                                        "AND\xC3\x9A"})); // ÑANDÚ
+        EXPECT_EQ(progress.statuses.back(), "Load \xC3\x91"
+                                            "AND\xC3\x9A labels...");
+    }
+    {
+        // One byte that is not UTF-8 makes the run Windows-1252: the same name's bytes are
+        // then capitals and punctuation of that code page and stay, while é (0xE9) rises.
+        Workspace w;
+        w.dir.write("french.lan", "[Label]\nA=\xE9t\xE9\n");
+        w.dir.write("\xC3\xB1"
+                    "and\xC3\xBA.lan",
+                    "[Label]\nA=x\n");
+        w.dir.write("\xE9t\xE9.lan", "[Label]\nA=y\n");
+        RecordingProgress progress;
+        LabelLoader loader(w.grid, progress);
+        w.load = loader.LoadAllLabels(w.dir.path());
+        EXPECT_EQ(w.load.codePage, CodePage::Windows1252);
+        EXPECT_EQ(w.headers(), (Strings{"ID", "FRENCH",
+                                        "\xC3\xB1"
+                                        "AND\xC3\xBA",
+                                        "\xC9T\xC9"}));
+        // The loading window shows UTF-8: the header's bytes are converted for it.
+        EXPECT_EQ(progress.statuses.back(), "Load \xC3\x89T\xC3\x89 labels...");
+    }
+}
+
+} // namespace
