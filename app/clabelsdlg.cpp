@@ -3,6 +3,7 @@
 #include "ccolorlistctrl.h"
 #include "controlids.h"
 #include "dialogunits.h"
+#include "labeldirectory.h"
 #include "labeltablemodel.h"
 #include "languagetable.h"
 #include "stringtableextractor.h"
@@ -32,17 +33,6 @@ namespace verbolt {
 
 namespace {
 
-std::string workingDirectory()
-{
-    std::string buf(4096, '\0');
-    while (!::getcwd(buf.data(), buf.size())) {
-        if (errno != ERANGE)
-            return {};
-        buf.resize(buf.size() * 2);
-    }
-    buf.resize(std::char_traits<char>::length(buf.c_str()));
-    return buf + "/";
-}
 
 QString idName(int id)
 {
@@ -280,7 +270,7 @@ QString CLabelsDlg::toQt(std::string_view bytes) const
 void CLabelsDlg::OnInitDialog()
 {
     if (m_strDir.empty()) {
-        m_strDir = workingDirectory();
+        m_strDir = LabelDirectory::workingDirectory();
         if (m_strDir.empty())
             std::cerr << "verbolt: cannot read the working directory: " << std::strerror(errno)
                       << "\n";

@@ -2,6 +2,7 @@
 
 #include "alignmentcheck.h"
 #include "csvexport.h"
+#include "labeldirectory.h"
 #include "stringtableextractor.h"
 
 #include <cerrno>
@@ -20,18 +21,6 @@ bool isOption(std::string_view arg)
     return arg.substr(0, 2) == "--";
 }
 
-// The label directory, as the window finds it: the working directory with "/" appended.
-std::string workingDirectory()
-{
-    std::string buf(4096, '\0');
-    while (!::getcwd(buf.data(), buf.size())) {
-        if (errno != ERANGE)
-            return {};
-        buf.resize(buf.size() * 2);
-    }
-    buf.resize(std::char_traits<char>::length(buf.c_str()));
-    return buf + "/";
-}
 
 int usageError(std::ostream &err, const std::string &why)
 {
@@ -41,7 +30,7 @@ int usageError(std::ostream &err, const std::string &why)
 
 int exportCsv(std::ostream &out, std::ostream &err)
 {
-    const std::string dir = workingDirectory();
+    const std::string dir = LabelDirectory::workingDirectory();
     if (dir.empty()) {
         err << "verbolt: cannot read the working directory: " << std::strerror(errno) << "\n";
         return 1;
@@ -60,7 +49,7 @@ int exportCsv(std::ostream &out, std::ostream &err)
 
 int check(std::ostream &out, std::ostream &err)
 {
-    const std::string dir = workingDirectory();
+    const std::string dir = LabelDirectory::workingDirectory();
     if (dir.empty()) {
         err << "verbolt: cannot read the working directory: " << std::strerror(errno) << "\n";
         return 1;

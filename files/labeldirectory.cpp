@@ -5,6 +5,7 @@
 #include <dirent.h>
 #include <memory>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace verbolt {
 
@@ -22,6 +23,18 @@ struct DirCloser
 };
 
 } // namespace
+
+std::string LabelDirectory::workingDirectory()
+{
+    std::string buf(4096, '\0');
+    while (!::getcwd(buf.data(), buf.size())) {
+        if (errno != ERANGE)
+            return {};
+        buf.resize(buf.size() * 2);
+    }
+    buf.resize(std::char_traits<char>::length(buf.c_str()));
+    return buf + "/";
+}
 
 bool LabelDirectory::hasLanExtension(std::string_view name)
 {

@@ -24,6 +24,10 @@ struct LabelFileEntry
 class LabelDirectory
 {
 public:
+    /// The process's working directory with "/" appended: the label directory. Empty when
+    /// it cannot be read (errno tells why).
+    static std::string workingDirectory();
+
     /// Whether the name ends in ".lan" in any letter case.
     static bool hasLanExtension(std::string_view name);
     static bool equalsIgnoringCase(std::string_view a, std::string_view b);
