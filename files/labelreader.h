@@ -21,7 +21,7 @@ class LabelReader
 public:
     /// White space for trimming: exactly 0x09-0x0D and 0x20.
     static bool isWhite(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
-    static std::string_view trim(std::string_view s);
+    static inline std::string_view trim(std::string_view s);
 
     /// Length of a UTF-8 byte-order mark at the start of `content` (0 or 3).
     static std::size_t bomLength(std::string_view content);
@@ -32,7 +32,7 @@ public:
     template <class F> static void forEachLine(std::string_view content, F &&f);
 
     /// The entry of a line as read (line feed removed), or nothing for a skipped line.
-    static std::optional<LabelLine> entryOf(std::string_view line);
+    static inline std::optional<LabelLine> entryOf(std::string_view line);
 
     /// The progress count of a file: every line but those starting with NUL, ";" or "[".
     static int countLabelLines(std::string_view content);
@@ -40,6 +40,35 @@ public:
     /// Calls f(LabelLine) for each entry line in file order; returns how many there were.
     template <class F> static std::size_t forEachEntry(std::string_view content, F &&f);
 };
+
+// trim and entryOf run once per line of every file read or written: inline, so the loops
+// that call them are not a function call per line.
+std::string_view LabelReader::trim(std::string_view s)
+{
+    std::size_t b = 0;
+    std::size_t e = s.size();
+    while (b < e && isWhite(s[b]))
+        ++b;
+    while (e > b && isWhite(s[e - 1]))
+        --e;
+    return s.substr(b, e - b);
+}
+
+std::optional<LabelLine> LabelReader::entryOf(std::string_view line)
+{
+    // The skip test looks at the untrimmed line: "; x=1" with a leading blank is an entry.
+    if (line.empty() || line[0] == ';' || line[0] == '[' || line[0] == '\0')
+        return std::nullopt;
+    // Trimming removes no "=", so the first "=" of the line is that of the trimmed line: one
+    // pass finds it, and only the key's start and the value are trimmed.
+    const std::size_t eq = line.find('=');
+    if (eq == std::string_view::npos)
+        return std::nullopt;
+    std::size_t b = 0;
+    while (isWhite(line[b]))
+        ++b;
+    return LabelLine{line.substr(b, eq - b), trim(line.substr(eq + 1))};
+}
 
 template <class F> void LabelReader::forEachLine(std::string_view content, F &&f)
 {

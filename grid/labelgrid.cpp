@@ -64,6 +64,8 @@ std::string_view LabelGrid::adoptColumnBytes(int column, std::string &&bytes)
     c.arena = std::move(bytes);
     c.garbage = 0;
     c.cells.clear();
+    // A language column gets one cell per row: room for them all at once, not by doubling.
+    c.cells.reserve(static_cast<std::size_t>(m_rowCount));
     return c.arena;
 }
 
@@ -88,10 +90,15 @@ void LabelGrid::setLoadedCell(int row, int column, std::string_view slice)
     if (row < 0 || row >= m_rowCount)
         return;
     Column &c = m_columns.at(static_cast<std::size_t>(column));
-    if (c.cells.size() <= static_cast<std::size_t>(row))
+    const Span span{static_cast<std::uint64_t>(slice.data() - c.arena.data()), slice.size()};
+    // Loading fills rows in order: the common case appends.
+    if (c.cells.size() == static_cast<std::size_t>(row)) {
+        c.cells.push_back(span);
+        return;
+    }
+    if (c.cells.size() < static_cast<std::size_t>(row))
         c.cells.resize(static_cast<std::size_t>(row) + 1);
-    c.cells[static_cast<std::size_t>(row)] =
-        Span{static_cast<std::uint64_t>(slice.data() - c.arena.data()), slice.size()};
+    c.cells[static_cast<std::size_t>(row)] = span;
 }
 
 std::size_t LabelGrid::bytesHeld() const

@@ -1,0 +1,351 @@
+// Benchmarks of the toolkit-free layers on generated label sets, each beside the plain cost
+// of the file work it cannot avoid, so that run.sh can report the ratio of the two.
+//
+// Sets are generated under $TMPDIR (default /tmp) and removed at exit; keep TMPDIR on the
+// disk the labels would live on, since Apply and Duplicate include fsync.
+
+#include "controlids.h"
+#include "labeleditor.h"
+#include "labelgen.h"
+#include "labelgrid.h"
+#include "labelloader.h"
+#include "labelview.h"
+#include "languagetable.h"
+#include "loadprogress.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <stdexcept>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+using namespace verbolt;
+
+// The directory every set of this run lives in.
+class Scratch
+{
+public:
+    static Scratch &instance()
+    {
+        static Scratch s;
+        return s;
+    }
+    /// A freshly generated set of `labels` (seed 1) in its own directory, made once per name.
+    const std::string &set(std::size_t labels, const std::string &purpose)
+    {
+        const std::string key = purpose + "-" + std::to_string(labels);
+        auto it = m_sets.find(key);
+        if (it == m_sets.end()) {
+            const std::string dir = m_root + key + "/";
+            std::filesystem::create_directory(dir);
+            bench::generateLabelSet(dir, labels);
+            it = m_sets.emplace(key, dir).first;
+        }
+        return it->second;
+    }
+    ~Scratch() { std::filesystem::remove_all(m_root); }
+
+private:
+    Scratch()
+    {
+        const char *tmp = std::getenv("TMPDIR");
+        std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/verbolt-bench-XXXXXX";
+        if (!::mkdtemp(pattern.data()))
+            throw std::runtime_error("mkdtemp failed");
+        m_root = pattern + "/";
+    }
+    std::string m_root;
+    std::map<std::string, std::string> m_sets;
+};
+
+// The window as the editing commands see it: fields, selection and drop-downs are set by the
+// benchmark; messages are kept so that a failed write shows as an error.
+class FakeView : public LabelView
+{
+public:
+    int selectedCount() override { return static_cast<int>(selected.size()); }
+    std::vector<int> selectedRows() override { return selected; }
+    bool isRowSelected(int) override { return false; }
+    void setRowSelected(int, bool) override {}
+    void selectFoundRow(int) override {}
+    void ensureRowVisible(int) override {}
+    void focusList() override {}
+    void cellsChanged(int, int) override {}
+    std::optional<std::string> editorText(int id) override { return editors[id]; }
+    void setEditorText(int id, std::string_view text) override { editors[id] = text; }
+    void setEditorEnabled(int, bool) override {}
+    void setApplyEnabled(bool) override {}
+    void setCommentText(std::string_view) override {}
+    std::string dupTargetText() override { return dupTarget; }
+    std::string findColumnText() override { return findColumn; }
+    std::optional<std::string> findText() override { return find; }
+    void showMessage(const std::string &text) override { messages.push_back(text); }
+
+    std::vector<int> selected;
+    std::map<int, std::string> editors;
+    std::string dupTarget;
+    std::string findColumn;
+    std::string find;
+    std::vector<std::string> messages;
+};
+
+// A loaded set with an editor on it, as the window has after start-up.
+struct Session
+{
+    explicit Session(const std::string &dir)
+    {
+        SilentProgress progress;
+        LabelLoader loader(grid, progress);
+        load = loader.LoadAllLabels(dir);
+        if (!load.loaded)
+            throw std::runtime_error("the set did not load: " + dir);
+        editor = std::make_unique<LabelEditor>(grid, view, dir, load.codePage, load.commentsName);
+    }
+    LabelGrid grid;
+    FakeView view;
+    LoadResult load;
+    std::unique_ptr<LabelEditor> editor;
+};
+
+long minorFaults()
+{
+    rusage u{};
+    ::getrusage(RUSAGE_SELF, &u);
+    return u.ru_minflt;
+}
+
+// Page faults per iteration: fresh memory costs this machine more than reading the bytes.
+void countFaults(benchmark::State &state, long before)
+{
+    state.counters["faults"] = benchmark::Counter(static_cast<double>(minorFaults() - before),
+                                                  benchmark::Counter::kAvgIterations);
+}
+
+std::string readWhole(const std::string &path)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        throw std::runtime_error("cannot open " + path);
+    std::string bytes;
+    char buf[1 << 16];
+    for (ssize_t n; (n = ::read(fd, buf, sizeof buf)) > 0;)
+        bytes.append(buf, static_cast<std::size_t>(n));
+    ::close(fd);
+    return bytes;
+}
+
+// The least a command that rewrites a file must do: the new bytes to a temporary file
+// beside it, fsync, rename over the original.
+void replaceWhole(const std::string &path, const std::string &bytes)
+{
+    std::string temp = path.substr(0, path.rfind('/') + 1) + ".base.XXXXXX";
+    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+    if (fd < 0)
+        throw std::runtime_error("mkstemp failed beside " + path);
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n <= 0)
+            throw std::runtime_error("write failed");
+        done += static_cast<std::size_t>(n);
+    }
+    if (::fsync(fd) != 0 || ::close(fd) != 0 || ::rename(temp.c_str(), path.c_str()) != 0)
+        throw std::runtime_error("fsync or rename failed for " + path);
+}
+
+void replaceFilesBaseline(benchmark::State &state, const std::vector<std::string_view> &names)
+{
+    const auto labels = static_cast<std::size_t>(state.range(0));
+    const std::string &dir = Scratch::instance().set(labels, "baseline");
+    std::vector<std::pair<std::string, std::string>> files;
+    for (std::string_view name : names) {
+        const std::string path = dir + std::string(name);
+        files.emplace_back(path, readWhole(path));
+    }
+    for (auto _ : state)
+        for (const auto &[path, bytes] : files)
+            replaceWhole(path, bytes);
+}
+
+// ---- B1: start-up load against a raw scan of the same files
+
+void B1_Load(benchmark::State &state)
+{
+    const std::string &dir =
+        Scratch::instance().set(static_cast<std::size_t>(state.range(0)), "load");
+    const long faults = minorFaults();
+    for (auto _ : state) {
+        auto grid = std::make_unique<LabelGrid>();
+        SilentProgress progress;
+        LabelLoader loader(*grid, progress);
+        const LoadResult r = loader.LoadAllLabels(dir);
+        if (!r.loaded || grid->rowCount() != state.range(0))
+            state.SkipWithError("the set did not load whole");
+        benchmark::DoNotOptimize(grid->rowCount());
+        state.PauseTiming(); // freeing the grid is not part of the load
+        grid.reset();
+        state.ResumeTiming();
+    }
+    countFaults(state, faults);
+}
+
+void B1_RawScan(benchmark::State &state)
+{
+    const std::string &dir =
+        Scratch::instance().set(static_cast<std::size_t>(state.range(0)), "load");
+    const long faults = minorFaults();
+    for (auto _ : state) {
+        std::string buf;
+        std::size_t entries = 0;
+        for (std::string_view name : bench::kLabelFiles) {
+            const int fd = ::open((dir + std::string(name)).c_str(), O_RDONLY | O_CLOEXEC);
+            struct stat st
+            {
+            };
+            ::fstat(fd, &st);
+            buf.resize(static_cast<std::size_t>(st.st_size) + 1);
+            std::size_t used = 0;
+            for (ssize_t n; (n = ::read(fd, buf.data() + used, buf.size() - used)) > 0;)
+                used += static_cast<std::size_t>(n);
+            ::close(fd);
+            const char *p = buf.data();
+            const char *end = p + used;
+            while (p < end) {
+                const char *lf = static_cast<const char *>(std::memchr(p, '\n', end - p));
+                const char *lineEnd = lf ? lf : end;
+                if (std::memchr(p, '=', lineEnd - p))
+                    ++entries;
+                p = lineEnd + 1;
+            }
+        }
+        benchmark::DoNotOptimize(entries);
+    }
+    countFaults(state, faults);
+}
+
+// ---- B3: Apply with every field changed against replacing the six files whole
+
+void B3_Apply(benchmark::State &state)
+{
+    const auto labels = static_cast<std::size_t>(state.range(0));
+    Session s(Scratch::instance().set(labels, "apply"));
+    s.view.selected = {static_cast<int>(labels / 2)};
+    s.editor->ShowLine(static_cast<int>(labels / 2));
+    const std::map<int, std::string> shown = s.view.editors;
+    if (shown.size() != 6)
+        state.SkipWithError("not six editor fields");
+    long round = 0;
+    for (auto _ : state) {
+        ++round;
+        for (const auto &[id, text] : shown)
+            s.view.editors[id] = text + " r" + std::to_string(round);
+        s.editor->OnApply();
+    }
+    if (!s.view.messages.empty())
+        state.SkipWithError(s.view.messages.front().c_str());
+}
+
+void B3_Baseline(benchmark::State &state)
+{
+    std::vector<std::string_view> names;
+    for (std::string_view name : bench::kLabelFiles) {
+        std::string header(name.substr(0, name.find('.')));
+        for (char &c : header)
+            c = static_cast<char>(c - 'a' + 'A');
+        if (LanguageTable::byColumnName(header))
+            names.push_back(name);
+    }
+    if (names.size() != 6)
+        state.SkipWithError("not six known languages");
+    replaceFilesBaseline(state, names);
+}
+
+// ---- B4: Duplicate to "All" against replacing the eight target files whole
+
+void B4_Duplicate(benchmark::State &state, bool scattered)
+{
+    const auto labels = static_cast<std::size_t>(state.range(0));
+    Session s(Scratch::instance().set(labels, scattered ? "dup-scattered" : "dup-block"));
+    if (scattered) {
+        for (std::size_t r = 0; r < labels; r += 10)
+            s.view.selected.push_back(static_cast<int>(r));
+    } else {
+        const std::size_t count = std::min<std::size_t>(labels, 10000);
+        for (std::size_t r = (labels - count) / 2, k = 0; k < count; ++r, ++k)
+            s.view.selected.push_back(static_cast<int>(r));
+    }
+    s.view.dupTarget = "All";
+    std::vector<std::string> french;
+    for (int r : s.view.selected)
+        french.emplace_back(s.grid.itemText(r, 1));
+    long round = 0;
+    for (auto _ : state) {
+        // New French texts each round, or the second round would change no file.
+        state.PauseTiming();
+        ++round;
+        for (std::size_t k = 0; k < french.size(); ++k)
+            s.grid.setItemText(s.view.selected[k], 1, french[k] + (round % 2 ? " (a)" : " (b)"));
+        state.ResumeTiming();
+        s.editor->OnDuplicate();
+    }
+    state.counters["rows"] = static_cast<double>(s.view.selected.size());
+    if (!s.view.messages.empty())
+        state.SkipWithError(s.view.messages.front().c_str());
+}
+
+void B4_DuplicateBlock(benchmark::State &state)
+{
+    B4_Duplicate(state, false);
+}
+void B4_DuplicateScattered(benchmark::State &state)
+{
+    B4_Duplicate(state, true);
+}
+
+void B4_Baseline(benchmark::State &state)
+{
+    std::vector<std::string_view> names(bench::kLabelFiles.begin() + 1, bench::kLabelFiles.end());
+    replaceFilesBaseline(state, names);
+}
+
+// ---- B5: Find next that finds nothing, over every row of FRENCH
+
+void B5_FindNothing(benchmark::State &state)
+{
+    Session s(Scratch::instance().set(static_cast<std::size_t>(state.range(0)), "load"));
+    s.view.find = "zqxj\xE9w"; // in no generated text, in any letter case
+    s.view.findColumn = "FRENCH";
+    for (auto _ : state) {
+        s.editor->OnFindNext();
+        if (s.editor->currentLine() != -1)
+            state.SkipWithError("the search found something");
+    }
+}
+
+void sizes(benchmark::internal::Benchmark *b)
+{
+    b->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime();
+}
+
+BENCHMARK(B1_Load)->Apply(sizes);
+BENCHMARK(B1_RawScan)->Apply(sizes);
+BENCHMARK(B3_Apply)->Apply(sizes);
+BENCHMARK(B3_Baseline)->Apply(sizes);
+BENCHMARK(B4_DuplicateBlock)->Apply(sizes);
+BENCHMARK(B4_DuplicateScattered)->Apply(sizes);
+BENCHMARK(B4_Baseline)->Apply(sizes);
+BENCHMARK(B5_FindNothing)->Apply(sizes);
+
+} // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,137 @@
+// A whole Verbolt window process on a label set, for the figures only a process can give:
+//
+//   verbolt_bench_window DIR [block|scattered]
+//
+// prints the time from process start to the main window shown with every label loaded,
+// the process's peak memory there and the size of the set's label files. With "block" or
+// "scattered" it then selects 10,000 rows as one block, or every 10th row, and times
+// Duplicate to "All" through the window, selection included (this rewrites the set).
+
+#include "clabelsdlg.h"
+#include "controlids.h"
+#include "userprompts.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QItemSelection>
+#include <QItemSelectionModel>
+#include <QTableView>
+#include <QWindow>
+
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <sys/resource.h>
+#include <unistd.h>
+
+namespace {
+
+// Messages would block on a modal box: keep them to report them.
+class QuietPrompts : public verbolt::UserPrompts
+{
+public:
+    void message(QWidget *, const QString &text) override { messages.push_back(text); }
+    QString chooseScript(QWidget *, const QString &) override { return {}; }
+    std::vector<QString> messages;
+};
+
+// Milliseconds since the kernel started this process (/proc/self/stat field 22, in clock
+// ticks since boot, the clock CLOCK_BOOTTIME reads).
+double msSinceProcessStart()
+{
+    std::ifstream in("/proc/self/stat");
+    std::string stat((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    // The command name may hold blanks: the fields are counted from the ")" that ends it.
+    std::istringstream fields(stat.substr(stat.rfind(')') + 2));
+    std::string field;
+    for (int k = 3; k <= 22; ++k)
+        fields >> field;
+    const double startSec = std::stod(field) / static_cast<double>(::sysconf(_SC_CLK_TCK));
+    timespec now{};
+    ::clock_gettime(CLOCK_BOOTTIME, &now);
+    return (static_cast<double>(now.tv_sec) + now.tv_nsec / 1e9 - startSec) * 1000.0;
+}
+
+long statusKb(const std::string &key)
+{
+    std::ifstream in("/proc/self/status");
+    for (std::string line; std::getline(in, line);)
+        if (line.rfind(key + ":", 0) == 0)
+            return std::stol(line.substr(key.size() + 1));
+    return -1;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (argc < 2 || argc > 3) {
+        std::cerr << "usage: verbolt_bench_window DIR [block|scattered]\n";
+        return 2;
+    }
+    std::string dir = argv[1];
+    if (dir.back() != '/')
+        dir += '/';
+    const std::string mode = argc == 3 ? argv[2] : "";
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+
+    int qtArgc = 1;
+    QApplication app(qtArgc, argv);
+    QuietPrompts prompts;
+    verbolt::CLabelsDlg dialog(dir, &prompts);
+    dialog.OnInitDialog();
+    dialog.show();
+    while (!dialog.windowHandle() || !dialog.windowHandle()->isExposed())
+        app.processEvents(QEventLoop::AllEvents, 5);
+    app.processEvents(); // the first paint of the list
+    const double shownMs = msSinceProcessStart();
+
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    std::uintmax_t labelBytes = 0;
+    for (const auto &e : std::filesystem::directory_iterator(dir))
+        if (e.path().extension() == ".lan")
+            labelBytes += e.file_size();
+    std::cout << "rows=" << dialog.grid().rowCount() << " shown_ms=" << shownMs
+              << " vmhwm_kb=" << statusKb("VmHWM") << " maxrss_kb=" << usage.ru_maxrss
+              << " label_bytes=" << labelBytes << "\n";
+
+    if (mode == "block" || mode == "scattered") {
+        QTableView *list = reinterpret_cast<QTableView *>(dialog.list());
+        QAbstractItemModel *model = list->model();
+        const int rows = model->rowCount();
+        const int last = model->columnCount() - 1;
+        QItemSelection selection;
+        if (mode == "block") {
+            const int count = std::min(rows, 10000);
+            const int first = (rows - count) / 2;
+            selection.select(model->index(first, 0), model->index(first + count - 1, last));
+        } else {
+            for (int r = 0; r < rows; r += 10)
+                selection.select(model->index(r, 0), model->index(r, last));
+        }
+        auto *target = qobject_cast<QComboBox *>(dialog.control(verbolt::IDC_DUP_TARGET));
+        target->setCurrentIndex(target->findText(QStringLiteral("All")));
+        QElapsedTimer timer;
+        timer.start();
+        list->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect |
+                                                      QItemSelectionModel::Rows);
+        const qint64 selectNs = timer.nsecsElapsed();
+        dialog.OnDuplicate();
+        app.processEvents(); // the repaint of the changed rows
+        const qint64 totalNs = timer.nsecsElapsed();
+        std::cout << "duplicate=" << mode << " selected=" << dialog.selectedCount()
+                  << " select_ms=" << selectNs / 1e6
+                  << " duplicate_ms=" << (totalNs - selectNs) / 1e6
+                  << " messages=" << prompts.messages.size() << "\n";
+    }
+    std::cout.flush();
+    // The figures are out: leave without tearing down a window of many rows.
+    ::_exit(prompts.messages.empty() ? 0 : 1);
+}
