@@ -6,6 +6,7 @@
 #include <cassert>
 #include <cstddef>
 #include <unordered_map>
+#include <unordered_set>
 
 namespace verbolt {
 
@@ -78,8 +79,19 @@ struct Slot
 class Batch
 {
 public:
-    explicit Batch(std::string_view old) : m_old(old), m_eol(lineEndOf(old))
+    Batch(std::string_view old, const std::vector<KeyValue> &writes)
+        : m_old(old), m_eol(lineEndOf(old))
     {
+        // Only lines whose key is written are recorded: indexing every line of a large file
+        // for a write of a few keys costs more than the rest of the write together.
+        std::unordered_set<std::string> wanted;
+        for (const KeyValue &kv : writes) {
+            wanted.insert(normalKey(kv.key));
+            const std::string line = kv.key + "=";
+            if (const auto e = LabelReader::entryOf(line))
+                wanted.insert(normalKey(e->key));
+        }
+        std::string scratch;
         bool sawLabel = false;
         bool inFirstLabel = false;
         m_insertAt = old.size();
@@ -87,14 +99,20 @@ public:
             old,
             [&](const LabelLine &entry, std::string_view line, std::size_t begin,
                 std::size_t next) {
+                if (inFirstLabel)
+                    m_insertAt = next;
+                scratch.assign(LabelReader::trim(entry.key));
+                for (char &c : scratch)
+                    if (c >= 'A' && c <= 'Z')
+                        c = static_cast<char>(c - 'A' + 'a');
+                if (!wanted.contains(scratch))
+                    return;
                 std::size_t valueEnd = begin + line.size();
                 if (line.back() == '\r')
                     --valueEnd;
                 const std::size_t valueBegin = begin + line.find('=') + 1;
                 m_lines.push_back({begin, valueBegin, valueEnd, std::nullopt});
-                m_index.try_emplace(normalKey(entry.key), Slot{false, m_lines.size() - 1});
-                if (inFirstLabel)
-                    m_insertAt = next;
+                m_index.try_emplace(scratch, Slot{false, m_lines.size() - 1});
             },
             [&](bool isLabel, std::size_t next) {
                 inFirstLabel = isLabel && !sawLabel;
@@ -217,7 +235,7 @@ std::optional<std::string> ProfileEdit::apply(std::string_view oldBytes, bool fi
         oldBytes = {};
     if (writes.empty())
         return std::string(oldBytes);
-    Batch batch(oldBytes);
+    Batch batch(oldBytes, writes);
     for (const KeyValue &kv : writes)
         batch.write(kv);
     return batch.result();
