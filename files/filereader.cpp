@@ -7,46 +7,78 @@
 
 namespace verbolt {
 
-FileContent FileReader::read(const std::string &path)
+namespace {
+
+// Reads the file at `path` into a buffer that `resize(n)` makes n bytes long (returning its
+// bytes); returns 0 or the errno of the failure.
+template <class Resize> int readWhole(const std::string &path, Resize &&resize)
 {
-    FileContent result;
     // O_NONBLOCK: opening a FIFO that slipped in after the directory scan must not hang.
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-    if (fd < 0) {
-        result.error = errno;
-        return result;
-    }
+    if (fd < 0)
+        return errno;
     struct stat st
     {
     };
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        result.error = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
         ::close(fd);
-        return result;
+        return S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
     }
     // One byte past the size fstat gave, so the end shows without a second buffer; a file
     // that grows meanwhile is read on into a larger one.
-    result.bytes.resize(st.st_size > 0 ? static_cast<std::size_t>(st.st_size) + 1 : 4096);
+    std::size_t size = st.st_size > 0 ? static_cast<std::size_t>(st.st_size) + 1 : 4096;
+    char *data = resize(size);
     std::size_t used = 0;
     for (;;) {
-        if (used == result.bytes.size())
-            result.bytes.resize(result.bytes.size() * 2);
-        const ssize_t got = ::read(fd, result.bytes.data() + used, result.bytes.size() - used);
+        if (used == size)
+            data = resize(size *= 2);
+        const ssize_t got = ::read(fd, data + used, size - used);
         if (got < 0) {
             if (errno == EINTR)
                 continue;
-            result.error = errno;
-            result.bytes.clear();
+            const int err = errno;
             ::close(fd);
-            return result;
+            resize(0);
+            return err;
         }
         if (got == 0)
             break;
         used += static_cast<std::size_t>(got);
     }
-    result.bytes.resize(used);
-    result.ok = true;
+    resize(used);
     ::close(fd);
+    return 0;
+}
+
+} // namespace
+
+FileContent FileReader::read(const std::string &path)
+{
+    FileContent result;
+    result.error = readWhole(path, [&](std::size_t n) {
+        result.bytes.resize(n);
+        return result.bytes.data();
+    });
+    result.ok = result.error == 0;
+    return result;
+}
+
+int FileReader::readInto(const std::string &path, std::string &out)
+{
+    return readWhole(path, [&](std::size_t n) {
+        out.resize(n);
+        return out.data();
+    });
+}
+
+FileBuffer FileReader::readBuffer(const std::string &path)
+{
+    FileBuffer result;
+    result.error = readWhole(path, [&](std::size_t n) {
+        result.bytes.resizeUninitialized(n);
+        return result.bytes.data();
+    });
+    result.ok = result.error == 0;
     return result;
 }
 

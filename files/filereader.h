@@ -1,5 +1,7 @@
 #pragma once
 
+#include "bytebuffer.h"
+
 #include <string>
 
 namespace verbolt {
@@ -12,6 +14,14 @@ struct FileContent
     std::string bytes;
 };
 
+/// The same, in a ByteBuffer: for files that are kept, such as the label files of a load.
+struct FileBuffer
+{
+    bool ok = false;
+    int error = 0;
+    ByteBuffer bytes;
+};
+
 /// Reads files whole with read(): never memory-mapped, so a file that another program
 /// truncates meanwhile cannot fault the process. Only regular files are read; a FIFO or a
 /// device is refused without blocking, and a directory reads as a failure.
@@ -19,6 +29,9 @@ class FileReader
 {
 public:
     static FileContent read(const std::string &path);
+    static FileBuffer readBuffer(const std::string &path);
+    /// Reads into `out`, reusing its memory; returns 0 or the errno of the failure.
+    static int readInto(const std::string &path, std::string &out);
 };
 
 } // namespace verbolt

@@ -3,10 +3,11 @@
 #include "labeldirectory.h"
 #include "labelreader.h"
 
+#include <algorithm>
 #include <cassert>
 #include <cstddef>
-#include <unordered_map>
-#include <unordered_set>
+#include <cstdint>
+#include <cstring>
 
 namespace verbolt {
 
@@ -14,15 +15,71 @@ namespace {
 
 constexpr std::string_view kCrLf = "\r\n";
 
-std::string normalKey(std::string_view key)
+// The keys a batch writes, each with a small id, looked up without letter case and without
+// copying the key of every line of the file: a folded hash, then a comparison.
+class FoldedKeySet
 {
-    std::string out(LabelReader::trim(key));
-    for (char &c : out) {
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
+public:
+    /// The id of the key, added if new.
+    int insert(std::string_view key)
+    {
+        if (const int id = find(key); id >= 0)
+            return id;
+        m_keys.push_back(key);
+        if (m_keys.size() * 2 > m_slots.size())
+            rehash(std::max<std::size_t>(64, m_slots.size() * 4));
+        else
+            place(m_keys.size() - 1);
+        return static_cast<int>(m_keys.size()) - 1;
     }
-    return out;
-}
+
+    /// The id of the key, or -1.
+    int find(std::string_view key) const
+    {
+        if (m_slots.empty())
+            return -1;
+        const std::size_t mask = m_slots.size() - 1;
+        for (std::size_t i = hash(key) & mask;; i = (i + 1) & mask) {
+            const std::uint32_t slot = m_slots[i];
+            if (slot == 0)
+                return -1;
+            if (LabelDirectory::equalsIgnoringCase(m_keys[slot - 1], key))
+                return static_cast<int>(slot) - 1;
+        }
+    }
+
+    std::size_t size() const { return m_keys.size(); }
+
+private:
+    static std::size_t hash(std::string_view key)
+    {
+        std::uint64_t h = 1469598103934665603ull;
+        for (const char c : key) {
+            const auto b = static_cast<unsigned char>(c);
+            h = (h ^ ((b >= 'A' && b <= 'Z') ? b + 0x20 : b)) * 1099511628211ull;
+        }
+        return static_cast<std::size_t>(h ^ (h >> 29));
+    }
+
+    void place(std::size_t index)
+    {
+        const std::size_t mask = m_slots.size() - 1;
+        std::size_t i = hash(m_keys[index]) & mask;
+        while (m_slots[i] != 0)
+            i = (i + 1) & mask;
+        m_slots[i] = static_cast<std::uint32_t>(index + 1);
+    }
+
+    void rehash(std::size_t size)
+    {
+        m_slots.assign(size, 0);
+        for (std::size_t k = 0; k < m_keys.size(); ++k)
+            place(k);
+    }
+
+    std::vector<std::string_view> m_keys; // views into the batch's writes
+    std::vector<std::uint32_t> m_slots;   // index + 1 into m_keys; 0 is empty
+};
 
 // A header line is any line starting with "["; without a "]" the name runs to the line end.
 bool isLabelHeader(std::string_view line)
@@ -66,14 +123,15 @@ struct KeyLine
     std::size_t lineBegin;
     std::size_t valueBegin;
     std::size_t valueEnd;
-    std::optional<std::string> newValue;
+    const std::string *newValue = nullptr; // into the batch's writes
 };
 
 // Where a key lives: an original line, or a line this batch inserts.
 struct Slot
 {
-    bool inserted;
-    std::size_t index;
+    bool valid = false;
+    bool inserted = false;
+    std::size_t index = 0;
 };
 
 class Batch
@@ -83,15 +141,15 @@ public:
         : m_old(old), m_eol(lineEndOf(old))
     {
         // Only lines whose key is written are recorded: indexing every line of a large file
-        // for a write of a few keys costs more than the rest of the write together.
-        std::unordered_set<std::string> wanted;
+        // for a write of a few keys costs more than the rest of the write together. A key
+        // holding "=" is also known by the shorter key its new line would read as.
         for (const KeyValue &kv : writes) {
-            wanted.insert(normalKey(kv.key));
-            const std::string line = kv.key + "=";
-            if (const auto e = LabelReader::entryOf(line))
-                wanted.insert(normalKey(e->key));
+            m_wanted.insert(LabelReader::trim(kv.key));
+            if (kv.key.find('=') != std::string::npos)
+                m_wanted.insert(
+                    LabelReader::trim(std::string_view(kv.key).substr(0, kv.key.find('='))));
         }
-        std::string scratch;
+        m_slots.resize(m_wanted.size());
         bool sawLabel = false;
         bool inFirstLabel = false;
         m_insertAt = old.size();
@@ -101,18 +159,15 @@ public:
                 std::size_t next) {
                 if (inFirstLabel)
                     m_insertAt = next;
-                scratch.assign(LabelReader::trim(entry.key));
-                for (char &c : scratch)
-                    if (c >= 'A' && c <= 'Z')
-                        c = static_cast<char>(c - 'A' + 'a');
-                if (!wanted.contains(scratch))
-                    return;
+                const int id = m_wanted.find(LabelReader::trim(entry.key));
+                if (id < 0 || m_slots[static_cast<std::size_t>(id)].valid)
+                    return; // not written, or not the first line of its key
                 std::size_t valueEnd = begin + line.size();
                 if (line.back() == '\r')
                     --valueEnd;
                 const std::size_t valueBegin = begin + line.find('=') + 1;
-                m_lines.push_back({begin, valueBegin, valueEnd, std::nullopt});
-                m_index.try_emplace(scratch, Slot{false, m_lines.size() - 1});
+                m_lines.push_back({begin, valueBegin, valueEnd});
+                m_slots[static_cast<std::size_t>(id)] = Slot{true, false, m_lines.size() - 1};
             },
             [&](bool isLabel, std::size_t next) {
                 inFirstLabel = isLabel && !sawLabel;
@@ -126,14 +181,14 @@ public:
 
     void write(const KeyValue &kv)
     {
-        const auto found = m_index.find(normalKey(kv.key));
-        if (found == m_index.end()) {
+        const Slot slot =
+            m_slots[static_cast<std::size_t>(m_wanted.find(LabelReader::trim(kv.key)))];
+        if (!slot.valid) {
             insert(kv);
             return;
         }
         // A value the reader already sees as the new one keeps its bytes: "KEY = text"
         // written with "text" stays as it is, blanks included.
-        const Slot slot = found->second;
         if (slot.inserted) {
             std::string &line = m_added[slot.index];
             const std::size_t eq = line.find('=') + 1;
@@ -148,10 +203,10 @@ public:
             line.newValue ? std::string_view(*line.newValue)
                           : m_old.substr(line.valueBegin, line.valueEnd - line.valueBegin);
         if (LabelReader::trim(current) != kv.value)
-            line.newValue = kv.value;
+            line.newValue = &kv.value;
     }
 
-    std::string result() const
+    void result(std::string &out) const
     {
         std::string block;
         if (!m_added.empty()) {
@@ -164,7 +219,7 @@ public:
             for (const std::string &line : m_added)
                 block.append(line).append(m_eol);
         }
-        std::string out;
+        out.clear();
         out.reserve(m_old.size() + block.size());
         std::size_t copied = 0;
         bool blockDone = false;
@@ -184,7 +239,6 @@ public:
         if (!blockDone)
             emitBlock();
         out.append(m_old.substr(copied));
-        return out;
     }
 
 private:
@@ -202,16 +256,17 @@ private:
         // earlier line already holds it.
         const auto entry = LabelReader::entryOf(m_added.back());
         assert(entry);
-        const Slot slot{true, m_added.size() - 1};
-        auto [it, added] = m_index.try_emplace(normalKey(entry->key), slot);
-        if (!added && !it->second.inserted && m_lines[it->second.index].lineBegin >= m_insertAt)
-            it->second = slot;
+        Slot &slot =
+            m_slots[static_cast<std::size_t>(m_wanted.find(LabelReader::trim(entry->key)))];
+        if (!slot.valid || (!slot.inserted && m_lines[slot.index].lineBegin >= m_insertAt))
+            slot = Slot{true, true, m_added.size() - 1};
     }
 
+    FoldedKeySet m_wanted;
     std::string_view m_old;
     std::string_view m_eol;
     std::vector<KeyLine> m_lines;
-    std::unordered_map<std::string, Slot> m_index;
+    std::vector<Slot> m_slots;        // by key id
     std::vector<std::string> m_added; // new lines in order, without line ends
     std::size_t m_insertAt = 0;       // offset where new lines go
     bool m_needHeader = false;        // no "Label" section yet: new lines come after one
@@ -221,24 +276,39 @@ private:
 
 bool ProfileEdit::storable(std::string_view text)
 {
-    return text.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos;
+    // Three vectorised scans beat one find_first_of, which tests the bytes one by one.
+    return !std::memchr(text.data(), '\n', text.size()) &&
+           !std::memchr(text.data(), '\r', text.size()) &&
+           !std::memchr(text.data(), '\0', text.size());
 }
 
 std::optional<std::string> ProfileEdit::apply(std::string_view oldBytes, bool fileExists,
                                               const std::vector<KeyValue> &writes)
 {
+    std::string out;
+    if (!applyInto(oldBytes, fileExists, writes, out))
+        return std::nullopt;
+    return out;
+}
+
+bool ProfileEdit::applyInto(std::string_view oldBytes, bool fileExists,
+                            const std::vector<KeyValue> &writes, std::string &out)
+{
     for (const KeyValue &kv : writes) {
         if (!storable(kv.key) || !storable(kv.value))
-            return std::nullopt;
+            return false;
     }
     if (!fileExists)
         oldBytes = {};
-    if (writes.empty())
-        return std::string(oldBytes);
+    if (writes.empty()) {
+        out.assign(oldBytes);
+        return true;
+    }
     Batch batch(oldBytes, writes);
     for (const KeyValue &kv : writes)
         batch.write(kv);
-    return batch.result();
+    batch.result(out);
+    return true;
 }
 
 std::string ProfileEdit::readValue(std::string_view bytes, std::string_view key)

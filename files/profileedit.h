@@ -31,6 +31,9 @@ public:
     /// ignored when `fileExists` is false.
     static std::optional<std::string> apply(std::string_view oldBytes, bool fileExists,
                                             const std::vector<KeyValue> &writes);
+    /// The same into `out`, whose memory is reused; false when not storable.
+    static bool applyInto(std::string_view oldBytes, bool fileExists,
+                          const std::vector<KeyValue> &writes, std::string &out);
 
     /// The value of `key` in section "Label" of `bytes`, trimmed as the label reader trims
     /// it (quotes kept); empty when the key is missing.

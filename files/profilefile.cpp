@@ -77,6 +77,7 @@ WriteResult ProfileFile::writeKey(const std::string &path, std::string_view key,
 
 WriteResult ProfileFile::writeKeys(const std::string &path, const std::vector<KeyValue> &writes)
 {
+    // Refused before the lock is taken or the file read.
     for (const KeyValue &kv : writes) {
         if (!ProfileEdit::storable(kv.key) || !ProfileEdit::storable(kv.value))
             return WriteResult::failure(EINVAL, path);
@@ -85,16 +86,18 @@ WriteResult ProfileFile::writeKeys(const std::string &path, const std::vector<Ke
     if (lock.error())
         return WriteResult::failure(lock.error(), path);
 
-    // Only a missing file counts as empty: an unreadable one must not be overwritten.
-    const FileContent file = FileReader::read(path);
-    if (!file.ok && file.error != ENOENT)
-        return WriteResult::failure(file.error, path);
-    const auto bytes = ProfileEdit::apply(file.bytes, file.ok, writes);
-    if (!bytes)
+    // Only a missing file counts as empty: an unreadable one must not be overwritten. The
+    // buffers stay between writes: a command writes several large files in a row.
+    thread_local std::string before;
+    thread_local std::string after;
+    const int error = FileReader::readInto(path, before);
+    if (error && error != ENOENT)
+        return WriteResult::failure(error, path);
+    if (!ProfileEdit::applyInto(before, !error, writes, after))
         return WriteResult::failure(EINVAL, path);
-    if ((file.ok && *bytes == file.bytes) || (!file.ok && writes.empty()))
+    if ((!error && after == before) || (error && writes.empty()))
         return WriteResult::success(path);
-    return AtomicFile::write(path, *bytes);
+    return AtomicFile::write(path, after);
 }
 
 } // namespace verbolt

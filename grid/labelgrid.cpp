@@ -26,7 +26,7 @@ std::string_view LabelGrid::itemText(int row, int column) const
     if (static_cast<std::size_t>(row) >= c.cells.size())
         return {};
     const Span s = c.cells[static_cast<std::size_t>(row)];
-    return std::string_view(c.arena).substr(s.offset, s.length);
+    return c.arena.view().substr(s.offset, s.length);
 }
 
 void LabelGrid::setItemText(int row, int column, std::string_view text)
@@ -47,18 +47,18 @@ void LabelGrid::setItemText(int row, int column, std::string_view text)
 
 void LabelGrid::compact(Column &c)
 {
-    std::string fresh;
+    ByteBuffer fresh;
     fresh.reserve(c.arena.size() - c.garbage);
     for (Span &s : c.cells) {
         const std::uint64_t offset = fresh.size();
-        fresh.append(c.arena, s.offset, s.length);
+        fresh.append(c.arena.view().substr(s.offset, s.length));
         s.offset = offset;
     }
     c.arena = std::move(fresh);
     c.garbage = 0;
 }
 
-std::string_view LabelGrid::adoptColumnBytes(int column, std::string &&bytes)
+std::string_view LabelGrid::adoptColumnBytes(int column, ByteBuffer &&bytes)
 {
     Column &c = m_columns.at(static_cast<std::size_t>(column));
     c.arena = std::move(bytes);
@@ -66,7 +66,7 @@ std::string_view LabelGrid::adoptColumnBytes(int column, std::string &&bytes)
     c.cells.clear();
     // A language column gets one cell per row: room for them all at once, not by doubling.
     c.cells.reserve(static_cast<std::size_t>(m_rowCount));
-    return c.arena;
+    return c.arena.view();
 }
 
 void LabelGrid::reserveRows(std::size_t rows)

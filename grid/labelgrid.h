@@ -1,5 +1,7 @@
 #pragma once
 
+#include "bytebuffer.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -34,7 +36,7 @@ public:
 
     // Bulk loading. A column takes over a whole file's bytes; its cells are then set to
     // slices of those bytes without copying them.
-    std::string_view adoptColumnBytes(int column, std::string &&bytes);
+    std::string_view adoptColumnBytes(int column, ByteBuffer &&bytes);
     /// Adds a row whose ID is copied into column 0 and whose column-1 text is `french`, a
     /// slice of column 1's adopted bytes.
     void appendRow(std::string_view id, std::string_view french);
@@ -55,7 +57,7 @@ private:
     {
         std::string header;
         std::string fileName;
-        std::string arena;
+        ByteBuffer arena;
         std::vector<Span> cells;
         std::size_t garbage = 0; // arena bytes no cell refers to any more
     };

@@ -15,7 +15,7 @@ namespace {
 struct LanguageFile
 {
     LabelFileEntry entry;
-    std::string bytes;
+    ByteBuffer bytes;
 };
 
 } // namespace
@@ -31,7 +31,7 @@ std::string LabelLoader::languageName(std::string_view fileName, const TextCodec
     return codec.upper(dot == std::string_view::npos ? fileName : fileName.substr(0, dot));
 }
 
-void LabelLoader::LoadLanguageColumn(std::string &&bytes, int column)
+void LabelLoader::LoadLanguageColumn(ByteBuffer &&bytes, int column)
 {
     m_progress.SetProgressPos(0);
     const std::string_view text = m_grid.adoptColumnBytes(column, std::move(bytes));
@@ -74,9 +74,9 @@ LoadResult LabelLoader::LoadAllLabels(const std::string &dir)
     for (LabelFileEntry &e : entries) {
         if (LabelDirectory::equalsIgnoringCase(e.name, "french.lan"))
             frenchIndex = static_cast<int>(files.size());
-        std::string bytes;
+        ByteBuffer bytes;
         if (e.kind == LabelFileEntry::Kind::File) {
-            FileContent c = FileReader::read(dir + e.name);
+            FileBuffer c = FileReader::readBuffer(dir + e.name);
             if (c.ok)
                 bytes = std::move(c.bytes);
             else if (frenchIndex == static_cast<int>(files.size()))
@@ -94,14 +94,14 @@ LoadResult LabelLoader::LoadAllLabels(const std::string &dir)
 
     std::vector<std::string_view> texts;
     for (const LanguageFile &f : files)
-        texts.push_back(f.bytes);
+        texts.push_back(f.bytes.view());
     result.codePage = TextCodec::choose(texts);
     const TextCodec codec(result.codePage);
 
     LanguageFile &french = files[static_cast<std::size_t>(frenchIndex)];
     m_grid.insertColumn("ID", {});
     m_grid.insertColumn("FRENCH", french.entry.name);
-    m_progress.SetProgressRange(0, CountLabelLines(french.bytes));
+    m_progress.SetProgressRange(0, CountLabelLines(french.bytes.view()));
     m_progress.SetStatusText("Load FRENCH labels...");
     LoadLanguageColumn(std::move(french.bytes), 1);
     result.loaded = true;

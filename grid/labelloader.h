@@ -35,7 +35,11 @@ public:
     static int CountLabelLines(std::string_view bytes);
     /// Reads the entry lines of a file's bytes into a column: column 1 creates the rows
     /// with their IDs, any later column is filled by position.
-    void LoadLanguageColumn(std::string &&bytes, int column);
+    void LoadLanguageColumn(ByteBuffer &&bytes, int column);
+    void LoadLanguageColumn(std::string_view bytes, int column)
+    {
+        LoadLanguageColumn(ByteBuffer(bytes), column);
+    }
 
     /// The language name of a file: the name without its extension, upper-cased.
     static std::string languageName(std::string_view fileName, const TextCodec &codec);
