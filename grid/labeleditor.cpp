@@ -5,8 +5,6 @@
 #include "languagetable.h"
 #include "profilefile.h"
 
-#include <map>
-
 namespace verbolt {
 
 namespace {
@@ -124,33 +122,34 @@ void LabelEditor::OnDuplicate()
     const std::vector<int> rows = m_view.selectedRows();
     const std::size_t n = rows.size();
 
-    // One batch of keys per target column, written once after the grid is updated: the
-    // same result as one write per cell, without rewriting a file per row.
-    std::map<int, std::vector<KeyValue>> batches;
+    // The target columns: every language column for "All", else the one of that header.
+    // The ID and FRENCH columns are never written.
+    std::vector<int> targets;
+    for (int c = 2; const auto header = m_grid.header(c); ++c)
+        if (target == "All" || *header == target)
+            targets.push_back(c);
+
+    // Every target file gets the same keys: one batch, written once per file after the grid
+    // is updated, with the same result as one write per cell.
+    std::vector<KeyValue> writes;
+    writes.reserve(rows.size());
     for (const int r : rows) {
         if (r < 0 || r >= m_grid.rowCount())
             continue;
-        const std::string french(m_grid.itemText(r, 1));
-        const std::string id(m_grid.itemText(r, 0));
-        for (int c = 0; const auto header = m_grid.header(c); ++c) {
-            if (target != "All" && *header != target)
-                continue;
-            if (c < 2)
-                continue;
+        writes.push_back({std::string(m_grid.itemText(r, 0)), std::string(m_grid.itemText(r, 1))});
+        const std::string &french = writes.back().value;
+        for (const int c : targets) {
             if (n == 1)
-                if (const Language *l = LanguageTable::byColumnName(*header);
-                    l && l->columnName != "FRENCH")
+                if (const Language *l = LanguageTable::byColumnName(*m_grid.header(c)))
                     m_view.setEditorText(l->editorId, french);
             m_grid.setItemText(r, c, french);
-            batches[c].push_back({id, french});
         }
     }
     std::vector<std::string> failed;
-    for (const auto &[column, writes] : batches) {
-        const WriteResult r = ProfileFile::writeKeys(columnPath(column), writes);
-        if (!r.ok)
-            failed.push_back(r.path);
-    }
+    if (!writes.empty())
+        for (const int c : targets)
+            if (const WriteResult r = ProfileFile::writeKeys(columnPath(c), writes); !r.ok)
+                failed.push_back(r.path);
     if (!rows.empty())
         m_view.cellsChanged(rows.front(), rows.back());
     reportWriteFailures(failed);

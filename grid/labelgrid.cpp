@@ -26,6 +26,8 @@ std::string_view LabelGrid::itemText(int row, int column) const
     if (static_cast<std::size_t>(row) >= c.cells.size())
         return {};
     const Span s = c.cells[static_cast<std::size_t>(row)];
+    if (s.offset & kEdited)
+        return c.edits.view().substr(s.offset & ~kEdited, s.length);
     return c.arena.view().substr(s.offset, s.length);
 }
 
@@ -37,24 +39,29 @@ void LabelGrid::setItemText(int row, int column, std::string_view text)
     if (c.cells.size() < static_cast<std::size_t>(m_rowCount))
         c.cells.resize(static_cast<std::size_t>(m_rowCount));
     Span &s = c.cells[static_cast<std::size_t>(row)];
-    c.garbage += s.length;
-    // Edits go to the end of the arena; the old bytes stay until a compaction.
-    s = Span{c.arena.size(), text.size()};
-    c.arena.append(text);
-    if (c.garbage > (1u << 20) && c.garbage > c.arena.size() / 2)
+    if (s.offset & kEdited)
+        c.garbage += s.length;
+    // Edited texts go to a buffer of their own, so an edit never moves the file's bytes;
+    // replaced edits stay there until a compaction.
+    const std::uint64_t offset = c.edits.size();
+    c.edits.append(text);
+    s = Span{offset | kEdited, text.size()};
+    if (c.garbage > (1u << 20) && c.garbage > c.edits.size() / 2)
         compact(c);
 }
 
 void LabelGrid::compact(Column &c)
 {
     ByteBuffer fresh;
-    fresh.reserve(c.arena.size() - c.garbage);
+    fresh.reserve(c.edits.size() - c.garbage);
     for (Span &s : c.cells) {
+        if (!(s.offset & kEdited))
+            continue;
         const std::uint64_t offset = fresh.size();
-        fresh.append(c.arena.view().substr(s.offset, s.length));
-        s.offset = offset;
+        fresh.append(c.edits.view().substr(s.offset & ~kEdited, s.length));
+        s.offset = offset | kEdited;
     }
-    c.arena = std::move(fresh);
+    c.edits = std::move(fresh);
     c.garbage = 0;
 }
 
@@ -62,6 +69,7 @@ std::string_view LabelGrid::adoptColumnBytes(int column, ByteBuffer &&bytes)
 {
     Column &c = m_columns.at(static_cast<std::size_t>(column));
     c.arena = std::move(bytes);
+    c.edits = ByteBuffer();
     c.garbage = 0;
     c.cells.clear();
     // A language column gets one cell per row: room for them all at once, not by doubling.
@@ -105,7 +113,7 @@ std::size_t LabelGrid::bytesHeld() const
 {
     std::size_t total = 0;
     for (const Column &c : m_columns)
-        total += c.arena.capacity() + c.cells.capacity() * sizeof(Span);
+        total += c.arena.capacity() + c.edits.capacity() + c.cells.capacity() * sizeof(Span);
     return total;
 }
 

@@ -14,8 +14,8 @@ namespace verbolt {
 /// column per further language file. Columns and rows are only ever added.
 ///
 /// Each column keeps its texts in one byte arena (for a loaded column, the file's bytes as
-/// read) and a span per cell, so a large set costs little more than its files: no string
-/// object per cell.
+/// read), texts set later in a second one, and a span per cell: a large set costs little
+/// more than its files, with no string object per cell.
 class LabelGrid
 {
 public:
@@ -57,10 +57,13 @@ private:
     {
         std::string header;
         std::string fileName;
-        ByteBuffer arena;
+        ByteBuffer arena; // the file's bytes as read (column 0: the IDs)
+        ByteBuffer edits; // texts set since
         std::vector<Span> cells;
-        std::size_t garbage = 0; // arena bytes no cell refers to any more
+        std::size_t garbage = 0; // edit bytes no cell refers to any more
     };
+
+    static constexpr std::uint64_t kEdited = std::uint64_t(1) << 63; // span is in `edits`
 
     void compact(Column &c);
 
