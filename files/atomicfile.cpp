@@ -93,6 +93,19 @@ mode_t newFileMode()
     return 0666 & ~mask;
 }
 
+// Flushes the written file to disk (unless `err` already failed the write) and closes it;
+// returns the first error.
+int syncAndClose(int fd, int err)
+{
+    if (!err)
+        err = fault(AtomicFile::Stage::BeforeSync);
+    if (!err && ::fsync(fd) != 0)
+        err = errno;
+    if (::close(fd) != 0 && !err)
+        err = errno;
+    return err;
+}
+
 // Keeps the links shared; the price is that a failure half-way leaves the file damaged.
 int rewriteInPlace(const std::string &target, std::string_view bytes)
 {
@@ -102,13 +115,7 @@ int rewriteInPlace(const std::string &target, std::string_view bytes)
     int err = writeContent(fd, bytes);
     if (!err && ::ftruncate(fd, static_cast<off_t>(bytes.size())) != 0)
         err = errno;
-    if (!err)
-        err = fault(AtomicFile::Stage::BeforeSync);
-    if (!err && ::fsync(fd) != 0)
-        err = errno;
-    if (::close(fd) != 0 && !err)
-        err = errno;
-    return err;
+    return syncAndClose(fd, err);
 }
 
 int replace(const std::string &target, std::string_view bytes, const struct stat *old)
@@ -134,12 +141,7 @@ int replace(const std::string &target, std::string_view bytes, const struct stat
     // After fchown, which may clear set-id bits.
     if (!err && ::fchmod(fd, old ? (old->st_mode & 07777) : newFileMode()) != 0)
         err = errno;
-    if (!err)
-        err = fault(AtomicFile::Stage::BeforeSync);
-    if (!err && ::fsync(fd) != 0)
-        err = errno;
-    if (::close(fd) != 0 && !err)
-        err = errno;
+    err = syncAndClose(fd, err);
     if (!err)
         err = fault(AtomicFile::Stage::BeforeRename);
     if (!err && ::rename(temp.c_str(), target.c_str()) != 0)
