@@ -101,12 +101,17 @@ std::string StringTableExtractor::ExtractStringTable(std::string_view script)
 
     std::string out = "[Label]\r\n";
     TableState state;
-    // Lines are taken whole, however long; a last line without a line feed keeps all of its
-    // bytes. A CR before the line feed is white space and goes with the trimming.
+    // Lines are taken whole, however long; a last line without a line end keeps all of its
+    // bytes. A lone CR ends a line too: kept inside one, it would put a bare CR into the
+    // output, a line break that the label files' reader does not see.
     while (!script.empty()) {
-        const std::size_t lf = script.find('\n');
-        const std::string_view line = script.substr(0, lf);
-        script.remove_prefix(lf == std::string_view::npos ? script.size() : lf + 1);
+        const std::size_t end = script.find_first_of("\r\n");
+        const std::string_view line = script.substr(0, end);
+        std::size_t next = end == std::string_view::npos ? script.size() : end + 1;
+        if (end != std::string_view::npos && script[end] == '\r' && next < script.size() &&
+            script[next] == '\n')
+            ++next;
+        script.remove_prefix(next);
         takeLine(line, state, out);
     }
     return out;

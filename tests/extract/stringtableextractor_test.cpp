@@ -141,6 +141,11 @@ TEST(ExtractStringTable, LinesAreTakenWholeWhateverTheirEnd)
     EXPECT_EQ(extract("STRINGTABLE\nBEGIN\nIDS_LAST \"last\""), labels({"IDS_LAST=last"}));
     EXPECT_EQ(extract("STRINGTABLE\r\nBEGIN\r\nIDS_LAST \"last\"\r"), labels({"IDS_LAST=last"}));
 
+    // A lone CR ends a line as well (found by fuzzing: kept inside a line it reached the
+    // output as a bare CR, a line break the label reader does not see).
+    EXPECT_EQ(extract("STRINGTABLE\rBEGIN\r2\r IDS_A \"a\"\rIDS_B \"b\rc\"\r\nIDS_C\r \"c\"\nEND"),
+              labels({"IDS_A=a", "IDS_B="}));
+
     // A line far beyond 999 bytes stays one entry; a "END" placed past the first kilobyte
     // belongs to the same line and still ends the table.
     const std::string longText(3000, 'x');
