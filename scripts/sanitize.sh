@@ -14,6 +14,7 @@ cmake --build "$build" -j2
 logs=$build/sanitizer-logs
 rm -rf "$logs"
 mkdir -p "$logs"
+chmod 1777 "$logs" # children that drop to an unprivileged user report here too
 supp=$root/tests/sanitizers
 # Suppressions name system libraries only (see the files); Verbolt's own code gets none.
 export ASAN_OPTIONS="log_path=$logs/asan:detect_leaks=1:abort_on_error=0:strict_string_checks=1:detect_stack_use_after_return=1:check_initialization_order=1"
