@@ -1,0 +1,35 @@
+// Writing several keys to one file in one rewrite gives exactly what one write after the other
+// would: the batch of Duplicate must never differ from single Applies.
+#include "check.h"
+#include "input.h"
+#include "profileedit.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+using namespace verbolt;
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    FuzzInput in(data, size);
+    const std::uint8_t flags = in.byte();
+    const bool exists = (flags & 1) == 0;
+    std::vector<KeyValue> writes((flags >> 1) & 7);
+    for (KeyValue &kv : writes) {
+        kv.key = in.field();
+        kv.value = in.field();
+    }
+    const std::string old = in.rest();
+
+    const auto batch = ProfileEdit::apply(old, exists, writes);
+    std::optional<std::string> oneByOne = exists ? old : std::string();
+    for (const KeyValue &kv : writes) {
+        oneByOne = ProfileEdit::apply(*oneByOne, true, {kv});
+        if (!oneByOne)
+            break;
+    }
+    FUZZ_CHECK(batch == oneByOne);
+    return 0;
+}
