@@ -1,0 +1,167 @@
+// The editing commands against what the file system and other programs do to a label set:
+// read-only and vanished folders, links of every kind, file modes, and files that other
+// programs change, delete or cut short while Verbolt runs.
+#include "child.h"
+#include "session.h"
+#include "tempdir.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace verbolt;
+using namespace verbolt::test;
+
+namespace {
+
+const std::string kFrench = "[Label]\r\nA=Un\r\nB=Deux\r\nC=Trois\r\n";
+const std::string kEnglish = "[Label]\r\nA=One\r\nB=Two\r\nC=Three\r\n";
+
+struct stat statOf(const std::string &path)
+{
+    struct stat st
+    {
+    };
+    EXPECT_EQ(::lstat(path.c_str(), &st), 0) << path;
+    return st;
+}
+
+TEST(FileSystem, AReadOnlyFolderFailsEveryChangedFileAndNothingElse)
+{
+    TempDir dir;
+    dir.write("french.lan", kFrench);
+    dir.write("english.lan", kEnglish);
+    for (const char *name : {"french.lan", "english.lan"})
+        ASSERT_EQ(::chmod(dir.file(name).c_str(), 0666), 0);
+    Session s(dir.path());
+    ASSERT_EQ(::chmod(dir.path().c_str(), 0555), 0);
+
+    const auto result = inChild(As::Unprivileged, [&] {
+        Strings out = s.apply(0); // the texts as shown: nothing to write, nothing to fail
+        out.push_back("--");
+        const Strings failed = s.apply(0, {{IDC_EDIT_FRENCH, "Un !"}, {IDC_EDIT_ENGLISH, "One !"}});
+        out.insert(out.end(), failed.begin(), failed.end());
+        return out;
+    });
+    ASSERT_EQ(::chmod(dir.path().c_str(), 0777), 0);
+    ASSERT_TRUE(result);
+    EXPECT_EQ(*result, (Strings{"--", unableToWrite(dir.file("french.lan")) + "\n" +
+                                          unableToWrite(dir.file("english.lan"))}));
+    EXPECT_EQ(dir.read("french.lan"), kFrench);
+    EXPECT_EQ(dir.read("english.lan"), kEnglish);
+    EXPECT_EQ(entriesOf(dir.path()), (Strings{"english.lan", "french.lan"}));
+}
+
+TEST(FileSystem, AFolderRemovedWhileRunningIsReportedNotRecreated)
+{
+    TempDir parent;
+    const std::string labels = parent.file("labels/");
+    ASSERT_EQ(::mkdir(labels.c_str(), 0777), 0);
+    writeFile(labels + "french.lan", kFrench);
+    writeFile(labels + "english.lan", kEnglish);
+    Session s(labels);
+    std::filesystem::remove_all(labels);
+
+    // A column whose file has gone is written to its header's name.
+    const Strings messages = s.apply(2, {{IDC_EDIT_ENGLISH, "Three !"}});
+    EXPECT_EQ(messages, Strings{unableToWrite(labels + "FRENCH.lan") + "\n" +
+                                unableToWrite(labels + "ENGLISH.lan")});
+    EXPECT_EQ(s.duplicate({0, 1}, "All"), Strings{unableToWrite(labels + "ENGLISH.lan")});
+    EXPECT_EQ(s.view->comment, ""); // no comments.cmt to read: nothing shown
+    EXPECT_EQ(s.grid.itemText(2, 2), "Three !");
+    EXPECT_EQ(entriesOf(parent.path()), Strings{});
+}
+
+TEST(FileSystem, ApplyWritesThroughLinksAndKeepsModes)
+{
+    TempDir dir;
+    TempDir elsewhere;
+    dir.write("french.lan", kFrench);
+    elsewhere.write("english-real.lan", kEnglish);
+    ASSERT_EQ(
+        ::symlink(elsewhere.file("english-real.lan").c_str(), dir.file("english.lan").c_str()), 0);
+    ASSERT_EQ(::symlink(elsewhere.file("german-real.lan").c_str(), dir.file("german.lan").c_str()),
+              0); // dangling: no such file yet
+    elsewhere.write("italian.lan", "[Label]\nA=Uno\nB=Due\nC=Tre\n");
+    ASSERT_EQ(::link(elsewhere.file("italian.lan").c_str(), dir.file("italian.lan").c_str()), 0);
+    dir.write("spanish.lan", "[Label]\nA=Uno\nB=Dos\nC=Tres\n");
+    ASSERT_EQ(::chmod(dir.file("spanish.lan").c_str(), 0640), 0);
+    if (::geteuid() == 0) {
+        ASSERT_EQ(::chown(dir.file("spanish.lan").c_str(), 65534, 65534), 0);
+    }
+
+    Session s(dir.path());
+    ASSERT_EQ(s.headers(), (Strings{"ID", "FRENCH", "ENGLISH", "GERMAN", "ITALIAN", "SPANISH"}));
+    EXPECT_EQ(s.grid.itemText(0, 3), ""); // the dangling link is an empty column
+    const Strings messages = s.apply(1, {{IDC_EDIT_ENGLISH, "Two !"},
+                                         {IDC_EDIT_GERMAN, "Zwei"},
+                                         {IDC_EDIT_ITALIAN, "Due !"},
+                                         {IDC_EDIT_SPANISH, "Dos !"}});
+    EXPECT_EQ(messages, Strings{});
+
+    // The symbolic link stays a link and its target has the change.
+    EXPECT_TRUE(S_ISLNK(statOf(dir.file("english.lan")).st_mode));
+    EXPECT_EQ(elsewhere.read("english-real.lan"), "[Label]\r\nA=One\r\nB=Two !\r\nC=Three\r\n");
+    // Writing through the dangling link creates its target; the link stays.
+    EXPECT_TRUE(S_ISLNK(statOf(dir.file("german.lan")).st_mode));
+    EXPECT_EQ(elsewhere.read("german-real.lan"), "[Label]\r\nB=Zwei\r\n");
+    // The hard link stays shared: both names show the change.
+    EXPECT_EQ(statOf(dir.file("italian.lan")).st_ino, statOf(elsewhere.file("italian.lan")).st_ino);
+    EXPECT_EQ(elsewhere.read("italian.lan"), "[Label]\nA=Uno\nB=Due !\nC=Tre\n");
+    // The mode and the owner are kept.
+    const struct stat spanish = statOf(dir.file("spanish.lan"));
+    EXPECT_EQ(spanish.st_mode & 07777, 0640u);
+    if (::geteuid() == 0) {
+        EXPECT_EQ(spanish.st_uid, 65534u);
+    }
+    EXPECT_EQ(dir.read("spanish.lan"), "[Label]\nA=Uno\nB=Dos !\nC=Tres\n");
+}
+
+TEST(OtherPrograms, TheirChangesSurviveApply)
+{
+    TempDir dir;
+    dir.write("french.lan", kFrench);
+    dir.write("english.lan", kEnglish);
+    Session s(dir.path());
+    // Another program edits English after the start: one key changed, one line added.
+    dir.write("english.lan", "[Label]\r\nA=One (edited)\r\nB=Two\r\nC=Three\r\nD=Four\r\n");
+
+    EXPECT_EQ(s.apply(1, {{IDC_EDIT_ENGLISH, "Two !"}}), Strings{});
+    EXPECT_EQ(dir.read("english.lan"),
+              "[Label]\r\nA=One (edited)\r\nB=Two !\r\nC=Three\r\nD=Four\r\n");
+    EXPECT_EQ(dir.read("french.lan"), kFrench);
+}
+
+TEST(OtherPrograms, AFileDeletedOrCutShortIsWrittenAgain)
+{
+    TempDir dir;
+    dir.write("french.lan", kFrench);
+    dir.write("english.lan", kEnglish);
+    dir.write("comments.cmt", "[Label]\nB=second\n");
+    Session s(dir.path());
+
+    // A deleted file comes back under its column's header, as the rules for a column whose
+    // file has gone say.
+    ASSERT_EQ(::unlink(dir.file("english.lan").c_str()), 0);
+    ASSERT_EQ(::unlink(dir.file("comments.cmt").c_str()), 0);
+    EXPECT_EQ(s.apply(1, {{IDC_EDIT_ENGLISH, "Two !"}}), Strings{});
+    EXPECT_EQ(s.view->comment, "");
+    EXPECT_EQ(dir.read("ENGLISH.lan"), "[Label]\r\nB=Two !\r\n");
+
+    // Cut to nothing, then cut in the middle of a line: the key lands all the same.
+    ASSERT_EQ(::truncate(dir.file("french.lan").c_str(), 0), 0);
+    EXPECT_EQ(s.apply(2), Strings{});
+    EXPECT_EQ(dir.read("french.lan"), "[Label]\r\nC=Trois\r\n");
+    dir.write("french.lan", "[Label]\r\nA=Un\r\nB=De");
+    EXPECT_EQ(s.apply(1, {{IDC_EDIT_FRENCH, "Deux !"}}), Strings{});
+    EXPECT_EQ(dir.read("french.lan"), "[Label]\r\nA=Un\r\nB=Deux !");
+
+    ASSERT_EQ(::unlink(dir.file("ENGLISH.lan").c_str()), 0);
+    EXPECT_EQ(s.duplicate({0, 2}, "ENGLISH"), Strings{});
+    EXPECT_EQ(dir.read("ENGLISH.lan"), "[Label]\r\nA=Un\r\nC=Trois\r\n");
+    EXPECT_EQ(entriesOf(dir.path()), (Strings{"ENGLISH.lan", "french.lan"}));
+}
+
+} // namespace

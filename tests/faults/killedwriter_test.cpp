@@ -1,0 +1,81 @@
+// A writer killed at any moment leaves the label file whole: its old bytes or its new ones,
+// never a mix, and no temporary file that a later start would take for a label file.
+#include "child.h"
+#include "labeldirectory.h"
+#include "profilefile.h"
+#include "session.h"
+#include "tempdir.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace verbolt;
+using namespace verbolt::test;
+
+namespace {
+
+TEST(KilledWriter, FileIsAlwaysTheOldOrTheNewContent)
+{
+    TempDir dir;
+    const std::string path = dir.file("french.lan");
+    // A large file whose every byte moves when the last key's value changes length.
+    std::string body = "[Label]\r\nBIG=";
+    std::string rest;
+    for (int i = 0; i < 20000; ++i)
+        rest += "\r\nIDS_" + std::to_string(i) + "=Texte num\xE9ro " + std::to_string(i);
+    rest += "\r\n";
+    const std::string valueA(1 << 20, 'a');
+    const std::string valueB(300000, 'b');
+    const std::string contentA = body + valueA + rest;
+    const std::string contentB = body + valueB + rest;
+    writeFile(path, contentA);
+
+    const unsigned seed = std::random_device{}();
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    std::mt19937 rng(seed);
+    std::uniform_int_distribution<int> pause(0, 40000); // microseconds
+    int sawA = 0, sawB = 0;
+    for (int round = 0; round < 30; ++round) {
+        const pid_t pid = ::fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            for (bool a = false;; a = !a)
+                ProfileFile::writeKey(path, "BIG", a ? valueA : valueB);
+        }
+        ::usleep(static_cast<useconds_t>(pause(rng)));
+        ASSERT_EQ(::kill(pid, SIGKILL), 0);
+        int status = 0;
+        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+        ASSERT_TRUE(WIFSIGNALED(status));
+
+        const std::string now = readFile(path);
+        sawA += now == contentA;
+        sawB += now == contentB;
+        ASSERT_TRUE(now == contentA || now == contentB)
+            << "round " << round << ": torn file of " << now.size() << " bytes";
+        // Whatever the kill left beside it is a ".french.lan.XXXXXX" temporary file, which no
+        // listing takes for a label file.
+        for (const std::string &name : entriesOf(dir.path())) {
+            if (name == "french.lan")
+                continue;
+            EXPECT_EQ(name.rfind(".french.lan.", 0), 0u) << name;
+            EXPECT_EQ(name.size(), std::string(".french.lan.XXXXXX").size()) << name;
+            EXPECT_FALSE(LabelDirectory::hasLanExtension(name)) << name;
+        }
+    }
+    EXPECT_EQ(sawA + sawB, 30);
+    // How many kills landed between a temporary file's creation and its rename.
+    RecordProperty("stale_temporaries", static_cast<int>(entriesOf(dir.path()).size()) - 1);
+
+    // A later start reads the one label file, whatever temporary files the kills left.
+    Session s(dir.path());
+    EXPECT_EQ(s.headers(), (std::vector<std::string>{"ID", "FRENCH"}));
+    EXPECT_EQ(s.grid.rowCount(), 20001);
+    EXPECT_EQ(s.grid.itemText(20000, 0), "IDS_19999");
+}
+
+} // namespace
