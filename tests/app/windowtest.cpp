@@ -4,6 +4,7 @@
 #include "clabelsdlg.h"
 #include "cloadingdlg.h"
 #include "controlids.h"
+#include "fakeprompts.h"
 #include "tempdir.h"
 #include "userprompts.h"
 
@@ -19,24 +20,10 @@
 #include <sys/stat.h>
 
 using namespace verbolt;
+using verbolt::test::FakePrompts;
 using verbolt::test::TempDir;
 
 namespace {
-
-// Answers the window's questions without a modal dialog.
-class FakePrompts : public UserPrompts
-{
-public:
-    void message(QWidget *, const QString &text) override { messages << text; }
-    QString chooseScript(QWidget *, const QString &folder) override
-    {
-        folders << folder;
-        return script;
-    }
-    QStringList messages;
-    QStringList folders;
-    QString script;
-};
 
 const char *const kFrench = "[Label]\r\n"
                             "IDS_OPEN=Ouvrir\r\n"

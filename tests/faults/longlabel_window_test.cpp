@@ -4,27 +4,18 @@
 #include "ccolorlistctrl.h"
 #include "clabelsdlg.h"
 #include "controlids.h"
+#include "fakeprompts.h"
 #include "labeltablemodel.h"
 #include "tempdir.h"
-#include "userprompts.h"
 
 #include <QLineEdit>
 #include <QtTest>
 
 using namespace verbolt;
+using verbolt::test::FakePrompts;
 using verbolt::test::TempDir;
 
-namespace {
-
-class SilentPrompts : public UserPrompts
-{
-public:
-    void message(QWidget *, const QString &text) override { messages << text; }
-    QString chooseScript(QWidget *, const QString &) override { return {}; }
-    QStringList messages;
-};
-
-} // namespace
+namespace {} // namespace
 
 class LongLabelWindowTest : public QObject
 {
@@ -41,7 +32,7 @@ private slots:
         dir.write("french.lan", french);
         dir.write("english.lan", "[Label]\r\nIDS_LONG=Long\r\nIDS_NEXT=Next\r\n");
 
-        SilentPrompts prompts;
+        FakePrompts prompts;
         CLabelsDlg dlg(dir.path(), &prompts);
         dlg.OnInitDialog();
         const QAbstractItemModel *model = dlg.list()->model();
