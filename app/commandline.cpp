@@ -21,20 +21,26 @@ bool isOption(std::string_view arg)
     return arg.substr(0, 2) == "--";
 }
 
-
 int usageError(std::ostream &err, const std::string &why)
 {
     err << "verbolt: " << why << "\n" << CommandLine::usage();
     return 2;
 }
 
-int exportCsv(std::ostream &out, std::ostream &err)
+// The label directory, or empty after saying on `err` why there is none.
+std::string labelDirectory(std::ostream &err)
 {
     const std::string dir = LabelDirectory::workingDirectory();
-    if (dir.empty()) {
+    if (dir.empty())
         err << "verbolt: cannot read the working directory: " << std::strerror(errno) << "\n";
+    return dir;
+}
+
+int exportCsv(std::ostream &out, std::ostream &err)
+{
+    const std::string dir = labelDirectory(err);
+    if (dir.empty())
         return 1;
-    }
     std::string problem;
     if (!CsvExport::exportDirectory(dir, out, problem)) {
         err << "verbolt: " << problem << "\n";
@@ -49,11 +55,9 @@ int exportCsv(std::ostream &out, std::ostream &err)
 
 int check(std::ostream &out, std::ostream &err)
 {
-    const std::string dir = LabelDirectory::workingDirectory();
-    if (dir.empty()) {
-        err << "verbolt: cannot read the working directory: " << std::strerror(errno) << "\n";
+    const std::string dir = labelDirectory(err);
+    if (dir.empty())
         return 1;
-    }
     return AlignmentCheck::checkDirectory(dir, out) == 0 ? 0 : 1;
 }
 
