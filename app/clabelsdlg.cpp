@@ -33,7 +33,6 @@ namespace verbolt {
 
 namespace {
 
-
 QString idName(int id)
 {
     switch (id) {
@@ -263,8 +262,7 @@ QLineEdit *CLabelsDlg::editorField(int editorId) const
 
 QString CLabelsDlg::toQt(std::string_view bytes) const
 {
-    const TextCodec codec(m_load.codePage);
-    return QString::fromStdString(codec.toUtf8(bytes));
+    return QString::fromStdString(codec().toUtf8(bytes));
 }
 
 void CLabelsDlg::OnInitDialog()
@@ -328,10 +326,8 @@ void CLabelsDlg::sizeIdColumn()
     int widest =
         m_list->horizontalHeader()->fontMetrics().horizontalAdvance(QStringLiteral("ID")) + 12;
     for (std::size_t i = 0; i < keep; ++i)
-        widest = std::max(
-            widest,
-            fm.horizontalAdvance(toQt(
-                TextCodec(m_load.codePage).prefix(m_grid.itemText(lengths[i].second, 0), 400))));
+        widest = std::max(widest, fm.horizontalAdvance(toQt(
+                                      codec().prefix(m_grid.itemText(lengths[i].second, 0), 400))));
     m_list->setColumnWidth(0, widest + 12);
 }
 
@@ -510,7 +506,7 @@ std::optional<std::string> CLabelsDlg::editorText(int editorId)
     const QLineEdit *edit = editorField(editorId);
     if (!edit)
         return std::string();
-    return TextCodec(m_load.codePage).fromUtf8(edit->text().toStdString());
+    return codec().fromUtf8(edit->text().toStdString());
 }
 
 void CLabelsDlg::setEditorText(int editorId, std::string_view text)
@@ -549,7 +545,7 @@ std::string CLabelsDlg::findColumnText()
 
 std::optional<std::string> CLabelsDlg::findText()
 {
-    return TextCodec(m_load.codePage).fromUtf8(m_findText->text().toStdString());
+    return codec().fromUtf8(m_findText->text().toStdString());
 }
 
 void CLabelsDlg::showMessage(const std::string &text)

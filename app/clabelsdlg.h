@@ -87,6 +87,7 @@ protected:
 private:
     void createControls();
     void sizeIdColumn();
+    TextCodec codec() const { return TextCodec(m_load.codePage); }
     QString toQt(std::string_view bytes) const;
     QLineEdit *editorField(int editorId) const;
     void showBannerMenu(const QPoint &pos);

@@ -55,10 +55,7 @@ template <class Resize> int readWhole(const std::string &path, Resize &&resize)
 FileContent FileReader::read(const std::string &path)
 {
     FileContent result;
-    result.error = readWhole(path, [&](std::size_t n) {
-        result.bytes.resize(n);
-        return result.bytes.data();
-    });
+    result.error = readInto(path, result.bytes);
     result.ok = result.error == 0;
     return result;
 }

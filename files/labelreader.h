@@ -31,6 +31,13 @@ public:
     /// line feed is a line like any other; a leading byte-order mark belongs to no line.
     template <class F> static void forEachLine(std::string_view content, F &&f);
 
+    /// Whether a line as read is skipped before any trimming: empty, or starting with ";",
+    /// "[" or NUL. A ";" or "[" after leading blanks does not skip it.
+    static bool skippedAtOnce(std::string_view line)
+    {
+        return line.empty() || line[0] == ';' || line[0] == '[' || line[0] == '\0';
+    }
+
     /// The entry of a line as read (line feed removed), or nothing for a skipped line.
     static inline std::optional<LabelLine> entryOf(std::string_view line);
 
@@ -57,7 +64,7 @@ std::string_view LabelReader::trim(std::string_view s)
 std::optional<LabelLine> LabelReader::entryOf(std::string_view line)
 {
     // The skip test looks at the untrimmed line: "; x=1" with a leading blank is an entry.
-    if (line.empty() || line[0] == ';' || line[0] == '[' || line[0] == '\0')
+    if (skippedAtOnce(line))
         return std::nullopt;
     // Trimming removes no "=", so the first "=" of the line is that of the trimmed line: one
     // pass finds it, and only the key's start and the value are trimmed.

@@ -3,18 +3,10 @@
 #include "controlids.h"
 #include "labeldirectory.h"
 #include "languagetable.h"
+#include "profileedit.h"
 #include "profilefile.h"
 
 namespace verbolt {
-
-namespace {
-
-bool storable(std::string_view text)
-{
-    return text.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos;
-}
-
-} // namespace
 
 LabelEditor::LabelEditor(LabelGrid &grid, LabelView &view, std::string dir, CodePage page,
                          std::string commentsName)
@@ -93,7 +85,7 @@ void LabelEditor::OnApply()
         if (!language)
             continue;
         std::optional<std::string> text = m_view.editorText(language->editorId);
-        if (!text || !storable(*text)) {
+        if (!text || !ProfileEdit::storable(*text)) {
             m_view.showMessage("The " + utf8(*header) +
                                " text holds characters that these label files cannot store.");
             return;

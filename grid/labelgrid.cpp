@@ -109,12 +109,4 @@ void LabelGrid::setLoadedCell(int row, int column, std::string_view slice)
     c.cells[static_cast<std::size_t>(row)] = span;
 }
 
-std::size_t LabelGrid::bytesHeld() const
-{
-    std::size_t total = 0;
-    for (const Column &c : m_columns)
-        total += c.arena.capacity() + c.edits.capacity() + c.cells.capacity() * sizeof(Span);
-    return total;
-}
-
 } // namespace verbolt

@@ -44,9 +44,6 @@ public:
     void setLoadedCell(int row, int column, std::string_view slice);
     void reserveRows(std::size_t rows);
 
-    /// Bytes held for the texts, for memory accounting.
-    std::size_t bytesHeld() const;
-
 private:
     struct Span
     {

@@ -40,8 +40,7 @@ void LabelLoader::LoadLanguageColumn(ByteBuffer &&bytes, int column)
     const int rows = m_grid.rowCount();
     int n = 0;
     LabelReader::forEachLine(text, [&](std::string_view line, std::size_t, std::size_t) {
-        const bool skipped = line.empty() || line[0] == ';' || line[0] == '[' || line[0] == '\0';
-        if (skipped)
+        if (LabelReader::skippedAtOnce(line))
             return;
         m_progress.PumpOneMessage();
         const auto entry = LabelReader::entryOf(line);
