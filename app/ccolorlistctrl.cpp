@@ -1,7 +1,5 @@
 #include "ccolorlistctrl.h"
 
-#include "controlids.h"
-
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -62,22 +60,97 @@ QColor CColorListCtrl::backgroundColor(int column)
     return column < 2 ? QColor(192, 192, 192) : QColor(0, 128, 128);
 }
 
-void CColorListCtrl::mouseReleaseEvent(QMouseEvent *event)
+QModelIndex CColorListCtrl::moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers)
 {
-    QTableView::mouseReleaseEvent(event);
-    if (event->button() == Qt::LeftButton) {
-        const QModelIndex hit = indexAt(event->position().toPoint());
-        emit rowClicked(hit.isValid() ? hit.row() : -1);
+    const QModelIndex current = currentIndex();
+    // Home and End go to the first and last row, as in a list, not along the row.
+    if (current.isValid() && (cursorAction == MoveHome || cursorAction == MoveEnd)) {
+        const QModelIndex to =
+            QTableView::moveCursor(cursorAction, modifiers | Qt::ControlModifier);
+        return to.isValid() ? model()->index(to.row(), current.column()) : to;
+    }
+    if (current.isValid() || !model() || model()->rowCount() == 0)
+        return QTableView::moveCursor(cursorAction, modifiers);
+    // No current row. Qt's own answer is the first cell for every move, and it asks with
+    // MoveNext when the list gets the focus: that would make row 0 current unseen. Down
+    // starts at the first row; Up, with no line to go up from, does nothing.
+    switch (cursorAction) {
+    case MoveHome:
+    case MovePageUp:
+    case MovePageDown:
+    case MoveDown:
+        return model()->index(0, 0);
+    case MoveEnd:
+        return model()->index(model()->rowCount() - 1, 0);
+    default:
+        return {};
     }
 }
 
 void CColorListCtrl::keyPressEvent(QKeyEvent *event)
 {
+    const QModelIndex before = currentIndex();
     QTableView::keyPressEvent(event);
-    if (event->key() == Qt::Key_Down)
-        emit keyDown(VK_DOWN);
-    else if (event->key() == Qt::Key_Up)
-        emit keyDown(VK_UP);
+    // Up on the first row and Down on the last move nothing; they still make that row the
+    // only selected one, the line shown.
+    const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    if (plain && (event->key() == Qt::Key_Up || event->key() == Qt::Key_Down) && before.isValid() &&
+        currentIndex() == before)
+        selectionModel()->select(before,
+                                 QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
+void CColorListCtrl::keyboardSearch(const QString &search)
+{
+    // Type-ahead matches the IDs, as a list matches its items' labels, whichever column
+    // the cursor is in.
+    const QModelIndex current = currentIndex();
+    if (current.isValid() && current.column() != 0)
+        selectionModel()->setCurrentIndex(model()->index(current.row(), 0),
+                                          QItemSelectionModel::NoUpdate);
+    QTableView::keyboardSearch(search);
+}
+
+bool CColorListCtrl::hitsNoRow(const QMouseEvent *event) const
+{
+    return !indexAt(event->position().toPoint()).isValid();
+}
+
+// A click that hits no row (below the last one, or right of the last column) changes
+// nothing: Qt would clear the selection and leave the current row behind.
+void CColorListCtrl::mousePressEvent(QMouseEvent *event)
+{
+    m_pressOnNoRow = hitsNoRow(event);
+    if (m_pressOnNoRow)
+        event->accept();
+    else
+        QTableView::mousePressEvent(event);
+}
+
+void CColorListCtrl::mouseMoveEvent(QMouseEvent *event)
+{
+    if (m_pressOnNoRow && (event->buttons() & Qt::LeftButton))
+        event->accept();
+    else
+        QTableView::mouseMoveEvent(event);
+}
+
+void CColorListCtrl::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (m_pressOnNoRow) {
+        m_pressOnNoRow = event->buttons() != Qt::NoButton;
+        event->accept();
+        return;
+    }
+    QTableView::mouseReleaseEvent(event);
+}
+
+void CColorListCtrl::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    if (hitsNoRow(event))
+        event->accept();
+    else
+        QTableView::mouseDoubleClickEvent(event);
 }
 
 } // namespace verbolt

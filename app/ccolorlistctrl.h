@@ -6,7 +6,10 @@ namespace verbolt {
 
 /// The label list: full-row multiple selection that stays visible without focus, the ID
 /// and FRENCH columns black on light grey and every further column white on teal.
-/// Clicks and the arrow keys are reported to the window after the list has handled them.
+///
+/// The list never makes a row current on its own: not when it gets the focus, not for Up
+/// while no row is current, not for a click below the last row. Home and End go to the
+/// first and last row, and type-ahead matches the IDs, as in a list.
 class CColorListCtrl : public QTableView
 {
     Q_OBJECT
@@ -17,15 +20,20 @@ public:
     static QColor textColor(int column);
     static QColor backgroundColor(int column);
 
-signals:
-    /// A mouse click in the list: the row hit, or -1 for none.
-    void rowClicked(int row);
-    /// A key pressed in the list (its virtual key code for Up and Down).
-    void keyDown(int key);
+    void keyboardSearch(const QString &search) override;
 
 protected:
-    void mouseReleaseEvent(QMouseEvent *event) override;
+    QModelIndex moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+
+private:
+    bool hitsNoRow(const QMouseEvent *event) const;
+
+    bool m_pressOnNoRow = false; // the press missed every row: its drag and release too
 };
 
 } // namespace verbolt

@@ -122,8 +122,12 @@ void CLabelsDlg::createControls()
     m_list->setGeometry(du.rect(3, 52, 391, 100));
     m_model = new LabelTableModel(m_grid, this);
     m_list->setModel(m_model);
-    connect(m_list, &CColorListCtrl::rowClicked, this, &CLabelsDlg::OnClickList);
-    connect(m_list, &CColorListCtrl::keyDown, this, &CLabelsDlg::OnKeydownList);
+    // Every move of the current row and every change of the selection, by mouse, key or
+    // command, brings the fields in step with the list.
+    connect(m_list->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            &CLabelsDlg::OnListChanged);
+    connect(m_list->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &CLabelsDlg::OnListChanged);
 
     const auto addEdit = [&](int id, int y) {
         auto *edit = new QLineEdit(this);
@@ -290,8 +294,6 @@ void CLabelsDlg::OnInitDialog()
     for (int c = 1; c < m_grid.columnCount(); ++c)
         m_list->setColumnWidth(c, 200);
     sizeIdColumn();
-    for (int id : m_load.enabledEditors)
-        setEditorEnabled(id, true);
     // Each entry keeps its header's bytes: the shown text need not convert back exactly.
     for (const std::string &name : m_load.dupTargets)
         m_cbDupTarget->addItem(toQt(name), QByteArray::fromStdString(name));
@@ -302,6 +304,7 @@ void CLabelsDlg::OnInitDialog()
 
     m_editor = std::make_unique<LabelEditor>(m_grid, *this, m_strDir, m_load.codePage,
                                              m_load.commentsName);
+    m_editor->ShowLine(-1); // no line yet: the fields and Apply wait for one
     m_lastScriptFolder = m_strDir;
     m_banner->hide();
     m_banner->setContextMenuPolicy(Qt::NoContextMenu);
@@ -378,16 +381,16 @@ void CLabelsDlg::showBannerMenu(const QPoint &pos)
 
 // Handlers
 
-void CLabelsDlg::OnClickList(int row)
+int CLabelsDlg::currentRow() const
 {
-    if (m_editor)
-        m_editor->OnClickList(row);
+    const QModelIndex current = m_list->selectionModel()->currentIndex();
+    return current.isValid() ? current.row() : -1;
 }
 
-void CLabelsDlg::OnKeydownList(int key)
+void CLabelsDlg::OnListChanged()
 {
     if (m_editor)
-        m_editor->OnKeydownList(key);
+        m_editor->ShowLine(currentRow());
 }
 
 void CLabelsDlg::OnApply()
@@ -448,7 +451,20 @@ void CLabelsDlg::ExtractStringTable(const std::string &outputName)
 
 int CLabelsDlg::selectedCount()
 {
-    return static_cast<int>(selectedRows().size());
+    // Counted from the ranges, which may overlap: runs once per change of the selection.
+    std::vector<std::pair<int, int>> spans;
+    for (const QItemSelectionRange &range : m_list->selectionModel()->selection())
+        spans.emplace_back(range.top(), range.bottom());
+    std::sort(spans.begin(), spans.end());
+    int count = 0;
+    int covered = -1; // the last row counted
+    for (const auto &[top, bottom] : spans) {
+        if (bottom > covered) {
+            count += bottom - std::max(top, covered + 1) + 1;
+            covered = bottom;
+        }
+    }
+    return count;
 }
 
 std::vector<int> CLabelsDlg::selectedRows()
@@ -481,14 +497,23 @@ void CLabelsDlg::setRowSelected(int row, bool selected)
             QItemSelectionModel::Rows);
 }
 
-void CLabelsDlg::selectFoundRow(int row)
+QModelIndex CLabelsDlg::indexInRow(int row) const
 {
-    setRowSelected(row, true);
+    // The current column, or the leftmost one shown: moving to a row never scrolls sideways.
+    const QModelIndex current = m_list->selectionModel()->currentIndex();
+    const int column = current.isValid() ? current.column() : std::max(0, m_list->columnAt(0));
+    return m_model->index(row, column);
+}
+
+void CLabelsDlg::setCurrentRow(int row)
+{
+    const QModelIndex index = row >= 0 && row < m_grid.rowCount() ? indexInRow(row) : QModelIndex();
+    m_list->selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
 }
 
 void CLabelsDlg::ensureRowVisible(int row)
 {
-    m_list->scrollTo(m_model->index(row, 0), QAbstractItemView::EnsureVisible);
+    m_list->scrollTo(indexInRow(row), QAbstractItemView::EnsureVisible);
 }
 
 void CLabelsDlg::focusList()

@@ -7,6 +7,7 @@
 #include "labelview.h"
 
 #include <QDialog>
+#include <QModelIndex>
 #include <QPixmap>
 
 #include <memory>
@@ -40,8 +41,8 @@ public:
     void OnInitDialog();
 
     // Handlers, forwarded to the editing commands.
-    void OnClickList(int row);
-    void OnKeydownList(int key);
+    /// The list's current row or selection changed.
+    void OnListChanged();
     void OnApply();
     void OnDuplicate();
     void OnFindNext();
@@ -66,7 +67,7 @@ public:
     std::vector<int> selectedRows() override;
     bool isRowSelected(int row) override;
     void setRowSelected(int row, bool selected) override;
-    void selectFoundRow(int row) override;
+    void setCurrentRow(int row) override;
     void ensureRowVisible(int row) override;
     void focusList() override;
     void cellsChanged(int firstRow, int lastRow) override;
@@ -90,6 +91,8 @@ private:
     TextCodec codec() const { return TextCodec(m_load.codePage); }
     QString toQt(std::string_view bytes) const;
     QLineEdit *editorField(int editorId) const;
+    int currentRow() const;
+    QModelIndex indexInRow(int row) const;
     void showBannerMenu(const QPoint &pos);
 
     std::string m_strDir;

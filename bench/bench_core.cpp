@@ -13,6 +13,7 @@
 #include "languagetable.h"
 #include "loadprogress.h"
 
+#include <algorithm>
 #include <benchmark/benchmark.h>
 
 #include <cerrno>
@@ -75,9 +76,12 @@ class FakeView : public LabelView
 public:
     int selectedCount() override { return static_cast<int>(selected.size()); }
     std::vector<int> selectedRows() override { return selected; }
-    bool isRowSelected(int) override { return false; }
+    bool isRowSelected(int row) override
+    {
+        return std::find(selected.begin(), selected.end(), row) != selected.end();
+    }
     void setRowSelected(int, bool) override {}
-    void selectFoundRow(int) override {}
+    void setCurrentRow(int) override {}
     void ensureRowVisible(int) override {}
     void focusList() override {}
     void cellsChanged(int, int) override {}

@@ -31,8 +31,4 @@ enum ControlId : int
     IDC_FIND_NEXT = 1020,
 };
 
-// Key codes the list reports to the arrow-key handler.
-constexpr int VK_UP = 38;
-constexpr int VK_DOWN = 40;
-
 } // namespace verbolt

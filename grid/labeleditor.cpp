@@ -1,10 +1,11 @@
 #include "labeleditor.h"
 
-#include "controlids.h"
 #include "labeldirectory.h"
 #include "languagetable.h"
 #include "profileedit.h"
 #include "profilefile.h"
+
+#include <algorithm>
 
 namespace verbolt {
 
@@ -20,88 +21,105 @@ std::string LabelEditor::columnPath(int column) const
     return LabelDirectory::resolve(m_strDir, m_grid.fileName(column), header + ".lan");
 }
 
-void LabelEditor::ShowLine(int index)
+std::vector<LabelEditor::Field> LabelEditor::fields() const
 {
-    const int n = m_view.selectedCount();
-    const bool enabled = n <= 1;
-    m_view.setApplyEnabled(enabled);
-    if (index < 0)
-        return;
-    m_nCurLine = index;
-    for (int c = 0; const auto header = m_grid.header(c); ++c) {
-        const Language *language = LanguageTable::byColumnName(*header);
-        if (!language)
-            continue;
-        m_view.setEditorText(language->editorId,
-                             enabled ? m_grid.itemText(m_nCurLine, c) : std::string_view());
-        m_view.setEditorEnabled(language->editorId, enabled);
-    }
-    m_strCurId = std::string(m_grid.itemText(m_nCurLine, 0));
-    if (n == 1) {
-        const std::string comment =
-            ProfileFile::readKey(LabelDirectory::resolve(m_strDir, m_commentsName, "comments.cmt"),
-                                 m_strCurId, std::string::npos);
-        // Cut on a character boundary so a UTF-8 comment never ends in half a character.
-        m_view.setCommentText(m_codec.prefix(comment, kCommentLimit));
-    } else {
-        m_view.setCommentText({});
-    }
+    std::vector<Field> out;
+    for (int c = 0; const auto header = m_grid.header(c); ++c)
+        if (const Language *language = LanguageTable::byColumnName(*header))
+            out.push_back({c, language->editorId, {}});
+    return out;
 }
 
-void LabelEditor::OnKeydownList(int key)
+void LabelEditor::ShowLine(int index)
 {
-    if (key == VK_DOWN) {
-        ++m_nCurLine;
-        if (m_nCurLine > m_grid.rowCount() - 1)
-            m_nCurLine = m_grid.rowCount() - 1;
-        ShowLine(m_nCurLine);
-    } else if (key == VK_UP) {
-        if (m_nCurLine < 0)
-            return;
-        --m_nCurLine;
-        if (m_nCurLine < 0)
-            m_nCurLine = 0;
-        ShowLine(m_nCurLine);
+    m_nCurLine = index >= 0 && index < m_grid.rowCount() ? index : -1;
+    // Asking whether the row is selected first spares counting a large selection.
+    const bool single =
+        m_nCurLine >= 0 && m_view.isRowSelected(m_nCurLine) && m_view.selectedCount() == 1;
+    const int wanted = single ? m_nCurLine : -1;
+    if (m_shownLine == wanted)
+        return; // a change of selection that leaves the same line: keep what was typed
+    if (single)
+        fillFields(m_nCurLine);
+    else
+        clearFields();
+}
+
+void LabelEditor::fillFields(int row)
+{
+    m_fields = fields();
+    for (Field &f : m_fields) {
+        f.shown = std::string(m_grid.itemText(row, f.column));
+        m_view.setEditorText(f.editorId, f.shown);
+        m_view.setEditorEnabled(f.editorId, true);
     }
+    m_view.setApplyEnabled(true);
+    m_strCurId = std::string(m_grid.itemText(row, 0));
+    const std::string comment =
+        ProfileFile::readKey(LabelDirectory::resolve(m_strDir, m_commentsName, "comments.cmt"),
+                             m_strCurId, std::string::npos);
+    // Cut on a character boundary so a UTF-8 comment never ends in half a character.
+    m_view.setCommentText(m_codec.prefix(comment, kCommentLimit));
+    m_shownLine = row;
+}
+
+void LabelEditor::clearFields()
+{
+    // Fields of languages without a column are never touched: they stay locked.
+    for (const Field &f : fields()) {
+        m_view.setEditorText(f.editorId, {});
+        m_view.setEditorEnabled(f.editorId, false);
+    }
+    m_fields.clear();
+    m_view.setApplyEnabled(false);
+    m_view.setCommentText({});
+    m_shownLine = -1;
 }
 
 void LabelEditor::OnApply()
 {
-    if (m_nCurLine < 0 || !m_grid.header(1))
-        return;
+    const int row = shownLine();
+    if (row < 0)
+        return; // the fields show no line: there is nothing of the translator's to write
 
-    // Every field is checked before anything is written, so a refused text leaves the
-    // grid and every file as they were.
+    // Only fields the translator changed are written: an untouched field may show a text
+    // that is not this key's in its file (a file out of French order, or changed on disk
+    // since), and writing it back would overwrite the file's text with it. Every changed
+    // field is checked before anything is written.
     struct Pending
     {
-        int column;
+        Field *field;
         std::string text;
     };
     std::vector<Pending> pending;
-    for (int c = 1; const auto header = m_grid.header(c); ++c) {
-        // A column without an editor field (a further language) has no edited text: it
-        // keeps its cell and its file.
-        const Language *language = LanguageTable::byColumnName(*header);
-        if (!language)
+    for (Field &f : m_fields) {
+        std::optional<std::string> text = m_view.editorText(f.editorId);
+        if (text && *text == f.shown)
             continue;
-        std::optional<std::string> text = m_view.editorText(language->editorId);
         if (!text || !ProfileEdit::storable(*text)) {
-            m_view.showMessage("The " + utf8(*header) +
+            m_view.showMessage("The " + utf8(*m_grid.header(f.column)) +
                                " text holds characters that these label files cannot store.");
             return;
         }
-        pending.push_back({c, std::move(*text)});
+        pending.push_back({&f, std::move(*text)});
     }
 
+    // A cell takes the new text only once its file holds it; after a failure the field
+    // keeps what was typed, so Apply again retries.
     std::vector<std::string> failed;
-    for (const Pending &p : pending) {
-        m_grid.setItemText(m_nCurLine, p.column, p.text);
-        const WriteResult r = ProfileFile::writeKey(columnPath(p.column), m_strCurId, p.text);
-        if (!r.ok)
-            failed.push_back(r.path);
+    for (Pending &p : pending) {
+        const WriteResult r =
+            ProfileFile::writeKey(columnPath(p.field->column), m_strCurId, p.text);
+        if (!r.ok) {
+            failed.push_back(unableToWrite(r.path));
+            continue;
+        }
+        m_grid.setItemText(row, p.field->column, p.text);
+        p.field->shown = std::move(p.text);
     }
-    m_view.cellsChanged(m_nCurLine, m_nCurLine);
-    reportWriteFailures(failed);
+    if (!pending.empty())
+        m_view.cellsChanged(row, row);
+    report(failed);
 }
 
 void LabelEditor::OnDuplicate()
@@ -112,7 +130,6 @@ void LabelEditor::OnDuplicate()
         return;
     }
     const std::vector<int> rows = m_view.selectedRows();
-    const std::size_t n = rows.size();
 
     // The target columns: every language column for "All", else the one of that header.
     // The ID and FRENCH columns are never written.
@@ -121,30 +138,47 @@ void LabelEditor::OnDuplicate()
         if (target == "All" || *header == target)
             targets.push_back(c);
 
-    // Every target file gets the same keys: one batch, written once per file after the grid
-    // is updated, with the same result as one write per cell.
+    // Every target file gets the same keys: one batch per file, with the same result as one
+    // write per cell. A row the files cannot hold is left out and named; the rest go on.
+    std::vector<std::string> problems;
     std::vector<KeyValue> writes;
+    std::vector<int> written;
     writes.reserve(rows.size());
+    written.reserve(rows.size());
     for (const int r : rows) {
         if (r < 0 || r >= m_grid.rowCount())
             continue;
-        writes.push_back({std::string(m_grid.itemText(r, 0)), std::string(m_grid.itemText(r, 1))});
-        const std::string &french = writes.back().value;
-        for (const int c : targets) {
-            if (n == 1)
-                if (const Language *l = LanguageTable::byColumnName(*m_grid.header(c)))
-                    m_view.setEditorText(l->editorId, french);
-            m_grid.setItemText(r, c, french);
+        const std::string_view id = m_grid.itemText(r, 0);
+        const std::string_view french = m_grid.itemText(r, 1);
+        if (!ProfileEdit::storable(id) || !ProfileEdit::storable(french)) {
+            problems.push_back("The ID or FRENCH text of " + utf8(id) +
+                               " holds characters that these label files cannot store.");
+            continue;
         }
+        writes.push_back({std::string(id), std::string(french)});
+        written.push_back(r);
     }
-    std::vector<std::string> failed;
-    if (!writes.empty())
-        for (const int c : targets)
-            if (const WriteResult r = ProfileFile::writeKeys(columnPath(c), writes); !r.ok)
-                failed.push_back(r.path);
-    if (!rows.empty())
-        m_view.cellsChanged(rows.front(), rows.back());
-    reportWriteFailures(failed);
+
+    // The fields mirror the copy only when the one selected row is the line they show.
+    const bool mirror = rows.size() == 1 && shownLine() == rows.front();
+    if (!writes.empty()) {
+        for (const int c : targets) {
+            if (const WriteResult r = ProfileFile::writeKeys(columnPath(c), writes); !r.ok) {
+                problems.push_back(unableToWrite(r.path));
+                continue;
+            }
+            for (std::size_t i = 0; i < written.size(); ++i)
+                m_grid.setItemText(written[i], c, writes[i].value);
+            if (mirror)
+                for (Field &f : m_fields)
+                    if (f.column == c) {
+                        f.shown = writes.front().value;
+                        m_view.setEditorText(f.editorId, f.shown);
+                    }
+        }
+        m_view.cellsChanged(written.front(), written.back());
+    }
+    report(problems);
 }
 
 void LabelEditor::OnFindNext()
@@ -159,7 +193,8 @@ void LabelEditor::OnFindNext()
     while (m_grid.header(searched) && *m_grid.header(searched) != column)
         ++searched;
 
-    const int start = m_nCurLine < 0 ? 0 : m_nCurLine + 1;
+    const int old = m_nCurLine;
+    const int start = old < 0 ? 0 : old + 1;
     int hit = -1;
     // A text the code page cannot hold is in no cell: the search misses.
     if (text && m_grid.header(searched)) {
@@ -176,31 +211,38 @@ void LabelEditor::OnFindNext()
         if (row >= 0 && row < m_grid.rowCount() && m_view.isRowSelected(row))
             m_view.setRowSelected(row, false);
     };
+    clearSelected(old);
     if (hit < 0) {
-        clearSelected(m_nCurLine);
-        m_nCurLine = -1;
+        // No line is current any more: the next search starts at the top.
+        m_view.setCurrentRow(-1);
+        ShowLine(-1);
         m_view.focusList();
         return;
     }
-    clearSelected(m_nCurLine);
-    if (m_nCurLine != 0)
-        clearSelected(m_nCurLine - 1);
-    m_view.selectFoundRow(hit);
+    if (old != 0)
+        clearSelected(old - 1);
+    m_view.setRowSelected(hit, true);
+    // The hit becomes the list's current row, so the next Down goes on below it.
+    m_view.setCurrentRow(hit);
     m_view.ensureRowVisible(hit);
     ShowLine(hit);
-    m_nCurLine = hit;
     m_view.focusList();
 }
 
-void LabelEditor::reportWriteFailures(const std::vector<std::string> &paths)
+std::string LabelEditor::unableToWrite(const std::string &path)
 {
-    if (paths.empty())
+    return "Unable to write the file " + path + ".";
+}
+
+void LabelEditor::report(const std::vector<std::string> &lines)
+{
+    if (lines.empty())
         return;
     std::string message;
-    for (const std::string &p : paths) {
+    for (const std::string &line : lines) {
         if (!message.empty())
             message += '\n';
-        message += "Unable to write the file " + p + ".";
+        message += line;
     }
     m_view.showMessage(message);
 }

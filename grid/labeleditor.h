@@ -4,28 +4,37 @@
 #include "labelview.h"
 #include "textcodec.h"
 
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace verbolt {
 
 /// The editing commands of the main window, on the grid and the label files: line display
 /// and navigation, Apply, Duplicate French text and Find next. The window forwards its
 /// events here; this class reaches the window only through LabelView.
+///
+/// The fields show a line only while exactly one row is selected and it is the list's
+/// current row; in every other state they are empty and locked, and Apply with them. So
+/// what Apply writes is always the line the translator is looking at.
 class LabelEditor
 {
 public:
     LabelEditor(LabelGrid &grid, LabelView &view, std::string dir, CodePage page,
                 std::string commentsName = "comments.cmt");
 
+    /// The list's current row is now `index` (-1: none): shows it in the fields when it is
+    /// the one selected row, else empties and locks them. Fields already showing that line
+    /// keep what the translator typed.
     void ShowLine(int index);
-    void OnClickList(int row) { ShowLine(row); }
-    void OnKeydownList(int key);
     void OnApply();
     void OnDuplicate();
     void OnFindNext();
 
     int currentLine() const { return m_nCurLine; }
     const std::string &currentId() const { return m_strCurId; }
+    /// The row the fields show, or -1 while they are empty.
+    int shownLine() const { return m_shownLine.value_or(-1); }
     const TextCodec &codec() const { return m_codec; }
 
     /// The file a column is written to: the one read at start-up, or header + ".lan".
@@ -34,8 +43,20 @@ public:
     static constexpr std::size_t kCommentLimit = 999;
 
 private:
+    // A language column with an editor field, and the text ShowLine put into the field.
+    struct Field
+    {
+        int column;
+        int editorId;
+        std::string shown;
+    };
+
     std::string utf8(std::string_view bytes) const { return m_codec.toUtf8(bytes); }
-    void reportWriteFailures(const std::vector<std::string> &paths);
+    std::vector<Field> fields() const;
+    void fillFields(int row);
+    void clearFields();
+    void report(const std::vector<std::string> &lines);
+    static std::string unableToWrite(const std::string &path);
 
     LabelGrid &m_grid;
     LabelView &m_view;
@@ -44,6 +65,8 @@ private:
     std::string m_commentsName;
     int m_nCurLine = -1;
     std::string m_strCurId;
+    std::optional<int> m_shownLine; // unset until the fields are first shown or emptied
+    std::vector<Field> m_fields;    // while a line is shown
 };
 
 } // namespace verbolt

@@ -14,14 +14,14 @@ class LabelView
 public:
     virtual ~LabelView() = default;
 
-    // The list's selection.
+    // The list's selection and current row.
     virtual int selectedCount() = 0;
     /// The selected rows in ascending order: one snapshot per command.
     virtual std::vector<int> selectedRows() = 0;
     virtual bool isRowSelected(int row) = 0;
     virtual void setRowSelected(int row, bool selected) = 0;
-    /// Selects the row found by a search without giving it the focus flag.
-    virtual void selectFoundRow(int row) = 0;
+    /// Makes `row` the list's current row, the selection as it is; -1 leaves none current.
+    virtual void setCurrentRow(int row) = 0;
     virtual void ensureRowVisible(int row) = 0;
     virtual void focusList() = 0;
     /// Grid texts changed (rows first..last, every column): the list repaints them.

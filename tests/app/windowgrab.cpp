@@ -23,10 +23,12 @@ int main(int argc, char **argv)
         return 1;
     const int row = std::atoi(argv[2]);
     verbolt::CColorListCtrl *list = dialog.list();
-    list->selectionModel()->select(list->model()->index(row, 0),
-                                   QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    // As a click on the row: it becomes current and the only one selected.
+    list->setFocus();
+    list->selectionModel()->setCurrentIndex(list->model()->index(row, 0),
+                                            QItemSelectionModel::ClearAndSelect |
+                                                QItemSelectionModel::Rows);
     list->scrollTo(list->model()->index(row, 0));
-    dialog.OnClickList(row);
     QTest::qWait(50);
     if (!dialog.grab().save(QString::fromLocal8Bit(argv[3])))
         return 1;

@@ -33,8 +33,7 @@ TEST(ConcurrentApply, TwoProcessesNeverLoseEachOthersKey)
                 ::close(go[1]);
                 Session s(dir.path()); // each process loaded the set before the other wrote
                 const std::string tag = std::to_string(round) + "/" + std::to_string(row);
-                s.view->select({row});
-                s.editor->OnClickList(row);
+                s.click(row);
                 s.view->type(IDC_EDIT_FRENCH, "fr " + tag);
                 s.view->type(IDC_EDIT_ENGLISH, "en " + tag);
                 char c = 0;

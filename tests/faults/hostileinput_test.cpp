@@ -47,8 +47,7 @@ TEST(HostileInput, BinaryGarbageLoadsShowsAndWrites)
     Session s(dir.path());
     ASSERT_TRUE(s.load.loaded);
     for (int row = 0; row < s.grid.rowCount(); ++row) {
-        s.view->select({row});
-        s.editor->ShowLine(row);
+        s.click(row);
     }
     s.view->findColumn = "FRENCH";
     s.view->find = garbage(rng, 3);

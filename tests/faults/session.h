@@ -25,11 +25,18 @@ struct Session
         editor = std::make_unique<LabelEditor>(grid, *view, dir, load.codePage, load.commentsName);
     }
 
+    /// A plain click on `row`: the list makes it current and the only selected row.
+    void click(int row)
+    {
+        view->select({row});
+        view->current = row;
+        editor->ShowLine(row);
+    }
+
     /// Clicks `row`, types the given fields (UTF-8) and presses Apply; returns the messages.
     std::vector<std::string> apply(int row, const std::map<int, std::string> &typed = {})
     {
-        view->select({row});
-        editor->OnClickList(row);
+        click(row);
         for (const auto &[id, text] : typed)
             view->type(id, text);
         view->messages.clear();

@@ -1,8 +1,10 @@
+#include "atomicfile.h"
 #include "controlids.h"
 #include "workspace.h"
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <sys/stat.h>
 
 using namespace verbolt;
@@ -38,7 +40,7 @@ TEST(Apply, WritesEachEditedLanguageToItsCellAndFile)
     EXPECT_EQ(snapshot(w.dir), files);
     EXPECT_EQ(w.cells(), cells);
 
-    w.editor->ShowLine(1);
+    w.click(1);
     v.type(IDC_EDIT_FRENCH, "Deux !");
     v.type(IDC_EDIT_ENGLISH, "");    // emptied: the key stays as B=
     v.type(IDC_EDIT_ITALIAN, "Due"); // no italian.lan: neither read nor created
@@ -69,7 +71,7 @@ TEST(Apply, RefusesATextTheFilesCannotHoldAndWritesNothing)
     writeSet(w.dir);
     w.start();
     FakeView &v = *w.view;
-    w.editor->ShowLine(0);
+    w.click(0);
     const auto files = snapshot(w.dir);
     const auto cells = w.cells();
 
@@ -102,6 +104,62 @@ TEST(Apply, RefusesATextTheFilesCannotHoldAndWritesNothing)
     }
 }
 
+TEST(Apply, UntouchedFieldsWriteNothing)
+{
+    // german.lan is out of French order: row A shows B's text. english.lan changes on disk
+    // after the load. Correcting the French text alone must leave both as they are.
+    Workspace w;
+    w.dir.write("french.lan", kFrench);
+    w.dir.write("english.lan", kEnglish);
+    const std::string german = "[Label]\nB=Zwei\nA=Eins\nC=Drei\n";
+    w.dir.write("german.lan", german);
+    w.start();
+    const std::string english = "[Label]\r\nA=One (new)\r\nB=Two\r\nC=Three\r\n";
+    w.dir.write("english.lan", english);
+
+    w.click(0);
+    EXPECT_EQ(w.view->text(IDC_EDIT_GERMAN), "Zwei");
+    w.view->type(IDC_EDIT_FRENCH, "Un !");
+    w.editor->OnApply();
+    EXPECT_TRUE(w.view->messages.empty());
+    EXPECT_EQ(w.dir.read("french.lan"), "[Label]\r\nA=Un !\r\nB=Deux\r\n; a note\r\nC=Trois\r\n");
+    EXPECT_EQ(w.dir.read("german.lan"), german);
+    EXPECT_EQ(w.dir.read("english.lan"), english);
+}
+
+TEST(Apply, AFailedWriteShowsTheFilesTextAndKeepsWhatWasTyped)
+{
+    Workspace w;
+    writeSet(w.dir);
+    w.start();
+    FakeView &v = *w.view;
+    w.click(0);
+    v.type(IDC_EDIT_FRENCH, "Un !");
+    v.type(IDC_EDIT_ENGLISH, "One !");
+    int calls = 0; // the first write fails (French), the second goes through
+    AtomicFile::setFaultHook([&](AtomicFile::Stage s) {
+        return s == AtomicFile::Stage::BeforeRename && calls++ == 0 ? EIO : 0;
+    });
+    w.editor->OnApply();
+    AtomicFile::setFaultHook({});
+    EXPECT_EQ(v.messages, Strings{"Unable to write the file " + w.dir.file("French.LAN") + "."});
+    EXPECT_EQ(w.dir.read("French.LAN"), kFrench);
+    EXPECT_EQ(w.grid.itemText(0, 1), "Un") << "the table shows what is on disk";
+    EXPECT_EQ(w.grid.itemText(0, 3), "One !");
+    EXPECT_EQ(v.text(IDC_EDIT_FRENCH), "Un !");
+    EXPECT_EQ(v.applyEnabled, true);
+
+    // Apply again retries what failed; English, now written, is not written again.
+    const std::string english = "[Label]\r\nA=One (changed elsewhere)\r\nB=Two\r\nC=Three\r\n";
+    w.dir.write("English.lan", english);
+    v.messages.clear();
+    w.editor->OnApply();
+    EXPECT_TRUE(v.messages.empty());
+    EXPECT_EQ(w.grid.itemText(0, 1), "Un !");
+    EXPECT_EQ(w.dir.read("French.LAN"), "[Label]\r\nA=Un !\r\nB=Deux\r\n; a note\r\nC=Trois\r\n");
+    EXPECT_EQ(w.dir.read("English.lan"), english);
+}
+
 TEST(Apply, AReadOnlyFileFailsOnlyWhenItsTextChanged)
 {
     Workspace w;
@@ -115,19 +173,19 @@ TEST(Apply, AReadOnlyFileFailsOnlyWhenItsTextChanged)
 
     const auto result = asUnprivileged(w.dir, [&] {
         FakeView &v = *w.view;
-        w.editor->ShowLine(0);
-        v.type(IDC_EDIT_FRENCH, "Un !"); // English unchanged: its write changes nothing
+        w.click(0);
+        v.type(IDC_EDIT_FRENCH, "Un !"); // English unchanged: not written
         w.editor->OnApply();
         const std::string first = std::to_string(v.messages.size());
         v.type(IDC_EDIT_ENGLISH, "One !");
         v.type(IDC_EDIT_GERMAN, "Eins !");
         w.editor->OnApply();
-        Strings out{first, std::string(w.grid.itemText(0, 2))};
+        Strings out{first, std::string(w.grid.itemText(0, 2)), v.text(IDC_EDIT_ENGLISH)};
         out.insert(out.end(), v.messages.begin(), v.messages.end());
         return out;
     });
     ASSERT_TRUE(result);
-    EXPECT_EQ(*result, (Strings{"0", "One !",
+    EXPECT_EQ(*result, (Strings{"0", "One", "One !",
                                 "Unable to write the file " + w.dir.file("english.lan") + "."}));
     EXPECT_EQ(w.dir.read("english.lan"), kEnglish);
     EXPECT_EQ(w.dir.read("french.lan"), "[Label]\r\nA=Un !\r\nB=Deux\r\n; a note\r\nC=Trois\r\n");

@@ -58,8 +58,7 @@ TEST(Duplicate, TheTargetChoosesTheColumnsOfOneSelectedRow)
         writeSet(w.dir);
         w.start();
         FakeView &v = *w.view;
-        w.editor->ShowLine(0);
-        v.select({1});
+        w.click(1);
         v.dupTarget = target;
         const auto before = snapshot(w.dir);
         const auto cells = w.cells();
@@ -80,15 +79,52 @@ TEST(Duplicate, TheTargetChoosesTheColumnsOfOneSelectedRow)
             EXPECT_EQ(w.dir.read(name), expected);
         }
         EXPECT_EQ(w.dir.read("french.lan"), before.at("french.lan"));
-        // The fields of the known languages written mirror the copy; French keeps its text.
-        EXPECT_EQ(v.text(IDC_EDIT_ENGLISH), columns.contains(4) ? "Deux" : "One");
-        EXPECT_EQ(v.text(IDC_EDIT_GERMAN), columns.contains(5) ? "Deux" : "Eins");
-        EXPECT_EQ(v.text(IDC_EDIT_FRENCH), "Un");
-        EXPECT_EQ(w.editor->currentLine(), 0);
-        EXPECT_EQ(w.editor->currentId(), "K1");
+        // The one selected row is the line shown: the fields written mirror the copy.
+        EXPECT_EQ(v.text(IDC_EDIT_ENGLISH), columns.contains(4) ? "Deux" : "Two");
+        EXPECT_EQ(v.text(IDC_EDIT_GERMAN), columns.contains(5) ? "Deux" : "Zwei");
+        EXPECT_EQ(v.text(IDC_EDIT_FRENCH), "Deux");
+        EXPECT_EQ(w.editor->currentLine(), 1);
         EXPECT_EQ(v.comment, comment);
         EXPECT_EQ(v.selection, (std::set<int>{1}));
     }
+}
+
+TEST(Duplicate, LeavesTheFieldsOfAnotherLineAlone)
+{
+    Workspace w;
+    writeSet(w.dir);
+    w.start();
+    FakeView &v = *w.view;
+    w.click(0);
+    v.select({1}); // one selected row, not the current line
+    v.dupTarget = "All";
+    v.editorsWritten.clear();
+    w.editor->OnDuplicate();
+    EXPECT_TRUE(v.editorsWritten.empty());
+    EXPECT_EQ(v.text(IDC_EDIT_ENGLISH), "One");
+    EXPECT_EQ(w.grid.itemText(1, 4), "Deux");
+    // Apply afterwards writes nothing of row 1 under row 0's key.
+    w.editor->OnApply();
+    EXPECT_EQ(w.dir.read("english.lan"), "[Label]\r\nK1=One\r\nK2=Deux\r\nK3=Three\r\n");
+}
+
+TEST(Duplicate, WritesTheRowsItCanStoreAndNamesTheOthers)
+{
+    Workspace w;
+    w.dir.write("french.lan", std::string("[Label]\nK1=Un\nK2=De\rux\nK3=Trois\nK\0=Z\n", 37));
+    w.dir.write("english.lan", "[Label]\nK1=One\nK2=Two\nK3=Three\n");
+    w.start();
+    ASSERT_EQ(w.grid.rowCount(), 4);
+    w.view->select({0, 1, 2, 3});
+    w.view->dupTarget = "ENGLISH";
+    w.editor->OnDuplicate();
+    EXPECT_EQ(w.view->messages,
+              Strings{"The ID or FRENCH text of K2 holds characters that these label files "
+                      "cannot store.\nThe ID or FRENCH text of " +
+                      std::string("K\0", 2) +
+                      " holds characters that these label files cannot store."});
+    EXPECT_EQ(w.dir.read("english.lan"), "[Label]\nK1=Un\nK2=Two\nK3=Trois\n");
+    EXPECT_EQ(w.column(2), (Strings{"Un", "Two", "Trois", ""}));
 }
 
 TEST(Duplicate, SeveralRowsGiveWhatOneWritePerCellWould)
@@ -150,9 +186,9 @@ TEST(Duplicate, AReadOnlyTargetIsReportedAndTheOthersWritten)
         return out;
     });
     ASSERT_TRUE(result);
-    // The grid keeps the copy although its file refused it.
-    EXPECT_EQ(*result, (Strings{"Deux", "Deux",
-                                "Unable to write the file " + w.dir.file("german.lan") + "."}));
+    // The table shows what the file holds.
+    EXPECT_EQ(*result,
+              (Strings{"Zwei", "", "Unable to write the file " + w.dir.file("german.lan") + "."}));
     EXPECT_EQ(w.dir.read("german.lan"), german);
     EXPECT_EQ(w.dir.read("english.lan"), "[Label]\r\nK1=One\r\nK2=Deux\r\nK3=Three\r\n");
     EXPECT_EQ(w.dir.read("id.lan"), "[Label]\nK1=i1\nK2=Deux\nK3=i3\nK4=i4\n");

@@ -16,12 +16,6 @@ void FakeView::setRowSelected(int row, bool selected)
         selection.erase(row);
 }
 
-void FakeView::selectFoundRow(int row)
-{
-    selection.insert(row);
-    foundRows.push_back(row);
-}
-
 std::optional<std::string> FakeView::editorText(int editorId)
 {
     editorsRead.insert(editorId);

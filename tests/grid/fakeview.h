@@ -24,6 +24,9 @@ public:
     void typeFind(std::string_view utf8) { find = m_codec.fromUtf8(utf8); }
     void select(std::set<int> rows) { selection = std::move(rows); }
 
+    // State of the list.
+    int current = -1;
+
     // State of the window.
     std::set<int> selection;
     std::map<int, std::optional<std::string>> editors; // code-page bytes; nothing: unstorable
@@ -40,7 +43,6 @@ public:
     std::set<int> editorsWritten;
     int applyStateSets = 0;
     int focusCalls = 0;
-    std::vector<int> foundRows;
     std::vector<int> visibleRows;
 
     /// The editor text as bytes ("" for a field never set).
@@ -50,7 +52,7 @@ public:
     std::vector<int> selectedRows() override { return {selection.begin(), selection.end()}; }
     bool isRowSelected(int row) override { return selection.contains(row); }
     void setRowSelected(int row, bool selected) override;
-    void selectFoundRow(int row) override;
+    void setCurrentRow(int row) override { current = row; }
     void ensureRowVisible(int row) override { visibleRows.push_back(row); }
     void focusList() override { ++focusCalls; }
     void cellsChanged(int, int) override {}

@@ -46,12 +46,7 @@ struct FindNext : testing::Test
         w.editor->OnFindNext();
         return w.editor->currentLine();
     }
-    // A click in the list selects the row it hits, then shows it.
-    void click(int row)
-    {
-        w.view->select({row});
-        w.editor->OnClickList(row);
-    }
+    void click(int row) { w.click(row); }
 };
 
 TEST_F(FindNext, SuccessiveClicksStepDownMissThenStartAgain)
@@ -63,18 +58,20 @@ TEST_F(FindNext, SuccessiveClicksStepDownMissThenStartAgain)
     EXPECT_EQ(w.editor->currentId(), "F3");
     EXPECT_EQ(find("ENGLISH", "ABC"), 4);
     EXPECT_EQ(v.selection, (std::set<int>{4}));
+    EXPECT_EQ(v.current, 4) << "the hit is the list's current row";
     EXPECT_EQ(find("ENGLISH", "ABC"), 13);
 
-    // The miss: the last row loses its selection, no line is current, nothing is said.
+    // The miss: the last row loses its selection, no line is current, the fields empty,
+    // nothing is said.
     EXPECT_EQ(find("ENGLISH", "ABC"), -1);
     EXPECT_TRUE(v.selection.empty());
+    EXPECT_EQ(v.current, -1);
     EXPECT_TRUE(v.messages.empty());
-    EXPECT_EQ(v.text(IDC_EDIT_ENGLISH), "last abc");
-    EXPECT_EQ(w.editor->currentId(), "F13");
+    EXPECT_EQ(v.text(IDC_EDIT_ENGLISH), "");
+    EXPECT_EQ(v.applyEnabled, false);
 
     EXPECT_EQ(find("ENGLISH", "ABC"), 3);
-    EXPECT_EQ(v.foundRows, (std::vector<int>{3, 4, 13, 3}));
-    EXPECT_EQ(v.visibleRows, v.foundRows);
+    EXPECT_EQ(v.visibleRows, (std::vector<int>{3, 4, 13, 3}));
     EXPECT_EQ(v.focusCalls, 5);
 }
 
@@ -101,7 +98,8 @@ TEST_F(FindNext, AHitClearsTheOldLineAndTheOneAboveOnly)
 {
     FakeView &v = *w.view;
     v.select({2, 6, 7, 9});
-    w.editor->OnClickList(7);
+    v.current = 7;
+    w.editor->ShowLine(7);
     EXPECT_EQ(find("ENGLISH", "E12"), 12);
     EXPECT_EQ(v.selection, (std::set<int>{2, 9, 12}));
     // The line display sees three selected rows.

@@ -16,50 +16,44 @@ void writeSet(const TempDir &dir)
     dir.write("comments.cmt", "[Label]\nA=first comment\nB=second\nC=third\n");
 }
 
-TEST(ShowLine, SelectedCountDecidesFieldsApplyAndComment)
+TEST(ShowLine, FieldsShowALineOnlyWhileItIsTheOneSelectedCurrentRow)
 {
     Workspace w;
     writeSet(w.dir);
     w.start();
     FakeView &v = *w.view;
+    const auto locked = [&] {
+        return v.applyEnabled == false && v.text(IDC_EDIT_FRENCH).empty() &&
+               v.text(IDC_EDIT_ENGLISH).empty() && !v.editorEnabled[IDC_EDIT_FRENCH] &&
+               !v.editorEnabled[IDC_EDIT_ENGLISH] && v.comment.empty();
+    };
+    EXPECT_TRUE(locked()) << "no line at start";
 
-    // No row selected: filled and enabled, but no comment (row B has one).
-    w.editor->ShowLine(1);
+    w.click(1);
     EXPECT_EQ(v.applyEnabled, true);
     EXPECT_EQ(v.text(IDC_EDIT_FRENCH), "Deux");
     EXPECT_EQ(v.text(IDC_EDIT_ENGLISH), "Two");
     EXPECT_TRUE(v.editorEnabled[IDC_EDIT_FRENCH] && v.editorEnabled[IDC_EDIT_ENGLISH]);
-    EXPECT_EQ(v.comment, "");
-    EXPECT_EQ(w.editor->currentLine(), 1);
+    EXPECT_EQ(v.comment, "second");
     EXPECT_EQ(w.editor->currentId(), "B");
     // DUTCH has no field; ITALIAN has no column: neither field is ever touched.
     EXPECT_EQ(v.editorsWritten, (std::set<int>{IDC_EDIT_FRENCH, IDC_EDIT_ENGLISH}));
 
-    // One row selected: the comment is that of the row shown, not of the selected one.
-    v.select({2});
-    w.editor->ShowLine(0);
-    EXPECT_EQ(v.comment, "first comment");
-    EXPECT_EQ(v.text(IDC_EDIT_FRENCH), "Un");
+    // A change that leaves the same line shown keeps what the translator typed.
+    v.type(IDC_EDIT_ENGLISH, "typed");
+    w.editor->ShowLine(1);
+    EXPECT_EQ(v.text(IDC_EDIT_ENGLISH), "typed");
 
-    // No row to show: only Apply follows the selection.
-    v.select({0, 2});
-    w.editor->ShowLine(-1);
-    EXPECT_EQ(v.applyEnabled, false);
-    EXPECT_EQ(v.comment, "first comment");
-    EXPECT_EQ(v.text(IDC_EDIT_ENGLISH), "One");
-    EXPECT_TRUE(v.editorEnabled[IDC_EDIT_ENGLISH]);
-    EXPECT_EQ(w.editor->currentLine(), 0);
-    EXPECT_EQ(w.editor->currentId(), "A");
-
-    // Two rows selected: the fields empty and lock, but the current line still moves.
-    w.editor->ShowLine(2);
-    EXPECT_EQ(v.applyEnabled, false);
-    EXPECT_EQ(v.text(IDC_EDIT_FRENCH), "");
-    EXPECT_EQ(v.text(IDC_EDIT_ENGLISH), "");
-    EXPECT_FALSE(v.editorEnabled[IDC_EDIT_FRENCH] || v.editorEnabled[IDC_EDIT_ENGLISH]);
-    EXPECT_EQ(v.comment, "");
-    EXPECT_EQ(w.editor->currentLine(), 2);
-    EXPECT_EQ(w.editor->currentId(), "C");
+    // The current row not selected, several rows selected, none selected, no current row.
+    const std::pair<std::set<int>, int> states[] = {{{2}, 1}, {{1, 2}, 1}, {{}, 1}, {{1}, -1}};
+    for (const auto &[selection, current] : states) {
+        w.click(0);
+        v.select(selection);
+        w.editor->ShowLine(current);
+        EXPECT_TRUE(locked()) << selection.size() << " selected, current " << current;
+        EXPECT_EQ(w.editor->currentLine(), current);
+        EXPECT_EQ(w.editor->shownLine(), -1);
+    }
 }
 
 TEST(ShowLine, CommentIsCutTo999BytesOnACharacterBoundary)
@@ -72,10 +66,9 @@ TEST(ShowLine, CommentIsCutTo999BytesOnACharacterBoundary)
         w.dir.write("french.lan", "[Label]\nA=Un\nB=Deux\n");
         w.dir.write("Comments.CMT", "[Label]\nA=" + tail + "\nB=" + std::string(1500, 'x'));
         w.start();
-        w.view->select({0});
-        w.editor->ShowLine(0);
+        w.click(0);
         EXPECT_EQ(w.view->comment, tail.substr(0, 999));
-        w.editor->ShowLine(1);
+        w.click(1);
         EXPECT_EQ(w.view->comment, std::string(999, 'x'));
     }
     {
@@ -84,55 +77,9 @@ TEST(ShowLine, CommentIsCutTo999BytesOnACharacterBoundary)
         w.dir.write("comments.cmt", "[Label]\nA=" + tail + "\n");
         w.start();
         ASSERT_EQ(w.load.codePage, CodePage::Utf8);
-        w.view->select({0});
-        w.editor->ShowLine(0);
+        w.click(0);
         EXPECT_EQ(w.view->comment, std::string(998, 'y'));
     }
-}
-
-TEST(ShowLine, ArrowKeysMoveTheCurrentLineWithinTheGrid)
-{
-    Workspace w;
-    writeSet(w.dir);
-    w.start();
-    FakeView &v = *w.view;
-    struct Step
-    {
-        int key;
-        int line;           // current line afterwards
-        bool shown;         // ShowLine ran
-        const char *french; // French field afterwards
-    };
-    const Step steps[] = {
-        {VK_UP, -1, false, ""},      // nothing current yet: Up does nothing
-        {VK_DOWN, 0, true, "Un"},    // Down shows the first row
-        {VK_UP, 0, true, "Un"},      // Up on row 0 shows it again
-        {VK_DOWN, 1, true, "Deux"},  //
-        {VK_DOWN, 2, true, "Trois"}, //
-        {VK_DOWN, 2, true, "Trois"}, // Down on the last row shows it again
-        {13, 2, false, "Trois"},     // any other key: nothing
-        {VK_UP, 1, true, "Deux"},
-    };
-    for (const Step &s : steps) {
-        const int before = v.applyStateSets;
-        v.editors[IDC_EDIT_FRENCH] = "typed";
-        w.editor->OnKeydownList(s.key);
-        SCOPED_TRACE(testing::Message() << "key " << s.key << " to line " << s.line);
-        EXPECT_EQ(w.editor->currentLine(), s.line);
-        EXPECT_EQ(v.applyStateSets, before + (s.shown ? 1 : 0));
-        EXPECT_EQ(v.text(IDC_EDIT_FRENCH), s.shown ? s.french : "typed");
-    }
-
-    // An empty grid: Down leaves no current line and only refreshes Apply; Up does nothing.
-    Workspace empty;
-    empty.start();
-    empty.view->select({});
-    empty.editor->OnKeydownList(VK_DOWN);
-    EXPECT_EQ(empty.editor->currentLine(), -1);
-    EXPECT_EQ(empty.view->applyStateSets, 1);
-    EXPECT_TRUE(empty.view->editorsWritten.empty());
-    empty.editor->OnKeydownList(VK_UP);
-    EXPECT_EQ(empty.view->applyStateSets, 1);
 }
 
 } // namespace

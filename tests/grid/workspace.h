@@ -32,12 +32,19 @@ struct Workspace
         LabelLoader loader(grid, progress);
         load = loader.LoadAllLabels(dir.path());
         view = std::make_unique<FakeView>(load.codePage);
-        for (const int id : load.enabledEditors)
-            view->editorEnabled[id] = true;
         view->dupTarget = load.dupTargets.empty() ? "" : load.dupTargets.front();
         view->findColumn = load.findColumns.empty() ? "" : load.findColumns.front();
         editor = std::make_unique<LabelEditor>(grid, *view, dir.path(), load.codePage,
                                                load.commentsName);
+        editor->ShowLine(-1);
+    }
+
+    /// A plain click on `row`: the list makes it current and the only selected row.
+    void click(int row)
+    {
+        view->select({row});
+        view->current = row;
+        editor->ShowLine(row);
     }
 
     std::vector<std::string> headers() const
