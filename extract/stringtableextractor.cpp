@@ -1,6 +1,7 @@
 #include "stringtableextractor.h"
 
 #include "atomicfile.h"
+#include "filepath.h"
 #include "filereader.h"
 
 #include <array>
@@ -140,7 +141,11 @@ ExtractionResult StringTableExtractor::extractToFile(const std::string &scriptPa
     if (sameFile(script, outputPath))
         return {Status::CannotCreate, outputName, 0};
 
-    const WriteResult written = AtomicFile::write(outputPath, ExtractStringTable(input.bytes));
+    // An output that is a link leading out of the script's folder is never written through.
+    const WriteResult written =
+        AtomicFile::write(outputPath, ExtractStringTable(input.bytes), FilePath::folderOf(script));
+    if (written.outside)
+        return {Status::CannotCreate, outputName, 0};
     if (!written.ok)
         return {Status::CannotWrite, outputPath, written.error};
     return {Status::Done, {}, 0};

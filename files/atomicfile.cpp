@@ -1,5 +1,7 @@
 #include "atomicfile.h"
 
+#include "filepath.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <climits>
@@ -21,43 +23,6 @@ int fault(AtomicFile::Stage stage)
 {
     const auto &hook = faultHook();
     return hook ? hook(stage) : 0;
-}
-
-std::string dirOf(const std::string &path)
-{
-    const std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-std::string nameOf(const std::string &path)
-{
-    return path.substr(path.rfind('/') + 1);
-}
-
-// Follows symbolic links to the path they finally name, which may not exist yet: writing
-// through a dangling link creates its target, and the link itself is never replaced.
-int resolveLinks(std::string &path)
-{
-    for (int hops = 0; hops < 40; ++hops) {
-        struct stat st
-        {
-        };
-        if (::lstat(path.c_str(), &st) != 0)
-            return errno == ENOENT ? 0 : errno;
-        if (!S_ISLNK(st.st_mode))
-            return 0;
-        std::string target(PATH_MAX, '\0');
-        const ssize_t n = ::readlink(path.c_str(), target.data(), target.size());
-        if (n < 0)
-            return errno;
-        if (static_cast<std::size_t>(n) == target.size())
-            return ENAMETOOLONG;
-        target.resize(static_cast<std::size_t>(n));
-        path = target[0] == '/' ? target : dirOf(path) + "/" + target;
-    }
-    return ELOOP;
 }
 
 int writeAll(int fd, std::string_view bytes)
@@ -120,8 +85,8 @@ int rewriteInPlace(const std::string &target, std::string_view bytes)
 
 int replace(const std::string &target, std::string_view bytes, const struct stat *old)
 {
-    const std::string dir = dirOf(target);
-    const std::string name = nameOf(target);
+    const std::string dir = FilePath::folderOf(target);
+    const std::string name = FilePath::nameOf(target);
     // ".NAME.XXXXXX" ends in six letters or digits, so it never ends in ".lan".
     std::string temp =
         dir + "/." + name.substr(0, std::min<std::size_t>(name.size(), NAME_MAX - 8)) + ".XXXXXX";
@@ -162,11 +127,16 @@ void AtomicFile::setFaultHook(std::function<int(Stage)> hook)
     faultHook() = std::move(hook);
 }
 
-WriteResult AtomicFile::write(const std::string &path, std::string_view bytes)
+WriteResult AtomicFile::write(const std::string &path, std::string_view bytes,
+                              const std::string &folder)
 {
+    // A link is followed to the file it names, and the link itself stays, but only while
+    // that file is in `folder`: a folder from elsewhere must not reach a user's other files.
     std::string target = path;
-    if (const int err = resolveLinks(target))
+    if (const int err = FilePath::followLinks(target))
         return WriteResult::failure(err, path);
+    if (!FilePath::staysIn(target, folder))
+        return WriteResult::linksOutside(path);
 
     struct stat st
     {

@@ -1,6 +1,7 @@
 #include "profilefile.h"
 
 #include "atomicfile.h"
+#include "filepath.h"
 #include "filereader.h"
 #include "profileedit.h"
 
@@ -47,14 +48,6 @@ private:
     int m_error = 0;
 };
 
-std::string directoryOf(const std::string &path)
-{
-    const std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 } // namespace
 
 std::string ProfileFile::readKey(const std::string &path, std::string_view key,
@@ -70,19 +63,27 @@ std::string ProfileFile::readKey(const std::string &path, std::string_view key,
 }
 
 WriteResult ProfileFile::writeKey(const std::string &path, std::string_view key,
-                                  std::string_view value)
+                                  std::string_view value, const std::string &folder)
 {
-    return writeKeys(path, {KeyValue{std::string(key), std::string(value)}});
+    return writeKeys(path, {KeyValue{std::string(key), std::string(value)}}, folder);
 }
 
-WriteResult ProfileFile::writeKeys(const std::string &path, const std::vector<KeyValue> &writes)
+WriteResult ProfileFile::writeKeys(const std::string &path, const std::vector<KeyValue> &writes,
+                                   const std::string &folder)
 {
     // Refused before the lock is taken or the file read.
     for (const KeyValue &kv : writes) {
         if (!ProfileEdit::storable(kv.key) || !ProfileEdit::storable(kv.value))
             return WriteResult::failure(EINVAL, path);
     }
-    const DirectoryLock lock(directoryOf(path));
+    // The lock is on the folder of the file actually replaced, where another writer of it
+    // takes the same lock, whichever link it came through.
+    std::string target = path;
+    if (const int err = FilePath::followLinks(target))
+        return WriteResult::failure(err, path);
+    if (!FilePath::staysIn(target, folder))
+        return WriteResult::linksOutside(path);
+    const DirectoryLock lock(FilePath::folderOf(target));
     if (lock.error())
         return WriteResult::failure(lock.error(), path);
 
@@ -97,7 +98,7 @@ WriteResult ProfileFile::writeKeys(const std::string &path, const std::vector<Ke
         return WriteResult::failure(EINVAL, path);
     if ((!error && after == before) || (error && writes.empty()))
         return WriteResult::success(path);
-    return AtomicFile::write(path, after);
+    return AtomicFile::write(path, after, folder);
 }
 
 } // namespace verbolt

@@ -23,13 +23,15 @@ public:
 
     /// Writes one key; see writeKeys.
     static WriteResult writeKey(const std::string &path, std::string_view key,
-                                std::string_view value);
+                                std::string_view value, const std::string &folder);
 
     /// Writes the keys in order, with the result of one write each, in one atomic rewrite.
     /// Writers of one directory are serialised with flock() on it. A missing file is
     /// created; a write that changes nothing touches nothing and succeeds, even on a
-    /// read-only file. A key or value holding CR, LF or NUL fails with EINVAL.
-    static WriteResult writeKeys(const std::string &path, const std::vector<KeyValue> &writes);
+    /// read-only file. A key or value holding CR, LF or NUL fails with EINVAL. A path that
+    /// links to a file outside `folder` (the label folder) and its subfolders is refused.
+    static WriteResult writeKeys(const std::string &path, const std::vector<KeyValue> &writes,
+                                 const std::string &folder);
 };
 
 } // namespace verbolt

@@ -1,5 +1,6 @@
 #include "labeleditor.h"
 
+#include "filepath.h"
 #include "labeldirectory.h"
 #include "languagetable.h"
 #include "profileedit.h"
@@ -109,9 +110,9 @@ void LabelEditor::OnApply()
     std::vector<std::string> failed;
     for (Pending &p : pending) {
         const WriteResult r =
-            ProfileFile::writeKey(columnPath(p.field->column), m_strCurId, p.text);
+            ProfileFile::writeKey(columnPath(p.field->column), m_strCurId, p.text, m_strDir);
         if (!r.ok) {
-            failed.push_back(unableToWrite(r.path));
+            failed.push_back(writeProblem(r));
             continue;
         }
         m_grid.setItemText(row, p.field->column, p.text);
@@ -163,8 +164,9 @@ void LabelEditor::OnDuplicate()
     const bool mirror = rows.size() == 1 && shownLine() == rows.front();
     if (!writes.empty()) {
         for (const int c : targets) {
-            if (const WriteResult r = ProfileFile::writeKeys(columnPath(c), writes); !r.ok) {
-                problems.push_back(unableToWrite(r.path));
+            const WriteResult r = ProfileFile::writeKeys(columnPath(c), writes, m_strDir);
+            if (!r.ok) {
+                problems.push_back(writeProblem(r));
                 continue;
             }
             for (std::size_t i = 0; i < written.size(); ++i)
@@ -229,9 +231,12 @@ void LabelEditor::OnFindNext()
     m_view.focusList();
 }
 
-std::string LabelEditor::unableToWrite(const std::string &path)
+std::string LabelEditor::writeProblem(const WriteResult &result)
 {
-    return "Unable to write the file " + path + ".";
+    if (result.outside)
+        return "The file " + FilePath::nameOf(result.path) +
+               " links outside the label folder; it was not written.";
+    return "Unable to write the file " + result.path + ".";
 }
 
 void LabelEditor::report(const std::vector<std::string> &lines)

@@ -3,6 +3,7 @@
 #include "labelgrid.h"
 #include "labelview.h"
 #include "textcodec.h"
+#include "writeresult.h"
 
 #include <optional>
 #include <string>
@@ -56,7 +57,8 @@ private:
     void fillFields(int row);
     void clearFields();
     void report(const std::vector<std::string> &lines);
-    static std::string unableToWrite(const std::string &path);
+    /// The message line of a failed write.
+    static std::string writeProblem(const WriteResult &result);
 
     LabelGrid &m_grid;
     LabelView &m_view;

@@ -75,16 +75,56 @@ TEST(FileSystem, AFolderRemovedWhileRunningIsReportedNotRecreated)
     EXPECT_EQ(entriesOf(parent.path()), Strings{});
 }
 
-TEST(FileSystem, ApplyWritesThroughLinksAndKeepsModes)
+TEST(FileSystem, LinksLeadingOutOfTheFolderAreNeverWrittenThrough)
+{
+    // labels/ beside labels2/: a folder whose name merely begins like the label folder's is
+    // outside it too.
+    TempDir parent;
+    const std::string labels = parent.file("labels/");
+    const std::string sibling = parent.file("labels2/");
+    for (const std::string &d : {labels, sibling, labels + "sub/"})
+        ASSERT_EQ(::mkdir(d.c_str(), 0777), 0);
+    writeFile(labels + "french.lan", kFrench);
+    writeFile(sibling + "english-real.lan", kEnglish);
+    const auto link = [&](const std::string &target, const std::string &name) {
+        ASSERT_EQ(::symlink(target.c_str(), (labels + name).c_str()), 0);
+    };
+    link(sibling + "english-real.lan", "english.lan");   // out
+    link("../labels2/german-real.lan", "german.lan");    // dangling, out
+    link("sub/../sub/italian-real.lan", "italian.lan");  // dangling, inside
+    writeFile(labels + "sub/spanish-real.lan", "[Label]\nA=Uno\nB=Dos\nC=Tres\n");
+    link("sub/spanish-real.lan", "spanish.lan"); // inside
+    Session s(labels);
+    ASSERT_EQ(s.headers(), (Strings{"ID", "FRENCH", "ENGLISH", "GERMAN", "ITALIAN", "SPANISH"}));
+
+    const auto outside = [](const char *name) {
+        return std::string("The file ") + name +
+               " links outside the label folder; it was not written.";
+    };
+    const Strings messages = s.apply(1, {{IDC_EDIT_ENGLISH, "Two !"},
+                                         {IDC_EDIT_GERMAN, "Zwei"},
+                                         {IDC_EDIT_ITALIAN, "Due"},
+                                         {IDC_EDIT_SPANISH, "Dos !"}});
+    EXPECT_EQ(messages, Strings{outside("english.lan") + "\n" + outside("german.lan")});
+    EXPECT_EQ(readFile(sibling + "english-real.lan"), kEnglish);
+    EXPECT_EQ(s.grid.itemText(1, 2), "Two") << "the table keeps the file's text";
+    EXPECT_EQ(s.duplicate({0}, "All"),
+              Strings{outside("english.lan") + "\n" + outside("german.lan")});
+    EXPECT_EQ(readFile(sibling + "english-real.lan"), kEnglish);
+    EXPECT_EQ(entriesOf(sibling), Strings{"english-real.lan"}) << "no target was created";
+
+    // Links inside the folder are written through and stay links.
+    EXPECT_TRUE(S_ISLNK(statOf(labels + "spanish.lan").st_mode));
+    EXPECT_EQ(readFile(labels + "sub/spanish-real.lan"), "[Label]\nA=Un\nB=Dos !\nC=Tres\n");
+    EXPECT_TRUE(S_ISLNK(statOf(labels + "italian.lan").st_mode));
+    EXPECT_EQ(readFile(labels + "sub/italian-real.lan"), "[Label]\r\nB=Due\r\nA=Un\r\n");
+}
+
+TEST(FileSystem, ApplyKeepsHardLinksAndModes)
 {
     TempDir dir;
     TempDir elsewhere;
     dir.write("french.lan", kFrench);
-    elsewhere.write("english-real.lan", kEnglish);
-    ASSERT_EQ(
-        ::symlink(elsewhere.file("english-real.lan").c_str(), dir.file("english.lan").c_str()), 0);
-    ASSERT_EQ(::symlink(elsewhere.file("german-real.lan").c_str(), dir.file("german.lan").c_str()),
-              0); // dangling: no such file yet
     elsewhere.write("italian.lan", "[Label]\nA=Uno\nB=Due\nC=Tre\n");
     ASSERT_EQ(::link(elsewhere.file("italian.lan").c_str(), dir.file("italian.lan").c_str()), 0);
     dir.write("spanish.lan", "[Label]\nA=Uno\nB=Dos\nC=Tres\n");
@@ -94,20 +134,9 @@ TEST(FileSystem, ApplyWritesThroughLinksAndKeepsModes)
     }
 
     Session s(dir.path());
-    ASSERT_EQ(s.headers(), (Strings{"ID", "FRENCH", "ENGLISH", "GERMAN", "ITALIAN", "SPANISH"}));
-    EXPECT_EQ(s.grid.itemText(0, 3), ""); // the dangling link is an empty column
-    const Strings messages = s.apply(1, {{IDC_EDIT_ENGLISH, "Two !"},
-                                         {IDC_EDIT_GERMAN, "Zwei"},
-                                         {IDC_EDIT_ITALIAN, "Due !"},
-                                         {IDC_EDIT_SPANISH, "Dos !"}});
+    const Strings messages =
+        s.apply(1, {{IDC_EDIT_ITALIAN, "Due !"}, {IDC_EDIT_SPANISH, "Dos !"}});
     EXPECT_EQ(messages, Strings{});
-
-    // The symbolic link stays a link and its target has the change.
-    EXPECT_TRUE(S_ISLNK(statOf(dir.file("english.lan")).st_mode));
-    EXPECT_EQ(elsewhere.read("english-real.lan"), "[Label]\r\nA=One\r\nB=Two !\r\nC=Three\r\n");
-    // Writing through the dangling link creates its target; the link stays.
-    EXPECT_TRUE(S_ISLNK(statOf(dir.file("german.lan")).st_mode));
-    EXPECT_EQ(elsewhere.read("german-real.lan"), "[Label]\r\nB=Zwei\r\n");
     // The hard link stays shared: both names show the change.
     EXPECT_EQ(statOf(dir.file("italian.lan")).st_ino, statOf(elsewhere.file("italian.lan")).st_ino);
     EXPECT_EQ(elsewhere.read("italian.lan"), "[Label]\nA=Uno\nB=Due !\nC=Tre\n");

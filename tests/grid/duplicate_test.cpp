@@ -1,3 +1,4 @@
+#include "filepath.h"
 #include "controlids.h"
 #include "profilefile.h"
 #include "workspace.h"
@@ -157,7 +158,7 @@ TEST(Duplicate, SeveralRowsGiveWhatOneWritePerCellWould)
         for (int c = 2; c < w.grid.columnCount(); ++c) {
             EXPECT_EQ(w.grid.itemText(r, c), w.grid.itemText(r, 1)) << r << "," << c;
             ASSERT_TRUE(ProfileFile::writeKey(copy.file(w.grid.fileName(c)), w.grid.itemText(r, 0),
-                                              w.grid.itemText(r, 1))
+                                              w.grid.itemText(r, 1), verbolt::FilePath::folderOf(copy.file(w.grid.fileName(c))))
                             .ok);
         }
     EXPECT_EQ(w.column(2), (Strings{"Un", english[1], "", "Quatre", "Encore"}))
