@@ -21,6 +21,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
+#include <QTimer>
 
 #include <algorithm>
 #include <cerrno>
@@ -28,6 +29,7 @@
 #include <cstring>
 #include <iostream>
 #include <unistd.h>
+#include <utility>
 
 namespace verbolt {
 
@@ -284,8 +286,8 @@ void CLabelsDlg::OnInitDialog()
     if (!m_strDir.empty()) {
         LabelLoader loader(m_grid, *m_dlgLoading);
         m_load = loader.LoadAllLabels(m_strDir);
-        if (!m_load.problem.empty())
-            std::cerr << "verbolt: " << m_load.problem << "\n";
+        if (m_load.listError)
+            m_pendingMessage = LabelDirectory::unreadableMessage(m_strDir);
     }
     m_dlgLoading->finish();
 
@@ -337,6 +339,13 @@ void CLabelsDlg::sizeIdColumn()
 void CLabelsDlg::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
+    // A message about the load waits until the window it speaks of is on screen.
+    if (!m_pendingMessage.empty())
+        QTimer::singleShot(0, this, [this] {
+            const std::string text = std::exchange(m_pendingMessage, {});
+            if (!text.empty())
+                showMessage(text);
+        });
     if (!m_centred) {
         m_centred = true;
         if (const QScreen *screen = QGuiApplication::primaryScreen()) {

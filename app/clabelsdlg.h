@@ -114,6 +114,7 @@ private:
     std::unique_ptr<UserPrompts> m_ownPrompts;
     UserPrompts *m_prompts;
     std::string m_lastScriptFolder;
+    std::string m_pendingMessage; // shown once the window is
     bool m_centred = false;
 };
 

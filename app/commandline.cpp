@@ -43,7 +43,7 @@ int exportCsv(std::ostream &out, std::ostream &err)
         return 1;
     std::string problem;
     if (!CsvExport::exportDirectory(dir, out, problem)) {
-        err << "verbolt: " << problem << "\n";
+        err << problem << "\n";
         return 1;
     }
     if (!out.flush()) {
@@ -58,7 +58,12 @@ int check(std::ostream &out, std::ostream &err)
     const std::string dir = labelDirectory(err);
     if (dir.empty())
         return 1;
-    return AlignmentCheck::checkDirectory(dir, out) == 0 ? 0 : 1;
+    const std::optional<std::size_t> lines = AlignmentCheck::checkDirectory(dir, out);
+    if (!lines) {
+        err << LabelDirectory::unreadableMessage(dir) << "\n";
+        return 1;
+    }
+    return *lines == 0 ? 0 : 1;
 }
 
 int extract(const std::string &language, const std::string &script, std::ostream &out,

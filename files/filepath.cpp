@@ -64,8 +64,8 @@ bool FilePath::staysIn(const std::string &target, const std::string &folder)
         return true;
     if (outer == "/")
         return true;
-    return inner == outer || (inner.size() > outer.size() && inner.starts_with(outer) &&
-                              inner[outer.size()] == '/');
+    return inner == outer ||
+           (inner.size() > outer.size() && inner.starts_with(outer) && inner[outer.size()] == '/');
 }
 
 } // namespace verbolt

@@ -20,7 +20,12 @@ template <class Resize> int readWhole(const std::string &path, Resize &&resize)
     struct stat st
     {
     };
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (::fstat(fd, &st) != 0) {
+        const int err = errno;
+        ::close(fd);
+        return err;
+    }
+    if (!S_ISREG(st.st_mode)) {
         ::close(fd);
         return S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
     }

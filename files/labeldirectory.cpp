@@ -22,6 +22,23 @@ struct DirCloser
     void operator()(DIR *d) const { ::closedir(d); }
 };
 
+std::function<int(std::size_t)> &listFaultHook()
+{
+    static std::function<int(std::size_t)> hook;
+    return hook;
+}
+
+// readdir() with its end told apart from a failure: nullptr with `error` 0 at the end.
+const dirent *nextEntry(DIR *d, std::size_t read, int &error)
+{
+    if (const auto &hook = listFaultHook(); hook && (error = hook(read)) != 0)
+        return nullptr;
+    errno = 0;
+    const dirent *e = ::readdir(d);
+    error = e ? 0 : errno;
+    return e;
+}
+
 } // namespace
 
 std::string LabelDirectory::workingDirectory()
@@ -64,17 +81,30 @@ bool LabelDirectory::lessByName(std::string_view a, std::string_view b)
     });
 }
 
-bool LabelDirectory::list(const std::string &dir, std::vector<LabelFileEntry> &entries, int &error)
+void LabelDirectory::setListFaultHook(std::function<int(std::size_t)> hook)
 {
-    entries.clear();
+    listFaultHook() = std::move(hook);
+}
+
+std::string LabelDirectory::unreadableMessage(const std::string &dir)
+{
+    const std::string shown =
+        dir.size() > 1 && dir.back() == '/' ? dir.substr(0, dir.size() - 1) : dir;
+    return "Unable to read the folder " + shown + ".";
+}
+
+Listing LabelDirectory::list(const std::string &dir)
+{
+    Listing listing;
     std::unique_ptr<DIR, DirCloser> d(::opendir(dir.c_str()));
     if (!d) {
-        error = errno;
-        return false;
+        listing.error = errno;
+        return listing;
     }
     std::vector<LabelFileEntry> found;
-    errno = 0;
-    while (const dirent *e = ::readdir(d.get())) {
+    std::size_t read = 0;
+    while (const dirent *e = nextEntry(d.get(), read, listing.error)) {
+        ++read;
         const std::string_view name = e->d_name;
         if (!hasLanExtension(name))
             continue;
@@ -104,9 +134,9 @@ bool LabelDirectory::list(const std::string &dir, std::vector<LabelFileEntry> &e
     std::sort(found.begin(), found.end(),
               [](const auto &a, const auto &b) { return lessByName(a.name, b.name); });
     for (auto &e : found)
-        if (entries.empty() || !equalsIgnoringCase(entries.back().name, e.name))
-            entries.push_back(std::move(e));
-    return true;
+        if (listing.entries.empty() || !equalsIgnoringCase(listing.entries.back().name, e.name))
+            listing.entries.push_back(std::move(e));
+    return listing;
 }
 
 std::string LabelDirectory::findName(const std::string &dir, std::string_view name)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,6 +20,15 @@ struct LabelFileEntry
     Kind kind = Kind::File;
 };
 
+/// What listing a label folder gave: the entries read, and the errno that stopped the
+/// listing before its end (0: the folder was listed whole).
+struct Listing
+{
+    std::vector<LabelFileEntry> entries;
+    int error = 0;
+    bool whole() const { return error == 0; }
+};
+
 /// Listing and name resolution in the label directory. Names are byte strings; letter case
 /// is folded for A-Z only, as file names on disk carry no code page.
 class LabelDirectory
@@ -36,8 +46,16 @@ public:
 
     /// Lists the `*.lan` entries of `dir` (ending in "/"), sorted, FIFOs, sockets and devices
     /// left out, and of names that differ only in letter case the first in sorted order.
-    /// Returns false (with errno in `error`) when the directory cannot be read.
-    static bool list(const std::string &dir, std::vector<LabelFileEntry> &entries, int &error);
+    /// When the folder cannot be read to its end, the entries read so far and the error.
+    static Listing list(const std::string &dir);
+
+    /// Test seam: `hook` is asked before each directory entry is read, with how many were
+    /// read before it, and stops the listing there with the errno it returns (0 goes on).
+    /// An empty function removes it. Not thread-safe.
+    static void setListFaultHook(std::function<int(std::size_t)> hook);
+
+    /// The message for a folder that could not be listed whole.
+    static std::string unreadableMessage(const std::string &dir);
 
     /// The name on disk of the entry of `dir` equal to `name` but for letter case (the exact
     /// name first), or empty when there is none.

@@ -5,7 +5,6 @@
 #include "labelreader.h"
 
 #include <algorithm>
-#include <cstring>
 #include <utility>
 
 namespace verbolt {
@@ -114,14 +113,12 @@ std::size_t AlignmentCheck::checkLanguage(std::string_view fileName, std::string
     return written;
 }
 
-std::size_t AlignmentCheck::checkDirectory(const std::string &dir, std::ostream &out)
+std::optional<std::size_t> AlignmentCheck::checkDirectory(const std::string &dir, std::ostream &out)
 {
-    std::vector<LabelFileEntry> entries;
-    int error = 0;
-    if (!LabelDirectory::list(dir, entries, error)) {
-        out << dir << ": cannot be read (" << std::strerror(error) << ")\n";
-        return 1;
-    }
+    const Listing listing = LabelDirectory::list(dir);
+    if (!listing.whole())
+        return std::nullopt; // a check of some of the files would pass the others in silence
+    const std::vector<LabelFileEntry> &entries = listing.entries;
     const auto isFrench = [](const LabelFileEntry &e) {
         return LabelDirectory::equalsIgnoringCase(e.name, "french.lan");
     };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -32,8 +33,9 @@ public:
     /// other *.lan file in column order. Every file, the French one too, is named as found
     /// on disk ("French.LAN: ..."); "french.lan: not found" when there is none, and
     /// "NAME: cannot be read" for an entry that is a directory, a dangling link or
-    /// unreadable. Returns how many lines it wrote (0: all aligned).
-    static std::size_t checkDirectory(const std::string &dir, std::ostream &out);
+    /// unreadable. Returns how many lines it wrote (0: all aligned), or nothing, having
+    /// written nothing, when the folder cannot be listed whole.
+    static std::optional<std::size_t> checkDirectory(const std::string &dir, std::ostream &out);
 
     /// Whether two keys are the same key: trimmed, A-Z folded.
     static bool sameKey(std::string_view a, std::string_view b);

@@ -3,8 +3,6 @@
 #include "labeldirectory.h"
 #include "labelloader.h"
 
-#include <vector>
-
 namespace verbolt {
 
 namespace {
@@ -66,8 +64,9 @@ bool CsvExport::exportDirectory(const std::string &dir, std::ostream &out, std::
     LabelGrid grid;
     SilentProgress progress;
     const LoadResult load = LabelLoader(grid, progress).LoadAllLabels(dir);
-    if (!load.problem.empty()) {
-        problem = load.problem;
+    // A folder listed only in part would give a table short of languages: no CSV at all.
+    if (load.listError) {
+        problem = LabelDirectory::unreadableMessage(dir);
         return false;
     }
     if (load.loaded) {
@@ -76,14 +75,10 @@ bool CsvExport::exportDirectory(const std::string &dir, std::ostream &out, std::
     }
     // The window shows an unreadable French file as an empty list; a script deserves to
     // hear that it exists but could not be read, unlike a set that has none.
-    std::vector<LabelFileEntry> entries;
-    int error = 0;
-    if (LabelDirectory::list(dir, entries, error))
-        for (const LabelFileEntry &e : entries)
-            if (LabelDirectory::equalsIgnoringCase(e.name, "french.lan")) {
-                problem = e.name + ": cannot be read";
-                return false;
-            }
+    if (!load.frenchName.empty()) {
+        problem = load.frenchName + ": cannot be read";
+        return false;
+    }
     return true;
 }
 

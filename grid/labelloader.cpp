@@ -6,8 +6,6 @@
 #include "labelreader.h"
 #include "languagetable.h"
 
-#include <cstring>
-
 namespace verbolt {
 
 namespace {
@@ -58,12 +56,9 @@ void LabelLoader::LoadLanguageColumn(ByteBuffer &&bytes, int column)
 LoadResult LabelLoader::LoadAllLabels(const std::string &dir)
 {
     LoadResult result;
-    std::vector<LabelFileEntry> entries;
-    int error = 0;
-    if (!LabelDirectory::list(dir, entries, error)) {
-        result.problem = "cannot read the directory " + dir + ": " + std::strerror(error);
-        return result;
-    }
+    Listing listing = LabelDirectory::list(dir);
+    result.listError = listing.error;
+    std::vector<LabelFileEntry> &entries = listing.entries;
 
     // Every label file is read before any is parsed: the code page of the run depends on
     // all of them, and the column headers are upper-cased in it.
@@ -71,8 +66,10 @@ LoadResult LabelLoader::LoadAllLabels(const std::string &dir)
     files.reserve(entries.size());
     int frenchIndex = -1;
     for (LabelFileEntry &e : entries) {
-        if (LabelDirectory::equalsIgnoringCase(e.name, "french.lan"))
+        if (LabelDirectory::equalsIgnoringCase(e.name, "french.lan")) {
             frenchIndex = static_cast<int>(files.size());
+            result.frenchName = e.name;
+        }
         ByteBuffer bytes;
         if (e.kind == LabelFileEntry::Kind::File) {
             FileBuffer c = FileReader::readBuffer(dir + e.name);

@@ -12,13 +12,14 @@ namespace verbolt {
 /// What the start-up load found besides the grid itself.
 struct LoadResult
 {
-    bool loaded = false; // french.lan was read
+    bool loaded = false;    // french.lan was read
+    int listError = 0;      // errno when the folder could not be listed whole (what was, loads)
+    std::string frenchName; // french.lan's name on disk, also when it could not be read
     CodePage codePage = CodePage::Windows1252;
     std::vector<std::string> dupTargets;       // "", each language but FRENCH, "All"
     std::vector<std::string> findColumns;      // every language, FRENCH included
     std::vector<int> enabledEditors;           // editor fields of the languages found
     std::string commentsName = "comments.cmt"; // the comment file's name on disk
-    std::string problem;                       // why the directory could not be read, if so
 };
 
 /// The start-up load: reads french.lan and every further *.lan file of the label directory

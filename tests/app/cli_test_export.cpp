@@ -1,8 +1,11 @@
+#include "alignmentcheck.h"
 #include "csvexport.h"
+#include "labeldirectory.h"
 #include "tempdir.h"
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <sstream>
 
@@ -114,5 +117,21 @@ TEST(CsvExport, WithoutAReadableFrenchFile)
     EXPECT_EQ(out.str(), "");
 
     EXPECT_FALSE(CsvExport::exportDirectory(unreadable.file("missing/"), out, problem));
-    EXPECT_NE(problem.find("cannot read the directory"), std::string::npos);
+    EXPECT_EQ(problem, "Unable to read the folder " + unreadable.file("missing") + ".");
+}
+
+TEST(CommandLineFolder, AListingThatFailsHalfwayGivesNoCsvAndNoCheck)
+{
+    TempDir dir;
+    dir.write("french.lan", "[Label]\r\nA=a\r\n");
+    dir.write("english.lan", "[Label]\r\nB=b\r\n"); // out of step: --check would speak
+    verbolt::LabelDirectory::setListFaultHook([](std::size_t read) { return read == 3 ? EIO : 0; });
+    std::ostringstream out;
+    std::string problem;
+    EXPECT_FALSE(CsvExport::exportDirectory(dir.path(), out, problem));
+    EXPECT_EQ(problem,
+              "Unable to read the folder " + dir.path().substr(0, dir.path().size() - 1) + ".");
+    EXPECT_FALSE(verbolt::AlignmentCheck::checkDirectory(dir.path(), out));
+    verbolt::LabelDirectory::setListFaultHook({});
+    EXPECT_EQ(out.str(), "");
 }

@@ -1,6 +1,7 @@
 // The main window on Qt's offscreen platform: controls after a load, the loading window,
 // the colours, and the wiring of clicks, keys and Enter to the editing commands.
 #include "cloadingdlg.h"
+#include "labeldirectory.h"
 #include "windowfixture.h"
 
 #include <QAbstractItemModelTester>
@@ -147,6 +148,16 @@ private slots:
         QVERIFY(!edit(IDC_EDIT_FRENCH)->isEnabled());
         m_dlg->OnDuplicate();
         QCOMPARE(m_prompts->messages, QStringList({"Select a language"}));
+    }
+
+    void aFolderListedInPartIsSaidOnceTheWindowShows()
+    {
+        LabelDirectory::setListFaultHook([](std::size_t read) { return read == 3 ? EIO : 0; });
+        open();
+        LabelDirectory::setListFaultHook({});
+        const std::string folder = m_dir->path().substr(0, m_dir->path().size() - 1);
+        QTRY_COMPARE(m_prompts->messages, QStringList{QString::fromStdString(
+                                              "Unable to read the folder " + folder + ".")});
     }
 
     void loadingWindowIgnoresCloseWhileLoading()

@@ -1,8 +1,8 @@
 // A write that fails half-way, on a full disk or an I/O error, leaves the file as it was, no
 // temporary file beside it, and says so: the failure reaches the result and the user.
-#include "filepath.h"
 #include "atomicfile.h"
 #include "child.h"
+#include "filepath.h"
 #include "profilefile.h"
 #include "session.h"
 #include "tempdir.h"
@@ -42,10 +42,14 @@ TEST(FullDisk, GrowingAFileFailsWithEfbigAndKeepsTheOriginal)
     const auto result = inChild(As::Self, [&] {
         limitFileSize(4096);
         Strings out;
-        const WriteResult r = ProfileFile::writeKey(dir.file("english.lan"), "A", longText, verbolt::FilePath::folderOf(dir.file("english.lan")));
+        const WriteResult r =
+            ProfileFile::writeKey(dir.file("english.lan"), "A", longText,
+                                  verbolt::FilePath::folderOf(dir.file("english.lan")));
         out.push_back(r.ok ? "ok" : std::to_string(r.error));
         // A new file cannot be created in full either.
-        const WriteResult created = ProfileFile::writeKey(dir.file("german.lan"), "A", longText, verbolt::FilePath::folderOf(dir.file("german.lan")));
+        const WriteResult created =
+            ProfileFile::writeKey(dir.file("german.lan"), "A", longText,
+                                  verbolt::FilePath::folderOf(dir.file("german.lan")));
         out.push_back(created.ok ? "ok" : std::to_string(created.error));
         // Through the editor: French fits, English does not, and the user is told which.
         Session s(dir.path());
@@ -70,7 +74,8 @@ TEST(FullDisk, AHardLinkedFileIsTheOneExceptionButTheFailureIsReported)
     const auto result = inChild(As::Self, [&] {
         limitFileSize(4096);
         const WriteResult r =
-            ProfileFile::writeKey(dir.file("english.lan"), "A", std::string(64 * 1024, 'x'), verbolt::FilePath::folderOf(dir.file("english.lan")));
+            ProfileFile::writeKey(dir.file("english.lan"), "A", std::string(64 * 1024, 'x'),
+                                  verbolt::FilePath::folderOf(dir.file("english.lan")));
         return Strings{r.ok ? "ok" : std::to_string(r.error)};
     });
     ASSERT_TRUE(result);
@@ -110,7 +115,9 @@ TEST_P(IoError, FailsTheOneFileItHitsAndIsReported)
     // The service itself hands the errno up.
     AtomicFile::setFaultHook(
         [&](AtomicFile::Stage stage) { return stage == GetParam() ? EIO : 0; });
-    const WriteResult r = ProfileFile::writeKey(dir.file("english.lan"), "A", "changed", verbolt::FilePath::folderOf(dir.file("english.lan")));
+    const WriteResult r =
+        ProfileFile::writeKey(dir.file("english.lan"), "A", "changed",
+                              verbolt::FilePath::folderOf(dir.file("english.lan")));
     EXPECT_FALSE(r.ok);
     EXPECT_EQ(r.error, EIO);
     EXPECT_EQ(r.path, dir.file("english.lan"));

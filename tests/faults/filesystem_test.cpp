@@ -89,9 +89,9 @@ TEST(FileSystem, LinksLeadingOutOfTheFolderAreNeverWrittenThrough)
     const auto link = [&](const std::string &target, const std::string &name) {
         ASSERT_EQ(::symlink(target.c_str(), (labels + name).c_str()), 0);
     };
-    link(sibling + "english-real.lan", "english.lan");   // out
-    link("../labels2/german-real.lan", "german.lan");    // dangling, out
-    link("sub/../sub/italian-real.lan", "italian.lan");  // dangling, inside
+    link(sibling + "english-real.lan", "english.lan");  // out
+    link("../labels2/german-real.lan", "german.lan");   // dangling, out
+    link("sub/../sub/italian-real.lan", "italian.lan"); // dangling, inside
     writeFile(labels + "sub/spanish-real.lan", "[Label]\nA=Uno\nB=Dos\nC=Tres\n");
     link("sub/spanish-real.lan", "spanish.lan"); // inside
     Session s(labels);
@@ -134,8 +134,7 @@ TEST(FileSystem, ApplyKeepsHardLinksAndModes)
     }
 
     Session s(dir.path());
-    const Strings messages =
-        s.apply(1, {{IDC_EDIT_ITALIAN, "Due !"}, {IDC_EDIT_SPANISH, "Dos !"}});
+    const Strings messages = s.apply(1, {{IDC_EDIT_ITALIAN, "Due !"}, {IDC_EDIT_SPANISH, "Dos !"}});
     EXPECT_EQ(messages, Strings{});
     // The hard link stays shared: both names show the change.
     EXPECT_EQ(statOf(dir.file("italian.lan")).st_ino, statOf(elsewhere.file("italian.lan")).st_ino);

@@ -1,7 +1,7 @@
 // A writer killed at any moment leaves the label file whole: its old bytes or its new ones,
 // never a mix, and no temporary file that a later start would take for a label file.
-#include "filepath.h"
 #include "child.h"
+#include "filepath.h"
 #include "labeldirectory.h"
 #include "profilefile.h"
 #include "session.h"
@@ -45,7 +45,8 @@ TEST(KilledWriter, FileIsAlwaysTheOldOrTheNewContent)
         ASSERT_GE(pid, 0);
         if (pid == 0) {
             for (bool a = false;; a = !a)
-                ProfileFile::writeKey(path, "BIG", a ? valueA : valueB, verbolt::FilePath::folderOf(path));
+                ProfileFile::writeKey(path, "BIG", a ? valueA : valueB,
+                                      verbolt::FilePath::folderOf(path));
         }
         ::usleep(static_cast<useconds_t>(pause(rng)));
         ASSERT_EQ(::kill(pid, SIGKILL), 0);

@@ -1,5 +1,5 @@
-#include "filepath.h"
 #include "atomicfile.h"
+#include "filepath.h"
 #include "tempdir.h"
 
 #include <gtest/gtest.h>
@@ -32,9 +32,16 @@ TEST(AtomicFile, LinksAreFollowedAndStay)
     ASSERT_EQ(::symlink("real/french.lan", dir.file("link.lan").c_str()), 0);
     ASSERT_EQ(::symlink("real/gone.lan", dir.file("dangling.lan").c_str()), 0);
     ASSERT_EQ(::symlink("loop.lan", dir.file("loop.lan").c_str()), 0);
-    EXPECT_TRUE(AtomicFile::write(dir.file("link.lan"), "new", verbolt::FilePath::folderOf(dir.file("link.lan"))).ok);
-    EXPECT_TRUE(AtomicFile::write(dir.file("dangling.lan"), "created", verbolt::FilePath::folderOf(dir.file("dangling.lan"))).ok);
-    EXPECT_EQ(AtomicFile::write(dir.file("loop.lan"), "x", verbolt::FilePath::folderOf(dir.file("loop.lan"))).error, ELOOP);
+    EXPECT_TRUE(AtomicFile::write(dir.file("link.lan"), "new",
+                                  verbolt::FilePath::folderOf(dir.file("link.lan")))
+                    .ok);
+    EXPECT_TRUE(AtomicFile::write(dir.file("dangling.lan"), "created",
+                                  verbolt::FilePath::folderOf(dir.file("dangling.lan")))
+                    .ok);
+    EXPECT_EQ(AtomicFile::write(dir.file("loop.lan"), "x",
+                                verbolt::FilePath::folderOf(dir.file("loop.lan")))
+                  .error,
+              ELOOP);
     EXPECT_TRUE(S_ISLNK(statOf(dir.file("link.lan")).st_mode));
     EXPECT_TRUE(S_ISLNK(statOf(dir.file("dangling.lan")).st_mode));
     EXPECT_EQ(dir.read("real/french.lan"), "new");
@@ -44,7 +51,9 @@ TEST(AtomicFile, LinksAreFollowedAndStay)
     // Hard links stay shared: the file is rewritten in place.
     dir.write("a.lan", "a much longer old content");
     ASSERT_EQ(::link(dir.file("a.lan").c_str(), dir.file("b.lan").c_str()), 0);
-    EXPECT_TRUE(AtomicFile::write(dir.file("a.lan"), "new", verbolt::FilePath::folderOf(dir.file("a.lan"))).ok);
+    EXPECT_TRUE(
+        AtomicFile::write(dir.file("a.lan"), "new", verbolt::FilePath::folderOf(dir.file("a.lan")))
+            .ok);
     EXPECT_EQ(dir.read("b.lan"), "new");
     EXPECT_EQ(statOf(dir.file("a.lan")).st_ino, statOf(dir.file("b.lan")).st_ino);
 }
@@ -54,17 +63,23 @@ TEST(AtomicFile, ModeAndOwnerAreKept)
     TempDir dir;
     dir.write("a.lan", "old");
     ASSERT_EQ(::chmod(dir.file("a.lan").c_str(), 0640), 0);
-    EXPECT_TRUE(AtomicFile::write(dir.file("a.lan"), "new", verbolt::FilePath::folderOf(dir.file("a.lan"))).ok);
+    EXPECT_TRUE(
+        AtomicFile::write(dir.file("a.lan"), "new", verbolt::FilePath::folderOf(dir.file("a.lan")))
+            .ok);
     EXPECT_EQ(statOf(dir.file("a.lan")).st_mode & 07777, 0640u);
     const mode_t oldMask = ::umask(027);
-    EXPECT_TRUE(AtomicFile::write(dir.file("fresh.lan"), "new", verbolt::FilePath::folderOf(dir.file("fresh.lan"))).ok);
+    EXPECT_TRUE(AtomicFile::write(dir.file("fresh.lan"), "new",
+                                  verbolt::FilePath::folderOf(dir.file("fresh.lan")))
+                    .ok);
     ::umask(oldMask);
     EXPECT_EQ(statOf(dir.file("fresh.lan")).st_mode & 07777, 0640u);
 
     if (::geteuid() != 0)
         GTEST_SKIP() << "changing the owner needs root";
     ASSERT_EQ(::chown(dir.file("a.lan").c_str(), 65534, 65534), 0);
-    EXPECT_TRUE(AtomicFile::write(dir.file("a.lan"), "again", verbolt::FilePath::folderOf(dir.file("a.lan"))).ok);
+    EXPECT_TRUE(AtomicFile::write(dir.file("a.lan"), "again",
+                                  verbolt::FilePath::folderOf(dir.file("a.lan")))
+                    .ok);
     EXPECT_EQ(statOf(dir.file("a.lan")).st_uid, 65534u);
     EXPECT_EQ(statOf(dir.file("a.lan")).st_gid, 65534u);
 }
@@ -81,8 +96,13 @@ TEST(AtomicFile, FailureAtAnyStageLeavesTheOriginalAndNoTemporaryFile)
             seen = stage == failAt && seen.empty() ? dir.listing() : seen;
             return stage == failAt ? ENOSPC : 0;
         });
-        EXPECT_EQ(AtomicFile::write(dir.file("a.lan"), "replacement bytes", verbolt::FilePath::folderOf(dir.file("a.lan"))).error, ENOSPC);
-        EXPECT_FALSE(AtomicFile::write(dir.file("new.lan"), "bytes", verbolt::FilePath::folderOf(dir.file("new.lan"))).ok);
+        EXPECT_EQ(AtomicFile::write(dir.file("a.lan"), "replacement bytes",
+                                    verbolt::FilePath::folderOf(dir.file("a.lan")))
+                      .error,
+                  ENOSPC);
+        EXPECT_FALSE(AtomicFile::write(dir.file("new.lan"), "bytes",
+                                       verbolt::FilePath::folderOf(dir.file("new.lan")))
+                         .ok);
         AtomicFile::setFaultHook({});
         EXPECT_EQ(dir.read("a.lan"), "original");
         EXPECT_EQ(dir.listing(), "a.lan\n");

@@ -3,11 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <sys/stat.h>
 #include <unistd.h>
 
 using verbolt::LabelDirectory;
 using verbolt::LabelFileEntry;
+using verbolt::Listing;
 using verbolt::test::TempDir;
 
 namespace {
@@ -38,19 +40,27 @@ TEST(LabelDirectoryListing, SortsClassifiesAndSkips)
     // Case twins: only the first in sorted order is taken.
     dir.write("ZZ.lan", "[Label]\n");
 
-    std::vector<LabelFileEntry> entries;
-    int error = 0;
-    ASSERT_TRUE(LabelDirectory::list(dir.path(), entries, error));
-    EXPECT_EQ(names(entries), ".lan a.b.lan Dutch.lan french.lan gone.lan@ upper.LAN x.lan/ "
-                              "ZZ.lan ");
+    const Listing listing = LabelDirectory::list(dir.path());
+    ASSERT_TRUE(listing.whole());
+    EXPECT_EQ(names(listing.entries),
+              ".lan a.b.lan Dutch.lan french.lan gone.lan@ upper.LAN x.lan/ "
+              "ZZ.lan ");
 }
 
-TEST(LabelDirectoryListing, UnreadableDirectoryIsReported)
+TEST(LabelDirectoryListing, AListingThatFailsIsNotAnEmptyFolder)
 {
-    std::vector<LabelFileEntry> entries;
-    int error = 0;
-    EXPECT_FALSE(LabelDirectory::list("/nonexistent-verbolt-dir/", entries, error));
-    EXPECT_EQ(error, ENOENT);
+    EXPECT_EQ(LabelDirectory::list("/nonexistent-verbolt-dir/").error, ENOENT);
+
+    TempDir dir;
+    for (const char *n : {"a.lan", "b.lan", "c.lan", "d.lan"})
+        dir.write(n, "[Label]\n");
+    LabelDirectory::setListFaultHook([](std::size_t read) { return read == 3 ? EIO : 0; });
+    const Listing listing = LabelDirectory::list(dir.path());
+    LabelDirectory::setListFaultHook({});
+    EXPECT_EQ(listing.error, EIO);
+    EXPECT_LE(listing.entries.size(), 3u) << "what was read before the failure is kept";
+    EXPECT_EQ(LabelDirectory::unreadableMessage("/x/labels/"),
+              "Unable to read the folder /x/labels.");
 }
 
 TEST(LabelDirectoryNames, ResolveFindsTheFileWhateverItsCase)

@@ -1,5 +1,5 @@
-#include "filepath.h"
 #include "asuser.h"
+#include "filepath.h"
 #include "profilefile.h"
 #include "tempdir.h"
 
@@ -44,7 +44,9 @@ TEST(ProfileFile, WritesCreateChangeOrLeaveTheFile)
     TempDir dir;
     const std::string path = dir.file("german.lan");
     EXPECT_EQ(errorOf(ProfileFile::writeKey(path, "A", "1", verbolt::FilePath::folderOf(path))), 0);
-    EXPECT_EQ(errorOf(ProfileFile::writeKeys(path, {{"B", "2"}, {"a", ""}, {"B", "3"}}, verbolt::FilePath::folderOf(path))), 0);
+    EXPECT_EQ(errorOf(ProfileFile::writeKeys(path, {{"B", "2"}, {"a", ""}, {"B", "3"}},
+                                             verbolt::FilePath::folderOf(path))),
+              0);
     EXPECT_EQ(dir.read("german.lan"), "[Label]\r\nA=\r\nB=3\r\n");
 
     // A write that changes nothing does not even replace the file; an empty batch creates none.
@@ -52,19 +54,28 @@ TEST(ProfileFile, WritesCreateChangeOrLeaveTheFile)
     {
     }, after{};
     ::stat(path.c_str(), &before);
-    EXPECT_EQ(errorOf(ProfileFile::writeKey(path, " b ", "3", verbolt::FilePath::folderOf(path))), 0);
+    EXPECT_EQ(errorOf(ProfileFile::writeKey(path, " b ", "3", verbolt::FilePath::folderOf(path))),
+              0);
     ::stat(path.c_str(), &after);
     EXPECT_EQ(before.st_ino, after.st_ino);
-    EXPECT_EQ(errorOf(ProfileFile::writeKeys(dir.file("none.lan"), {}, verbolt::FilePath::folderOf(dir.file("none.lan")))), 0);
+    EXPECT_EQ(errorOf(ProfileFile::writeKeys(dir.file("none.lan"), {},
+                                             verbolt::FilePath::folderOf(dir.file("none.lan")))),
+              0);
 
     for (const std::string &bad : {"x\ry"s, "x\ny"s, "x\0y"s}) {
-        EXPECT_EQ(errorOf(ProfileFile::writeKey(path, "A", bad, verbolt::FilePath::folderOf(path))), EINVAL);
-        EXPECT_EQ(errorOf(ProfileFile::writeKeys(dir.file("new.lan"), {{"B", "1"}, {bad, "2"}}, verbolt::FilePath::folderOf(dir.file("new.lan")))),
+        EXPECT_EQ(errorOf(ProfileFile::writeKey(path, "A", bad, verbolt::FilePath::folderOf(path))),
+                  EINVAL);
+        EXPECT_EQ(errorOf(ProfileFile::writeKeys(dir.file("new.lan"), {{"B", "1"}, {bad, "2"}},
+                                                 verbolt::FilePath::folderOf(dir.file("new.lan")))),
                   EINVAL);
     }
-    EXPECT_EQ(errorOf(ProfileFile::writeKey(dir.file("gone/a.lan"), "A", "2", verbolt::FilePath::folderOf(dir.file("gone/a.lan")))), ENOENT);
+    EXPECT_EQ(errorOf(ProfileFile::writeKey(dir.file("gone/a.lan"), "A", "2",
+                                            verbolt::FilePath::folderOf(dir.file("gone/a.lan")))),
+              ENOENT);
     ASSERT_EQ(::mkdir(dir.file("sub.lan").c_str(), 0755), 0);
-    EXPECT_EQ(errorOf(ProfileFile::writeKey(dir.file("sub.lan"), "A", "2", verbolt::FilePath::folderOf(dir.file("sub.lan")))), EISDIR);
+    EXPECT_EQ(errorOf(ProfileFile::writeKey(dir.file("sub.lan"), "A", "2",
+                                            verbolt::FilePath::folderOf(dir.file("sub.lan")))),
+              EISDIR);
     EXPECT_EQ(dir.read("german.lan"), "[Label]\r\nA=\r\nB=3\r\n");
     EXPECT_EQ(dir.listing(), "german.lan\nsub.lan\n");
 }
@@ -79,23 +90,37 @@ TEST(ProfileFile, PermissionsAreRespected)
         dir.write(name, original);
         ASSERT_EQ(::chmod(dir.file(name).c_str(), static_cast<mode_t>(mode)), 0);
     }
-    EXPECT_EQ(runAsUnprivileged([&] {
-                  if (errorOf(ProfileFile::writeKey(dir.file("ro.lan"), "A", "2", verbolt::FilePath::folderOf(dir.file("ro.lan")))) != EACCES)
-                      return 1;
-                  if (errorOf(ProfileFile::writeKey(dir.file("ro.lan"), "a", "1", verbolt::FilePath::folderOf(dir.file("ro.lan")))) != 0)
-                      return 2; // changes nothing, so it succeeds
-                  // Unreadable is not missing: the file must not be replaced by a new one.
-                  return errorOf(ProfileFile::writeKey(dir.file("wo.lan"), "B", "2", verbolt::FilePath::folderOf(dir.file("wo.lan")))) != EACCES ? 3
-                                                                                                : 0;
-              }),
-              0);
+    EXPECT_EQ(
+        runAsUnprivileged([&] {
+            if (errorOf(ProfileFile::writeKey(dir.file("ro.lan"), "A", "2",
+                                              verbolt::FilePath::folderOf(dir.file("ro.lan")))) !=
+                EACCES)
+                return 1;
+            if (errorOf(ProfileFile::writeKey(dir.file("ro.lan"), "a", "1",
+                                              verbolt::FilePath::folderOf(dir.file("ro.lan")))) !=
+                0)
+                return 2; // changes nothing, so it succeeds
+            // Unreadable is not missing: the file must not be replaced by a new one.
+            return errorOf(ProfileFile::writeKey(
+                       dir.file("wo.lan"), "B", "2",
+                       verbolt::FilePath::folderOf(dir.file("wo.lan")))) != EACCES
+                       ? 3
+                       : 0;
+        }),
+        0);
 
     // In a read-only directory a writable file cannot be replaced, nor a new one created.
     ASSERT_EQ(::chmod(dir.path().c_str(), 0555), 0);
     EXPECT_EQ(runAsUnprivileged([&] {
-                  if (ProfileFile::writeKey(dir.file("rw.lan"), "A", "2", verbolt::FilePath::folderOf(dir.file("rw.lan"))).ok)
+                  if (ProfileFile::writeKey(dir.file("rw.lan"), "A", "2",
+                                            verbolt::FilePath::folderOf(dir.file("rw.lan")))
+                          .ok)
                       return 1;
-                  return ProfileFile::writeKey(dir.file("new.lan"), "A", "2", verbolt::FilePath::folderOf(dir.file("new.lan"))).ok ? 2 : 0;
+                  return ProfileFile::writeKey(dir.file("new.lan"), "A", "2",
+                                               verbolt::FilePath::folderOf(dir.file("new.lan")))
+                                 .ok
+                             ? 2
+                             : 0;
               }),
               0);
     ASSERT_EQ(::chmod(dir.path().c_str(), 0777), 0);
@@ -118,7 +143,10 @@ TEST(ProfileFile, ConcurrentProcessesLoseNoKey)
         if (pid == 0) {
             bool ok = true;
             for (int k = 0; k < kKeys; ++k)
-                ok = ProfileFile::writeKey(path, "K" + id(p, k), "v" + id(p, k), verbolt::FilePath::folderOf(path)).ok && ok;
+                ok = ProfileFile::writeKey(path, "K" + id(p, k), "v" + id(p, k),
+                                           verbolt::FilePath::folderOf(path))
+                         .ok &&
+                     ok;
             ::_exit(ok ? 0 : 1);
         }
         children.push_back(pid);

@@ -1,5 +1,5 @@
-#include "filepath.h"
 #include "controlids.h"
+#include "filepath.h"
 #include "profilefile.h"
 #include "workspace.h"
 
@@ -157,9 +157,11 @@ TEST(Duplicate, SeveralRowsGiveWhatOneWritePerCellWould)
     for (const int r : {0, 2, 3, 4})
         for (int c = 2; c < w.grid.columnCount(); ++c) {
             EXPECT_EQ(w.grid.itemText(r, c), w.grid.itemText(r, 1)) << r << "," << c;
-            ASSERT_TRUE(ProfileFile::writeKey(copy.file(w.grid.fileName(c)), w.grid.itemText(r, 0),
-                                              w.grid.itemText(r, 1), verbolt::FilePath::folderOf(copy.file(w.grid.fileName(c))))
-                            .ok);
+            ASSERT_TRUE(
+                ProfileFile::writeKey(copy.file(w.grid.fileName(c)), w.grid.itemText(r, 0),
+                                      w.grid.itemText(r, 1),
+                                      verbolt::FilePath::folderOf(copy.file(w.grid.fileName(c))))
+                    .ok);
         }
     EXPECT_EQ(w.column(2), (Strings{"Un", english[1], "", "Quatre", "Encore"}))
         << "row 1 was not selected";
