@@ -1,4 +1,5 @@
 #include "stringtableextractor.h"
+#include "tempdir.h"
 
 #include <gtest/gtest.h>
 
@@ -9,6 +10,8 @@
 using verbolt::StringTableExtractor;
 
 namespace {
+
+const std::string dataDir = VERBOLT_EXTRACT_DATA;
 
 std::string extract(std::string_view script)
 {
@@ -48,6 +51,12 @@ TEST(ExtractStringTable, TableEntriesBecomeLabelLines)
     // Nothing to extract still gives the header; so does an empty script.
     EXPECT_EQ(extract("#include \"res.h\"\nIDI_APP ICON \"app.ico\"\n"), labels({}));
     EXPECT_EQ(extract(""), labels({}));
+}
+
+TEST(ExtractStringTable, SimpleScriptGivesItsGoldenOutput)
+{
+    EXPECT_EQ(extract(verbolt::test::readFile(dataDir + "/simple.rc")),
+              verbolt::test::readFile(dataDir + "/simple.txt"));
 }
 
 TEST(ExtractStringTable, IdEndsAtFirstBlankAndTextLosesItsEnds)
