@@ -2,6 +2,8 @@
 
 #include "atomicfile.h"
 #include "filereader.h"
+#include "scriptlexer.h"
+#include "stringtablereader.h"
 
 #include <array>
 #include <cerrno>
@@ -12,65 +14,6 @@
 namespace verbolt {
 
 namespace {
-
-bool isBlank(char c)
-{
-    return c == ' ' || (c >= '\t' && c <= '\r');
-}
-
-std::string_view trimmed(std::string_view s)
-{
-    while (!s.empty() && isBlank(s.front()))
-        s.remove_prefix(1);
-    while (!s.empty() && isBlank(s.back()))
-        s.remove_suffix(1);
-    return s;
-}
-
-bool holds(std::string_view line, std::string_view word)
-{
-    return line.find(word) != std::string_view::npos;
-}
-
-// The reader's state: in-block is only ever set while in-table is.
-struct TableState
-{
-    bool inTable = false;
-    bool inBlock = false;
-};
-
-// One line, its line feed already gone, against the state; an entry is appended to out.
-void takeLine(std::string_view line, TableState &state, std::string &out)
-{
-    // Both skips look at the raw line: an indented "//" is not a comment here. A leading NUL
-    // ends a C string at once, so such a line counts as empty.
-    if (line.empty() || line.front() == '\0' || line.starts_with("//"))
-        return;
-    line = trimmed(line);
-
-    // Plain substring tests, first match wins: an ID such as IDS_SEND ends the table.
-    if (holds(line, "STRINGTABLE")) {
-        state.inTable = true;
-    } else if (holds(line, "BEGIN") && state.inTable) {
-        state.inBlock = true;
-    } else if (holds(line, "END")) {
-        if (state.inTable)
-            state = TableState{};
-    } else if (state.inTable && state.inBlock) {
-        // Only a real blank splits: an ID followed by a tab is cut inside its string.
-        const std::size_t blank = line.find(' ');
-        if (blank == std::string_view::npos)
-            return;
-        const std::string_view id = line.substr(0, blank);
-        std::string_view text = trimmed(line.substr(blank + 1));
-        // Drop the string's quotes without looking at them; one character leaves nothing.
-        text = text.size() >= 2 ? text.substr(1, text.size() - 2) : std::string_view{};
-        out.append(id);
-        out += '=';
-        out.append(text);
-        out += "\r\n";
-    }
-}
 
 // The folder part of a path, with its trailing "/"; empty for a bare name.
 std::string folderOf(const std::string &path)
@@ -95,25 +38,15 @@ bool sameFile(const std::string &a, const std::string &b)
 
 std::string StringTableExtractor::ExtractStringTable(std::string_view script)
 {
-    // A byte-order mark is not part of the first line, so a leading "//" still skips it.
+    // A byte-order mark is not part of the first line.
     if (script.starts_with("\xEF\xBB\xBF"))
         script.remove_prefix(3);
-
     std::string out = "[Label]\r\n";
-    TableState state;
-    // Lines are taken whole, however long; a last line without a line end keeps all of its
-    // bytes. A lone CR ends a line too: kept inside one, it would put a bare CR into the
-    // output, a line break that the label files' reader does not see.
-    while (!script.empty()) {
-        const std::size_t end = script.find_first_of("\r\n");
-        const std::string_view line = script.substr(0, end);
-        std::size_t next = end == std::string_view::npos ? script.size() : end + 1;
-        if (end != std::string_view::npos && script[end] == '\r' && next < script.size() &&
-            script[next] == '\n')
-            ++next;
-        script.remove_prefix(next);
-        takeLine(line, state, out);
-    }
+    ScriptLexer lexer(script);
+    StringTableReader reader;
+    ScriptToken token;
+    while (lexer.next(token))
+        reader.take(token, lexer.line(), out);
     return out;
 }
 
