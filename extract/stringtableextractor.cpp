@@ -4,6 +4,7 @@
 #include "filereader.h"
 #include "scriptlexer.h"
 #include "stringtablereader.h"
+#include "utf16script.h"
 
 #include <array>
 #include <cerrno>
@@ -34,20 +35,31 @@ bool sameFile(const std::string &a, const std::string &b)
            sa.st_ino == sb.st_ino;
 }
 
-} // namespace
-
-std::string StringTableExtractor::ExtractStringTable(std::string_view script)
+// Reads a script's text (its bytes, or UTF-8 from UTF-16) into the label body.
+std::string extractFromText(std::string_view text)
 {
     // A byte-order mark is not part of the first line.
-    if (script.starts_with("\xEF\xBB\xBF"))
-        script.remove_prefix(3);
+    if (text.starts_with("\xEF\xBB\xBF"))
+        text.remove_prefix(3);
     std::string out = "[Label]\r\n";
-    ScriptLexer lexer(script);
+    ScriptLexer lexer(text);
     StringTableReader reader;
     ScriptToken token;
     while (lexer.next(token))
         reader.take(token, lexer.line(), out);
     return out;
+}
+
+} // namespace
+
+std::optional<std::string> StringTableExtractor::ExtractStringTable(std::string_view script)
+{
+    if (!Utf16Script::isUtf16(script))
+        return extractFromText(script);
+    const std::optional<std::string> text = Utf16Script::toUtf8(script);
+    if (!text)
+        return std::nullopt;
+    return Utf16Script::toLabelBytes(extractFromText(*text));
 }
 
 ExtractionResult StringTableExtractor::extractToFile(const std::string &scriptPath,
@@ -64,6 +76,10 @@ ExtractionResult StringTableExtractor::extractToFile(const std::string &scriptPa
     const FileContent input = FileReader::read(script);
     if (!input.ok)
         return {Status::CannotOpen, script, input.error};
+    // A script that cannot be read as text is refused like one that cannot be read at all.
+    const std::optional<std::string> extracted = ExtractStringTable(input.bytes);
+    if (!extracted)
+        return {Status::CannotOpen, script, EILSEQ};
 
     if (outputName.empty() || outputName == "." || outputName == ".." ||
         outputName.find('/') != std::string::npos)
@@ -73,7 +89,7 @@ ExtractionResult StringTableExtractor::extractToFile(const std::string &scriptPa
     if (sameFile(script, outputPath))
         return {Status::CannotCreate, outputName, 0};
 
-    const WriteResult written = AtomicFile::write(outputPath, ExtractStringTable(input.bytes));
+    const WriteResult written = AtomicFile::write(outputPath, *extracted);
     if (!written.ok)
         return {Status::CannotWrite, outputPath, written.error};
     return {Status::Done, {}, 0};

@@ -53,6 +53,15 @@ TEST(ExtractToFile, ScriptThatCannotBeReadIsNamedByItsFullPath)
     EXPECT_EQ(result.messagePath,
               (std::filesystem::current_path() / "verbolt-no-such-script.rc").string());
 
+    // A script that is malformed UTF-16 (here an odd number of bytes) is refused alike.
+    dir.write("wide.rc", "\xFF\xFES\0T\0");
+    result = StringTableExtractor::extractToFile(dir.file("wide.rc"), "german.txt");
+    EXPECT_EQ(result.status, Status::CannotOpen);
+    EXPECT_EQ(StringTableExtractor::messageFor(result),
+              "Unable to open the file " + dir.file("wide.rc") + ".");
+    EXPECT_FALSE(dir.exists("german.txt"));
+    std::filesystem::remove(dir.file("wide.rc"));
+
     dir.write("locked.rc", script);
     ::chmod(dir.file("locked.rc").c_str(), 0);
     const int rc = verbolt::test::runAsUnprivileged([&] {

@@ -15,7 +15,7 @@ const std::string dataDir = VERBOLT_EXTRACT_DATA;
 
 std::string extract(std::string_view script)
 {
-    return StringTableExtractor::ExtractStringTable(script);
+    return StringTableExtractor::ExtractStringTable(script).value_or("(refused)");
 }
 
 // The expected output: the header, then the given lines, each ending in CRLF.
@@ -31,6 +31,19 @@ std::string labels(std::initializer_list<std::string_view> entries)
 std::string table(std::string_view body)
 {
     return "STRINGTABLE DISCARDABLE\nBEGIN\n" + std::string(body) + "END\n";
+}
+
+// A script saved as UTF-16 with its byte-order mark.
+std::string utf16(std::u16string_view text, bool littleEndian)
+{
+    std::string out = littleEndian ? "\xFF\xFE" : "\xFE\xFF";
+    for (const char16_t unit : text) {
+        const char low = static_cast<char>(unit & 0xFF);
+        const char high = static_cast<char>(unit >> 8);
+        out += littleEndian ? low : high;
+        out += littleEndian ? high : low;
+    }
+    return out;
 }
 
 } // namespace
@@ -164,4 +177,32 @@ TEST(ExtractStringTable, LineEndsAndBackslashContinuations)
     const std::string longText(3000, 'x');
     EXPECT_EQ(extract(table("IDS_LONG \"" + longText + "\"\nIDS_CP \"caf\xE9\"\n")),
               labels({"IDS_LONG=" + longText, "IDS_CP=caf\xE9"}));
+}
+
+TEST(ExtractStringTable, Utf16ScriptsAreWrittenInWindows1252WhenTheirEntriesFit)
+{
+    // Characters outside the entries (the comment) do not decide the output's code page.
+    const std::u16string latin =
+        u"// \u65E5\u672C\r\nSTRINGTABLE\r\nBEGIN\r\n"
+        u"  IDS_CAFE \"Caf\u00E9 \u20AC5\"\r\n  IDS_EURO L\"\u0152uvre\"\r\nEND\r\n";
+    const std::string inCp1252 = labels({"IDS_CAFE=Caf\xE9 \x80"
+                                         "5",
+                                         "IDS_EURO=\x8Cuvre"});
+    EXPECT_EQ(extract(utf16(latin, true)), inCp1252);
+    EXPECT_EQ(extract(utf16(latin, false)), inCp1252);
+
+    // One character without a Windows-1252 byte puts the whole output in UTF-8.
+    const std::u16string wide = u"STRINGTABLE { IDS_CAFE \"Caf\u00E9\"\n"
+                                u"IDS_JA \"\u65E5\u672C\"\nIDS_EMOJI \"\U0001F600\" }";
+    const std::string inUtf8 = labels(
+        {"IDS_CAFE=Caf\xC3\xA9", "IDS_JA=\xE6\x97\xA5\xE6\x9C\xAC", "IDS_EMOJI=\xF0\x9F\x98\x80"});
+    EXPECT_EQ(extract(utf16(wide, true)), inUtf8);
+    EXPECT_EQ(extract(utf16(wide, false)), inUtf8);
+
+    // Malformed UTF-16 is refused: an odd byte count, a surrogate without its pair.
+    EXPECT_EQ(extract(utf16(latin, true) + "x"), "(refused)");
+    EXPECT_EQ(extract(utf16(u"IDS \"\xD83D\"", true)), "(refused)");
+    EXPECT_EQ(extract(utf16(u"IDS \"\xDE00\"", false)), "(refused)");
+    EXPECT_EQ(extract(utf16(u"IDS \xD83D", true)), "(refused)");
+    EXPECT_EQ(extract(utf16(u"", true)), labels({}));
 }
