@@ -3,6 +3,9 @@
 #include "atomicfile.h"
 #include "filepath.h"
 #include "filereader.h"
+#include "scriptlexer.h"
+#include "stringtablereader.h"
+#include "utf16script.h"
 
 #include <array>
 #include <cerrno>
@@ -13,65 +16,6 @@
 namespace verbolt {
 
 namespace {
-
-bool isBlank(char c)
-{
-    return c == ' ' || (c >= '\t' && c <= '\r');
-}
-
-std::string_view trimmed(std::string_view s)
-{
-    while (!s.empty() && isBlank(s.front()))
-        s.remove_prefix(1);
-    while (!s.empty() && isBlank(s.back()))
-        s.remove_suffix(1);
-    return s;
-}
-
-bool holds(std::string_view line, std::string_view word)
-{
-    return line.find(word) != std::string_view::npos;
-}
-
-// The reader's state: in-block is only ever set while in-table is.
-struct TableState
-{
-    bool inTable = false;
-    bool inBlock = false;
-};
-
-// One line, its line feed already gone, against the state; an entry is appended to out.
-void takeLine(std::string_view line, TableState &state, std::string &out)
-{
-    // Both skips look at the raw line: an indented "//" is not a comment here. A leading NUL
-    // ends a C string at once, so such a line counts as empty.
-    if (line.empty() || line.front() == '\0' || line.starts_with("//"))
-        return;
-    line = trimmed(line);
-
-    // Plain substring tests, first match wins: an ID such as IDS_SEND ends the table.
-    if (holds(line, "STRINGTABLE")) {
-        state.inTable = true;
-    } else if (holds(line, "BEGIN") && state.inTable) {
-        state.inBlock = true;
-    } else if (holds(line, "END")) {
-        if (state.inTable)
-            state = TableState{};
-    } else if (state.inTable && state.inBlock) {
-        // Only a real blank splits: an ID followed by a tab is cut inside its string.
-        const std::size_t blank = line.find(' ');
-        if (blank == std::string_view::npos)
-            return;
-        const std::string_view id = line.substr(0, blank);
-        std::string_view text = trimmed(line.substr(blank + 1));
-        // Drop the string's quotes without looking at them; one character leaves nothing.
-        text = text.size() >= 2 ? text.substr(1, text.size() - 2) : std::string_view{};
-        out.append(id);
-        out += '=';
-        out.append(text);
-        out += "\r\n";
-    }
-}
 
 // The folder part of a path, with its trailing "/"; empty for a bare name.
 std::string folderOf(const std::string &path)
@@ -92,30 +36,31 @@ bool sameFile(const std::string &a, const std::string &b)
            sa.st_ino == sb.st_ino;
 }
 
+// Reads a script's text (its bytes, or UTF-8 from UTF-16) into the label body.
+std::string extractFromText(std::string_view text)
+{
+    // A byte-order mark is not part of the first line.
+    if (text.starts_with("\xEF\xBB\xBF"))
+        text.remove_prefix(3);
+    std::string out = "[Label]\r\n";
+    ScriptLexer lexer(text);
+    StringTableReader reader;
+    ScriptToken token;
+    while (lexer.next(token))
+        reader.take(token, lexer.line(), out);
+    return out;
+}
+
 } // namespace
 
-std::string StringTableExtractor::ExtractStringTable(std::string_view script)
+std::optional<std::string> StringTableExtractor::ExtractStringTable(std::string_view script)
 {
-    // A byte-order mark is not part of the first line, so a leading "//" still skips it.
-    if (script.starts_with("\xEF\xBB\xBF"))
-        script.remove_prefix(3);
-
-    std::string out = "[Label]\r\n";
-    TableState state;
-    // Lines are taken whole, however long; a last line without a line end keeps all of its
-    // bytes. A lone CR ends a line too: kept inside one, it would put a bare CR into the
-    // output, a line break that the label files' reader does not see.
-    while (!script.empty()) {
-        const std::size_t end = script.find_first_of("\r\n");
-        const std::string_view line = script.substr(0, end);
-        std::size_t next = end == std::string_view::npos ? script.size() : end + 1;
-        if (end != std::string_view::npos && script[end] == '\r' && next < script.size() &&
-            script[next] == '\n')
-            ++next;
-        script.remove_prefix(next);
-        takeLine(line, state, out);
-    }
-    return out;
+    if (!Utf16Script::isUtf16(script))
+        return extractFromText(script);
+    const std::optional<std::string> text = Utf16Script::toUtf8(script);
+    if (!text)
+        return std::nullopt;
+    return Utf16Script::toLabelBytes(extractFromText(*text));
 }
 
 ExtractionResult StringTableExtractor::extractToFile(const std::string &scriptPath,
@@ -132,6 +77,10 @@ ExtractionResult StringTableExtractor::extractToFile(const std::string &scriptPa
     const FileContent input = FileReader::read(script);
     if (!input.ok)
         return {Status::CannotOpen, script, input.error};
+    // A script that cannot be read as text is refused like one that cannot be read at all.
+    const std::optional<std::string> extracted = ExtractStringTable(input.bytes);
+    if (!extracted)
+        return {Status::CannotOpen, script, EILSEQ};
 
     if (outputName.empty() || outputName == "." || outputName == ".." ||
         outputName.find('/') != std::string::npos)
@@ -143,7 +92,7 @@ ExtractionResult StringTableExtractor::extractToFile(const std::string &scriptPa
 
     // An output that is a link leading out of the script's folder is never written through.
     const WriteResult written =
-        AtomicFile::write(outputPath, ExtractStringTable(input.bytes), FilePath::folderOf(script));
+        AtomicFile::write(outputPath, *extracted, FilePath::folderOf(script));
     if (written.outside)
         return {Status::CannotCreate, outputName, 0};
     if (!written.ok)

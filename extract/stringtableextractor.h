@@ -18,11 +18,12 @@ struct ExtractionResult
     };
 
     Status status = Status::Done;
-    /// The path the message names: the script's full path (CannotOpen), the output's name
-    /// (CannotCreate) or the output's full path (CannotWrite); empty when Done.
+    /// The path the message names: the script's full path (CannotOpen, also for a script
+    /// that is malformed UTF-16), the output's name (CannotCreate) or the output's full path
+    /// (CannotWrite); empty when Done.
     std::string messagePath;
-    /// errno of a failed read or write (EINVAL for an output name that is not a plain file
-    /// name), 0 otherwise.
+    /// errno of a failed read or write (EILSEQ for malformed UTF-16, EINVAL for an output
+    /// name that is not a plain file name), 0 otherwise.
     int error = 0;
 };
 
@@ -31,8 +32,10 @@ struct ExtractionResult
 class StringTableExtractor
 {
 public:
-    /// The output bytes for a script. Pure: no window, no disk.
-    static std::string ExtractStringTable(std::string_view script);
+    /// The output bytes for a script: its bytes as they stand, or for a UTF-16 script its
+    /// text in Windows-1252 (or UTF-8 when a character has no byte there). Nothing when the
+    /// script is malformed UTF-16. Pure: no window, no disk.
+    static std::optional<std::string> ExtractStringTable(std::string_view script);
 
     /// Extracts the script at scriptPath into outputName in the script's own folder,
     /// replacing a file of that name there. The window's five commands and the command

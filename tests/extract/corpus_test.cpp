@@ -5,32 +5,83 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
+using verbolt::ExtractionResult;
 using verbolt::StringTableExtractor;
+using verbolt::test::TempDir;
 
 namespace {
 
 // Real resource scripts beside the project; a clone of the project alone has none.
 const std::filesystem::path corpusDir = std::filesystem::path(VERBOLT_SHARED_DIR) / "corpus/rc";
 
+// The string-table entries of each script (by the start of its file name), counted by hand.
+const std::map<std::string, std::size_t> entryCounts = {
+    {"DavidNash2024_Win32xx", 23},
+    {"Open-Shell", 72},
+    {"dotnet_coreclr", 623},
+    {"microsoft_Microsoft-3D-Movie-Maker", 18},
+    {"microsoft_PowerToys", 2},
+    {"microsoft_VCSamples__VC2008Samples_ComTypeLibfor7", 73},
+    {"microsoft_VCSamples__VC2008Samples_MFC_general_clipart", 63},
+    {"microsoft_Windows-classic-samples__Samples_ManagementInfrastructure", 389},
+    {"microsoft_Windows-classic-samples__Samples_Win7Samples_begin_sdkdiff", 104},
+    {"microsoft_Windows-classic-samples__Samples_Win7Samples_multimedia", 16},
+    {"microsoft_Windows-classic-samples__Samples_Win7Samples_netds", 29},
+    {"microsoft_Windows-classic-samples__Samples_Win7Samples_winbase", 42},
+    {"microsoft_Windows-classic-samples__Samples_Win7Samples_winui", 10},
+    {"microsoft_Windows-classic-samples__winui_shell", 8},
+    {"microsoft_terminal__src_cascadia", 8},
+    {"microsoft_terminal__src_host", 11},
+    {"microsoft_winfile__src_lang_res_de-DE", 330},
+    {"microsoft_winfile__src_lang_res_ja-JP", 330},
+    {"rizonesoft_Notepad3", 180},
+    {"zufuliu_notepad4", 64},
+};
+
+// The output lines of a label body, or nothing when a CR or LF stands outside a CRLF pair.
 std::vector<std::string> outputLines(const std::string &out)
 {
     std::vector<std::string> lines;
     std::size_t start = 0;
     for (std::size_t lf; (lf = out.find("\r\n", start)) != std::string::npos; start = lf + 2)
         lines.push_back(out.substr(start, lf - start));
+    const auto breaks =
+        std::count_if(out.begin(), out.end(), [](char c) { return c == '\r' || c == '\n'; });
+    if (start != out.size() || static_cast<std::size_t>(breaks) != 2 * lines.size())
+        return {};
     return lines;
 }
 
-// The extraction of one corpus script, or an empty list (and a skip) without the corpus.
-std::vector<std::string> extractCorpus(const std::string &name)
+// Extracts a corpus script as the window does, from a copy in a temporary folder, since the
+// output is written beside the script.
+std::vector<std::string> extractCopy(const std::filesystem::path &script)
 {
-    const auto path = corpusDir / name;
-    if (!std::filesystem::exists(path))
+    TempDir dir;
+    dir.write("script.rc", verbolt::test::readFile(script));
+    const ExtractionResult result =
+        StringTableExtractor::extractToFile(dir.file("script.rc"), "english.txt");
+    EXPECT_EQ(result.status, ExtractionResult::Status::Done);
+    return outputLines(dir.read("english.txt"));
+}
+
+// The output of the script whose file name begins with `prefix`; empty without the corpus.
+std::vector<std::string> extractCorpus(const std::string &prefix)
+{
+    if (!std::filesystem::is_directory(corpusDir))
         return {};
-    return outputLines(StringTableExtractor::ExtractStringTable(verbolt::test::readFile(path)));
+    for (const auto &entry : std::filesystem::directory_iterator(corpusDir))
+        if (entry.path().filename().string().starts_with(prefix))
+            return extractCopy(entry.path());
+    return {};
+}
+
+bool isBlank(char c)
+{
+    return c == ' ' || (c >= '\t' && c <= '\r');
 }
 
 bool contains(const std::vector<std::string> &lines, const std::string &line)
@@ -40,91 +91,88 @@ bool contains(const std::vector<std::string> &lines, const std::string &line)
 
 } // namespace
 
-TEST(ExtractCorpus, EveryScriptGivesWellFormedLabelLines)
+TEST(ExtractCorpus, EveryScriptGivesAWellFormedBodyWithAllItsEntries)
 {
     if (!std::filesystem::is_directory(corpusDir))
         GTEST_SKIP() << "no resource scripts at " << corpusDir;
-    int scripts = 0;
-    for (const auto &entry : std::filesystem::directory_iterator(corpusDir)) {
-        if (entry.path().extension() != ".rc")
+    std::size_t scripts = 0;
+    std::size_t entries = 0;
+    for (const auto &file : std::filesystem::directory_iterator(corpusDir)) {
+        const std::string name = file.path().filename().string();
+        if (file.path().extension() != ".rc")
             continue;
+        SCOPED_TRACE(name);
+        const auto expected =
+            std::find_if(entryCounts.begin(), entryCounts.end(),
+                         [&](const auto &e) { return name.starts_with(e.first); });
+        ASSERT_NE(expected, entryCounts.end());
         ++scripts;
-        SCOPED_TRACE(entry.path().filename().string());
-        const std::string script = verbolt::test::readFile(entry.path());
-        const std::string out = StringTableExtractor::ExtractStringTable(script);
 
-        ASSERT_TRUE(out.starts_with("[Label]\r\n"));
-        ASSERT_TRUE(out.ends_with("\r\n"));
-        // Every LF is the end of a CRLF pair: no bare line feed slips through.
-        const auto lfs = std::count(out.begin(), out.end(), '\n');
-        EXPECT_EQ(static_cast<std::size_t>(lfs), outputLines(out).size());
-
-        const auto lines = outputLines(out);
+        const auto lines = extractCopy(file.path());
+        ASSERT_FALSE(lines.empty()) << "not a CRLF label body";
+        EXPECT_EQ(lines.front(), "[Label]");
         for (std::size_t i = 1; i < lines.size(); ++i) {
-            const std::size_t eq = lines[i].find('=');
-            ASSERT_NE(eq, std::string::npos) << lines[i];
-            ASSERT_GT(eq, 0u) << lines[i];
-            EXPECT_NE(script.find(lines[i].substr(0, eq) + ' '), std::string::npos) << lines[i];
+            // An ID the label reader takes whole: not empty, no blank around it.
+            const std::string id = lines[i].substr(0, lines[i].find('='));
+            ASSERT_NE(id, lines[i]) << lines[i];
+            ASSERT_FALSE(id.empty()) << lines[i];
+            EXPECT_FALSE(isBlank(id.front()) || isBlank(id.back())) << lines[i];
         }
+        EXPECT_EQ(lines.size() - 1, expected->second);
+        entries += lines.size() - 1;
     }
-    EXPECT_GT(scripts, 0);
+    EXPECT_EQ(scripts, entryCounts.size());
+    EXPECT_EQ(entries, 2395u);
 }
 
-// Tab-indented LF script: IDs keep the comma that follows them, and an ID glued to its
-// string splits inside the string.
-TEST(ExtractCorpus, MenuPromptsScript)
+// Entries checked by hand against their scripts, one script for each way the line-by-line
+// reading went wrong.
+TEST(ExtractCorpus, EntriesOfRealEditorsStyles)
 {
-    const auto lines =
-        extractCorpus("microsoft_VCSamples__VC2008Samples_MFC_general_clipart_prompts.rc");
-    if (lines.empty())
-        GTEST_SKIP() << "corpus absent";
-    ASSERT_EQ(lines.size(), 1u + 44u + 5u + 4u + 10u);
-    EXPECT_EQ(lines[1], "ID_FILE_NEW,=Create a new document");
-    EXPECT_EQ(lines[44], "ID_VIEW_STATUS_BAR,=Show or hide the status bar");
-    EXPECT_EQ(lines[45], "ID_OLE_EDIT_LINKS,=Edit linked objects");
-    EXPECT_EQ(lines[63], "AFX_IDS_MDICHILD,=Activate this window");
-    EXPECT_TRUE(contains(lines, "ID_WINDOW_TILE_HORZ,\"Arrange=indows as non-overlapping tiles"));
-    EXPECT_TRUE(contains(lines, "ID_RECORD_FIRST=Move to first record"));
-    // The TEXTINCLUDE block before the tables gives nothing.
-    EXPECT_FALSE(contains(lines, "=annot change standard MFC resources.\\0"));
-}
+    if (!std::filesystem::is_directory(corpusDir))
+        GTEST_SKIP() << "no resource scripts at " << corpusDir;
 
-// CRLF script whose usage text holds "NET SEND": that entry ends the first table early.
-TEST(ExtractCorpus, SdkDiffScript)
-{
-    const auto lines = extractCorpus(
-        "microsoft_Windows-classic-samples__Samples_Win7Samples_begin_sdkdiff_sdkdiff.rc");
-    if (lines.empty())
-        GTEST_SKIP() << "corpus absent";
-    ASSERT_EQ(lines.size(), 1u + 39u + 3u);
-    EXPECT_EQ(lines[1], "IDS_LINE_NOT_VISIBLE=Line not visible in this view");
-    EXPECT_EQ(lines[13], "IDS_HEADER_LINE_STR=-- %s -- includes %s%s%s%s files\\r\\n");
-    EXPECT_EQ(lines[39], "IDS_USAGE_STR14=-LR\\tReverse comparison, so local files are on the left "
-                         "side.\\n");
-    EXPECT_EQ(lines[40], "IDS_MEMORY_ALLOC_FAIL=Memory allocation failed");
-    EXPECT_EQ(lines[42], "IDS_PAGE_STR=Page %d of %d pages");
-}
+    // Tab-indented, comma after the ID, sometimes glued to its string.
+    auto lines = extractCorpus("microsoft_VCSamples__VC2008Samples_MFC_general_clipart");
+    EXPECT_EQ(lines.at(1), "ID_FILE_NEW=Create a new document");
+    EXPECT_EQ(lines.at(27), "ID_WINDOW_TILE_HORZ=Arrange windows as non-overlapping tiles");
+    EXPECT_EQ(lines.back(), "AFX_IDS_MDICHILD=Activate this window");
 
-// CRLF script of wide strings with indented comment lines inside its table.
-TEST(ExtractCorpus, DumpRecScript)
-{
-    const auto lines = extractCorpus("microsoft_Windows-classic-samples__Samples_Win7Samples_"
-                                     "winbase_WHEA_DumpRec_exe_dumprec.rc");
-    if (lines.empty())
-        GTEST_SKIP() << "corpus absent";
-    ASSERT_EQ(lines.size(), 1u + 42u + 1u);
-    EXPECT_EQ(lines[1], "IDS_WHEA_UNKNOWN=\"Unknown\\x0000 ");
-    EXPECT_EQ(lines[2], "//=eader labels");
-    EXPECT_EQ(lines[3], "IDS_LABEL_INVALID_ERROR_RECORD=\"Invalid Common Platform Error "
-                        "Record.\\n\\x0000 ");
-    EXPECT_EQ(lines[43], "IDS_WHEA_GUID_ERROR_PACKET_SECTION=\"Error Packet Section\\x0000 ");
-}
+    // Usage texts holding NET SEND no longer end the table.
+    lines = extractCorpus("microsoft_Windows-classic-samples__Samples_Win7Samples_begin_sdkdiff");
+    EXPECT_EQ(lines.at(40), "IDS_USAGE_STR15=-N name\\tNET SEND notification to 'name' at end "
+                            "of comparison.\\n");
+    EXPECT_EQ(lines.back(), "IDS_PAGE_STR=Page %d of %d pages");
 
-// Every table of this script is delimited by braces.
-TEST(ExtractCorpus, BraceTablesScript)
-{
-    const auto lines = extractCorpus("DavidNash2024_Win32xx__samples_TimeDemo_src_resource.rc");
-    if (lines.empty())
-        GTEST_SKIP() << "corpus absent";
-    EXPECT_EQ(lines, std::vector<std::string>{"[Label]"});
+    // Brace tables.
+    lines = extractCorpus("DavidNash2024_Win32xx");
+    EXPECT_EQ(lines.at(1), "IDW_MAIN=TimeDemo Application");
+    EXPECT_EQ(lines.back(), "SC_SIZE=Resize the Window");
+
+    // Wide strings between indented comment lines.
+    lines = extractCorpus("microsoft_Windows-classic-samples__Samples_Win7Samples_winbase");
+    EXPECT_EQ(lines.at(1), "IDS_WHEA_UNKNOWN=Unknown\\x0000 ");
+    EXPECT_EQ(lines.back(), "IDS_WHEA_GUID_ERROR_PACKET_SECTION=Error Packet Section\\x0000 ");
+
+    // Strings on the line after their ID; entries whose string is a macro write nothing.
+    lines = extractCorpus("microsoft_Windows-classic-samples__Samples_Win7Samples_netds");
+    EXPECT_TRUE(contains(lines, "ikszDisconnectedNoDialTone=A dial tone was not detected. Please "
+                                "check your telephone cable connections, and be sure the line is "
+                                "not in use by someone else."));
+    lines = extractCorpus("dotnet_coreclr");
+    EXPECT_EQ(lines.at(1), "MDARC_MARSHALING_RETURN_VALUE_NAME=return value");
+
+    // Expression IDs, a comment after the string, a string continued by backslashes.
+    lines = extractCorpus("microsoft_Microsoft-3D-Movie-Maker");
+    EXPECT_TRUE(contains(lines, "stidInstallCmdLine=RunDll.exe setupx.dll,InstallHinfSection "));
+    EXPECT_TRUE(contains(lines, "stidSectionName + 1=MCIAVI"));
+    lines = extractCorpus("microsoft_Windows-classic-samples__winui_shell");
+    EXPECT_EQ(lines.at(6), "IDS_MESSAGETEMPLATEFS=The drop target is %s.\\n                     "
+                           "       %d files/directories in HDROP\\n                            The "
+                           "path to the first object is\\n                            \\t%s.");
+
+    // UTF-8 text with a block comment after each string.
+    lines = extractCorpus("microsoft_winfile__src_lang_res_ja-JP");
+    EXPECT_EQ(lines.at(1), "IDS_COPYDISK=\xE3\x83\x87\xE3\x82\xA3\xE3\x82\xB9\xE3\x82\xAF\xE3\x81"
+                           "\xAE\xE3\x82\xB3\xE3\x83\x94\xE3\x83\xBC");
 }

@@ -53,6 +53,15 @@ TEST(ExtractToFile, ScriptThatCannotBeReadIsNamedByItsFullPath)
     EXPECT_EQ(result.messagePath,
               (std::filesystem::current_path() / "verbolt-no-such-script.rc").string());
 
+    // A script that is malformed UTF-16 (here an odd number of bytes) is refused alike.
+    dir.write("wide.rc", "\xFF\xFES\0T\0");
+    result = StringTableExtractor::extractToFile(dir.file("wide.rc"), "german.txt");
+    EXPECT_EQ(result.status, Status::CannotOpen);
+    EXPECT_EQ(StringTableExtractor::messageFor(result),
+              "Unable to open the file " + dir.file("wide.rc") + ".");
+    EXPECT_FALSE(dir.exists("german.txt"));
+    std::filesystem::remove(dir.file("wide.rc"));
+
     dir.write("locked.rc", script);
     ::chmod(dir.file("locked.rc").c_str(), 0);
     const int rc = verbolt::test::runAsUnprivileged([&] {
@@ -118,4 +127,35 @@ TEST(ExtractToFile, EachLanguageHasItsOutputName)
     EXPECT_FALSE(StringTableExtractor::outputNameFor("portuguese"));
     EXPECT_FALSE(StringTableExtractor::outputNameFor("french.txt"));
     EXPECT_FALSE(StringTableExtractor::outputNameFor(""));
+}
+
+TEST(ExtractToFile, NeverWritesThroughALinkLeadingOutOfTheScriptsFolder)
+{
+    TempDir dir;
+    TempDir elsewhere;
+    dir.write("app.rc", script);
+    elsewhere.write("profile", "keep me\n");
+    ASSERT_EQ(::symlink(elsewhere.file("profile").c_str(), dir.file("english.txt").c_str()), 0);
+    ASSERT_EQ(::symlink(elsewhere.file("new").c_str(), dir.file("german.txt").c_str()), 0);
+    std::filesystem::create_directory(dir.file("out"));
+    ASSERT_EQ(::symlink("out/french-real.txt", dir.file("french.txt").c_str()), 0);
+
+    for (const char *name : {"english.txt", "german.txt"}) {
+        const auto result = StringTableExtractor::extractToFile(dir.file("app.rc"), name);
+        EXPECT_EQ(result.status, Status::CannotCreate) << name;
+        EXPECT_EQ(StringTableExtractor::messageFor(result),
+                  std::string("Unable to create the file ") + name + ".");
+    }
+    EXPECT_EQ(elsewhere.listing(), "profile\n");
+    EXPECT_EQ(elsewhere.read("profile"), "keep me\n");
+
+    // A link that stays inside the folder is written through and stays a link.
+    EXPECT_EQ(StringTableExtractor::extractToFile(dir.file("app.rc"), "french.txt").status,
+              Status::Done);
+    EXPECT_EQ(dir.read("out/french-real.txt"), extracted);
+    struct stat st
+    {
+    };
+    ASSERT_EQ(::lstat(dir.file("french.txt").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
 }

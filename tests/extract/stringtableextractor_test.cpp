@@ -1,4 +1,5 @@
 #include "stringtableextractor.h"
+#include "tempdir.h"
 
 #include <gtest/gtest.h>
 
@@ -10,9 +11,11 @@ using verbolt::StringTableExtractor;
 
 namespace {
 
+const std::string dataDir = VERBOLT_EXTRACT_DATA;
+
 std::string extract(std::string_view script)
 {
-    return StringTableExtractor::ExtractStringTable(script);
+    return StringTableExtractor::ExtractStringTable(script).value_or("(refused)");
 }
 
 // The expected output: the header, then the given lines, each ending in CRLF.
@@ -30,132 +33,176 @@ std::string table(std::string_view body)
     return "STRINGTABLE DISCARDABLE\nBEGIN\n" + std::string(body) + "END\n";
 }
 
+// A script saved as UTF-16 with its byte-order mark.
+std::string utf16(std::u16string_view text, bool littleEndian)
+{
+    std::string out = littleEndian ? "\xFF\xFE" : "\xFE\xFF";
+    for (const char16_t unit : text) {
+        const char low = static_cast<char>(unit & 0xFF);
+        const char high = static_cast<char>(unit >> 8);
+        out += littleEndian ? low : high;
+        out += littleEndian ? high : low;
+    }
+    return out;
+}
+
 } // namespace
 
-TEST(ExtractStringTable, TableEntriesBecomeLabelLines)
+TEST(ExtractStringTable, SimpleScriptGivesTheOutputItAlwaysGave)
 {
-    const std::string script =
-        "STRINGTABLE DISCARDABLE\nBEGIN\n    IDS_HELLO           \"Hello world\"\nEND\n";
-    EXPECT_EQ(extract(script), labels({"IDS_HELLO=Hello world"}));
+    // The expected file was written by the line-by-line reading this one replaced.
+    const std::string script = verbolt::test::readFile(dataDir + "/simple.rc");
+    EXPECT_EQ(extract(script), verbolt::test::readFile(dataDir + "/simple.txt"));
 
-    // CRLF line ends give the same output: the CR is trimmed as white space, and a line
-    // holding only a CR is as good as empty.
-    std::string crlf;
-    for (const char c : script + "\n")
-        crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
-    EXPECT_EQ(extract(crlf), extract(script));
+    // LF line ends give the same output.
+    std::string lf = script;
+    std::erase(lf, '\r');
+    EXPECT_EQ(extract(lf), extract(script));
 
-    // Nothing to extract still gives the header; so does an empty script.
+    // Nothing to extract still gives the header.
     EXPECT_EQ(extract("#include \"res.h\"\nIDI_APP ICON \"app.ico\"\n"), labels({}));
     EXPECT_EQ(extract(""), labels({}));
 }
 
-TEST(ExtractStringTable, IdEndsAtFirstBlankAndTextLosesItsEnds)
+TEST(ExtractStringTable, IdIsTheTextBeforeTheLiteralAndTextIsBetweenItsQuotes)
 {
-    EXPECT_EQ(extract(table("IDS_A  \t   \"Many blanks\"   \n"
-                            "IDS_TAB\t\"Two words\"\n"
-                            "IDS_NEXTLINE\n"
-                            "    \"Hello world\"\n"
-                            "IDS_EMPTY \"\"\n"
-                            "IDS_ONE \"\n"
-                            "IDS_WIDE L\"abc\"\n"
-                            "IDS_NOTE \"Text\" // shown\n"
-                            "IDS_ESC \"say \"\"hi\"\"\\n\\t\"\n")),
-              labels({"IDS_A=Many blanks",
-                      // A tab does not split: the first real blank is inside the string.
-                      "IDS_TAB\t\"Two=ords",
-                      // An ID without a blank is dropped; its string line splits on its own.
-                      "\"Hello=orld", "IDS_EMPTY=", "IDS_ONE=", "IDS_WIDE=\"abc",
-                      "IDS_NOTE=Text\" // show", "IDS_ESC=say \"\"hi\"\"\\n\\t"}));
+    EXPECT_EQ(
+        extract("STRINGTABLE\n{\n"
+                "\tID_FILE_NEW,        \"Create a new document\"\n"
+                "\tID_WINDOW_TILE_HORZ,\"Arrange windows\"\n"
+                "IDS_TAB\t\"Two words\"\n"
+                "IDS_WIDE L\"wide\" // a note\n"
+                "IDS_NOTE \"Text\" /* note */\n"
+                "MH_POPUP+IDM_FILE, \"expression\"\n"
+                "IDS/* a comment is a blank */2 \"commented\"\n"
+                "  42 , \"number\"\n"
+                "IDS_ESC \"say \"\"hi\"\" and \\\"bye\\\"\\n\"\n"
+                "IDS_PATH \"C:\\\\\" // ends at its last quote\n"
+                "IDS_OPEN \"never closed \n"
+                ", \"a literal without an ID\"\n"
+                "IDS_EMPTY \"\"\n"
+                "IDS_TWO \"one\" IDS_THREE \"two on a line\"\n"
+                "}\n"),
+        labels({"ID_FILE_NEW=Create a new document", "ID_WINDOW_TILE_HORZ=Arrange windows",
+                "IDS_TAB=Two words", "IDS_WIDE=wide", "IDS_NOTE=Text",
+                "MH_POPUP+IDM_FILE=expression", "IDS 2=commented", "42=number",
+                "IDS_ESC=say \"\"hi\"\" and \\\"bye\\\"\\n", "IDS_PATH=C:\\\\",
+                "IDS_OPEN=never closed ", "IDS_EMPTY=", "IDS_TWO=one", "IDS_THREE=two on a line"}));
 }
 
-TEST(ExtractStringTable, KeywordsAnywhereInALineSteerTheTables)
+TEST(ExtractStringTable, AnIdAloneOnItsLineTakesTheLiteralOpeningTheNext)
 {
-    // END inside an entry ends the table; what follows is ignored up to the next table.
-    EXPECT_EQ(extract("STRINGTABLE\nBEGIN\n"
-                      "IDS_BEFORE \"before\"\n"
-                      "IDS_SEND \"Send\"\n"
-                      "IDS_LOST \"lost\"\n"
-                      "END\n"
-                      "STRINGTABLE\nBEGIN\n"
-                      "IDS_MSG \"THE END\"\n"
-                      "IDS_LOST2 \"lost\"\n"
-                      "END\n"
-                      "STRINGTABLE\nBEGIN\n"
-                      "IDS_AFTER \"after\"\n"
-                      "END\n"),
-              labels({"IDS_BEFORE=before", "IDS_AFTER=after"}));
-
-    // BEGIN or STRINGTABLE inside an entry drops only that entry, even beside an END: they
-    // are tested first. Lower case is plain text.
-    EXPECT_EQ(extract(table("IDS_BEGIN_X \"x\"\n"
-                            "IDS_Y \"a STRINGTABLE\"\n"
-                            "IDS_BEGIN_END \"x\"\n"
-                            "IDS_Z \"STRINGTABLE END\"\n"
-                            "IDS_CASE \"The End, begin again\"\n")),
-              labels({"IDS_CASE=The End, begin again"}));
-
-    // Entries between STRINGTABLE and its BEGIN are not written.
-    EXPECT_EQ(extract("STRINGTABLE\nIDS_EARLY \"early\"\nBEGIN\nIDS_LATE \"late\"\nEND\n"),
-              labels({"IDS_LATE=late"}));
+    EXPECT_EQ(extract(table("IDS_NEXT\n"
+                            "        \"on the next line\"\n"
+                            "IDS_NOTED // the string follows\n"
+                            "    L\"after a comment\" \"and a stray one\"\n"
+                            "IDS_MACRO    SOME_MACRO_MSG\n"
+                            "IDS_AFTER    \"after the macro\"\n"
+                            "IDS_GAP\n"
+                            "\n"
+                            "    \"two lines down\"\n"
+                            "IDS_LAST\n")),
+              labels({"IDS_NEXT=on the next line", "IDS_NOTED=after a comment",
+                      "IDS_AFTER=after the macro"}));
 }
 
-TEST(ExtractStringTable, BlocksOutsideTablesAndBraceTablesGiveNothing)
+TEST(ExtractStringTable, KeywordsAreUpperCaseWholeWordsOutsideLiterals)
 {
-    EXPECT_EQ(extract("IDR_MENU MENU\nBEGIN\n    POPUP \"&File\"\n    BEGIN\n"
+    EXPECT_EQ(extract("STRINGTABLE\n"
+                      "LANGUAGE LANG_ENGLISH, SUBLANG_ENGLISH_US\n"
+                      "IDS_EARLY \"in the header\"\n"
+                      "BEGIN\n"
+                      "    IDS_SEND_MAIL   \"Send\"\n"
+                      "    IDS_LEGEND      \"THE END\"\n"
+                      "    IDS_BEGIN_2     \"{ BEGIN } STRINGTABLE\"\n"
+                      "    IDS_CASE        \"end\" // END\n"
+                      "    IDS_LAST end    \"lower case is plain text\"\n"
+                      "END\n"
+                      "IDS_OUTSIDE \"no table\"\n"
+                      "IDR_MENU MENU\nBEGIN\n    POPUP \"&File\"\n    BEGIN\n"
                       "        MENUITEM \"E&xit\", IDM_EXIT\n    END\nEND\n"
-                      "STRINGTABLE\nBEGIN\n    IDS_ONE \"one\"\nEND\n"
-                      "IDD_ABOUT DIALOG 0, 0, 100, 50\nBEGIN\n"
-                      "    LTEXT \"About\", -1, 5, 5, 90, 8\nEND\n"
-                      "STRINGTABLE\nBEGIN\n    IDS_TWO \"two\"\nEND\n"),
-              labels({"IDS_ONE=one", "IDS_TWO=two"}));
-
-    EXPECT_EQ(extract("STRINGTABLE\n{\n    IDS_A \"a\"\n}\n"), labels({}));
-
-    // A brace table never leaves its header state, so the next BEGIN opens its entries.
-    EXPECT_EQ(extract("STRINGTABLE\n{\n    IDS_A \"a\"\n}\n"
-                      "IDD_X DIALOG 0, 0, 10, 10\nBEGIN\n    LTEXT \"Hi\", -1, 0, 0, 5, 5\nEND\n"
-                      "IDD_Y DIALOG 0, 0, 10, 10\nBEGIN\n    LTEXT \"Lo\", -1, 0, 0, 5, 5\nEND\n"),
-              labels({"LTEXT=Hi\", -1, 0, 0, 5, "}));
+                      "stringtable\nBEGIN\n    IDS_LOWER \"not a table\"\nEND\n"
+                      "STRINGTABLE { IDS_ONE \"one\" } IDS_NONE \"none\"\n"
+                      "STRINGTABLE BEGIN IDS_TWO \"two\" END\n"),
+              labels({"IDS_SEND_MAIL=Send", "IDS_LEGEND=THE END",
+                      "IDS_BEGIN_2={ BEGIN } STRINGTABLE", "IDS_CASE=end",
+                      "IDS_LAST end=lower case is plain text", "IDS_ONE=one", "IDS_TWO=two"}));
 }
 
-TEST(ExtractStringTable, OnlyCommentsAtTheVeryStartOfALineAreSkipped)
+TEST(ExtractStringTable, CommentsAndPreprocessorLinesAreSkipped)
 {
-    EXPECT_EQ(extract(table("// END of the first part\n"
-                            "//IDS_OFF \"off\"\n"
-                            "IDS_ON \"on\"\n"
-                            "    // note here\n"
-                            "\t//\n")),
-              labels({"IDS_ON=on", "//=ote her"}));
-
-    // An indented comment is read like any line, keywords included.
-    EXPECT_EQ(extract(table("  // END\nIDS_GONE \"gone\"\n")), labels({}));
-
-    // A byte-order mark does not hide a comment on the first line.
-    EXPECT_EQ(extract("\xEF\xBB\xBF// STRINGTABLE here\nBEGIN\nIDS_A \"a\"\nEND\n"), labels({}));
+    EXPECT_EQ(extract("// STRINGTABLE\n"
+                      "/* STRINGTABLE\n"
+                      "BEGIN IDS_C \"c\" */\n"
+                      "#define IDS_X \"STRINGTABLE\"\n"
+                      "STRINGTABLE\n"
+                      "BEGIN\n"
+                      "    // IDS_OFF \"off\"\n"
+                      "    /* IDS_OFF \"off\"\n"
+                      "       END */ IDS_ON \"on\"\n"
+                      "  #ifdef FEATURE /* a comment that a preprocessor line opens\n"
+                      "    IDS_HIDDEN \"hidden\" */\n"
+                      "    IDS_KEPT \"inside #ifdef\"\n"
+                      "  #endif\n"
+                      "    \"a string after a preprocessor line\"\n"
+                      "    IDS_URL \"http://host/*.rc\" // a comment\n"
+                      "END\n"),
+              labels({"IDS_ON=on", "IDS_KEPT=inside #ifdef", "IDS_URL=http://host/*.rc"}));
 }
 
-TEST(ExtractStringTable, LinesAreTakenWholeWhateverTheirEnd)
+TEST(ExtractStringTable, LineEndsAndBackslashContinuations)
 {
-    // A last line without a line feed keeps its last character.
+    // LF, CRLF and a lone CR each end a line; a last line needs no line end.
+    EXPECT_EQ(extract("STRINGTABLE\rBEGIN\r\n IDS_A \"a\"\rIDS_B \"b\"\nIDS_C \"c\"\r\nEND"),
+              labels({"IDS_A=a", "IDS_B=b", "IDS_C=c"}));
     EXPECT_EQ(extract("STRINGTABLE\nBEGIN\nIDS_LAST \"last\""), labels({"IDS_LAST=last"}));
-    EXPECT_EQ(extract("STRINGTABLE\r\nBEGIN\r\nIDS_LAST \"last\"\r"), labels({"IDS_LAST=last"}));
 
-    // A lone CR ends a line as well (found by fuzzing: kept inside a line it reached the
-    // output as a bare CR, a line break the label reader does not see).
-    EXPECT_EQ(extract("STRINGTABLE\rBEGIN\r2\r IDS_A \"a\"\rIDS_B \"b\rc\"\r\nIDS_C\r \"c\"\nEND"),
-              labels({"IDS_A=a", "IDS_B="}));
+    // A backslash just before a line end joins the lines, inside a literal, an ID, a comment
+    // or a preprocessor line alike.
+    EXPECT_EQ(extract(table("IDS_LONG \"first,\\\r\n  second\"\n"
+                            "IDS_SPL\\\nIT \"joined ID\"\r"
+                            "// a comment \\\n IDS_GONE \"in the comment\"\n"
+                            "#define MSG \\\n IDS_GONE \"in the define\"\n"
+                            "IDS_CLOSED \"a\\\\\" \\\n"
+                            "IDS_JOINED \"after it\"\n")),
+              labels({"IDS_LONG=first,  second", "IDS_SPLIT=joined ID", "IDS_CLOSED=a\\\\",
+                      "IDS_JOINED=after it"}));
+    // A backslash at the very end, with no line end after it, stays.
+    EXPECT_EQ(extract("STRINGTABLE\nBEGIN\nIDS_X \"x\\"), labels({"IDS_X=x\\"}));
 
-    // A line far beyond 999 bytes stays one entry; a "END" placed past the first kilobyte
-    // belongs to the same line and still ends the table.
+    // A UTF-8 byte-order mark is not part of the first line: it does not hide a "#".
+    EXPECT_EQ(extract("\xEF\xBB\xBF#define ID STRINGTABLE\nBEGIN\nIDS_A \"a\"\nEND\n"), labels({}));
+
+    // Long lines are read whole, and bytes pass unchanged whatever their code page.
     const std::string longText(3000, 'x');
-    EXPECT_EQ(extract(table("IDS_LONG \"" + longText + "\"\n")), labels({"IDS_LONG=" + longText}));
-    EXPECT_EQ(extract(table("IDS_X \"" + longText + " END\"\nIDS_Y \"y\"\n")), labels({}));
+    EXPECT_EQ(extract(table("IDS_LONG \"" + longText + "\"\nIDS_CP \"caf\xE9\"\n")),
+              labels({"IDS_LONG=" + longText, "IDS_CP=caf\xE9"}));
+}
 
-    // Bytes pass unchanged, whatever their code page.
-    EXPECT_EQ(extract(table("IDS_DE \"Gr\xC3\xBC\xC3\x9F"
-                            "e\"\nIDS_CP \"caf\xE9\"\n")),
-              labels({"IDS_DE=Gr\xC3\xBC\xC3\x9F"
-                      "e",
-                      "IDS_CP=caf\xE9"}));
+TEST(ExtractStringTable, Utf16ScriptsAreWrittenInWindows1252WhenTheirEntriesFit)
+{
+    // Characters outside the entries (the comment) do not decide the output's code page.
+    const std::u16string latin =
+        u"// \u65E5\u672C\r\nSTRINGTABLE\r\nBEGIN\r\n"
+        u"  IDS_CAFE \"Caf\u00E9 \u20AC5\"\r\n  IDS_EURO L\"\u0152uvre\"\r\nEND\r\n";
+    const std::string inCp1252 = labels({"IDS_CAFE=Caf\xE9 \x80"
+                                         "5",
+                                         "IDS_EURO=\x8Cuvre"});
+    EXPECT_EQ(extract(utf16(latin, true)), inCp1252);
+    EXPECT_EQ(extract(utf16(latin, false)), inCp1252);
+
+    // One character without a Windows-1252 byte puts the whole output in UTF-8.
+    const std::u16string wide = u"STRINGTABLE { IDS_CAFE \"Caf\u00E9\"\n"
+                                u"IDS_JA \"\u65E5\u672C\"\nIDS_EMOJI \"\U0001F600\" }";
+    const std::string inUtf8 = labels(
+        {"IDS_CAFE=Caf\xC3\xA9", "IDS_JA=\xE6\x97\xA5\xE6\x9C\xAC", "IDS_EMOJI=\xF0\x9F\x98\x80"});
+    EXPECT_EQ(extract(utf16(wide, true)), inUtf8);
+    EXPECT_EQ(extract(utf16(wide, false)), inUtf8);
+
+    // Malformed UTF-16 is refused: an odd byte count, a surrogate without its pair.
+    EXPECT_EQ(extract(utf16(latin, true) + "x"), "(refused)");
+    EXPECT_EQ(extract(utf16(u"IDS \"\xD83D\"", true)), "(refused)");
+    EXPECT_EQ(extract(utf16(u"IDS \"\xDE00\"", false)), "(refused)");
+    EXPECT_EQ(extract(utf16(u"IDS \xD83D", true)), "(refused)");
+    EXPECT_EQ(extract(utf16(u"", true)), labels({}));
 }
