@@ -1,5 +1,7 @@
 #include "ccolorlistctrl.h"
 
+#include "labeltablemodel.h"
+
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -20,8 +22,20 @@ protected:
     {
         QStyledItemDelegate::initStyleOption(option, index);
         // Selected cells keep the list's own selection colours.
-        option->backgroundBrush = CColorListCtrl::backgroundColor(index.column());
-        option->palette.setColor(QPalette::Text, CColorListCtrl::textColor(index.column()));
+        const int column = index.column();
+        const auto marks = static_cast<MarkSet>(index.data(LabelTableModel::MarksRole).toInt());
+        const bool needsWork = marks & Mark::kNeedsWork;
+        option->backgroundBrush = needsWork ? CColorListCtrl::markedBackground(column)
+                                            : CColorListCtrl::backgroundColor(column);
+        option->palette.setColor(QPalette::Text, CColorListCtrl::textColor(column));
+        // Marks are told apart without colour too: a sign before the text, which the
+        // selection keeps, and italics for the weak "untranslated".
+        if (marks) {
+            option->text = CColorListCtrl::markSign(marks) + QLatin1Char(' ') + option->text;
+            option->features |= QStyleOptionViewItem::HasDisplay;
+            if (!needsWork)
+                option->font.setItalic(true);
+        }
     }
 };
 
@@ -125,6 +139,28 @@ void CColorListCtrl::mousePressEvent(QMouseEvent *event)
         event->accept();
     else
         QTableView::mousePressEvent(event);
+}
+
+QColor CColorListCtrl::markedBackground(int column)
+{
+    // Dark enough for the white text of the language columns, light for the black of the
+    // two master columns.
+    return column < 2 ? QColor(255, 196, 128) : QColor(170, 68, 0);
+}
+
+QString CColorListCtrl::markSign(MarkSet marks)
+{
+    if (marks & Mark::RepeatedId)
+        return QStringLiteral("\u203C"); // double exclamation mark
+    if (marks & Mark::OutOfStep)
+        return QStringLiteral("\u21C5"); // arrows up and down: another label's line
+    if (marks & Mark::Missing)
+        return QStringLiteral("\u2205"); // empty set: no line at all
+    if (marks & Mark::Empty)
+        return QStringLiteral("\u25CB"); // white circle: an empty text
+    if (marks & (Mark::Placeholders | Mark::Accelerators))
+        return QStringLiteral("\u26A0"); // warning sign
+    return QStringLiteral("\u2248");     // almost equal: the same as French
 }
 
 void CColorListCtrl::mouseMoveEvent(QMouseEvent *event)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "labelmarks.h"
+
 #include <QTableView>
 
 namespace verbolt {
@@ -19,6 +21,10 @@ public:
 
     static QColor textColor(int column);
     static QColor backgroundColor(int column);
+    /// The background of a cell that needs work.
+    static QColor markedBackground(int column);
+    /// The sign shown before a marked cell's text, for its weightiest mark.
+    static QString markSign(MarkSet marks);
 
     void keyboardSearch(const QString &search) override;
 

@@ -8,7 +8,9 @@
 #include "languagetable.h"
 #include "stringtableextractor.h"
 #include "userprompts.h"
+#include "windowtemplate.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QFrame>
 #include <QGroupBox>
@@ -33,64 +35,10 @@
 
 namespace verbolt {
 
-namespace {
-
-QString idName(int id)
-{
-    switch (id) {
-    case IDC_LABEL_LIST:
-        return QStringLiteral("IDC_LABEL_LIST");
-    case IDC_EDIT_FRENCH:
-        return QStringLiteral("IDC_EDIT_FRENCH");
-    case IDC_EDIT_ENGLISH:
-        return QStringLiteral("IDC_EDIT_ENGLISH");
-    case IDC_EDIT_ITALIAN:
-        return QStringLiteral("IDC_EDIT_ITALIAN");
-    case IDC_EDIT_SPANISH:
-        return QStringLiteral("IDC_EDIT_SPANISH");
-    case IDC_EDIT_GERMAN:
-        return QStringLiteral("IDC_EDIT_GERMAN");
-    case IDC_EDIT_PORTUGUESE:
-        return QStringLiteral("IDC_EDIT_PORTUGUESE");
-    case IDC_APPLY:
-        return QStringLiteral("IDC_APPLY");
-    case IDC_DUPLICATE:
-        return QStringLiteral("IDC_DUPLICATE");
-    case IDC_DUP_TARGET:
-        return QStringLiteral("IDC_DUP_TARGET");
-    case IDC_FIND_TEXT:
-        return QStringLiteral("IDC_FIND_TEXT");
-    case IDC_FIND_COLUMN:
-        return QStringLiteral("IDC_FIND_COLUMN");
-    case IDC_FIND_NEXT:
-        return QStringLiteral("IDC_FIND_NEXT");
-    case IDOK:
-        return QStringLiteral("IDOK");
-    case IDC_EXTRACT_FRENCH:
-        return QStringLiteral("IDC_EXTRACT_FRENCH");
-    case IDC_EXTRACT_ENGLISH:
-        return QStringLiteral("IDC_EXTRACT_ENGLISH");
-    case IDC_EXTRACT_ITALIAN:
-        return QStringLiteral("IDC_EXTRACT_ITALIAN");
-    case IDC_EXTRACT_SPANISH:
-        return QStringLiteral("IDC_EXTRACT_SPANISH");
-    case IDC_EXTRACT_GERMAN:
-        return QStringLiteral("IDC_EXTRACT_GERMAN");
-    case IDC_BANNER:
-        return QStringLiteral("IDC_BANNER");
-    case IDC_COMMENT:
-        return QStringLiteral("IDC_COMMENT");
-    default:
-        return {};
-    }
-}
-
-} // namespace
-
 CLabelsDlg::CLabelsDlg(std::string dir, UserPrompts *prompts, QWidget *parent)
     : QDialog(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                          Qt::WindowCloseButtonHint),
+                          Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint),
       m_strDir(std::move(dir)), m_prompts(prompts)
 {
     if (!m_prompts) {
@@ -116,149 +64,197 @@ CLabelsDlg::~CLabelsDlg()
 void CLabelsDlg::createControls()
 {
     const DialogUnits du(font());
-    setFixedSize(du.x(399), du.y(324));
-
-    // Controls are created in template order, which is also the tab order.
-    m_list = new CColorListCtrl(this);
-    m_list->setObjectName(idName(IDC_LABEL_LIST));
-    m_list->setGeometry(du.rect(3, 52, 391, 100));
-    m_model = new LabelTableModel(m_grid, this);
-    m_list->setModel(m_model);
-    // Every move of the current row and every change of the selection, by mouse, key or
-    // command, brings the fields in step with the list.
-    connect(m_list->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            &CLabelsDlg::OnListChanged);
-    connect(m_list->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            &CLabelsDlg::OnListChanged);
-
-    const auto addEdit = [&](int id, int y) {
-        auto *edit = new QLineEdit(this);
-        edit->setObjectName(idName(id));
-        edit->setGeometry(du.rect(57, y, 214, 12));
-        edit->setMaxLength(INT_MAX); // a long label must not be cut on Apply
-        edit->setEnabled(false);
-        return edit;
-    };
-    addEdit(IDC_EDIT_FRENCH, 184);
-    addEdit(IDC_EDIT_ENGLISH, 200);
-    addEdit(IDC_EDIT_ITALIAN, 216);
-    addEdit(IDC_EDIT_SPANISH, 232);
-    addEdit(IDC_EDIT_GERMAN, 248);
-
-    const auto addButton = [&](int id, const QString &caption, QRect r) {
-        auto *b = new QPushButton(caption, this);
-        b->setObjectName(idName(id));
-        b->setGeometry(r);
-        return b;
-    };
-    m_apply = addButton(IDC_APPLY, QStringLiteral("Apply"), du.rect(221, 280, 50, 14));
-    m_apply->setDefault(true);
-    connect(m_apply, &QPushButton::clicked, this, &CLabelsDlg::OnApply);
-    auto *duplicate =
-        addButton(IDC_DUPLICATE, QStringLiteral("Duplicate selected lines from french column into"),
-                  du.rect(8, 301, 156, 14));
-    connect(duplicate, &QPushButton::clicked, this, &CLabelsDlg::OnDuplicate);
-    // The caption is long: the button takes the width it needs, the list beside it the rest.
-    const int dupRight =
-        std::max(duplicate->geometry().right(), duplicate->x() + duplicate->sizeHint().width());
-    duplicate->setGeometry(duplicate->x(), duplicate->y(), dupRight - duplicate->x() + 1,
-                           duplicate->height());
-
-    const auto addCombo = [&](int id, QRect r) {
-        auto *c = new QComboBox(this);
-        c->setObjectName(idName(id));
-        c->setGeometry(r.x(), r.y(), r.width(), std::max(du.y(12), c->sizeHint().height()));
-        return c;
-    };
-    m_cbDupTarget = addCombo(IDC_DUP_TARGET, du.rect(167, 302, 105, 12));
-    if (m_cbDupTarget->x() <= dupRight + du.x(2)) {
-        const int right = m_cbDupTarget->geometry().right();
-        const int left = dupRight + du.x(3);
-        m_cbDupTarget->setGeometry(left, m_cbDupTarget->y(), std::max(du.x(40), right - left + 1),
-                                   m_cbDupTarget->height());
-    }
-    m_findText = new QLineEdit(this);
-    m_findText->setObjectName(idName(IDC_FIND_TEXT));
-    m_findText->setGeometry(du.rect(325, 185, 63, 12));
-    m_findText->setMaxLength(INT_MAX);
-    m_cbFindColumn = addCombo(IDC_FIND_COLUMN, du.rect(287, 206, 101, 12));
-    auto *findNext =
-        addButton(IDC_FIND_NEXT, QStringLiteral("Find next"), du.rect(338, 223, 50, 14));
-    connect(findNext, &QPushButton::clicked, this, &CLabelsDlg::OnFindNext);
-    auto *close = addButton(IDOK, QStringLiteral("Close"), du.rect(345, 306, 50, 14));
-    connect(close, &QPushButton::clicked, this, &QDialog::accept);
-
-    const struct
-    {
-        int id;
-        int x;
-        int w;
-        void (CLabelsDlg::*handler)();
-    } extracts[] = {{IDC_EXTRACT_FRENCH, 14, 13, &CLabelsDlg::OnExtractFrench},
-                    {IDC_EXTRACT_ENGLISH, 35, 11, &CLabelsDlg::OnExtractEnglish},
-                    {IDC_EXTRACT_ITALIAN, 55, 35, &CLabelsDlg::OnExtractItalian},
-                    {IDC_EXTRACT_SPANISH, 97, 35, &CLabelsDlg::OnExtractSpanish},
-                    {IDC_EXTRACT_GERMAN, 138, 35, &CLabelsDlg::OnExtractGerman}};
-    for (const auto &e : extracts) {
-        auto *b = addButton(e.id, QStringLiteral("Extract..."), du.rect(e.x, 281, e.w, 12));
-        b->hide();
-        connect(b, &QPushButton::clicked, this, e.handler);
-    }
-
-    // Captions keep their template place but may be wider than their template width:
-    // the font here is wider than the one the layout was drawn for.
-    const auto addLabel = [&](const QString &text, QRect r) {
-        auto *l = new QLabel(text, this);
-        r.setWidth(std::max(r.width(), l->sizeHint().width()));
-        l->setGeometry(r.adjusted(0, -2, 0, 2));
-        return l;
-    };
-    addLabel(QStringLiteral("French:"), du.rect(11, 186, 28, 8));
-    addLabel(QStringLiteral("English:"), du.rect(11, 202, 26, 8));
-    addLabel(QStringLiteral("Italian:"), du.rect(11, 218, 22, 8));
-    addLabel(QStringLiteral("Spanish:"), du.rect(11, 234, 28, 8));
-    addLabel(QStringLiteral("German:"), du.rect(11, 250, 28, 8));
+    const QSize size(du.x(WindowTemplate::kWidth), du.y(WindowTemplate::kHeight));
+    setMinimumSize(size);
+    resize(size);
 
     std::vector<QWidget *> frames;
-    auto *modification = new QGroupBox(QStringLiteral("Modification"), this);
-    modification->setGeometry(du.rect(3, 172, 275, 148));
-    frames.push_back(modification);
-    auto *line = new QFrame(this);
-    line->setFrameShape(QFrame::HLine);
-    line->setFrameShadow(QFrame::Sunken);
-    line->setGeometry(du.rect(3, 297, 274, 1).adjusted(0, 0, 0, 1));
-    frames.push_back(line);
-
-    m_banner = new QLabel(this);
-    m_banner->setObjectName(idName(IDC_BANNER));
-    m_banner->setGeometry(du.rect(3, 1, 390, 47));
-    m_banner->setFrameShape(QFrame::Box);
-
-    m_comment = new QLabel(this);
-    m_comment->setObjectName(idName(IDC_COMMENT));
-    m_comment->setGeometry(du.rect(3, 156, 391, 11));
-    m_comment->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    m_comment->setAlignment(Qt::AlignCenter);
-    m_comment->setTextFormat(Qt::PlainText);
-
-    auto *find = new QGroupBox(QStringLiteral("Find"), this);
-    find->setGeometry(du.rect(282, 172, 112, 71));
-    frames.push_back(find);
-    addLabel(QStringLiteral("Find what:"), du.rect(288, 186, 34, 8));
-    addEdit(IDC_EDIT_PORTUGUESE, 264);
-    addLabel(QStringLiteral("Portuguese:"), du.rect(11, 266, 39, 8));
+    for (const TemplateControl &t : WindowTemplate::controls()) {
+        QRect r = du.rect(t.x, t.y, t.width, t.height);
+        const Language *language =
+            t.language >= 0 ? &LanguageTable::languages()[static_cast<std::size_t>(t.language)]
+                            : nullptr;
+        QWidget *w = nullptr;
+        switch (t.kind) {
+        case TemplateControl::Kind::List:
+            m_list = new CColorListCtrl(this);
+            m_model = new LabelTableModel(m_grid, this);
+            m_list->setModel(m_model);
+            w = m_list;
+            break;
+        case TemplateControl::Kind::Edit: {
+            auto *edit = new QLineEdit(this);
+            edit->setMaxLength(INT_MAX); // a long label must not be cut on Apply
+            edit->setEnabled(!language); // editor fields wait for a line to show
+            if (!language)
+                m_findText = edit;
+            w = edit;
+            break;
+        }
+        case TemplateControl::Kind::Button: {
+            auto *b = new QPushButton(QString::fromUtf8(t.caption), this);
+            if (t.style & TemplateControl::DefaultButton)
+                b->setDefault(true);
+            w = b;
+            break;
+        }
+        case TemplateControl::Kind::Combo: {
+            auto *c = new QComboBox(this);
+            // The template's height includes the dropped list; the box is one line high.
+            r.setHeight(std::max(du.y(12), c->sizeHint().height()));
+            w = c;
+            break;
+        }
+        case TemplateControl::Kind::Caption: {
+            auto *l = new QLabel(language ? QString::fromUtf8(language->caption.data(),
+                                                              qsizetype(language->caption.size()))
+                                          : QString::fromUtf8(t.caption),
+                                 this);
+            // The font here is wider than the one the template was drawn for: a caption
+            // keeps its place but takes the width it needs.
+            r.setWidth(std::max(r.width(), l->sizeHint().width()));
+            r.adjust(0, -2, 0, 2);
+            w = l;
+            break;
+        }
+        case TemplateControl::Kind::Group:
+            w = new QGroupBox(QString::fromUtf8(t.caption), this);
+            frames.push_back(w);
+            break;
+        case TemplateControl::Kind::Line: {
+            auto *line = new QFrame(this);
+            line->setFrameShape(QFrame::HLine);
+            line->setFrameShadow(QFrame::Sunken);
+            r.adjust(0, 0, 0, 1);
+            w = line;
+            frames.push_back(w);
+            break;
+        }
+        case TemplateControl::Kind::Banner:
+            m_banner = new QLabel(this);
+            m_banner->setFrameShape(QFrame::Box);
+            w = m_banner;
+            break;
+        case TemplateControl::Kind::Comment:
+            m_comment = new QLabel(this);
+            m_comment->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+            m_comment->setAlignment(Qt::AlignCenter);
+            m_comment->setTextFormat(Qt::PlainText);
+            w = m_comment;
+            break;
+        case TemplateControl::Kind::Summary:
+            m_summary = new QLabel(this);
+            m_summary->setTextFormat(Qt::PlainText);
+            m_summary->setWordWrap(true);
+            m_summary->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+            w = m_summary;
+            break;
+        }
+        w->setObjectName(QString::fromUtf8(t.name));
+        w->setGeometry(r);
+        if (t.style & TemplateControl::Hidden)
+            w->hide();
+        m_layout.push_back({w, r, t.growth});
+    }
+    m_apply = qobject_cast<QPushButton *>(control(IDC_APPLY));
+    m_cbDupTarget = qobject_cast<QComboBox *>(control(IDC_DUP_TARGET));
+    m_cbFindColumn = qobject_cast<QComboBox *>(control(IDC_FIND_COLUMN));
+    fitDuplicateButton(du);
 
     // Frames go beneath the fields they surround, or they would take their mouse clicks.
     for (QWidget *f : frames) {
         f->setAttribute(Qt::WA_TransparentForMouseEvents);
         f->lower();
     }
+
+    connect(m_apply, &QPushButton::clicked, this, &CLabelsDlg::OnApply);
+    connect(qobject_cast<QPushButton *>(control(IDC_DUPLICATE)), &QPushButton::clicked, this,
+            &CLabelsDlg::OnDuplicate);
+    connect(qobject_cast<QPushButton *>(control(IDC_FIND_NEXT)), &QPushButton::clicked, this,
+            &CLabelsDlg::OnFindNext);
+    connect(qobject_cast<QPushButton *>(control(IDOK)), &QPushButton::clicked, this,
+            &QDialog::accept);
+    for (const TemplateControl &t : WindowTemplate::controls())
+        if (t.kind == TemplateControl::Kind::Button && t.language >= 0) {
+            const std::string output(
+                LanguageTable::languages()[static_cast<std::size_t>(t.language)].extractOutput);
+            connect(qobject_cast<QPushButton *>(control(t.id)), &QPushButton::clicked, this,
+                    [this, output] { ExtractStringTable(output); });
+        }
+
+    // Keys that work from anywhere in the window; the list's context menu offers them too.
+    const auto addCommand = [this](const QString &text, const QKeySequence &keys, auto handler) {
+        auto *action = new QAction(text, this);
+        action->setShortcut(keys);
+        connect(action, &QAction::triggered, this, handler);
+        addAction(action);
+        return action;
+    };
+    m_nextNeedingWork = addCommand(QStringLiteral("Next line needing work"),
+                                   QKeySequence(Qt::CTRL | Qt::Key_J), [this] {
+                                       if (m_editor)
+                                           m_editor->OnNextLineNeedingWork(true);
+                                   });
+    m_previousNeedingWork = addCommand(QStringLiteral("Previous line needing work"),
+                                       QKeySequence(Qt::CTRL | Qt::Key_K), [this] {
+                                           if (m_editor)
+                                               m_editor->OnNextLineNeedingWork(false);
+                                       });
+    addCommand(QStringLiteral("Find next"), QKeySequence(Qt::Key_F3), &CLabelsDlg::OnFindNext);
+    m_list->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_list, &QWidget::customContextMenuRequested, this, &CLabelsDlg::showListMenu);
+
+    // Every move of the current row and every change of the selection, by mouse, key or
+    // command, brings the fields in step with the list.
+    connect(m_list->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            &CLabelsDlg::OnListChanged);
+    connect(m_list->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &CLabelsDlg::OnListChanged);
+}
+
+void CLabelsDlg::fitDuplicateButton(const DialogUnits &du)
+{
+    // The caption is long: the button takes the width it needs, the list beside it the rest.
+    const auto place = [&](QWidget *w, const QRect &r) {
+        w->setGeometry(r);
+        for (Placed &p : m_layout)
+            if (p.widget == w)
+                p.base = r;
+    };
+    QWidget *duplicate = control(IDC_DUPLICATE);
+    QRect d = duplicate->geometry();
+    d.setRight(std::max(d.right(), d.x() + duplicate->sizeHint().width()));
+    place(duplicate, d);
+    QRect t = m_cbDupTarget->geometry();
+    if (t.x() <= d.right() + du.x(2)) {
+        const int right = t.right();
+        t.setLeft(d.right() + du.x(3));
+        t.setRight(std::max(right, t.left() + du.x(40) - 1));
+        place(m_cbDupTarget, t);
+    }
+}
+
+void CLabelsDlg::resizeEvent(QResizeEvent *event)
+{
+    QDialog::resizeEvent(event);
+    const QSize extra = size() - minimumSize();
+    const auto grow = [](double fraction, int pixels) {
+        return static_cast<int>(fraction * std::max(pixels, 0));
+    };
+    for (const Placed &p : m_layout) {
+        const Growth &g = p.growth;
+        p.widget->setGeometry(p.base.x() + grow(g.moveX, extra.width()),
+                              p.base.y() + grow(g.moveY, extra.height()),
+                              p.base.width() + grow(g.growWidth, extra.width()),
+                              p.base.height() + grow(g.growHeight, extra.height()));
+    }
 }
 
 QWidget *CLabelsDlg::control(int id) const
 {
-    const QString name = idName(id);
-    return name.isEmpty() ? nullptr : findChild<QWidget *>(name);
+    const TemplateControl *t = WindowTemplate::byId(id);
+    return t ? findChild<QWidget *>(QString::fromUtf8(t->name), Qt::FindDirectChildrenOnly)
+             : nullptr;
 }
 
 QLineEdit *CLabelsDlg::editorField(int editorId) const
@@ -304,7 +300,9 @@ void CLabelsDlg::OnInitDialog()
     m_cbDupTarget->setCurrentIndex(m_cbDupTarget->count() > 0 ? 0 : -1);
     m_cbFindColumn->setCurrentIndex(m_cbFindColumn->count() > 0 ? 0 : -1);
 
-    m_editor = std::make_unique<LabelEditor>(m_grid, *this, m_strDir, m_load.codePage,
+    m_marks = std::make_unique<LabelMarks>(m_grid);
+    m_model->setMarks(m_marks.get());
+    m_editor = std::make_unique<LabelEditor>(m_grid, *m_marks, *this, m_strDir, m_load.codePage,
                                              m_load.commentsName);
     m_editor->ShowLine(-1); // no line yet: the fields and Apply wait for one
     m_lastScriptFolder = m_strDir;
@@ -336,9 +334,31 @@ void CLabelsDlg::sizeIdColumn()
     m_list->setColumnWidth(0, widest + 12);
 }
 
+void CLabelsDlg::computeMarks()
+{
+    // A slice at a time between events: the window answers while a large set is checked.
+    constexpr int kRowsPerSlice = 20000;
+    const bool done = !m_marks || m_marks->computeSome(kRowsPerSlice);
+    m_list->viewport()->update();
+    if (done)
+        showSummary();
+    else
+        QTimer::singleShot(0, this, &CLabelsDlg::computeMarks);
+}
+
+void CLabelsDlg::showSummary()
+{
+    if (m_marks && m_marks->complete())
+        m_summary->setText(QString::fromStdString(m_marks->summary()));
+}
+
 void CLabelsDlg::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
+    if (m_marks && !m_marks->complete() && !m_computingMarks) {
+        m_computingMarks = true;
+        QTimer::singleShot(0, this, &CLabelsDlg::computeMarks);
+    }
     // A message about the load waits until the window it speaks of is on screen.
     if (!m_pendingMessage.empty())
         QTimer::singleShot(0, this, [this] {
@@ -375,17 +395,24 @@ void CLabelsDlg::showBannerMenu(const QPoint &pos)
     if (!m_banner->geometry().contains(pos))
         return;
     QMenu menu(this);
-    menu.addAction(QStringLiteral("Extract French string table..."), this,
-                   &CLabelsDlg::OnExtractFrench);
-    menu.addAction(QStringLiteral("Extract English string table..."), this,
-                   &CLabelsDlg::OnExtractEnglish);
-    menu.addAction(QStringLiteral("Extract Italian string table..."), this,
-                   &CLabelsDlg::OnExtractItalian);
-    menu.addAction(QStringLiteral("Extract Spanish string table..."), this,
-                   &CLabelsDlg::OnExtractSpanish);
-    menu.addAction(QStringLiteral("Extract German string table..."), this,
-                   &CLabelsDlg::OnExtractGerman);
+    for (const Language &l : LanguageTable::languages()) {
+        if (l.extractOutput.empty())
+            continue;
+        // "French:" names the menu entry "Extract French string table...".
+        const std::string name(l.caption.substr(0, l.caption.find(':')));
+        const std::string output(l.extractOutput);
+        menu.addAction(QString::fromStdString("Extract " + name + " string table..."), this,
+                       [this, output] { ExtractStringTable(output); });
+    }
     menu.exec(mapToGlobal(pos));
+}
+
+void CLabelsDlg::showListMenu(const QPoint &pos)
+{
+    QMenu menu(this);
+    menu.addAction(m_nextNeedingWork);
+    menu.addAction(m_previousNeedingWork);
+    menu.exec(m_list->viewport()->mapToGlobal(pos));
 }
 
 // Handlers
@@ -418,27 +445,6 @@ void CLabelsDlg::OnFindNext()
 {
     if (m_editor)
         m_editor->OnFindNext();
-}
-
-void CLabelsDlg::OnExtractFrench()
-{
-    ExtractStringTable("french.txt");
-}
-void CLabelsDlg::OnExtractEnglish()
-{
-    ExtractStringTable("english.txt");
-}
-void CLabelsDlg::OnExtractItalian()
-{
-    ExtractStringTable("italian.txt");
-}
-void CLabelsDlg::OnExtractSpanish()
-{
-    ExtractStringTable("spanish.txt");
-}
-void CLabelsDlg::OnExtractGerman()
-{
-    ExtractStringTable("german.txt");
 }
 
 void CLabelsDlg::ExtractStringTable(const std::string &outputName)
@@ -520,6 +526,16 @@ void CLabelsDlg::setCurrentRow(int row)
     m_list->selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
 }
 
+void CLabelsDlg::moveToRow(int row)
+{
+    if (row < 0 || row >= m_grid.rowCount())
+        return;
+    const QModelIndex index = indexInRow(row);
+    m_list->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
+                                                         QItemSelectionModel::Rows);
+    m_list->scrollTo(index, QAbstractItemView::EnsureVisible);
+}
+
 void CLabelsDlg::ensureRowVisible(int row)
 {
     m_list->scrollTo(indexInRow(row), QAbstractItemView::EnsureVisible);
@@ -533,6 +549,7 @@ void CLabelsDlg::focusList()
 void CLabelsDlg::cellsChanged(int firstRow, int lastRow)
 {
     m_model->refreshRows(firstRow, lastRow);
+    showSummary();
 }
 
 std::optional<std::string> CLabelsDlg::editorText(int editorId)

@@ -1,10 +1,13 @@
 #pragma once
 
 #include "cloadingdlg.h"
+#include "dialogunits.h"
 #include "labeleditor.h"
 #include "labelgrid.h"
 #include "labelloader.h"
+#include "labelmarks.h"
 #include "labelview.h"
+#include "windowtemplate.h"
 
 #include <QDialog>
 #include <QModelIndex>
@@ -12,6 +15,7 @@
 
 #include <memory>
 
+class QAction;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -46,11 +50,6 @@ public:
     void OnApply();
     void OnDuplicate();
     void OnFindNext();
-    void OnExtractFrench();
-    void OnExtractEnglish();
-    void OnExtractItalian();
-    void OnExtractSpanish();
-    void OnExtractGerman();
     /// Asks for a resource script and writes its string tables to `outputName` beside it.
     void ExtractStringTable(const std::string &outputName);
 
@@ -68,6 +67,7 @@ public:
     bool isRowSelected(int row) override;
     void setRowSelected(int row, bool selected) override;
     void setCurrentRow(int row) override;
+    void moveToRow(int row) override;
     void ensureRowVisible(int row) override;
     void focusList() override;
     void cellsChanged(int firstRow, int lastRow) override;
@@ -84,9 +84,22 @@ public:
 protected:
     void paintEvent(QPaintEvent *event) override;
     void showEvent(QShowEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
+    // A control and the place it has at the template's size, and how it follows the window.
+    struct Placed
+    {
+        QWidget *widget;
+        QRect base;
+        Growth growth;
+    };
+
     void createControls();
+    void fitDuplicateButton(const DialogUnits &du);
+    void showListMenu(const QPoint &pos);
+    void computeMarks();
+    void showSummary();
     void sizeIdColumn();
     TextCodec codec() const { return TextCodec(m_load.codePage); }
     QString toQt(std::string_view bytes) const;
@@ -104,12 +117,18 @@ private:
     CColorListCtrl *m_list = nullptr;
     QLabel *m_banner = nullptr;
     QLabel *m_comment = nullptr;
+    QLabel *m_summary = nullptr;
+    QAction *m_nextNeedingWork = nullptr;
+    QAction *m_previousNeedingWork = nullptr;
+    std::vector<Placed> m_layout;
     QPushButton *m_apply = nullptr;
     QLineEdit *m_findText = nullptr;
 
     LabelGrid m_grid;
     LoadResult m_load;
     LabelTableModel *m_model = nullptr;
+    std::unique_ptr<LabelMarks> m_marks;
+    bool m_computingMarks = false;
     std::unique_ptr<LabelEditor> m_editor;
     std::unique_ptr<UserPrompts> m_ownPrompts;
     UserPrompts *m_prompts;

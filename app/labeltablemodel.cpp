@@ -31,12 +31,24 @@ int LabelTableModel::columnCount(const QModelIndex &parent) const
 
 QVariant LabelTableModel::data(const QModelIndex &index, int role) const
 {
-    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::ToolTipRole))
+    if (!index.isValid())
         return {};
-    std::string_view text = m_grid.itemText(index.row(), index.column());
-    if (role == Qt::ToolTipRole && text.size() <= kShownBytes)
+    if (role == MarksRole)
+        return m_marks ? int(m_marks->at(index.row(), index.column())) : 0;
+    if (role != Qt::DisplayRole && role != Qt::ToolTipRole)
         return {};
-    return QString::fromStdString(m_codec.toUtf8(m_codec.prefix(text, kShownBytes)));
+    const std::string_view text = m_grid.itemText(index.row(), index.column());
+    const QString shown = QString::fromStdString(m_codec.toUtf8(m_codec.prefix(text, kShownBytes)));
+    if (role == Qt::DisplayRole)
+        return shown;
+    // The tooltip: why the cell is marked, then a text too long for its cell.
+    QStringList lines;
+    if (m_marks)
+        for (const std::string &reason : m_marks->reasons(index.row(), index.column()))
+            lines << QString::fromStdString(m_codec.toUtf8(reason));
+    if (text.size() > kShownBytes)
+        lines << shown;
+    return lines.isEmpty() ? QVariant() : QVariant(lines.join(QLatin1Char('\n')));
 }
 
 QVariant LabelTableModel::headerData(int section, Qt::Orientation orientation, int role) const

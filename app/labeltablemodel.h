@@ -1,6 +1,7 @@
 #pragma once
 
 #include "labelgrid.h"
+#include "labelmarks.h"
 #include "textcodec.h"
 
 #include <QAbstractTableModel>
@@ -8,7 +9,8 @@
 namespace verbolt {
 
 /// Shows a LabelGrid to the list. Only the cells the view asks for are decoded, and only
-/// their first few thousand bytes: the grid keeps the whole text.
+/// their first few thousand bytes: the grid keeps the whole text. A marked cell's tooltip
+/// says why it is marked.
 class LabelTableModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -17,6 +19,11 @@ public:
     LabelTableModel(const LabelGrid &grid, QObject *parent = nullptr);
 
     void setCodePage(CodePage page) { m_codec = TextCodec(page); }
+    /// The marks to show (none while null).
+    void setMarks(const LabelMarks *marks) { m_marks = marks; }
+
+    /// The marks of a cell (MarkSet), for the list's delegate.
+    static constexpr int MarksRole = Qt::UserRole + 1;
     /// The grid's rows and columns were filled or grew.
     void reload();
     void refreshRows(int first, int last);
@@ -31,6 +38,7 @@ public:
 
 private:
     const LabelGrid &m_grid;
+    const LabelMarks *m_marks = nullptr;
     TextCodec m_codec;
 };
 

@@ -9,6 +9,7 @@
 #include "labelgen.h"
 #include "labelgrid.h"
 #include "labelloader.h"
+#include "labelmarks.h"
 #include "labelview.h"
 #include "languagetable.h"
 #include "loadprogress.h"
@@ -82,6 +83,7 @@ public:
     }
     void setRowSelected(int, bool) override {}
     void setCurrentRow(int) override {}
+    void moveToRow(int) override {}
     void ensureRowVisible(int) override {}
     void focusList() override {}
     void cellsChanged(int, int) override {}
@@ -113,11 +115,16 @@ struct Session
         load = loader.LoadAllLabels(dir);
         if (!load.loaded)
             throw std::runtime_error("the set did not load: " + dir);
-        editor = std::make_unique<LabelEditor>(grid, view, dir, load.codePage, load.commentsName);
+        // The marks as the window has them by the time a translator acts.
+        marks = std::make_unique<LabelMarks>(grid);
+        marks->computeAll();
+        editor = std::make_unique<LabelEditor>(grid, *marks, view, dir, load.codePage,
+                                               load.commentsName);
     }
     LabelGrid grid;
     FakeView view;
     LoadResult load;
+    std::unique_ptr<LabelMarks> marks;
     std::unique_ptr<LabelEditor> editor;
 };
 

@@ -29,6 +29,7 @@ enum ControlId : int
     IDC_FIND_TEXT = 1018,
     IDC_FIND_COLUMN = 1019,
     IDC_FIND_NEXT = 1020,
+    IDC_SUMMARY = 1021, // what needs work; not in the original template
 };
 
 } // namespace verbolt

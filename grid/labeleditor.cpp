@@ -2,6 +2,7 @@
 
 #include "filepath.h"
 #include "labeldirectory.h"
+#include "labelmarks.h"
 #include "languagetable.h"
 #include "profileedit.h"
 #include "profilefile.h"
@@ -10,9 +11,9 @@
 
 namespace verbolt {
 
-LabelEditor::LabelEditor(LabelGrid &grid, LabelView &view, std::string dir, CodePage page,
-                         std::string commentsName)
-    : m_grid(grid), m_view(view), m_codec(page), m_strDir(std::move(dir)),
+LabelEditor::LabelEditor(LabelGrid &grid, LabelMarks &marks, LabelView &view, std::string dir,
+                         CodePage page, std::string commentsName)
+    : m_grid(grid), m_marks(marks), m_view(view), m_codec(page), m_strDir(std::move(dir)),
       m_commentsName(std::move(commentsName))
 {}
 
@@ -46,16 +47,30 @@ void LabelEditor::ShowLine(int index)
         clearFields();
 }
 
+bool LabelEditor::writtenElsewhere(int row, int column) const
+{
+    // A write goes by key to the first line holding it in a [Label] section: for a cell whose
+    // line holds another key or stands in another section, a row with no line, or an ID
+    // standing earlier in french.lan, that line is not the one this cell shows.
+    return (m_marks.at(row, column) & (Mark::OutOfStep | Mark::Missing | Mark::OtherSection)) ||
+           (m_marks.at(row, 1) & (Mark::RepeatedId | Mark::OtherSection));
+}
+
 void LabelEditor::fillFields(int row)
 {
+    m_marks.computeThrough(row);
+    m_strCurId = std::string(m_grid.itemText(row, 0));
     m_fields = fields();
     for (Field &f : m_fields) {
-        f.shown = std::string(m_grid.itemText(row, f.column));
+        // A field edits the row's own key: where the cell shows another line, the field
+        // shows that key's text as its file holds it.
+        f.shown = writtenElsewhere(row, f.column)
+                      ? ProfileFile::readKey(columnPath(f.column), m_strCurId, std::string::npos)
+                      : std::string(m_grid.itemText(row, f.column));
         m_view.setEditorText(f.editorId, f.shown);
         m_view.setEditorEnabled(f.editorId, true);
     }
     m_view.setApplyEnabled(true);
-    m_strCurId = std::string(m_grid.itemText(row, 0));
     const std::string comment =
         ProfileFile::readKey(LabelDirectory::resolve(m_strDir, m_commentsName, "comments.cmt"),
                              m_strCurId, std::string::npos);
@@ -105,21 +120,26 @@ void LabelEditor::OnApply()
         pending.push_back({&f, std::move(*text)});
     }
 
-    // A cell takes the new text only once its file holds it; after a failure the field
-    // keeps what was typed, so Apply again retries.
+    // A cell takes the new text only once its file holds it, and only the cell that shows
+    // the line written; after a failure the field keeps what was typed, so Apply retries.
     std::vector<std::string> failed;
+    std::vector<int> changed{row};
     for (Pending &p : pending) {
+        const int column = p.field->column;
         const WriteResult r =
-            ProfileFile::writeKey(columnPath(p.field->column), m_strCurId, p.text, m_strDir);
+            ProfileFile::writeKey(columnPath(column), m_strCurId, p.text, m_strDir);
         if (!r.ok) {
             failed.push_back(writeProblem(r));
             continue;
         }
-        m_grid.setItemText(row, p.field->column, p.text);
+        if (const int shown = landingRows(column, {row}).front(); shown >= 0) {
+            m_grid.setItemText(shown, column, p.text);
+            changed.push_back(shown);
+        }
         p.field->shown = std::move(p.text);
     }
     if (!pending.empty())
-        m_view.cellsChanged(row, row);
+        rowsChanged(changed);
     report(failed);
 }
 
@@ -162,6 +182,7 @@ void LabelEditor::OnDuplicate()
 
     // The fields mirror the copy only when the one selected row is the line they show.
     const bool mirror = rows.size() == 1 && shownLine() == rows.front();
+    std::vector<int> changed;
     if (!writes.empty()) {
         for (const int c : targets) {
             const WriteResult r = ProfileFile::writeKeys(columnPath(c), writes, m_strDir);
@@ -169,8 +190,12 @@ void LabelEditor::OnDuplicate()
                 problems.push_back(writeProblem(r));
                 continue;
             }
+            const std::vector<int> shown = landingRows(c, written);
             for (std::size_t i = 0; i < written.size(); ++i)
-                m_grid.setItemText(written[i], c, writes[i].value);
+                if (shown[i] >= 0) {
+                    m_grid.setItemText(shown[i], c, writes[i].value);
+                    changed.push_back(shown[i]);
+                }
             if (mirror)
                 for (Field &f : m_fields)
                     if (f.column == c) {
@@ -178,7 +203,7 @@ void LabelEditor::OnDuplicate()
                         m_view.setEditorText(f.editorId, f.shown);
                     }
         }
-        m_view.cellsChanged(written.front(), written.back());
+        rowsChanged(changed);
     }
     report(problems);
 }
@@ -229,6 +254,59 @@ void LabelEditor::OnFindNext()
     m_view.ensureRowVisible(hit);
     ShowLine(hit);
     m_view.focusList();
+}
+
+std::vector<int> LabelEditor::landingRows(int column, const std::vector<int> &rows)
+{
+    if (!rows.empty())
+        m_marks.computeThrough(*std::max_element(rows.begin(), rows.end()));
+    std::vector<int> out(rows.size(), -1);
+    std::vector<std::string_view> keys;
+    std::vector<std::size_t> asked;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const std::string_view id = m_grid.itemText(rows[i], 0);
+        if (column == 1) {
+            out[i] = m_marks.frenchRow(id);
+        } else if (!writtenElsewhere(rows[i], column)) {
+            out[i] = rows[i];
+        } else {
+            keys.push_back(id);
+            asked.push_back(i);
+        }
+    }
+    const std::vector<int> found = m_marks.rowsOfKeys(column, keys);
+    for (std::size_t k = 0; k < asked.size(); ++k)
+        out[asked[k]] = found[k];
+    return out;
+}
+
+void LabelEditor::rowsChanged(std::vector<int> rows)
+{
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    for (const int r : rows)
+        m_marks.refreshRow(r);
+    if (!rows.empty())
+        m_view.cellsChanged(rows.front(), rows.back());
+}
+
+void LabelEditor::OnNextLineNeedingWork(bool forward)
+{
+    const int rows = m_grid.rowCount();
+    if (rows == 0)
+        return;
+    m_marks.computeAll();
+    // From the line after (or before) the current one, round the end; without a current
+    // line from the top (or the bottom).
+    int row = m_nCurLine < 0 ? (forward ? -1 : rows) : m_nCurLine;
+    for (int step = 0; step < rows; ++step) {
+        row = forward ? (row + 1) % rows : (row - 1 + rows) % rows;
+        if (m_marks.needsWork(row)) {
+            m_view.moveToRow(row);
+            ShowLine(row);
+            return;
+        }
+    }
 }
 
 std::string LabelEditor::writeProblem(const WriteResult &result)

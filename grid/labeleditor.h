@@ -1,6 +1,7 @@
 #pragma once
 
 #include "labelgrid.h"
+#include "labelmarks.h"
 #include "labelview.h"
 #include "textcodec.h"
 #include "writeresult.h"
@@ -21,7 +22,7 @@ namespace verbolt {
 class LabelEditor
 {
 public:
-    LabelEditor(LabelGrid &grid, LabelView &view, std::string dir, CodePage page,
+    LabelEditor(LabelGrid &grid, LabelMarks &marks, LabelView &view, std::string dir, CodePage page,
                 std::string commentsName = "comments.cmt");
 
     /// The list's current row is now `index` (-1: none): shows it in the fields when it is
@@ -31,6 +32,9 @@ public:
     void OnApply();
     void OnDuplicate();
     void OnFindNext();
+    /// Ctrl+J and Ctrl+K: the next (or previous) line with a cell that needs work, round the
+    /// end, becomes the current and only selected line.
+    void OnNextLineNeedingWork(bool forward);
 
     int currentLine() const { return m_nCurLine; }
     const std::string &currentId() const { return m_strCurId; }
@@ -54,6 +58,12 @@ private:
 
     std::string utf8(std::string_view bytes) const { return m_codec.toUtf8(bytes); }
     std::vector<Field> fields() const;
+    /// Whether a write of the row's key to `column` lands on another line than the cell's.
+    bool writtenElsewhere(int row, int column) const;
+    /// For each row, the row that shows the line a write of its key to `column` lands on.
+    std::vector<int> landingRows(int column, const std::vector<int> &rows);
+    /// Texts of these rows changed: their marks follow, the list repaints them.
+    void rowsChanged(std::vector<int> rows);
     void fillFields(int row);
     void clearFields();
     void report(const std::vector<std::string> &lines);
@@ -61,6 +71,7 @@ private:
     static std::string writeProblem(const WriteResult &result);
 
     LabelGrid &m_grid;
+    LabelMarks &m_marks;
     LabelView &m_view;
     TextCodec m_codec;
     std::string m_strDir;

@@ -31,6 +31,24 @@ std::string_view LabelGrid::itemText(int row, int column) const
     return c.arena.view().substr(s.offset, s.length);
 }
 
+std::string_view LabelGrid::loadedBytes(int column) const
+{
+    if (column < 0 || column >= columnCount())
+        return {};
+    return m_columns[static_cast<std::size_t>(column)].arena.view();
+}
+
+std::optional<std::size_t> LabelGrid::loadedOffset(int row, int column) const
+{
+    if (row < 0 || row >= m_rowCount || column < 0 || column >= columnCount())
+        return std::nullopt;
+    const Column &c = m_columns[static_cast<std::size_t>(column)];
+    if (static_cast<std::size_t>(row) >= c.cells.size() ||
+        (c.cells[static_cast<std::size_t>(row)].offset & kEdited))
+        return std::nullopt;
+    return static_cast<std::size_t>(c.cells[static_cast<std::size_t>(row)].offset);
+}
+
 void LabelGrid::setItemText(int row, int column, std::string_view text)
 {
     if (row < 0 || row >= m_rowCount || column < 0 || column >= columnCount())

@@ -29,6 +29,11 @@ public:
 
     int rowCount() const { return m_rowCount; }
 
+    /// The bytes a column was loaded from (a language column: its file as read).
+    std::string_view loadedBytes(int column) const;
+    /// Where a cell's text stands in its column's loaded bytes; nothing once it was set.
+    std::optional<std::size_t> loadedOffset(int row, int column) const;
+
     /// Text of a cell; empty for a row or column that does not exist.
     std::string_view itemText(int row, int column) const;
     /// Sets a cell's text; a row or column that does not exist changes nothing.

@@ -22,6 +22,8 @@ public:
     virtual void setRowSelected(int row, bool selected) = 0;
     /// Makes `row` the list's current row, the selection as it is; -1 leaves none current.
     virtual void setCurrentRow(int row) = 0;
+    /// Makes `row` the current and only selected row and scrolls it into view.
+    virtual void moveToRow(int row) = 0;
     virtual void ensureRowVisible(int row) = 0;
     virtual void focusList() = 0;
     /// Grid texts changed (rows first..last, every column): the list repaints them.

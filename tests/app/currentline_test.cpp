@@ -165,11 +165,13 @@ private slots:
 
     void applyWritesOnlyWhatWasEdited()
     {
-        // german.lan out of French order: row 0 shows IDS_101's German text.
+        // german.lan out of French order: row 0 shows IDS_101's line; its field edits
+        // IDS_100's own text.
         m_dir->write("german.lan", "[Label]\r\nIDS_101=Eins\r\nIDS_100=Null\r\n");
         open();
         clickRow(0);
-        QCOMPARE(edit(IDC_EDIT_GERMAN)->text(), QStringLiteral("Eins"));
+        QCOMPARE(list()->model()->index(0, 3).data().toString(), QStringLiteral("Eins"));
+        QCOMPARE(edit(IDC_EDIT_GERMAN)->text(), QStringLiteral("Null"));
         edit(IDC_EDIT_FRENCH)->setText(QStringLiteral("Texte zéro"));
         key(Qt::Key_Return);
         QVERIFY(m_dir->read("french.lan").find("IDS_100=Texte z\xE9ro\r\n") != std::string::npos);
@@ -197,6 +199,45 @@ private slots:
         key(Qt::Key_Return);
         QCOMPARE(list()->model()->index(4, 2).data().toString(), QStringLiteral("Text four"));
         QVERIFY(m_dir->read("english.lan").find("IDS_104=Text four\r\n") != std::string::npos);
+    }
+
+    void ctrlJAndCtrlKGoToTheLinesNeedingWork()
+    {
+        // Row 3 empty, row 12 with a placeholder French lacks; row 7 only untranslated,
+        // which does not count.
+        std::string english = labels("Text");
+        const auto replace = [&](const std::string &from, const std::string &to) {
+            english.replace(english.find(from), from.size(), to);
+        };
+        replace("IDS_103=Text 3", "IDS_103=");
+        replace("IDS_112=Text 12", "IDS_112=Text %d");
+        replace("IDS_107=Text 7", "IDS_107=Texte 7");
+        m_dir->write("english.lan", english);
+        open();
+        QTRY_COMPARE(child<QLabel>(IDC_SUMMARY)->text(),
+                     QStringLiteral("1 empty \u00B7 1 with other placeholders \u00B7 "
+                                    "1 untranslated"));
+        const auto press = [&](Qt::Key k) { QTest::keyClick(list(), k, Qt::ControlModifier); };
+        press(Qt::Key_J); // no current line: from the top
+        QCOMPARE(currentRow(), 3);
+        checkRule();
+        press(Qt::Key_J);
+        QCOMPARE(currentRow(), 12);
+        press(Qt::Key_J); // round the end
+        QCOMPARE(currentRow(), 3);
+        press(Qt::Key_K);
+        QCOMPARE(currentRow(), 12);
+        checkRule();
+        // From no current line, Ctrl+K starts at the bottom.
+        edit(IDC_FIND_TEXT)->setText(QStringLiteral("nowhere"));
+        QTest::keyClick(list(), Qt::Key_F3);
+        QCOMPARE(currentRow(), -1);
+        press(Qt::Key_K);
+        QCOMPARE(currentRow(), 12);
+        checkRule();
+        // A marked cell says why.
+        const QString tip = list()->model()->index(12, 2).data(Qt::ToolTipRole).toString();
+        QCOMPARE(tip, QStringLiteral("placeholder %d not in French"));
     }
 
     void duplicateNamesTheRowsItCannotStore()

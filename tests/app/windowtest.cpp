@@ -55,9 +55,11 @@ private slots:
     {
         open();
         QCOMPARE(m_dlg->windowTitle(), QStringLiteral("Verbolt"));
-        QCOMPARE(m_dlg->minimumSize(), m_dlg->maximumSize()); // fixed size
+        // It opens at the template's size, its minimum, and can grow and be maximised.
+        QCOMPARE(m_dlg->size(), m_dlg->minimumSize());
+        QVERIFY(m_dlg->maximumSize().width() > 4000);
         QVERIFY(m_dlg->windowFlags() & Qt::WindowMinimizeButtonHint);
-        QVERIFY(!(m_dlg->windowFlags() & Qt::WindowMaximizeButtonHint));
+        QVERIFY(m_dlg->windowFlags() & Qt::WindowMaximizeButtonHint);
 
         // Tab order is template order: list, five fields, Apply, Duplicate, target, find
         // field, column, Find next, Close, then Portuguese last.
@@ -117,6 +119,39 @@ private slots:
         QCOMPARE(model->index(2, 3).data().toString(), QStringLiteral("Quit"));
         QVERIFY(m_dlg->list()->selectionBehavior() == QAbstractItemView::SelectRows);
         QVERIFY(m_dlg->list()->selectionMode() == QAbstractItemView::ExtendedSelection);
+    }
+
+    void everyControlShowsWhateverTheSize()
+    {
+        open();
+        const QSize minimum = m_dlg->minimumSize();
+        const QRect tableAtMinimum = list()->geometry();
+        const int closeMargin = minimum.width() - child<QPushButton>(IDOK)->geometry().right();
+        for (const QSize size : {minimum, QSize(1600, 1000)}) {
+            m_dlg->resize(size);
+            QCOMPARE(m_dlg->size(), size);
+            // Controls (not frames) lie inside the window and do not overlap.
+            QList<QWidget *> controls;
+            for (QWidget *w : m_dlg->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+                if (w->isVisible() && !qobject_cast<QGroupBox *>(w) &&
+                    !(qobject_cast<QFrame *>(w) &&
+                      qobject_cast<QFrame *>(w)->frameShape() == QFrame::HLine))
+                    controls << w;
+            QVERIFY(controls.size() >= 20);
+            for (QWidget *a : controls) {
+                QVERIFY2(m_dlg->rect().contains(a->geometry()), qPrintable(a->objectName()));
+                for (QWidget *b : controls)
+                    QVERIFY2(a == b || !a->geometry().intersects(b->geometry()),
+                             qPrintable(a->objectName() + " / " + b->objectName()));
+            }
+        }
+        // The table took the extra room; the fields and the Find group widened.
+        QCOMPARE(list()->height() - tableAtMinimum.height(), 1000 - minimum.height());
+        QCOMPARE(list()->width() - tableAtMinimum.width(), 1600 - minimum.width());
+        QVERIFY(edit(IDC_EDIT_FRENCH)->width() > 500);
+        QVERIFY(edit(IDC_FIND_TEXT)->width() > 200);
+        // Close keeps its corner.
+        QCOMPARE(1600 - child<QPushButton>(IDOK)->geometry().right(), closeMargin);
     }
 
     void escapeAndCloseEndTheWindow()
@@ -247,19 +282,19 @@ private slots:
         TempDir scripts;
         scripts.write("app.rc", "STRINGTABLE\r\nBEGIN\r\n  IDS_HELLO \"Hello\"\r\nEND\r\n");
         m_prompts->script = QString::fromStdString(scripts.file("app.rc"));
-        m_dlg->OnExtractEnglish();
+        m_dlg->ExtractStringTable("english.txt");
         QCOMPARE(scripts.read("english.txt"), std::string("[Label]\r\nIDS_HELLO=Hello\r\n"));
         QCOMPARE(m_prompts->messages, QStringList({"Extraction terminated."}));
         // The next chooser opens where the last script was.
         m_prompts->script = QString::fromStdString(scripts.file("missing.rc"));
-        m_dlg->OnExtractGerman();
+        m_dlg->ExtractStringTable("german.txt");
         QCOMPARE(m_prompts->folders.last(), QString::fromStdString(scripts.path()));
         QCOMPARE(
             m_prompts->messages.last(),
             QString::fromStdString("Unable to open the file " + scripts.file("missing.rc") + "."));
         QVERIFY(!m_dir->exists("german.txt"));
         m_prompts->script.clear(); // cancelled: nothing happens
-        m_dlg->OnExtractFrench();
+        m_dlg->ExtractStringTable("french.txt");
         QCOMPARE(m_prompts->messages.size(), 2);
     }
 };

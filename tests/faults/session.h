@@ -4,6 +4,7 @@
 #include "fakeview.h"
 #include "labeleditor.h"
 #include "labelloader.h"
+#include "labelmarks.h"
 
 #include <map>
 #include <memory>
@@ -22,7 +23,9 @@ struct Session
         LabelLoader loader(grid, progress);
         load = loader.LoadAllLabels(dir);
         view = std::make_unique<FakeView>(load.codePage);
-        editor = std::make_unique<LabelEditor>(grid, *view, dir, load.codePage, load.commentsName);
+        marks = std::make_unique<LabelMarks>(grid);
+        editor = std::make_unique<LabelEditor>(grid, *marks, *view, dir, load.codePage,
+                                               load.commentsName);
     }
 
     /// A plain click on `row`: the list makes it current and the only selected row.
@@ -64,6 +67,7 @@ struct Session
 
     LabelGrid grid;
     LoadResult load;
+    std::unique_ptr<LabelMarks> marks;
     std::unique_ptr<FakeView> view;
     std::unique_ptr<LabelEditor> editor;
 };

@@ -106,8 +106,9 @@ TEST(Apply, RefusesATextTheFilesCannotHoldAndWritesNothing)
 
 TEST(Apply, UntouchedFieldsWriteNothing)
 {
-    // german.lan is out of French order: row A shows B's text. english.lan changes on disk
-    // after the load. Correcting the French text alone must leave both as they are.
+    // german.lan is out of French order: row A shows B's line, while the German field edits
+    // A's own text. english.lan changes on disk after the load. Correcting the French text
+    // alone must leave both as they are.
     Workspace w;
     w.dir.write("french.lan", kFrench);
     w.dir.write("english.lan", kEnglish);
@@ -118,7 +119,8 @@ TEST(Apply, UntouchedFieldsWriteNothing)
     w.dir.write("english.lan", english);
 
     w.click(0);
-    EXPECT_EQ(w.view->text(IDC_EDIT_GERMAN), "Zwei");
+    EXPECT_EQ(w.grid.itemText(0, 3), "Zwei");
+    EXPECT_EQ(w.view->text(IDC_EDIT_GERMAN), "Eins");
     w.view->type(IDC_EDIT_FRENCH, "Un !");
     w.editor->OnApply();
     EXPECT_TRUE(w.view->messages.empty());

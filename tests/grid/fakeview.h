@@ -53,6 +53,12 @@ public:
     bool isRowSelected(int row) override { return selection.contains(row); }
     void setRowSelected(int row, bool selected) override;
     void setCurrentRow(int row) override { current = row; }
+    void moveToRow(int row) override
+    {
+        selection = {row};
+        current = row;
+        visibleRows.push_back(row);
+    }
     void ensureRowVisible(int row) override { visibleRows.push_back(row); }
     void focusList() override { ++focusCalls; }
     void cellsChanged(int, int) override {}

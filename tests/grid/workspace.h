@@ -4,6 +4,7 @@
 #include "fakeview.h"
 #include "labeleditor.h"
 #include "labelloader.h"
+#include "labelmarks.h"
 #include "tempdir.h"
 
 #include <filesystem>
@@ -22,6 +23,7 @@ struct Workspace
     TempDir dir;
     LabelGrid grid;
     LoadResult load;
+    std::unique_ptr<LabelMarks> marks;
     std::unique_ptr<FakeView> view;
     std::unique_ptr<LabelEditor> editor;
 
@@ -32,9 +34,10 @@ struct Workspace
         LabelLoader loader(grid, progress);
         load = loader.LoadAllLabels(dir.path());
         view = std::make_unique<FakeView>(load.codePage);
+        marks = std::make_unique<LabelMarks>(grid);
         view->dupTarget = load.dupTargets.empty() ? "" : load.dupTargets.front();
         view->findColumn = load.findColumns.empty() ? "" : load.findColumns.front();
-        editor = std::make_unique<LabelEditor>(grid, *view, dir.path(), load.codePage,
+        editor = std::make_unique<LabelEditor>(grid, *marks, *view, dir.path(), load.codePage,
                                                load.commentsName);
         editor->ShowLine(-1);
     }

@@ -1,0 +1,349 @@
+#include "labelmarks.h"
+
+#include "labeldirectory.h"
+#include "labelreader.h"
+#include "placeholders.h"
+
+#include <algorithm>
+
+namespace verbolt {
+
+namespace {
+
+// Keys compare as the writer compares them: trimmed, A-Z folded.
+bool sameKey(std::string_view a, std::string_view b)
+{
+    return LabelDirectory::equalsIgnoringCase(LabelReader::trim(a), LabelReader::trim(b));
+}
+
+std::uint64_t foldedHash(std::string_view key)
+{
+    std::uint64_t h = 14695981039346656037ull;
+    for (const char c : LabelReader::trim(key)) {
+        const auto b = static_cast<unsigned char>(c);
+        h = (h ^ ((b >= 'A' && b <= 'Z') ? b + 0x20u : b)) * 1099511628211ull;
+    }
+    return h ^ (h >> 29);
+}
+
+// The next entry line of `bytes` from `pos` on, or nothing at the end; `pos` moves past it.
+// `inScope` follows the section headers on the way, as the writer reads them: lines before
+// the first header and in [Label] sections are where it looks for keys.
+std::optional<LabelLine> nextEntry(std::string_view bytes, std::size_t &pos, bool &inScope)
+{
+    while (pos < bytes.size()) {
+        const std::size_t lf = bytes.find('\n', pos);
+        const std::size_t end = lf == std::string_view::npos ? bytes.size() : lf;
+        const std::string_view line = bytes.substr(pos, end - pos);
+        pos = lf == std::string_view::npos ? bytes.size() : lf + 1;
+        if (!line.empty() && line[0] == '[') {
+            std::string_view name = line.substr(1);
+            name = name.substr(0, name.find(']'));
+            inScope = LabelDirectory::equalsIgnoringCase(LabelReader::trim(name), "label");
+        } else if (auto entry = LabelReader::entryOf(line)) {
+            return entry;
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<LabelLine> nextEntry(std::string_view bytes, std::size_t &pos)
+{
+    bool inScope = true;
+    return nextEntry(bytes, pos, inScope);
+}
+
+// What a translation's text says against the French text of its key.
+MarkSet textMarks(std::string_view french, std::string_view text)
+{
+    if (text.empty())
+        return french.empty() ? 0 : Mark::Empty;
+    MarkSet marks = 0;
+    if (text == french)
+        marks |= Mark::Untranslated;
+    if (!Placeholders::agree(french, text))
+        marks |= Mark::Placeholders;
+    if (Placeholders::accelerators(french) != Placeholders::accelerators(text))
+        marks |= Mark::Accelerators;
+    return marks;
+}
+
+} // namespace
+
+LabelMarks::LabelMarks(const LabelGrid &grid) : m_grid(grid)
+{
+    const auto rows = static_cast<std::size_t>(grid.rowCount());
+    m_marks.resize(static_cast<std::size_t>(std::max(grid.columnCount(), 0)));
+    for (std::size_t c = 1; c < m_marks.size(); ++c)
+        m_marks[c].assign(rows, 0);
+    std::size_t slots = 64;
+    while (slots < rows * 2)
+        slots *= 2;
+    m_ids.assign(rows ? slots : 0, 0);
+    if (rows == 0 || grid.columnCount() < 2)
+        m_phase = Phase::Done;
+    else
+        startCursors();
+}
+
+void LabelMarks::startCursors()
+{
+    m_cursors.assign(static_cast<std::size_t>(m_grid.columnCount()), Cursor{});
+    for (int c = 1; c < m_grid.columnCount(); ++c)
+        m_cursors[static_cast<std::size_t>(c)].pos = LabelReader::bomLength(m_grid.loadedBytes(c));
+}
+
+std::size_t LabelMarks::slot(std::string_view key) const
+{
+    const std::size_t mask = m_ids.size() - 1;
+    std::size_t i = foldedHash(key) & mask;
+    while (m_ids[i] != 0 && !sameKey(m_grid.itemText(static_cast<int>(m_ids[i] - 1), 0), key))
+        i = (i + 1) & mask;
+    return i;
+}
+
+int LabelMarks::frenchRow(std::string_view key) const
+{
+    if (m_ids.empty())
+        return -1;
+    const std::uint32_t found = m_ids[slot(key)];
+    return found == 0 ? -1 : static_cast<int>(found - 1);
+}
+
+bool LabelMarks::computeSome(int rows)
+{
+    const int total = m_grid.rowCount();
+    while (rows > 0 && m_phase != Phase::Done) {
+        const int end = std::min(total, m_next + rows);
+        rows -= end - m_next;
+        if (m_phase == Phase::French) {
+            // The French file's lines give the rows, in order; a key is looked up where the
+            // writer finds it: its first line in the [Label] sections.
+            Cursor &cursor = m_cursors[1];
+            for (int r = m_next; r < end; ++r) {
+                nextEntry(m_grid.loadedBytes(1), cursor.pos, cursor.inScope);
+                if (!cursor.inScope) {
+                    set(r, 1, Mark::OtherSection);
+                    continue;
+                }
+                std::uint32_t &s = m_ids[slot(m_grid.itemText(r, 0))];
+                if (s == 0)
+                    s = static_cast<std::uint32_t>(r) + 1;
+                else
+                    set(r, 1, Mark::RepeatedId);
+            }
+        } else {
+            for (int r = m_next; r < end; ++r) {
+                for (int c = 2; c < m_grid.columnCount(); ++c) {
+                    Cursor &cursor = m_cursors[static_cast<std::size_t>(c)];
+                    const auto entry = nextEntry(m_grid.loadedBytes(c), cursor.pos, cursor.inScope);
+                    MarkSet marks = Mark::Missing;
+                    if (entry)
+                        marks =
+                            cellMarks(r, c, entry->key) | (cursor.inScope ? 0 : Mark::OtherSection);
+                    set(r, c, marks);
+                }
+            }
+        }
+        m_next = end;
+        if (m_next < total)
+            continue;
+        m_next = 0;
+        if (m_phase == Phase::French) {
+            m_phase = Phase::Languages;
+            startCursors();
+        } else {
+            m_phase = Phase::Done;
+            m_cursors = {};
+        }
+    }
+    return m_phase == Phase::Done;
+}
+
+void LabelMarks::computeThrough(int row)
+{
+    while (m_phase != Phase::Done && (m_phase == Phase::French || m_next <= row))
+        computeSome(std::max(row + 1 - (m_phase == Phase::French ? 0 : m_next), 1024));
+}
+
+void LabelMarks::computeAll()
+{
+    while (!computeSome(1 << 16)) {
+    }
+}
+
+MarkSet LabelMarks::cellMarks(int row, int column, std::string_view lineKey) const
+{
+    const std::string_view id = m_grid.itemText(row, 0);
+    MarkSet marks = 0;
+    int french = -1;
+    if (sameKey(lineKey, id)) {
+        french = frenchRow(id);
+    } else {
+        marks |= Mark::OutOfStep;
+        french = frenchRow(lineKey); // a line whose key french.lan lacks is not checked
+    }
+    if (french >= 0)
+        marks |= textMarks(m_grid.itemText(french, 1), m_grid.itemText(row, column));
+    return marks;
+}
+
+void LabelMarks::set(int row, int column, MarkSet marks)
+{
+    MarkSet &cell = m_marks[static_cast<std::size_t>(column)][static_cast<std::size_t>(row)];
+    for (int k = 0; k < Mark::kKinds; ++k) {
+        const MarkSet bit = static_cast<MarkSet>(1u << k);
+        if ((cell & bit) != (marks & bit))
+            m_counts[static_cast<std::size_t>(k)] +=
+                (marks & bit) ? 1 : static_cast<std::size_t>(-1);
+    }
+    cell = marks;
+}
+
+MarkSet LabelMarks::at(int row, int column) const
+{
+    if (column < 1 || column >= static_cast<int>(m_marks.size()) || row < 0 ||
+        row >= m_grid.rowCount())
+        return 0;
+    return m_marks[static_cast<std::size_t>(column)][static_cast<std::size_t>(row)];
+}
+
+bool LabelMarks::needsWork(int row) const
+{
+    for (std::size_t c = 1; c < m_marks.size(); ++c)
+        if (m_marks[c][static_cast<std::size_t>(row)] & Mark::kNeedsWork)
+            return true;
+    return false;
+}
+
+void LabelMarks::refreshRow(int row)
+{
+    // A row not reached yet is computed when its turn comes.
+    if (m_phase != Phase::Done && (m_phase == Phase::French || row >= m_next))
+        return;
+    for (int c = 2; c < m_grid.columnCount(); ++c) {
+        const MarkSet old = at(row, c);
+        if (old & Mark::Missing)
+            continue;
+        const std::string key =
+            (old & Mark::OutOfStep) ? lineKey(row, c) : std::string(m_grid.itemText(row, 0));
+        set(row, c, cellMarks(row, c, key) | (old & Mark::OtherSection));
+    }
+}
+
+std::string LabelMarks::lineKey(int row, int column) const
+{
+    const std::string_view bytes = m_grid.loadedBytes(column);
+    std::optional<LabelLine> entry;
+    if (const auto offset = m_grid.loadedOffset(row, column)) {
+        // The cell still holds its line's text, which follows the line's "=": the line starts
+        // after the line feed before that.
+        const std::size_t start = bytes.rfind('\n', *offset - 1);
+        std::size_t pos =
+            start == std::string_view::npos ? LabelReader::bomLength(bytes) : start + 1;
+        entry = nextEntry(bytes, pos);
+    } else {
+        std::size_t pos = LabelReader::bomLength(bytes);
+        for (int n = 0; n <= row && (entry = nextEntry(bytes, pos)); ++n) {
+        }
+    }
+    return entry ? std::string(LabelReader::trim(entry->key)) : std::string();
+}
+
+std::vector<int> LabelMarks::rowsOfKeys(int column, const std::vector<std::string_view> &keys) const
+{
+    std::vector<int> rows(keys.size(), -1);
+    if (keys.empty())
+        return rows;
+    // The wanted keys in a small hash table of their own: one probe per line of the file.
+    std::size_t size = 16;
+    while (size < keys.size() * 2)
+        size *= 2;
+    std::vector<std::uint32_t> table(size, 0); // key index + 1
+    const auto probe = [&](std::string_view key) {
+        std::size_t i = foldedHash(key) & (size - 1);
+        while (table[i] != 0 && !sameKey(keys[table[i] - 1], key))
+            i = (i + 1) & (size - 1);
+        return i;
+    };
+    for (std::size_t k = 0; k < keys.size(); ++k)
+        if (std::uint32_t &t = table[probe(keys[k])]; t == 0)
+            t = static_cast<std::uint32_t>(k) + 1;
+    // A write lands on the first line holding the key where the writer looks for it.
+    const std::string_view bytes = m_grid.loadedBytes(column);
+    std::size_t pos = LabelReader::bomLength(bytes);
+    bool inScope = true;
+    for (int n = 0; n < m_grid.rowCount(); ++n) {
+        const auto entry = nextEntry(bytes, pos, inScope);
+        if (!entry)
+            break;
+        if (!inScope)
+            continue;
+        if (const std::uint32_t t = table[probe(entry->key)]; t != 0 && rows[t - 1] < 0)
+            rows[t - 1] = n;
+    }
+    // Keys that stand twice in `keys` share the first one's row.
+    for (std::size_t k = 0; k < keys.size(); ++k)
+        rows[k] = rows[table[probe(keys[k])] - 1];
+    return rows;
+}
+
+std::string LabelMarks::summary() const
+{
+    static constexpr const char *kinds[Mark::kKinds] = {"out of step",
+                                                        "missing",
+                                                        "empty",
+                                                        "with other placeholders",
+                                                        "with other accelerators",
+                                                        "untranslated",
+                                                        "repeated IDs",
+                                                        "outside [Label]"};
+    std::string out;
+    for (int k = 0; k < Mark::kKinds; ++k) {
+        if (m_counts[static_cast<std::size_t>(k)] == 0)
+            continue;
+        if (!out.empty())
+            out += " \xC2\xB7 "; // a middle dot, in UTF-8
+        out += std::to_string(m_counts[static_cast<std::size_t>(k)]) + " " + kinds[k];
+    }
+    return out;
+}
+
+std::vector<std::string> LabelMarks::reasons(int row, int column) const
+{
+    std::vector<std::string> out;
+    const MarkSet marks = at(row, column);
+    if (!marks)
+        return out;
+    const std::string id(LabelReader::trim(m_grid.itemText(row, 0)));
+    const std::string &file = m_grid.fileName(column);
+    if (marks & Mark::RepeatedId)
+        out.push_back(id + " stands on an earlier line of " + file + " (row " +
+                      std::to_string(frenchRow(id) + 1) + "): every write goes there");
+    if (marks & Mark::Missing)
+        out.push_back(file + " has no line here");
+    std::string key = id;
+    if (marks & Mark::OutOfStep) {
+        key = lineKey(row, column);
+        out.push_back(file + " has " + key + " on this line");
+    }
+    const int french = frenchRow(key);
+    const std::string_view frenchText = french >= 0 ? m_grid.itemText(french, 1) : "";
+    const std::string_view text = m_grid.itemText(row, column);
+    if (marks & Mark::OtherSection)
+        out.push_back(file + " has this line outside its [Label] section: writes never reach it");
+    if (marks & Mark::Empty)
+        out.push_back("empty where French is not");
+    if (marks & Mark::Placeholders)
+        for (std::string &d : Placeholders::differences(frenchText, text))
+            out.push_back(std::move(d));
+    if (marks & Mark::Accelerators)
+        out.push_back(std::to_string(Placeholders::accelerators(text)) +
+                      " accelerators where French has " +
+                      std::to_string(Placeholders::accelerators(frenchText)));
+    if (marks & Mark::Untranslated)
+        out.push_back("the same as French");
+    return out;
+}
+
+} // namespace verbolt

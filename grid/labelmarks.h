@@ -1,0 +1,100 @@
+#pragma once
+
+#include "labelgrid.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace verbolt {
+
+/// Why a cell needs a look; a cell may have several marks.
+struct Mark
+{
+    enum : std::uint8_t
+    {
+        OutOfStep = 1 << 0,    // its line holds another key than the row's ID
+        Missing = 1 << 1,      // its file has fewer entry lines: no line for this row
+        Empty = 1 << 2,        // empty where the French text is not
+        Placeholders = 1 << 3, // its placeholders differ from the French text's
+        Accelerators = 1 << 4, // another number of accelerators than the French text
+        Untranslated = 1 << 5, // the same as the French text (a weak mark: "OK" may be right)
+        RepeatedId = 1 << 6,   // French column: the ID stands on an earlier line too
+        OtherSection = 1 << 7, // its line stands in a section other than [Label]: writes
+                               // never reach it
+    };
+    static constexpr int kKinds = 8;
+    /// Every mark but the weak one: the cell needs work.
+    static constexpr std::uint8_t kNeedsWork = 0xFF & ~Untranslated;
+};
+using MarkSet = std::uint8_t;
+
+/// The marks of every cell of a loaded grid, one byte per cell. Language cells (column 2
+/// on) are compared with the French line of the same key: keys compare as the writer
+/// compares them, trimmed and without ASCII letter case. Computed in slices, so a window
+/// can show itself first and fill the marks in as they come.
+class LabelMarks
+{
+public:
+    explicit LabelMarks(const LabelGrid &grid);
+
+    /// Computes the marks of up to `rows` more rows; true once every row has them.
+    bool computeSome(int rows);
+    void computeAll();
+    /// Computes at least up to `row`, so that its marks are known.
+    void computeThrough(int row);
+    bool complete() const { return m_phase == Phase::Done; }
+
+    /// The marks of a cell; none for a row not computed yet.
+    MarkSet at(int row, int column) const;
+    /// Whether any cell of the row has a mark other than the weak one.
+    bool needsWork(int row) const;
+    /// Computes again the marks of a row whose texts changed (its lines' keys stay).
+    void refreshRow(int row);
+
+    /// Cells by mark, in the order of Mark's bits.
+    const std::array<std::size_t, Mark::kKinds> &counts() const { return m_counts; }
+    /// "12 out of step · 40 missing · 310 untranslated"; empty when nothing is marked.
+    std::string summary() const;
+    /// Why a cell is marked, one phrase per mark (bytes of the run's code page).
+    std::vector<std::string> reasons(int row, int column) const;
+
+    /// The first row whose ID is `key`, or -1.
+    int frenchRow(std::string_view key) const;
+    /// The key of the line that a language cell shows, as its file holds it.
+    std::string lineKey(int row, int column) const;
+    /// For each key, the row that shows the first line of `column`'s file holding it, or -1;
+    /// one pass over the file's bytes for all of them.
+    std::vector<int> rowsOfKeys(int column, const std::vector<std::string_view> &keys) const;
+
+private:
+    enum class Phase
+    {
+        French,    // indexing the IDs
+        Languages, // comparing the language lines
+        Done
+    };
+    // Where the comparison stands in one file's bytes.
+    struct Cursor
+    {
+        std::size_t pos = 0;
+        bool inScope = true; // in a [Label] section, or before the first section header
+    };
+
+    void startCursors();
+    MarkSet cellMarks(int row, int column, std::string_view lineKey) const;
+    void set(int row, int column, MarkSet marks);
+    std::size_t slot(std::string_view key) const;
+
+    const LabelGrid &m_grid;
+    Phase m_phase = Phase::French;
+    int m_next = 0;                            // the next row to compute in this phase
+    std::vector<std::vector<MarkSet>> m_marks; // by column, then row
+    std::vector<std::uint32_t> m_ids;          // hash slots of the French IDs: row + 1
+    std::vector<Cursor> m_cursors;             // by column, while comparing
+    std::array<std::size_t, Mark::kKinds> m_counts{};
+};
+
+} // namespace verbolt

@@ -1,0 +1,115 @@
+#include "controlids.h"
+#include "workspace.h"
+
+#include <gtest/gtest.h>
+
+using namespace verbolt;
+using namespace verbolt::test;
+
+namespace {
+
+// Rows A B C D E A. English: A with another placeholder, B without its accelerator, C empty,
+// D and E as in French, no line for row 5. German: out of French order (B and A swapped),
+// then C and D, no more lines.
+void writeSet(const TempDir &dir)
+{
+    dir.write("french.lan", "[Label]\nA=Ouvrir %s\nB=&Fichier\nC=Quitter\nD=Texte\nE=OK\n"
+                            "A=Encore\n");
+    dir.write("english.lan", "[Label]\nA=Open %d\nB=File\nC=\nD=Texte\nE=OK\n");
+    dir.write("german.lan", "[Label]\nB=&Datei\nA=Oeffnen %s\nC=Beenden\nD=Text\n");
+}
+
+// Columns: ID, FRENCH, ENGLISH, GERMAN.
+constexpr int kEnglish = 2;
+constexpr int kGerman = 3;
+
+} // namespace
+
+TEST(LabelMarks, EachKindOnItsCell)
+{
+    Workspace w;
+    writeSet(w.dir);
+    w.start();
+    LabelMarks &m = *w.marks;
+    EXPECT_TRUE(m.computeSome(2) == false && m.at(0, kEnglish) == 0) << "not computed yet";
+    m.computeAll();
+
+    EXPECT_EQ(m.at(0, kEnglish), Mark::Placeholders);
+    EXPECT_EQ(m.at(1, kEnglish), Mark::Accelerators);
+    EXPECT_EQ(m.at(2, kEnglish), Mark::Empty);
+    EXPECT_EQ(m.at(3, kEnglish), Mark::Untranslated);
+    EXPECT_EQ(m.at(5, kEnglish), Mark::Missing);
+    // Out of step lines are checked against the French text of their own key.
+    EXPECT_EQ(m.at(0, kGerman), Mark::OutOfStep);
+    EXPECT_EQ(m.at(1, kGerman), Mark::OutOfStep);
+    EXPECT_EQ(m.at(2, kGerman), 0);
+    EXPECT_EQ(m.at(4, kGerman), Mark::Missing);
+    EXPECT_EQ(m.at(5, 1), Mark::RepeatedId);
+    EXPECT_EQ(m.at(0, 1), 0);
+
+    EXPECT_FALSE(m.needsWork(3)) << "untranslated alone is a weak mark";
+    EXPECT_TRUE(m.needsWork(4));
+    EXPECT_EQ(m.summary(), "2 out of step \xC2\xB7 3 missing \xC2\xB7 1 empty \xC2\xB7 "
+                           "1 with other placeholders \xC2\xB7 1 with other accelerators "
+                           "\xC2\xB7 2 untranslated \xC2\xB7 1 repeated IDs");
+    EXPECT_EQ(m.reasons(0, kGerman), (Strings{"german.lan has B on this line"}));
+    EXPECT_EQ(m.reasons(5, kEnglish), (Strings{"english.lan has no line here"}));
+    EXPECT_EQ(m.reasons(0, kEnglish),
+              (Strings{"placeholder %s missing", "placeholder %d not in French"}));
+
+    // A set in step says nothing.
+    Workspace clean;
+    clean.dir.write("french.lan", "[Label]\nA=Ouvrir\nB=&Fichier %d\n");
+    clean.dir.write("english.lan", "[Label]\na = Open\nB=&File %d\n");
+    clean.start();
+    clean.marks->computeAll();
+    EXPECT_EQ(clean.marks->summary(), "");
+}
+
+TEST(LabelMarks, FollowApplyAndDuplicate)
+{
+    Workspace w;
+    writeSet(w.dir);
+    w.start();
+    w.marks->computeAll();
+    FakeView &v = *w.view;
+
+    // The German field of row A edits A's own text, not the B line the cell shows.
+    w.click(0);
+    EXPECT_EQ(w.grid.itemText(0, kGerman), "&Datei");
+    EXPECT_EQ(v.text(IDC_EDIT_GERMAN), "Oeffnen %s");
+    v.type(IDC_EDIT_GERMAN, "\xC3\x96"
+                            "ffnen %s"); // Öffnen
+    v.type(IDC_EDIT_ENGLISH, "Open %s");
+    w.editor->OnApply();
+    EXPECT_TRUE(v.messages.empty());
+    EXPECT_EQ(w.dir.read("german.lan"), "[Label]\nB=&Datei\nA=\xD6"
+                                        "ffnen %s\nC=Beenden\nD=Text\n");
+    EXPECT_EQ(w.grid.itemText(0, kGerman), "&Datei") << "the cell keeps its line";
+    EXPECT_EQ(w.grid.itemText(1, kGerman), "\xD6"
+                                           "ffnen %s")
+        << "the row of A's line shows it";
+    EXPECT_EQ(w.marks->at(0, kEnglish), 0);
+    EXPECT_EQ(w.marks->at(0, kGerman), Mark::OutOfStep);
+
+    // Filling the empty English text clears its mark; a copy of the French text is marked
+    // untranslated, and the summary follows.
+    w.click(2);
+    v.type(IDC_EDIT_ENGLISH, "Quit");
+    w.editor->OnApply();
+    EXPECT_EQ(w.marks->at(2, kEnglish), 0);
+    v.select({1});
+    v.dupTarget = "ENGLISH";
+    w.editor->OnDuplicate();
+    EXPECT_EQ(w.marks->at(1, kEnglish), Mark::Untranslated);
+    EXPECT_EQ(w.marks->counts()[4], 0u) << "no accelerator mismatch left";
+    EXPECT_EQ(w.marks->summary().find("empty"), std::string::npos);
+
+    // Row 5, A again, has no English line of its own: the copy goes to A's first line, and
+    // row 0, which shows that line, shows it.
+    v.select({5});
+    w.editor->OnDuplicate();
+    EXPECT_EQ(w.grid.itemText(0, kEnglish), "Encore");
+    EXPECT_EQ(w.grid.itemText(5, kEnglish), "");
+    EXPECT_EQ(w.dir.read("english.lan"), "[Label]\nA=Encore\nB=&Fichier\nC=Quit\nD=Texte\nE=OK\n");
+}
