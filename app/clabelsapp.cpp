@@ -1,6 +1,8 @@
 #include "clabelsapp.h"
 
 #include "clabelsdlg.h"
+#include "labeldirectory.h"
+#include "userprompts.h"
 
 namespace verbolt {
 
@@ -11,9 +13,19 @@ CLabelsApp::CLabelsApp(int &argc, char **argv) : QApplication(argc, argv)
     setApplicationVersion(QStringLiteral(VERBOLT_VERSION));
 }
 
-int CLabelsApp::InitInstance()
+int CLabelsApp::InitInstance(const WindowStart &start)
 {
-    CLabelsDlg dialog;
+    DialogPrompts prompts;
+    std::string folder = start.folder;
+    if (start.choose) {
+        const QString from =
+            QString::fromStdString(folder.empty() ? LabelDirectory::workingDirectory() : folder);
+        const QString chosen = prompts.chooseFolder(nullptr, from);
+        if (chosen.isEmpty())
+            return 0;
+        folder = chosen.toStdString() + "/";
+    }
+    CLabelsDlg dialog(folder, &prompts);
     dialog.OnInitDialog();
     dialog.exec();
     return 0;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "commandline.h"
+
 #include <QApplication>
 
 namespace verbolt {
@@ -11,8 +13,9 @@ class CLabelsApp : public QApplication
 
 public:
     CLabelsApp(int &argc, char **argv);
-    /// Loads the working directory into the main window and runs it; returns the exit code.
-    int InitInstance();
+    /// Loads the label folder into the main window, after asking for it when the start says
+    /// so, and runs the window; returns the exit code (0 also when the choice is cancelled).
+    int InitInstance(const WindowStart &start = {});
 };
 
 } // namespace verbolt

@@ -22,6 +22,7 @@
 #include <QMenu>
 #include <QPainter>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QTimer>
 
@@ -39,8 +40,12 @@ CLabelsDlg::CLabelsDlg(std::string dir, UserPrompts *prompts, QWidget *parent)
     : QDialog(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint),
-      m_strDir(std::move(dir)), m_prompts(prompts)
+      m_strDir(std::move(dir)), m_marks(m_grid),
+      m_editor(m_grid, m_marks, *this, {}, CodePage::Windows1252), m_prompts(prompts)
 {
+    m_dlgLoading = new CLoadingDlg(this);
+    m_marksTimer.setInterval(0);
+    connect(&m_marksTimer, &QTimer::timeout, this, &CLabelsDlg::computeMarks);
     if (!m_prompts) {
         m_ownPrompts = std::make_unique<DialogPrompts>();
         m_prompts = m_ownPrompts.get();
@@ -79,6 +84,7 @@ void CLabelsDlg::createControls()
         case TemplateControl::Kind::List:
             m_list = new CColorListCtrl(this);
             m_model = new LabelTableModel(m_grid, this);
+            m_model->setMarks(&m_marks);
             m_list->setModel(m_model);
             w = m_list;
             break;
@@ -142,6 +148,11 @@ void CLabelsDlg::createControls()
             m_comment->setTextFormat(Qt::PlainText);
             w = m_comment;
             break;
+        case TemplateControl::Kind::Folder:
+            m_folder = new QLabel(this);
+            m_folder->setTextFormat(Qt::PlainText);
+            w = m_folder;
+            break;
         case TemplateControl::Kind::Summary:
             m_summary = new QLabel(this);
             m_summary->setTextFormat(Qt::PlainText);
@@ -190,16 +201,12 @@ void CLabelsDlg::createControls()
         addAction(action);
         return action;
     };
-    m_nextNeedingWork = addCommand(QStringLiteral("Next line needing work"),
-                                   QKeySequence(Qt::CTRL | Qt::Key_J), [this] {
-                                       if (m_editor)
-                                           m_editor->OnNextLineNeedingWork(true);
-                                   });
-    m_previousNeedingWork = addCommand(QStringLiteral("Previous line needing work"),
-                                       QKeySequence(Qt::CTRL | Qt::Key_K), [this] {
-                                           if (m_editor)
-                                               m_editor->OnNextLineNeedingWork(false);
-                                       });
+    m_nextNeedingWork =
+        addCommand(QStringLiteral("Next line needing work"), QKeySequence(Qt::CTRL | Qt::Key_J),
+                   [this] { m_editor.OnNextLineNeedingWork(true); });
+    m_previousNeedingWork =
+        addCommand(QStringLiteral("Previous line needing work"), QKeySequence(Qt::CTRL | Qt::Key_K),
+                   [this] { m_editor.OnNextLineNeedingWork(false); });
     addCommand(QStringLiteral("Find next"), QKeySequence(Qt::Key_F3), &CLabelsDlg::OnFindNext);
     m_list->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_list, &QWidget::customContextMenuRequested, this, &CLabelsDlg::showListMenu);
@@ -237,6 +244,7 @@ void CLabelsDlg::fitDuplicateButton(const DialogUnits &du)
 void CLabelsDlg::resizeEvent(QResizeEvent *event)
 {
     QDialog::resizeEvent(event);
+    const auto refitFolder = qScopeGuard([this] { showFolder(); });
     const QSize extra = size() - minimumSize();
     const auto grow = [](double fraction, int pixels) {
         return static_cast<int>(fraction * std::max(pixels, 0));
@@ -269,30 +277,46 @@ QString CLabelsDlg::toQt(std::string_view bytes) const
 
 void CLabelsDlg::OnInitDialog()
 {
-    if (m_strDir.empty()) {
-        m_strDir = LabelDirectory::workingDirectory();
-        if (m_strDir.empty())
+    std::string dir = std::exchange(m_strDir, {});
+    if (dir.empty()) {
+        dir = LabelDirectory::workingDirectory();
+        if (dir.empty())
             std::cerr << "verbolt: cannot read the working directory: " << std::strerror(errno)
                       << "\n";
     }
+    loadFolder(dir);
+    m_banner->hide();
+    m_banner->setContextMenuPolicy(Qt::NoContextMenu);
+    setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(this, &QWidget::customContextMenuRequested, this, &CLabelsDlg::showBannerMenu);
+    m_list->setFocus();
+}
 
-    m_dlgLoading = std::make_unique<CLoadingDlg>(this);
-    m_dlgLoading->show();
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    if (!m_strDir.empty()) {
-        LabelLoader loader(m_grid, *m_dlgLoading);
-        m_load = loader.LoadAllLabels(m_strDir);
-        if (m_load.listError)
-            m_pendingMessage = LabelDirectory::unreadableMessage(m_strDir);
-    }
+void CLabelsDlg::loadFolder(const std::string &dir)
+{
+    m_strDir = dir;
+    m_lastScriptFolder = dir;
+    m_marksTimer.stop();
+    m_dlgLoading->start();
+    // The grid changes inside the model's reset: the list never sees it half filled.
+    m_model->load([&] {
+        m_grid = LabelGrid();
+        m_load = LoadResult();
+        if (!m_strDir.empty())
+            m_load = LabelLoader(m_grid, *m_dlgLoading).LoadAllLabels(m_strDir);
+        m_model->setCodePage(m_load.codePage);
+        m_marks.restart();
+    });
     m_dlgLoading->finish();
+    if (m_load.listError)
+        m_pendingMessage = LabelDirectory::unreadableMessage(m_strDir);
 
-    m_model->setCodePage(m_load.codePage);
-    m_model->reload();
     for (int c = 1; c < m_grid.columnCount(); ++c)
         m_list->setColumnWidth(c, 200);
     sizeIdColumn();
     // Each entry keeps its header's bytes: the shown text need not convert back exactly.
+    m_cbDupTarget->clear();
+    m_cbFindColumn->clear();
     for (const std::string &name : m_load.dupTargets)
         m_cbDupTarget->addItem(toQt(name), QByteArray::fromStdString(name));
     for (const std::string &name : m_load.findColumns)
@@ -300,17 +324,21 @@ void CLabelsDlg::OnInitDialog()
     m_cbDupTarget->setCurrentIndex(m_cbDupTarget->count() > 0 ? 0 : -1);
     m_cbFindColumn->setCurrentIndex(m_cbFindColumn->count() > 0 ? 0 : -1);
 
-    m_marks = std::make_unique<LabelMarks>(m_grid);
-    m_model->setMarks(m_marks.get());
-    m_editor = std::make_unique<LabelEditor>(m_grid, *m_marks, *this, m_strDir, m_load.codePage,
-                                             m_load.commentsName);
-    m_editor->ShowLine(-1); // no line yet: the fields and Apply wait for one
-    m_lastScriptFolder = m_strDir;
-    m_banner->hide();
-    m_banner->setContextMenuPolicy(Qt::NoContextMenu);
-    setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(this, &QWidget::customContextMenuRequested, this, &CLabelsDlg::showBannerMenu);
-    m_list->setFocus();
+    m_editor.reset(m_strDir, m_load.codePage, m_load.commentsName);
+    m_summary->clear();
+    showFolder();
+    if (isVisible())
+        startAfterShow();
+}
+
+void CLabelsDlg::showFolder()
+{
+    const QString folder = QString::fromStdString(m_strDir.size() > 1 && m_strDir.back() == '/'
+                                                      ? m_strDir.substr(0, m_strDir.size() - 1)
+                                                      : m_strDir);
+    m_folder->setToolTip(folder);
+    m_folder->setText(
+        m_folder->fontMetrics().elidedText(folder, Qt::ElideMiddle, m_folder->width()));
 }
 
 void CLabelsDlg::sizeIdColumn()
@@ -338,27 +366,24 @@ void CLabelsDlg::computeMarks()
 {
     // A slice at a time between events: the window answers while a large set is checked.
     constexpr int kRowsPerSlice = 20000;
-    const bool done = !m_marks || m_marks->computeSome(kRowsPerSlice);
+    const bool done = m_marks.computeSome(kRowsPerSlice);
     m_list->viewport()->update();
-    if (done)
+    if (done) {
+        m_marksTimer.stop();
         showSummary();
-    else
-        QTimer::singleShot(0, this, &CLabelsDlg::computeMarks);
+    }
 }
 
 void CLabelsDlg::showSummary()
 {
-    if (m_marks && m_marks->complete())
-        m_summary->setText(QString::fromStdString(m_marks->summary()));
+    if (m_marks.complete())
+        m_summary->setText(QString::fromStdString(m_marks.summary()));
 }
 
-void CLabelsDlg::showEvent(QShowEvent *event)
+void CLabelsDlg::startAfterShow()
 {
-    QDialog::showEvent(event);
-    if (m_marks && !m_marks->complete() && !m_computingMarks) {
-        m_computingMarks = true;
-        QTimer::singleShot(0, this, &CLabelsDlg::computeMarks);
-    }
+    if (!m_marks.complete())
+        m_marksTimer.start();
     // A message about the load waits until the window it speaks of is on screen.
     if (!m_pendingMessage.empty())
         QTimer::singleShot(0, this, [this] {
@@ -366,6 +391,12 @@ void CLabelsDlg::showEvent(QShowEvent *event)
             if (!text.empty())
                 showMessage(text);
         });
+}
+
+void CLabelsDlg::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    startAfterShow();
     if (!m_centred) {
         m_centred = true;
         if (const QScreen *screen = QGuiApplication::primaryScreen()) {
@@ -404,6 +435,8 @@ void CLabelsDlg::showBannerMenu(const QPoint &pos)
         menu.addAction(QString::fromStdString("Extract " + name + " string table..."), this,
                        [this, output] { ExtractStringTable(output); });
     }
+    menu.addSeparator();
+    menu.addAction(QStringLiteral("Open another label folder..."), this, &CLabelsDlg::OnOpenFolder);
     menu.exec(mapToGlobal(pos));
 }
 
@@ -425,26 +458,35 @@ int CLabelsDlg::currentRow() const
 
 void CLabelsDlg::OnListChanged()
 {
-    if (m_editor)
-        m_editor->ShowLine(currentRow());
+    m_editor.ShowLine(currentRow());
 }
 
 void CLabelsDlg::OnApply()
 {
-    if (m_editor)
-        m_editor->OnApply();
+    m_editor.OnApply();
 }
 
 void CLabelsDlg::OnDuplicate()
 {
-    if (m_editor)
-        m_editor->OnDuplicate();
+    m_editor.OnDuplicate();
 }
 
 void CLabelsDlg::OnFindNext()
 {
-    if (m_editor)
-        m_editor->OnFindNext();
+    m_editor.OnFindNext();
+}
+
+void CLabelsDlg::OnOpenFolder()
+{
+    const QString from = QString::fromStdString(m_strDir);
+    const QString chosen = m_prompts->chooseFolder(this, from);
+    if (chosen.isEmpty())
+        return;
+    std::string dir = chosen.toStdString();
+    if (dir.back() != '/')
+        dir += '/';
+    loadFolder(dir);
+    m_list->setFocus();
 }
 
 void CLabelsDlg::ExtractStringTable(const std::string &outputName)

@@ -12,6 +12,7 @@
 #include <QDialog>
 #include <QModelIndex>
 #include <QPixmap>
+#include <QTimer>
 
 #include <memory>
 
@@ -43,6 +44,9 @@ public:
 
     /// Records the label directory, shows the loading window and loads every label file.
     void OnInitDialog();
+    /// Loads the label folder `dir` (ending in "/") afresh: its code page, the table, the
+    /// drop-down lists, and no current line. Unapplied edits in the fields are dropped.
+    void loadFolder(const std::string &dir);
 
     // Handlers, forwarded to the editing commands.
     /// The list's current row or selection changed.
@@ -50,14 +54,17 @@ public:
     void OnApply();
     void OnDuplicate();
     void OnFindNext();
+    /// Asks for another label folder and loads it.
+    void OnOpenFolder();
     /// Asks for a resource script and writes its string tables to `outputName` beside it.
     void ExtractStringTable(const std::string &outputName);
 
     const LabelGrid &grid() const { return m_grid; }
-    const LabelEditor *editor() const { return m_editor.get(); }
+    const LabelEditor *editor() const { return &m_editor; }
+    const LabelMarks &marks() const { return m_marks; }
     const std::string &labelDirectory() const { return m_strDir; }
     CColorListCtrl *list() const { return m_list; }
-    CLoadingDlg *loadingDialog() const { return m_dlgLoading.get(); }
+    CLoadingDlg *loadingDialog() const { return m_dlgLoading; }
     /// The control with the given id (the widgets carry it as their object name).
     QWidget *control(int id) const;
 
@@ -100,6 +107,9 @@ private:
     void showListMenu(const QPoint &pos);
     void computeMarks();
     void showSummary();
+    void showFolder();
+    /// What waits for the window to be on screen: the marks, a message about the load.
+    void startAfterShow();
     void sizeIdColumn();
     TextCodec codec() const { return TextCodec(m_load.codePage); }
     QString toQt(std::string_view bytes) const;
@@ -111,13 +121,14 @@ private:
     std::string m_strDir;
     int m_nLogoId = 129;
     QPixmap m_bmpLogo;
-    std::unique_ptr<CLoadingDlg> m_dlgLoading;
+    CLoadingDlg *m_dlgLoading = nullptr;
     QComboBox *m_cbFindColumn = nullptr;
     QComboBox *m_cbDupTarget = nullptr;
     CColorListCtrl *m_list = nullptr;
     QLabel *m_banner = nullptr;
     QLabel *m_comment = nullptr;
     QLabel *m_summary = nullptr;
+    QLabel *m_folder = nullptr;
     QAction *m_nextNeedingWork = nullptr;
     QAction *m_previousNeedingWork = nullptr;
     std::vector<Placed> m_layout;
@@ -125,11 +136,11 @@ private:
     QLineEdit *m_findText = nullptr;
 
     LabelGrid m_grid;
+    LabelMarks m_marks;
+    LabelEditor m_editor;
     LoadResult m_load;
     LabelTableModel *m_model = nullptr;
-    std::unique_ptr<LabelMarks> m_marks;
-    bool m_computingMarks = false;
-    std::unique_ptr<LabelEditor> m_editor;
+    QTimer m_marksTimer;
     std::unique_ptr<UserPrompts> m_ownPrompts;
     UserPrompts *m_prompts;
     std::string m_lastScriptFolder;

@@ -74,6 +74,18 @@ void CLoadingDlg::flush()
     m_sincePaint.restart();
 }
 
+void CLoadingDlg::start()
+{
+    m_finished = false;
+    m_pendingPos = 0;
+    m_progress->setRange(0, 100);
+    m_progress->setValue(0);
+    m_text->clear();
+    show();
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    m_sincePaint.restart();
+}
+
 void CLoadingDlg::finish()
 {
     m_finished = true;

@@ -25,7 +25,9 @@ public:
     /// Lets Qt paint (user input excluded), at most every few tens of milliseconds.
     void PumpOneMessage() override;
 
-    /// Closes the window for good once the load has ended.
+    /// Shows the window for a load, its bar empty and its status line blank.
+    void start();
+    /// Closes the window once the load has ended.
     void finish();
 
     QProgressBar *progressBar() const { return m_progress; }

@@ -7,8 +7,10 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <string_view>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -27,20 +29,61 @@ int usageError(std::ostream &err, const std::string &why)
     return 2;
 }
 
-// The label directory, or empty after saying on `err` why there is none.
-std::string labelDirectory(std::ostream &err)
+// Qt's own options that take a value: the value is no FOLDER of ours.
+bool takesValue(std::string_view qtOption)
 {
+    static constexpr std::string_view withValue[] = {
+        "-platform",        "-platformpluginpath", "-platformtheme", "-plugin",
+        "-qwindowgeometry", "-qwindowicon",        "-qwindowtitle",  "-session",
+        "-display",         "-geometry",           "-title",         "-style",
+        "-stylesheet"};
+    for (const std::string_view o : withValue)
+        if (qtOption == o)
+            return true;
+    return false;
+}
+
+// The label directory named by a FOLDER argument: absolute, ending in "/". Nothing, having
+// said why on `err`, when it is no folder.
+std::optional<std::string> folderArgument(const std::string &arg, std::ostream &err)
+{
+    struct stat st
+    {
+    };
+    if (::stat(arg.c_str(), &st) != 0) {
+        err << "verbolt: " << arg << ": " << std::strerror(errno) << "\n";
+        return std::nullopt;
+    }
+    if (!S_ISDIR(st.st_mode)) {
+        err << "verbolt: " << arg << ": not a folder\n";
+        return std::nullopt;
+    }
+    std::error_code ec;
+    std::string dir = std::filesystem::absolute(arg, ec).lexically_normal().string();
+    if (ec)
+        dir = arg;
+    if (dir.empty() || dir.back() != '/')
+        dir += '/';
+    return dir;
+}
+
+// The label directory: FOLDER, or the working directory; empty after saying on `err` why
+// there is none.
+std::string labelDirectory(const std::string &folder, std::ostream &err)
+{
+    if (!folder.empty())
+        return folderArgument(folder, err).value_or("");
     const std::string dir = LabelDirectory::workingDirectory();
     if (dir.empty())
         err << "verbolt: cannot read the working directory: " << std::strerror(errno) << "\n";
     return dir;
 }
 
-int exportCsv(std::ostream &out, std::ostream &err)
+int exportCsv(const std::string &folder, std::ostream &out, std::ostream &err)
 {
-    const std::string dir = labelDirectory(err);
+    const std::string dir = labelDirectory(folder, err);
     if (dir.empty())
-        return 1;
+        return folder.empty() ? 1 : 2;
     std::string problem;
     if (!CsvExport::exportDirectory(dir, out, problem)) {
         err << problem << "\n";
@@ -53,11 +96,11 @@ int exportCsv(std::ostream &out, std::ostream &err)
     return 0;
 }
 
-int check(std::ostream &out, std::ostream &err)
+int check(const std::string &folder, std::ostream &out, std::ostream &err)
 {
-    const std::string dir = labelDirectory(err);
+    const std::string dir = labelDirectory(folder, err);
     if (dir.empty())
-        return 1;
+        return folder.empty() ? 1 : 2;
     const std::optional<std::size_t> lines = AlignmentCheck::checkDirectory(dir, out);
     if (!lines) {
         err << LabelDirectory::unreadableMessage(dir) << "\n";
@@ -85,12 +128,15 @@ int extract(const std::string &language, const std::string &script, std::ostream
 
 const char *CommandLine::usage()
 {
-    return "usage: verbolt [Qt options]            open the window\n"
-           "       verbolt --export-csv            write the labels of the working directory\n"
-           "                                       to standard output as CSV (UTF-8)\n"
-           "       verbolt --check                 list the label files of the working\n"
-           "                                       directory that are out of step with\n"
-           "                                       french.lan; exit status 1 if any\n"
+    return "usage: verbolt [Qt options] [FOLDER]   open the window on the label folder FOLDER\n"
+           "                                       (default: the working directory)\n"
+           "       verbolt --choose-folder         choose the label folder first\n"
+           "       verbolt --export-csv [FOLDER]   write the labels to standard output as CSV\n"
+           "                                       (UTF-8)\n"
+           "       verbolt --check [FOLDER]        list the label files out of step with\n"
+           "                                       french.lan and the texts whose placeholders\n"
+           "                                       or accelerators differ from the French;\n"
+           "                                       exit status 1 if any\n"
            "       verbolt --extract LANGUAGE SCRIPT\n"
            "                                       extract the string tables of the resource\n"
            "                                       script SCRIPT into a file beside it named\n"
@@ -103,41 +149,79 @@ const char *CommandLine::usage()
 
 std::optional<int> CommandLine::run(int argc, char **argv, std::ostream &out, std::ostream &err)
 {
-    // Verbolt's option and its operands; every other argument is Qt's and is ignored.
+    // Verbolt's option and its operands; Qt's options and their values are skipped.
     std::string option;
     std::vector<std::string> operands;
+    bool chooseFolder = false;
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
-        if (!isOption(arg))
+        if (arg == "--choose-folder") {
+            chooseFolder = true; // the window's: it needs Qt
             continue;
-        if (!option.empty())
-            return usageError(err, "one option at a time");
-        option = arg;
-        if (option == "--extract")
-            for (int j = 0; j < 2 && i + 1 < argc && !isOption(argv[i + 1]); ++j)
-                operands.emplace_back(argv[++i]);
+        }
+        if (isOption(arg)) {
+            if (!option.empty())
+                return usageError(err, "one option at a time");
+            option = arg;
+        } else if (arg.starts_with('-')) {
+            if (takesValue(arg))
+                ++i;
+        } else {
+            operands.emplace_back(arg);
+        }
     }
     if (option.empty())
         return std::nullopt;
+    if (chooseFolder)
+        return usageError(err, "one option at a time");
 
-    if (option == "--help") {
+    const auto atMost = [&](std::size_t n) { return operands.size() <= n; };
+    if (option == "--help" && atMost(0)) {
         out << usage();
         return 0;
     }
-    if (option == "--version") {
+    if (option == "--version" && atMost(0)) {
         out << "verbolt " << VERBOLT_VERSION << "\n";
         return 0;
     }
-    if (option == "--export-csv")
-        return exportCsv(out, err);
-    if (option == "--check")
-        return check(out, err);
+    const std::string folder = operands.empty() ? std::string() : operands.front();
+    if (option == "--export-csv" && atMost(1))
+        return exportCsv(folder, out, err);
+    if (option == "--check" && atMost(1))
+        return check(folder, out, err);
     if (option == "--extract") {
-        if (operands.size() < 2)
+        if (operands.size() != 2)
             return usageError(err, "--extract needs a LANGUAGE and a SCRIPT");
         return extract(operands[0], operands[1], out, err);
     }
+    if (option == "--help" || option == "--version" || option == "--export-csv" ||
+        option == "--check")
+        return usageError(err, "too many arguments for " + option);
     return usageError(err, "unknown option " + option);
+}
+
+std::variant<int, WindowStart> CommandLine::windowStart(int argc, char **argv, std::ostream &err)
+{
+    WindowStart start;
+    std::vector<std::string> folders;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (arg == "--choose-folder")
+            start.choose = true;
+        else if (arg.starts_with('-'))
+            return usageError(err, "unknown option " + std::string(arg));
+        else
+            folders.emplace_back(arg);
+    }
+    if (folders.size() > 1)
+        return usageError(err, "one FOLDER at a time");
+    if (!folders.empty()) {
+        const auto dir = folderArgument(folders.front(), err);
+        if (!dir)
+            return 2;
+        start.folder = *dir;
+    }
+    return start;
 }
 
 } // namespace verbolt

@@ -6,9 +6,10 @@ LabelTableModel::LabelTableModel(const LabelGrid &grid, QObject *parent)
     : QAbstractTableModel(parent), m_grid(grid)
 {}
 
-void LabelTableModel::reload()
+void LabelTableModel::load(const std::function<void()> &fill)
 {
     beginResetModel();
+    fill();
     endResetModel();
 }
 

@@ -6,6 +6,8 @@
 
 #include <QAbstractTableModel>
 
+#include <functional>
+
 namespace verbolt {
 
 /// Shows a LabelGrid to the list. Only the cells the view asks for are decoded, and only
@@ -24,8 +26,8 @@ public:
 
     /// The marks of a cell (MarkSet), for the list's delegate.
     static constexpr int MarksRole = Qt::UserRole + 1;
-    /// The grid's rows and columns were filled or grew.
-    void reload();
+    /// Runs `fill`, which fills the grid afresh, inside the model's reset.
+    void load(const std::function<void()> &fill);
     void refreshRows(int first, int last);
 
     int rowCount(const QModelIndex &parent = {}) const override;

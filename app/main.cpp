@@ -5,10 +5,13 @@
 
 int main(int argc, char **argv)
 {
-    // Options beginning with "--" are Verbolt's and run without a window or a display;
-    // anything else goes to Qt.
+    // Verbolt's own options run without a window or a display: before Qt starts.
     if (const auto code = verbolt::CommandLine::run(argc, argv, std::cout, std::cerr))
         return *code;
+    // Qt takes its options first; what is left is the window's.
     verbolt::CLabelsApp app(argc, argv);
-    return app.InitInstance();
+    const auto start = verbolt::CommandLine::windowStart(argc, argv, std::cerr);
+    if (const int *code = std::get_if<int>(&start))
+        return *code;
+    return app.InitInstance(std::get<verbolt::WindowStart>(start));
 }

@@ -24,4 +24,10 @@ QString DialogPrompts::chooseScript(QWidget *owner, const QString &folder)
     return dialog.selectedFiles().constFirst();
 }
 
+QString DialogPrompts::chooseFolder(QWidget *owner, const QString &folder)
+{
+    return QFileDialog::getExistingDirectory(owner, QStringLiteral("Choose the label folder"),
+                                             folder);
+}
+
 } // namespace verbolt

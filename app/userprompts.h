@@ -17,6 +17,9 @@ public:
     /// An open-file chooser for "*.rc" starting in `folder`; a typed name of no existing
     /// file is accepted. Returns the full path, or an empty text when cancelled.
     virtual QString chooseScript(QWidget *owner, const QString &folder) = 0;
+    /// A folder chooser starting in `folder`. Returns the folder's path, or an empty text
+    /// when cancelled.
+    virtual QString chooseFolder(QWidget *owner, const QString &folder) = 0;
 };
 
 /// The real dialogs: QMessageBox and QFileDialog.
@@ -25,6 +28,7 @@ class DialogPrompts : public UserPrompts
 public:
     void message(QWidget *owner, const QString &text) override;
     QString chooseScript(QWidget *owner, const QString &folder) override;
+    QString chooseFolder(QWidget *owner, const QString &folder) override;
 };
 
 } // namespace verbolt

@@ -72,7 +72,8 @@ const std::vector<TemplateControl> &WindowTemplate::controls()
         {IDC_EDIT_PORTUGUESE, "IDC_EDIT_PORTUGUESE", Kind::Edit, "", 5, 57, 264, 214, 12, Plain,
          kLeftWide},
         {0, "", Kind::Caption, "", 5, 11, 266, 39, 8, Plain, kBelow},
-        {IDC_SUMMARY, "IDC_SUMMARY", Kind::Summary, "", -1, 283, 247, 110, 56, Plain, kRightWide},
+        {IDC_FOLDER, "IDC_FOLDER", Kind::Folder, "", -1, 283, 247, 110, 9, Plain, kRightWide},
+        {IDC_SUMMARY, "IDC_SUMMARY", Kind::Summary, "", -1, 283, 258, 110, 45, Plain, kRightWide},
     };
     return table;
 }

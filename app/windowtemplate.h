@@ -28,7 +28,8 @@ struct TemplateControl
         Line,
         Banner, // the hidden placeholder the banner picture is centred on
         Comment,
-        Summary, // what needs work, and the folder shown
+        Folder,  // the label folder open
+        Summary, // what needs work
     };
     enum Style : unsigned
     {

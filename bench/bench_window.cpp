@@ -37,6 +37,7 @@ class QuietPrompts : public verbolt::UserPrompts
 public:
     void message(QWidget *, const QString &text) override { messages.push_back(text); }
     QString chooseScript(QWidget *, const QString &) override { return {}; }
+    QString chooseFolder(QWidget *, const QString &) override { return {}; }
     std::vector<QString> messages;
 };
 

@@ -17,6 +17,24 @@ LabelEditor::LabelEditor(LabelGrid &grid, LabelMarks &marks, LabelView &view, st
       m_commentsName(std::move(commentsName))
 {}
 
+void LabelEditor::reset(std::string dir, CodePage page, std::string commentsName)
+{
+    // The fields of the line shown empty and lock, also those of languages the new grid
+    // has no column for.
+    for (const Field &f : m_fields) {
+        m_view.setEditorText(f.editorId, {});
+        m_view.setEditorEnabled(f.editorId, false);
+    }
+    m_strDir = std::move(dir);
+    m_codec = TextCodec(page);
+    m_commentsName = std::move(commentsName);
+    m_nCurLine = -1;
+    m_strCurId.clear();
+    m_fields.clear();
+    m_shownLine.reset();
+    ShowLine(-1);
+}
+
 std::string LabelEditor::columnPath(int column) const
 {
     const std::string header(m_grid.header(column).value_or(""));

@@ -25,6 +25,9 @@ public:
     LabelEditor(LabelGrid &grid, LabelMarks &marks, LabelView &view, std::string dir, CodePage page,
                 std::string commentsName = "comments.cmt");
 
+    /// Starts over on a grid loaded from `dir`: no current line, the fields empty.
+    void reset(std::string dir, CodePage page, std::string commentsName);
+
     /// The list's current row is now `index` (-1: none): shows it in the fields when it is
     /// the one selected row, else empties and locks them. Fields already showing that line
     /// keep what the translator typed.

@@ -72,15 +72,24 @@ MarkSet textMarks(std::string_view french, std::string_view text)
 
 LabelMarks::LabelMarks(const LabelGrid &grid) : m_grid(grid)
 {
-    const auto rows = static_cast<std::size_t>(grid.rowCount());
-    m_marks.resize(static_cast<std::size_t>(std::max(grid.columnCount(), 0)));
+    restart();
+}
+
+void LabelMarks::restart()
+{
+    const auto rows = static_cast<std::size_t>(m_grid.rowCount());
+    m_marks.assign(static_cast<std::size_t>(std::max(m_grid.columnCount(), 0)), {});
     for (std::size_t c = 1; c < m_marks.size(); ++c)
         m_marks[c].assign(rows, 0);
     std::size_t slots = 64;
     while (slots < rows * 2)
         slots *= 2;
     m_ids.assign(rows ? slots : 0, 0);
-    if (rows == 0 || grid.columnCount() < 2)
+    m_counts = {};
+    m_next = 0;
+    m_cursors.clear();
+    m_phase = Phase::French;
+    if (rows == 0 || m_grid.columnCount() < 2)
         m_phase = Phase::Done;
     else
         startCursors();

@@ -40,6 +40,9 @@ class LabelMarks
 public:
     explicit LabelMarks(const LabelGrid &grid);
 
+    /// Starts over on what the grid holds now (after a load); nothing is computed yet.
+    void restart();
+
     /// Computes the marks of up to `rows` more rows; true once every row has them.
     bool computeSome(int rows);
     void computeAll();

@@ -6,9 +6,11 @@
 #include <cstring>
 #include <fcntl.h>
 #include <signal.h>
+#include <sstream>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <variant>
 #include <vector>
 
 extern char **environ;
@@ -171,4 +173,69 @@ TEST(CommandLineProcess, ArgumentsWithoutTwoDashesBelongToQt)
     EXPECT_NE(r.code, 2);
     EXPECT_NE(r.err.find("platform plugin"), std::string::npos) << r.err;
     EXPECT_EQ(r.err.find("usage:"), std::string::npos) << r.err;
+}
+
+TEST(CommandLineProcess, AFolderArgumentNamesTheLabelFolder)
+{
+    TempDir labels;
+    labels.write("french.lan", "[Label]\r\nA=\xE9t\xE9\r\n");
+    labels.write("english.lan", "[Label]\r\nB=summer\r\n");
+    TempDir elsewhere;
+    elsewhere.write("file.txt", "x");
+
+    Outcome r = runVerbolt(elsewhere, {"--export-csv", labels.path()});
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.out, "ID,FRENCH,ENGLISH\r\nA,\xC3\xA9t\xC3\xA9,summer\r\n");
+    r = runVerbolt(elsewhere, {"--check", labels.path()});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.out.substr(0, 22), "english.lan:2: key B w");
+
+    // No such folder, a file, two folders: said on standard error, no window, status 2.
+    // Qt's own options are Qt's, before and after.
+    for (const std::vector<std::string> &args :
+         {std::vector<std::string>{"-platform", "offscreen", elsewhere.file("missing")},
+          {"-platform", "offscreen", elsewhere.file("file.txt")},
+          {"-platform", "offscreen", labels.path(), elsewhere.path()},
+          {"--check", elsewhere.file("missing")},
+          {"--export-csv", labels.path(), elsewhere.path()}}) {
+        r = runVerbolt(elsewhere, args);
+        EXPECT_EQ(r.code, 2) << args.back();
+        EXPECT_EQ(r.out, "");
+        EXPECT_NE(r.err, "");
+    }
+}
+
+TEST(CommandLineWindow, TheFolderAndTheChooserFromWhatQtLeaves)
+{
+    TempDir dir;
+    dir.write("file.txt", "x");
+    const auto start = [](std::vector<std::string> args, std::string *err = nullptr) {
+        args.insert(args.begin(), "verbolt");
+        std::vector<char *> argv;
+        for (std::string &a : args)
+            argv.push_back(a.data());
+        std::ostringstream out;
+        auto result =
+            verbolt::CommandLine::windowStart(static_cast<int>(argv.size()), argv.data(), out);
+        if (err)
+            *err = out.str();
+        return result;
+    };
+    using verbolt::WindowStart;
+    EXPECT_EQ(std::get<WindowStart>(start({})).folder, "");
+    EXPECT_EQ(std::get<WindowStart>(start({dir.path()})).folder, dir.path());
+    // A relative folder is made absolute, with one "/" at the end.
+    const std::string parent = dir.path().substr(0, dir.path().rfind('/', dir.path().size() - 2));
+    ASSERT_EQ(::chdir(parent.c_str()), 0);
+    const std::string name = dir.path().substr(parent.size() + 1);
+    EXPECT_EQ(std::get<WindowStart>(start({name.substr(0, name.size() - 1)})).folder, dir.path());
+    EXPECT_TRUE(std::get<WindowStart>(start({"--choose-folder"})).choose);
+
+    std::string err;
+    EXPECT_EQ(std::get<int>(start({dir.file("missing")}, &err)), 2);
+    EXPECT_EQ(err, "verbolt: " + dir.file("missing") + ": No such file or directory\n");
+    EXPECT_EQ(std::get<int>(start({dir.file("file.txt")}, &err)), 2);
+    EXPECT_EQ(err, "verbolt: " + dir.file("file.txt") + ": not a folder\n");
+    EXPECT_EQ(std::get<int>(start({dir.path(), dir.path()}, &err)), 2);
+    EXPECT_NE(err.find("one FOLDER at a time"), std::string::npos);
 }

@@ -7,7 +7,8 @@
 namespace verbolt::test {
 
 // Answers the window's questions without a modal dialog: messages are recorded, the file
-// chooser returns `script` (empty: cancelled) and records the folder it was opened in.
+// chooser returns `script` and the folder chooser `folder` (empty: cancelled), and each
+// records the folder it was opened in.
 class FakePrompts : public UserPrompts
 {
 public:
@@ -17,9 +18,15 @@ public:
         folders << folder;
         return script;
     }
+    QString chooseFolder(QWidget *, const QString &from) override
+    {
+        folders << from;
+        return folder;
+    }
     QStringList messages;
-    QStringList folders;
+    QStringList folders; // where each chooser opened
     QString script;
+    QString folder;
 };
 
 } // namespace verbolt::test

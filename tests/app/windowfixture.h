@@ -7,6 +7,7 @@
 #include "labeleditor.h"
 #include "tempdir.h"
 
+#include <QAbstractItemModelTester>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
@@ -25,18 +26,27 @@ protected:
     std::unique_ptr<TempDir> m_dir = std::make_unique<TempDir>();
     std::unique_ptr<FakePrompts> m_prompts;
     std::unique_ptr<CLabelsDlg> m_dlg;
+    std::unique_ptr<QAbstractItemModelTester> m_tester;
 
     void open()
     {
         m_prompts = std::make_unique<FakePrompts>();
         m_dlg = std::make_unique<CLabelsDlg>(m_dir->path(), m_prompts.get());
+        // The model's whole contract, checked from before the load on.
+        m_tester = std::make_unique<QAbstractItemModelTester>(
+            list()->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
         m_dlg->OnInitDialog();
         m_dlg->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_dlg.get()));
     }
+    void closeWindow()
+    {
+        m_tester.reset();
+        m_dlg.reset();
+    }
     void close()
     {
-        m_dlg.reset();
+        closeWindow();
         m_dir = std::make_unique<TempDir>();
     }
 

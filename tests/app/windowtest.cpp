@@ -111,8 +111,6 @@ private slots:
         QCOMPARE(child<QComboBox>(IDC_FIND_COLUMN)->currentIndex(), 0);
 
         const QAbstractItemModel *model = m_dlg->list()->model();
-        QAbstractItemModelTester tester(const_cast<QAbstractItemModel *>(model),
-                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
         QCOMPARE(model->rowCount(), 3);
         QCOMPARE(model->headerData(2, Qt::Horizontal).toString(), QStringLiteral("DUTCH"));
         QCOMPARE(model->index(2, 2).data().toString(), QString()); // Dutch has two lines
@@ -154,6 +152,49 @@ private slots:
         QCOMPARE(1600 - child<QPushButton>(IDOK)->geometry().right(), closeMargin);
     }
 
+    void anotherFolderLoadsAfresh()
+    {
+        open();
+        QCOMPARE(child<QLabel>(IDC_FOLDER)->toolTip(),
+                 QString::fromStdString(m_dir->path().substr(0, m_dir->path().size() - 1)));
+        clickRow(0);
+        edit(IDC_EDIT_ENGLISH)->setText(QStringLiteral("typed, not applied"));
+        edit(IDC_FIND_TEXT)->setText(QStringLiteral("Save"));
+        child<QComboBox>(IDC_FIND_COLUMN)->setCurrentText(QStringLiteral("ENGLISH"));
+        m_dlg->OnFindNext();
+        QCOMPARE(currentRow(), 1);
+
+        // The other folder is in UTF-8: its code page is chosen afresh.
+        TempDir other;
+        other.write("french.lan", "[Label]\nA=\xC3\xA9t\xC3\xA9\nB=hiver\n");
+        other.write("german.lan", "[Label]\nA=Sommer\nB=Winter\n");
+        m_prompts->folder = QString::fromStdString(other.path());
+        m_dlg->OnOpenFolder();
+        QCOMPARE(m_prompts->folders.last(), QString::fromStdString(m_dir->path()));
+        QCOMPARE(list()->model()->rowCount(), 2);
+        QCOMPARE(list()->model()->index(0, 1).data().toString(), QStringLiteral("\u00E9t\u00E9"));
+        QCOMPARE(items(child<QComboBox>(IDC_DUP_TARGET)), QStringList({"", "GERMAN", "All"}));
+        QCOMPARE(items(child<QComboBox>(IDC_FIND_COLUMN)), QStringList({"FRENCH", "GERMAN"}));
+        QCOMPARE(currentRow(), -1);
+        checkRule();
+        QVERIFY(!edit(IDC_EDIT_ENGLISH)->isEnabled());
+        QCOMPARE(m_dir->read("english.lan"), std::string(kEnglish)); // nothing was applied
+        QCOMPARE(child<QLabel>(IDC_FOLDER)->toolTip(),
+                 QString::fromStdString(other.path().substr(0, other.path().size() - 1)));
+        // Find starts at the top again; an edit writes to the new folder.
+        edit(IDC_FIND_TEXT)->setText(QStringLiteral("winter"));
+        child<QComboBox>(IDC_FIND_COLUMN)->setCurrentText(QStringLiteral("GERMAN"));
+        m_dlg->OnFindNext();
+        QCOMPARE(currentRow(), 1);
+        edit(IDC_EDIT_GERMAN)->setText(QStringLiteral("Winter \u00FC"));
+        m_dlg->OnApply();
+        QCOMPARE(other.read("german.lan"), std::string("[Label]\nA=Sommer\nB=Winter \xC3\xBC\n"));
+        // Cancelled: nothing changes.
+        m_prompts->folder.clear();
+        m_dlg->OnOpenFolder();
+        QCOMPARE(list()->model()->rowCount(), 2);
+    }
+
     void escapeAndCloseEndTheWindow()
     {
         open();
@@ -174,7 +215,7 @@ private slots:
         QCOMPARE(loading->statusText(), QStringLiteral("Load ENGLISH labels..."));
         QCOMPARE(loading->progressBar()->maximum(), 3);
         // Without french.lan: nothing loaded, window still closed, all fields disabled.
-        m_dlg.reset();
+        closeWindow();
         ::unlink(m_dir->file("french.lan").c_str());
         open();
         QVERIFY(!m_dlg->loadingDialog()->isVisible());
