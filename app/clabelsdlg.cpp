@@ -376,8 +376,14 @@ void CLabelsDlg::computeMarks()
 
 void CLabelsDlg::showSummary()
 {
-    if (m_marks.complete())
-        m_summary->setText(QString::fromStdString(m_marks.summary()));
+    if (!m_marks.complete())
+        return;
+    // Lines break between the counts, never inside one.
+    QStringList counts =
+        QString::fromStdString(m_marks.summary()).split(QStringLiteral(" \u00B7 "));
+    for (QString &count : counts)
+        count.replace(QLatin1Char(' '), QChar::Nbsp);
+    m_summary->setText(counts.join(QStringLiteral(" \u00B7 ")));
 }
 
 void CLabelsDlg::startAfterShow()
