@@ -4,6 +4,7 @@
 #include "labelreader.h"
 
 #include <algorithm>
+#include <bit>
 #include <cassert>
 #include <cstddef>
 #include <cstdint>
@@ -38,45 +39,61 @@ public:
     {
         if (m_slots.empty())
             return -1;
+        const std::uint64_t h = hash(key);
         const std::size_t mask = m_slots.size() - 1;
-        for (std::size_t i = hash(key) & mask;; i = (i + 1) & mask) {
-            const std::uint32_t slot = m_slots[i];
+        for (std::size_t i = h & mask;; i = (i + 1) & mask) {
+            const std::uint64_t slot = m_slots[i];
             if (slot == 0)
                 return -1;
-            if (LabelDirectory::equalsIgnoringCase(m_keys[slot - 1], key))
-                return static_cast<int>(slot) - 1;
+            // The hash's high half is kept in the slot: keys of one length and one shape are
+            // compared only when their hashes agree.
+            const std::size_t index = static_cast<std::uint32_t>(slot) - 1;
+            if ((slot >> 32) == (h >> 32) && LabelDirectory::equalsIgnoringCase(m_keys[index], key))
+                return static_cast<int>(index);
         }
     }
 
     std::size_t size() const { return m_keys.size(); }
 
 private:
-    // The length and the first and last eight bytes, letters folded: constant work per line
-    // of a large file. Keys equal but for letter case hash alike, as OR 0x20 folds A-Z to
-    // a-z; keys that differ only in the middle share a hash and are told apart by the
-    // comparison.
-    static std::size_t hash(std::string_view key)
+    // Every byte counts: real IDs share long prefixes and suffixes and differ in a few bytes
+    // anywhere between (IDS_DIALOG_MESSAGE_000123_TOOLTIP_TEXT). Eight bytes at a time, each
+    // OR 0x20, so keys equal but for ASCII letter case hash alike (A-Z and a-z differ only in
+    // that bit; the few other bytes it merges only make collisions, which the comparison
+    // tells apart).
+    static std::uint64_t hash(std::string_view key)
     {
         constexpr std::uint64_t fold = 0x2020202020202020ull;
-        std::uint64_t head = 0;
-        std::uint64_t tail = 0;
-        const std::size_t n = std::min<std::size_t>(key.size(), 8);
-        if (n > 0) {
-            std::memcpy(&head, key.data(), n);
-            std::memcpy(&tail, key.data() + key.size() - n, n);
+        constexpr std::uint64_t k = 0x9E3779B97F4A7C15ull;
+        std::uint64_t h = key.size() * 0xC2B2AE3D27D4EB4Full;
+        const char *p = key.data();
+        std::size_t n = key.size();
+        for (; n >= 8; p += 8, n -= 8) {
+            std::uint64_t w;
+            std::memcpy(&w, p, 8);
+            h = std::rotl((h ^ (w | fold)) * k, 29);
         }
-        std::uint64_t h = (head | fold) * 0x9E3779B97F4A7C15ull;
-        h ^= ((tail | fold) + key.size()) * 0xC2B2AE3D27D4EB4Full;
-        return static_cast<std::size_t>(h ^ (h >> 31));
+        if (n > 0) {
+            std::uint64_t w = 0;
+            std::memcpy(&w, p, n);
+            h = std::rotl((h ^ (w | fold)) * k, 29);
+        }
+        // The final mix of MurmurHash3: every input bit reaches the low bits the table uses.
+        h ^= h >> 33;
+        h *= 0xFF51AFD7ED558CCDull;
+        h ^= h >> 33;
+        h *= 0xC4CEB9FE1A85EC53ull;
+        return h ^ (h >> 33);
     }
 
     void place(std::size_t index)
     {
+        const std::uint64_t h = hash(m_keys[index]);
         const std::size_t mask = m_slots.size() - 1;
-        std::size_t i = hash(m_keys[index]) & mask;
+        std::size_t i = h & mask;
         while (m_slots[i] != 0)
             i = (i + 1) & mask;
-        m_slots[i] = static_cast<std::uint32_t>(index + 1);
+        m_slots[i] = (h >> 32 << 32) | (index + 1);
     }
 
     void rehash(std::size_t size)
@@ -87,7 +104,7 @@ private:
     }
 
     std::vector<std::string_view> m_keys; // views into the batch's writes
-    std::vector<std::uint32_t> m_slots;   // index + 1 into m_keys; 0 is empty
+    std::vector<std::uint64_t> m_slots;   // high half of the hash, index + 1 into m_keys; 0 empty
 };
 
 // A header line is any line starting with "["; without a "]" the name runs to the line end.
