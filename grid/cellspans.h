@@ -50,8 +50,7 @@ public:
         if (!m_wide && !fitsNarrow(s))
             widen();
         if ((m_size + 1) * cellSize() > m_bytes.capacity())
-            m_bytes.reserve(std::max<std::size_t>(64, m_bytes.capacity() + m_bytes.capacity() / 2));
-        m_bytes.resizeUninitialized((m_size + 1) * cellSize());
+            grow();
         store(m_bytes.data() + m_size * cellSize(), s);
         ++m_size;
     }
@@ -59,7 +58,7 @@ public:
     /// Shrinks, or grows with empty cells.
     void resize(std::size_t n);
     /// Room for n cells of the present width.
-    void reserve(std::size_t n) { m_bytes.reserve(n * cellSize()); }
+    void reserve(std::size_t n);
     void clear()
     {
         m_bytes = ByteBuffer();
@@ -88,8 +87,9 @@ private:
     }
 
     void widen();
+    void grow();
 
-    ByteBuffer m_bytes; // the cells, 8 or 16 bytes each
+    ByteBuffer m_bytes; // the cells, 8 or 16 bytes each; only its capacity is kept up to date
     std::size_t m_size = 0;
     bool m_wide = false;
 };
