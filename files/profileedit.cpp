@@ -1,10 +1,10 @@
 #include "profileedit.h"
 
+#include "foldedkeyset.h"
 #include "labeldirectory.h"
 #include "labelreader.h"
 
 #include <algorithm>
-#include <bit>
 #include <cassert>
 #include <cstddef>
 #include <cstdint>
@@ -15,97 +15,6 @@ namespace verbolt {
 namespace {
 
 constexpr std::string_view kCrLf = "\r\n";
-
-// The keys a batch writes, each with a small id, looked up without letter case and without
-// copying the key of every line of the file: a folded hash, then a comparison.
-class FoldedKeySet
-{
-public:
-    /// The id of the key, added if new.
-    int insert(std::string_view key)
-    {
-        if (const int id = find(key); id >= 0)
-            return id;
-        m_keys.push_back(key);
-        if (m_keys.size() * 2 > m_slots.size())
-            rehash(std::max<std::size_t>(64, m_slots.size() * 4));
-        else
-            place(m_keys.size() - 1);
-        return static_cast<int>(m_keys.size()) - 1;
-    }
-
-    /// The id of the key, or -1.
-    int find(std::string_view key) const
-    {
-        if (m_slots.empty())
-            return -1;
-        const std::uint64_t h = hash(key);
-        const std::size_t mask = m_slots.size() - 1;
-        for (std::size_t i = h & mask;; i = (i + 1) & mask) {
-            const std::uint64_t slot = m_slots[i];
-            if (slot == 0)
-                return -1;
-            // The hash's high half is kept in the slot: keys of one length and one shape are
-            // compared only when their hashes agree.
-            const std::size_t index = static_cast<std::uint32_t>(slot) - 1;
-            if ((slot >> 32) == (h >> 32) && LabelDirectory::equalsIgnoringCase(m_keys[index], key))
-                return static_cast<int>(index);
-        }
-    }
-
-    std::size_t size() const { return m_keys.size(); }
-
-private:
-    // Every byte counts: real IDs share long prefixes and suffixes and differ in a few bytes
-    // anywhere between (IDS_DIALOG_MESSAGE_000123_TOOLTIP_TEXT). Eight bytes at a time, each
-    // OR 0x20, so keys equal but for ASCII letter case hash alike (A-Z and a-z differ only in
-    // that bit; the few other bytes it merges only make collisions, which the comparison
-    // tells apart).
-    static std::uint64_t hash(std::string_view key)
-    {
-        constexpr std::uint64_t fold = 0x2020202020202020ull;
-        constexpr std::uint64_t k = 0x9E3779B97F4A7C15ull;
-        std::uint64_t h = key.size() * 0xC2B2AE3D27D4EB4Full;
-        const char *p = key.data();
-        std::size_t n = key.size();
-        for (; n >= 8; p += 8, n -= 8) {
-            std::uint64_t w;
-            std::memcpy(&w, p, 8);
-            h = std::rotl((h ^ (w | fold)) * k, 29);
-        }
-        if (n > 0) {
-            std::uint64_t w = 0;
-            std::memcpy(&w, p, n);
-            h = std::rotl((h ^ (w | fold)) * k, 29);
-        }
-        // The final mix of MurmurHash3: every input bit reaches the low bits the table uses.
-        h ^= h >> 33;
-        h *= 0xFF51AFD7ED558CCDull;
-        h ^= h >> 33;
-        h *= 0xC4CEB9FE1A85EC53ull;
-        return h ^ (h >> 33);
-    }
-
-    void place(std::size_t index)
-    {
-        const std::uint64_t h = hash(m_keys[index]);
-        const std::size_t mask = m_slots.size() - 1;
-        std::size_t i = h & mask;
-        while (m_slots[i] != 0)
-            i = (i + 1) & mask;
-        m_slots[i] = (h >> 32 << 32) | (index + 1);
-    }
-
-    void rehash(std::size_t size)
-    {
-        m_slots.assign(size, 0);
-        for (std::size_t k = 0; k < m_keys.size(); ++k)
-            place(k);
-    }
-
-    std::vector<std::string_view> m_keys; // views into the batch's writes
-    std::vector<std::uint64_t> m_slots;   // high half of the hash, index + 1 into m_keys; 0 empty
-};
 
 // A header line is any line starting with "["; without a "]" the name runs to the line end.
 bool isLabelHeader(std::string_view line)

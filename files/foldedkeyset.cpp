@@ -1,0 +1,87 @@
+#include "foldedkeyset.h"
+
+#include "labeldirectory.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+
+namespace verbolt {
+
+int FoldedKeySet::insert(std::string_view key)
+{
+    if (const int id = find(key); id >= 0)
+        return id;
+    m_keys.push_back(key);
+    m_lengths |= std::uint64_t(1) << (key.size() % 64);
+    if (m_keys.size() * 2 > m_slots.size())
+        rehash(std::max<std::size_t>(64, m_slots.size() * 4));
+    else
+        place(m_keys.size() - 1);
+    return static_cast<int>(m_keys.size()) - 1;
+}
+
+int FoldedKeySet::find(std::string_view key) const
+{
+    // A write of a few keys looks up every line of the file: most lines have another length.
+    if (!(m_lengths >> (key.size() % 64) & 1))
+        return -1;
+    const std::uint64_t h = hash(key);
+    const std::size_t mask = m_slots.size() - 1;
+    for (std::size_t i = h & mask;; i = (i + 1) & mask) {
+        const std::uint64_t slot = m_slots[i];
+        if (slot == 0)
+            return -1;
+        // Keys of one length and one shape are compared only when their hashes agree.
+        const std::size_t index = static_cast<std::uint32_t>(slot) - 1;
+        if ((slot >> 32) == (h >> 32) && LabelDirectory::equalsIgnoringCase(m_keys[index], key))
+            return static_cast<int>(index);
+    }
+}
+
+std::uint64_t FoldedKeySet::hash(std::string_view key)
+{
+    // Real IDs share long prefixes and suffixes and differ in a few bytes anywhere between
+    // (IDS_DIALOG_MESSAGE_000123_TOOLTIP_TEXT). A-Z and a-z differ only in bit 0x20; the few
+    // other bytes that OR merges only make collisions, which the comparison tells apart.
+    constexpr std::uint64_t fold = 0x2020202020202020ull;
+    constexpr std::uint64_t k = 0x9E3779B97F4A7C15ull;
+    std::uint64_t h = key.size() * 0xC2B2AE3D27D4EB4Full;
+    const char *p = key.data();
+    std::size_t n = key.size();
+    for (; n >= 8; p += 8, n -= 8) {
+        std::uint64_t w;
+        std::memcpy(&w, p, 8);
+        h = std::rotl((h ^ (w | fold)) * k, 29);
+    }
+    if (n > 0) {
+        std::uint64_t w = 0;
+        std::memcpy(&w, p, n);
+        h = std::rotl((h ^ (w | fold)) * k, 29);
+    }
+    // The final mix of MurmurHash3: every input bit reaches the low bits the table uses.
+    h ^= h >> 33;
+    h *= 0xFF51AFD7ED558CCDull;
+    h ^= h >> 33;
+    h *= 0xC4CEB9FE1A85EC53ull;
+    return h ^ (h >> 33);
+}
+
+void FoldedKeySet::place(std::size_t index)
+{
+    const std::uint64_t h = hash(m_keys[index]);
+    const std::size_t mask = m_slots.size() - 1;
+    std::size_t i = h & mask;
+    while (m_slots[i] != 0)
+        i = (i + 1) & mask;
+    m_slots[i] = (h >> 32 << 32) | (index + 1);
+}
+
+void FoldedKeySet::rehash(std::size_t size)
+{
+    m_slots.assign(size, 0);
+    for (std::size_t k = 0; k < m_keys.size(); ++k)
+        place(k);
+}
+
+} // namespace verbolt
