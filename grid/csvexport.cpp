@@ -3,6 +3,7 @@
 #include "labeldirectory.h"
 #include "labelloader.h"
 
+#include <array>
 #include <vector>
 
 namespace verbolt {
@@ -12,17 +13,50 @@ namespace {
 // Records are gathered into one buffer and handed to the stream in large pieces.
 constexpr std::size_t flushSize = 1 << 16;
 
-void flush(std::string &buffer, std::ostream &out)
+void flush(ByteBuffer &buffer, std::ostream &out)
 {
     out.write(buffer.data(), static_cast<std::streamsize>(buffer.size()));
     buffer.clear();
+}
+
+// Whether a field must be quoted: the four bytes are ASCII, the same in the code page's bytes
+// as in their UTF-8, so the test can look at the bytes as read. A table, as find_first_of
+// calls memchr once per byte of the text.
+constexpr std::array<bool, 256> makeQuoted()
+{
+    std::array<bool, 256> t{};
+    t[','] = t['"'] = t['\r'] = t['\n'] = true;
+    return t;
+}
+constexpr std::array<bool, 256> kQuoted = makeQuoted();
+
+bool needsQuotes(std::string_view text)
+{
+    bool any = false;
+    for (const char c : text)
+        any |= kQuoted[static_cast<unsigned char>(c)];
+    return any;
+}
+
+// Appends one cell as a field: converted straight into the buffer, quoted when it must be.
+void appendCell(std::string_view bytes, const TextCodec &codec, ByteBuffer &buffer)
+{
+    if (needsQuotes(bytes)) {
+        std::string record;
+        CsvExport::appendField(codec.toUtf8(bytes), record);
+        buffer.append(record);
+        return;
+    }
+    const std::size_t at = buffer.size();
+    buffer.resizeUninitialized(at + bytes.size() * TextCodec::kMaxUtf8PerByte);
+    buffer.resizeUninitialized(at + codec.toUtf8Into(bytes, buffer.data() + at));
 }
 
 } // namespace
 
 void CsvExport::appendField(std::string_view utf8, std::string &record)
 {
-    if (utf8.find_first_of(",\"\r\n") == std::string_view::npos) {
+    if (!needsQuotes(utf8)) {
         record.append(utf8);
         return;
     }
@@ -40,19 +74,19 @@ void CsvExport::write(const LabelGrid &grid, const TextCodec &codec, std::ostrea
     const int columns = grid.columnCount();
     if (columns == 0)
         return;
-    std::string buffer;
-    buffer.reserve(flushSize + 4096);
+    ByteBuffer buffer;
+    buffer.reserve(2 * flushSize);
     for (int k = 0; k < columns; ++k) {
         if (k > 0)
-            buffer.push_back(',');
-        appendField(codec.toUtf8(*grid.header(k)), buffer);
+            buffer.append(",");
+        appendCell(*grid.header(k), codec, buffer);
     }
     buffer.append("\r\n");
     for (int row = 0; row < grid.rowCount(); ++row) {
         for (int k = 0; k < columns; ++k) {
             if (k > 0)
-                buffer.push_back(',');
-            appendField(codec.toUtf8(grid.itemText(row, k)), buffer);
+                buffer.append(",");
+            appendCell(grid.itemText(row, k), codec, buffer);
         }
         buffer.append("\r\n");
         if (buffer.size() >= flushSize)
