@@ -24,6 +24,7 @@ public:
     void SetStatusText(const std::string &text) override;
     /// Lets Qt paint (user input excluded), at most every few tens of milliseconds.
     void PumpOneMessage() override;
+    void KeepPainted() override;
 
     /// Closes the window for good once the load has ended.
     void finish();
