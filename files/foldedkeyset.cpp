@@ -67,6 +67,13 @@ std::uint64_t FoldedKeySet::hash(std::string_view key)
     return h ^ (h >> 33);
 }
 
+void FoldedKeySet::reserve(std::size_t n)
+{
+    m_keys.reserve(n);
+    if (n * 2 > m_slots.size())
+        rehash(std::bit_ceil(std::max<std::size_t>(64, n * 4)));
+}
+
 void FoldedKeySet::place(std::size_t index)
 {
     const std::uint64_t h = hash(m_keys[index]);

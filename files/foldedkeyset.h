@@ -19,6 +19,8 @@ public:
     /// The id of the key, or -1.
     int find(std::string_view key) const;
     std::size_t size() const { return m_keys.size(); }
+    /// Room for n keys without growing the table on the way.
+    void reserve(std::size_t n);
 
     /// Every byte counts, eight at a time, each OR 0x20: keys equal but for ASCII letter case
     /// hash alike.

@@ -6,6 +6,7 @@
 #include "labelreader.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <utility>
 
@@ -17,7 +18,22 @@ namespace {
 // bytes first leaves the letter-case comparison to the lines that differ.
 bool sameKeyTrimmed(std::string_view a, std::string_view b)
 {
-    return a == b || LabelDirectory::equalsIgnoringCase(a, b);
+    if (a.size() != b.size())
+        return false;
+    // Eight bytes at a time, inline: a call to memcmp per line of every file costs more.
+    std::size_t i = 0;
+    for (; i + 8 <= a.size(); i += 8) {
+        std::uint64_t x;
+        std::uint64_t y;
+        std::memcpy(&x, a.data() + i, 8);
+        std::memcpy(&y, b.data() + i, 8);
+        if (x != y)
+            return LabelDirectory::equalsIgnoringCase(a, b);
+    }
+    for (; i < a.size(); ++i)
+        if (a[i] != b[i])
+            return LabelDirectory::equalsIgnoringCase(a, b);
+    return true;
 }
 
 // Calls f(line number, entry) for each entry line, numbering every physical line.
@@ -52,6 +68,7 @@ std::size_t AlignmentCheck::checkFrench(std::ostream &out) const
     // Each ID's first entry, by a folded hash: one look-up per entry, in file order, so the
     // repeats come out in the order of their lines.
     FoldedKeySet ids;
+    ids.reserve(m_entries.size());
     std::vector<std::size_t> first;
     first.reserve(m_entries.size());
     std::size_t again = 0;
