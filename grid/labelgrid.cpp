@@ -18,20 +18,6 @@ std::optional<std::string_view> LabelGrid::header(int k) const
     return m_columns[static_cast<std::size_t>(k)].header;
 }
 
-std::string_view LabelGrid::itemText(int row, int column) const
-{
-    if (row < 0 || row >= m_rowCount || column < 0 || column >= columnCount())
-        return {};
-    const Column &c = m_columns[static_cast<std::size_t>(column)];
-    if (static_cast<std::size_t>(row) >= c.cells.size())
-        return {};
-    const CellSpans::Span s = c.cells.get(static_cast<std::size_t>(row));
-    if (s.length == 0)
-        return {};
-    const ByteBuffer &bytes = s.edited ? c.edits : loadedBytes(static_cast<std::size_t>(column));
-    return {bytes.data() + s.offset, s.length};
-}
-
 void LabelGrid::setItemText(int row, int column, std::string_view text)
 {
     if (row < 0 || row >= m_rowCount || column < 0 || column >= columnCount())

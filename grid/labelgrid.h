@@ -32,7 +32,20 @@ public:
     int rowCount() const { return m_rowCount; }
 
     /// Text of a cell; empty for a row or column that does not exist.
-    std::string_view itemText(int row, int column) const;
+    std::string_view itemText(int row, int column) const
+    {
+        if (row < 0 || row >= m_rowCount || column < 0 || column >= columnCount())
+            return {};
+        const Column &c = m_columns[static_cast<std::size_t>(column)];
+        if (static_cast<std::size_t>(row) >= c.cells.size())
+            return {};
+        const CellSpans::Span s = c.cells.get(static_cast<std::size_t>(row));
+        if (s.length == 0)
+            return {};
+        const ByteBuffer &bytes =
+            s.edited ? c.edits : loadedBytes(static_cast<std::size_t>(column));
+        return {bytes.data() + s.offset, s.length};
+    }
     /// Sets a cell's text; a row or column that does not exist changes nothing.
     void setItemText(int row, int column, std::string_view text);
 
