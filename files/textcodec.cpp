@@ -252,8 +252,26 @@ std::size_t TextCodec::toUtf8Into(std::string_view bytes, char *out) const
 {
     char *const start = out;
     if (m_page == CodePage::Windows1252) {
-        for (char ch : bytes) {
-            const auto &utf8 = kCp1252Utf8[static_cast<unsigned char>(ch)];
+        std::size_t i = 0;
+        if constexpr (std::endian::native == std::endian::little) {
+            // Accents are few: eight bytes are copied at a time, up to the first byte of
+            // 0x80 or above, which alone goes through the table.
+            for (std::uint64_t w; i + 8 <= bytes.size();) {
+                std::memcpy(&w, bytes.data() + i, 8);
+                std::memcpy(out, &w, 8);
+                const std::uint64_t high = w & 0x8080808080808080ull;
+                const std::size_t ascii = high ? std::countr_zero(high) / 8 : 8;
+                out += ascii;
+                i += ascii;
+                if (ascii < 8) {
+                    const auto &utf8 = kCp1252Utf8[static_cast<unsigned char>(bytes[i++])];
+                    std::memcpy(out, utf8.data() + 1, 3);
+                    out += utf8[0];
+                }
+            }
+        }
+        for (; i < bytes.size(); ++i) {
+            const auto &utf8 = kCp1252Utf8[static_cast<unsigned char>(bytes[i])];
             // Three bytes written whatever the length: the caller's room allows it.
             std::memcpy(out, utf8.data() + 1, 3);
             out += utf8[0];
