@@ -8,6 +8,28 @@
 
 namespace verbolt {
 
+namespace {
+
+// Keys that match are mostly the same bytes: eight at a time, and letter case only where a
+// word differs.
+bool sameKey(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    std::size_t i = 0;
+    for (; i + 8 <= a.size(); i += 8) {
+        std::uint64_t x;
+        std::uint64_t y;
+        std::memcpy(&x, a.data() + i, 8);
+        std::memcpy(&y, b.data() + i, 8);
+        if (x != y)
+            return LabelDirectory::equalsIgnoringCase(a.substr(i), b.substr(i));
+    }
+    return LabelDirectory::equalsIgnoringCase(a.substr(i), b.substr(i));
+}
+
+} // namespace
+
 int FoldedKeySet::insert(std::string_view key)
 {
     if (const int id = find(key); id >= 0)
@@ -21,11 +43,8 @@ int FoldedKeySet::insert(std::string_view key)
     return static_cast<int>(m_keys.size()) - 1;
 }
 
-int FoldedKeySet::find(std::string_view key) const
+int FoldedKeySet::findHashed(std::string_view key) const
 {
-    // A write of a few keys looks up every line of the file: most lines have another length.
-    if (!(m_lengths >> (key.size() % 64) & 1))
-        return -1;
     const std::uint64_t h = hash(key);
     const std::size_t mask = m_slots.size() - 1;
     for (std::size_t i = h & mask;; i = (i + 1) & mask) {
@@ -34,7 +53,7 @@ int FoldedKeySet::find(std::string_view key) const
             return -1;
         // Keys of one length and one shape are compared only when their hashes agree.
         const std::size_t index = static_cast<std::uint32_t>(slot) - 1;
-        if ((slot >> 32) == (h >> 32) && LabelDirectory::equalsIgnoringCase(m_keys[index], key))
+        if ((slot >> 32) == (h >> 32) && sameKey(m_keys[index], key))
             return static_cast<int>(index);
     }
 }
@@ -48,15 +67,18 @@ std::uint64_t FoldedKeySet::hash(std::string_view key)
     constexpr std::uint64_t k = 0x9E3779B97F4A7C15ull;
     std::uint64_t h = key.size() * 0xC2B2AE3D27D4EB4Full;
     const char *p = key.data();
-    std::size_t n = key.size();
-    for (; n >= 8; p += 8, n -= 8) {
-        std::uint64_t w;
-        std::memcpy(&w, p, 8);
-        h = std::rotl((h ^ (w | fold)) * k, 29);
-    }
-    if (n > 0) {
-        std::uint64_t w = 0;
+    const std::size_t n = key.size();
+    std::uint64_t w = 0;
+    if (n < 8) {
         std::memcpy(&w, p, n);
+        h = std::rotl((h ^ (w | fold)) * k, 29);
+    } else {
+        for (std::size_t i = 0; i + 8 < n; i += 8) {
+            std::memcpy(&w, p + i, 8);
+            h = std::rotl((h ^ (w | fold)) * k, 29);
+        }
+        // The last eight bytes, overlapping the word before: no byte-by-byte tail.
+        std::memcpy(&w, p + n - 8, 8);
         h = std::rotl((h ^ (w | fold)) * k, 29);
     }
     // The final mix of MurmurHash3: every input bit reaches the low bits the table uses.

@@ -17,7 +17,11 @@ public:
     /// The id of the key, added if new.
     int insert(std::string_view key);
     /// The id of the key, or -1.
-    int find(std::string_view key) const;
+    int find(std::string_view key) const
+    {
+        // A write of a few keys looks up every line of the file: most have another length.
+        return (m_lengths >> (key.size() % 64) & 1) ? findHashed(key) : -1;
+    }
     std::size_t size() const { return m_keys.size(); }
     /// Room for n keys without growing the table on the way.
     void reserve(std::size_t n);
@@ -27,6 +31,7 @@ public:
     static std::uint64_t hash(std::string_view key);
 
 private:
+    int findHashed(std::string_view key) const;
     void place(std::size_t index);
     void rehash(std::size_t size);
 

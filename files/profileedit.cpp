@@ -24,21 +24,30 @@ bool isLabelHeader(std::string_view line)
     return LabelDirectory::equalsIgnoringCase(LabelReader::trim(name), "label");
 }
 
-// One pass over the lines: onKey(entry, line, begin, next) for every key line, and
-// onHeader(isLabel, next) for every section header; `next` is the offset after the line.
+// One pass over the lines: onKey(key, line, eq, begin, next) for every key line, with its
+// key trimmed and `eq` the offset of its first "=" in `line`, and onHeader(isLabel, next) for
+// every section header; `next` is the offset after the line. The entry lines are those of
+// LabelReader::entryOf, found without building an entry (the value is not needed here).
 template <class K, class H> void scan(std::string_view content, K &&onKey, H &&onHeader)
 {
     bool inScope = true; // lines before the first header count as section "Label"
-    LabelReader::forEachLine(content,
-                             [&](std::string_view line, std::size_t begin, std::size_t next) {
-                                 if (!line.empty() && line[0] == '[') {
-                                     inScope = isLabelHeader(line);
-                                     onHeader(inScope, next);
-                                 } else if (inScope) {
-                                     if (auto entry = LabelReader::entryOf(line))
-                                         onKey(*entry, line, begin, next);
-                                 }
-                             });
+    LabelReader::forEachLine(
+        content, [&](std::string_view line, std::size_t begin, std::size_t next) {
+            if (LabelReader::skippedAtOnce(line)) {
+                if (!line.empty() && line[0] == '[') {
+                    inScope = isLabelHeader(line);
+                    onHeader(inScope, next);
+                }
+                return;
+            }
+            if (!inScope)
+                return;
+            const void *eq = std::memchr(line.data(), '=', line.size());
+            if (!eq)
+                return;
+            const auto at = static_cast<std::size_t>(static_cast<const char *>(eq) - line.data());
+            onKey(LabelReader::trim(line.substr(0, at)), line, at, begin, next);
+        });
 }
 
 // New lines end like the first line of the file; a file without any line end gets CRLF.
@@ -90,17 +99,17 @@ public:
         m_insertAt = old.size();
         scan(
             old,
-            [&](const LabelLine &entry, std::string_view line, std::size_t begin,
+            [&](std::string_view key, std::string_view line, std::size_t eq, std::size_t begin,
                 std::size_t next) {
                 if (inFirstLabel)
                     m_insertAt = next;
-                const int id = m_wanted.find(LabelReader::trim(entry.key));
+                const int id = m_wanted.find(key);
                 if (id < 0 || m_slots[static_cast<std::size_t>(id)].valid)
                     return; // not written, or not the first line of its key
                 std::size_t valueEnd = begin + line.size();
                 if (line.back() == '\r')
                     --valueEnd;
-                const std::size_t valueBegin = begin + line.find('=') + 1;
+                const std::size_t valueBegin = begin + eq + 1;
                 m_lines.push_back({begin, valueBegin, valueEnd});
                 m_slots[static_cast<std::size_t>(id)] = Slot{true, false, m_lines.size() - 1};
             },
@@ -139,6 +148,19 @@ public:
                           : m_old.substr(line.valueBegin, line.valueEnd - line.valueBegin);
         if (LabelReader::trim(current) != kv.value)
             line.newValue = &kv.value;
+    }
+
+    /// Whether the result differs from the old bytes: a line added, or a value whose new
+    /// bytes are not its old ones.
+    bool changed() const
+    {
+        if (!m_added.empty())
+            return true;
+        for (const KeyLine &line : m_lines)
+            if (line.newValue &&
+                *line.newValue != m_old.substr(line.valueBegin, line.valueEnd - line.valueBegin))
+                return true;
+        return false;
     }
 
     void result(std::string &out) const
@@ -227,7 +249,7 @@ std::optional<std::string> ProfileEdit::apply(std::string_view oldBytes, bool fi
 }
 
 bool ProfileEdit::applyInto(std::string_view oldBytes, bool fileExists,
-                            const std::vector<KeyValue> &writes, std::string &out)
+                            const std::vector<KeyValue> &writes, std::string &out, bool *changed)
 {
     for (const KeyValue &kv : writes) {
         if (!storable(kv.key) || !storable(kv.value))
@@ -237,12 +259,16 @@ bool ProfileEdit::applyInto(std::string_view oldBytes, bool fileExists,
         oldBytes = {};
     if (writes.empty()) {
         out.assign(oldBytes);
+        if (changed)
+            *changed = false;
         return true;
     }
     Batch batch(oldBytes, writes);
     for (const KeyValue &kv : writes)
         batch.write(kv);
     batch.result(out);
+    if (changed)
+        *changed = batch.changed();
     return true;
 }
 
@@ -252,9 +278,10 @@ std::string ProfileEdit::readValue(std::string_view bytes, std::string_view key)
     std::optional<std::string_view> value;
     scan(
         bytes,
-        [&](const LabelLine &entry, std::string_view, std::size_t, std::size_t) {
-            if (!value && LabelDirectory::equalsIgnoringCase(LabelReader::trim(entry.key), wanted))
-                value = entry.value;
+        [&](std::string_view found, std::string_view line, std::size_t eq, std::size_t,
+            std::size_t) {
+            if (!value && LabelDirectory::equalsIgnoringCase(found, wanted))
+                value = LabelReader::trim(line.substr(eq + 1));
         },
         [](bool, std::size_t) {});
     return std::string(value.value_or(std::string_view()));

@@ -268,6 +268,10 @@ TEST(ProfileEditProperty, EditsKeepEveryOtherByteAndBatchEqualsOneByOne)
             oneByOne = now;
         }
         EXPECT_EQ(ProfileEdit::apply(old, true, writes), oneByOne);
+        std::string out;
+        bool changed = false;
+        ASSERT_TRUE(ProfileEdit::applyInto(old, true, writes, out, &changed));
+        EXPECT_EQ(changed, out != old) << "a write that changes nothing is told apart";
     }
 }
 
