@@ -20,19 +20,18 @@ public:
     int find(std::string_view key) const
     {
         // A write of a few keys looks up every line of the file: most have another length.
-        return (m_lengths >> (key.size() % 64) & 1) ? findHashed(key) : -1;
+        return (m_lengths >> (key.size() % 64) & 1) ? findHashed(key, hash(key)) : -1;
     }
     std::size_t size() const { return m_keys.size(); }
     /// Room for n keys without growing the table on the way.
     void reserve(std::size_t n);
 
-    /// Every byte counts, eight at a time, each OR 0x20: keys equal but for ASCII letter case
-    /// hash alike.
+    /// Every byte counts, each OR 0x20: keys equal but for ASCII letter case hash alike.
     static std::uint64_t hash(std::string_view key);
 
 private:
-    int findHashed(std::string_view key) const;
-    void place(std::size_t index);
+    int findHashed(std::string_view key, std::uint64_t h) const;
+    void place(std::size_t index, std::uint64_t h);
     void rehash(std::size_t size);
 
     std::vector<std::string_view> m_keys;

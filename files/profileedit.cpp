@@ -87,6 +87,7 @@ public:
         // Only lines whose key is written are recorded: indexing every line of a large file
         // for a write of a few keys costs more than the rest of the write together. A key
         // holding "=" is also known by the shorter key its new line would read as.
+        m_wanted.reserve(writes.size());
         for (const KeyValue &kv : writes) {
             m_wanted.insert(LabelReader::trim(kv.key));
             if (kv.key.find('=') != std::string::npos)
