@@ -89,12 +89,11 @@ void appendCell(std::string_view bytes, const TextCodec &codec, ByteBuffer &buff
         buffer.append(record);
         return;
     }
-    const std::size_t at = buffer.size();
     if (!(needs & kConversion)) { // ASCII is the same bytes in UTF-8
-        buffer.resizeUninitialized(at + bytes.size());
-        std::memcpy(buffer.data() + at, bytes.data(), bytes.size());
+        buffer.append(bytes);
         return;
     }
+    const std::size_t at = buffer.size();
     buffer.resizeUninitialized(at + bytes.size() * TextCodec::kMaxUtf8PerByte);
     buffer.resizeUninitialized(at + codec.toUtf8Into(bytes, buffer.data() + at));
 }
