@@ -94,7 +94,10 @@ void appendCell(std::string_view bytes, const TextCodec &codec, ByteBuffer &buff
         return;
     }
     const std::size_t at = buffer.size();
-    buffer.resizeUninitialized(at + bytes.size() * TextCodec::kMaxUtf8PerByte);
+    const std::size_t room = at + bytes.size() * TextCodec::kMaxUtf8PerByte;
+    if (room > buffer.capacity()) // doubling: growing by one cell at a time copies all again
+        buffer.reserve(std::max(room, 2 * buffer.capacity()));
+    buffer.resizeUninitialized(room);
     buffer.resizeUninitialized(at + codec.toUtf8Into(bytes, buffer.data() + at));
 }
 
