@@ -67,6 +67,12 @@ void CLoadingDlg::PumpOneMessage()
     flush();
 }
 
+void CLoadingDlg::KeepPainted()
+{
+    if (m_sincePaint.elapsed() >= 30)
+        flush();
+}
+
 void CLoadingDlg::flush()
 {
     m_progress->setValue(std::clamp(m_pendingPos, m_progress->minimum(), m_progress->maximum()));

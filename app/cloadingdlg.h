@@ -24,6 +24,7 @@ public:
     void SetStatusText(const std::string &text) override;
     /// Lets Qt paint (user input excluded), at most every few tens of milliseconds.
     void PumpOneMessage() override;
+    void KeepPainted() override;
 
     /// Shows the window for a load, its bar empty and its status line blank.
     void start();

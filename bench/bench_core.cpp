@@ -43,14 +43,17 @@ public:
         return s;
     }
     /// A freshly generated set of `labels` (seed 1) in its own directory, made once per name.
-    const std::string &set(std::size_t labels, const std::string &purpose)
+    const std::string &set(std::size_t labels, const std::string &purpose,
+                           bench::IdShape shape = bench::IdShape::Plain)
     {
-        const std::string key = purpose + "-" + std::to_string(labels);
+        const std::string key = purpose +
+                                (shape == bench::IdShape::Realistic ? "-realistic-" : "-") +
+                                std::to_string(labels);
         auto it = m_sets.find(key);
         if (it == m_sets.end()) {
             const std::string dir = m_root + key + "/";
             std::filesystem::create_directory(dir);
-            bench::generateLabelSet(dir, labels);
+            bench::generateLabelSet(dir, labels, 1, shape);
             it = m_sets.emplace(key, dir).first;
         }
         return it->second;
@@ -174,10 +177,11 @@ void replaceWhole(const std::string &path, const std::string &bytes)
         throw std::runtime_error("fsync or rename failed for " + path);
 }
 
-void replaceFilesBaseline(benchmark::State &state, const std::vector<std::string_view> &names)
+void replaceFilesBaseline(benchmark::State &state, const std::vector<std::string_view> &names,
+                          bench::IdShape shape)
 {
     const auto labels = static_cast<std::size_t>(state.range(0));
-    const std::string &dir = Scratch::instance().set(labels, "baseline");
+    const std::string &dir = Scratch::instance().set(labels, "baseline", shape);
     std::vector<std::pair<std::string, std::string>> files;
     for (std::string_view name : names) {
         const std::string path = dir + std::string(name);
@@ -246,10 +250,10 @@ void B1_RawScan(benchmark::State &state)
 
 // ---- B3: Apply with every field changed against replacing the six files whole
 
-void B3_Apply(benchmark::State &state)
+void B3_Apply(benchmark::State &state, bench::IdShape shape)
 {
     const auto labels = static_cast<std::size_t>(state.range(0));
-    Session s(Scratch::instance().set(labels, "apply"));
+    Session s(Scratch::instance().set(labels, "apply", shape));
     s.view.selected = {static_cast<int>(labels / 2)};
     s.editor->ShowLine(static_cast<int>(labels / 2));
     const std::map<int, std::string> shown = s.view.editors;
@@ -266,7 +270,7 @@ void B3_Apply(benchmark::State &state)
         state.SkipWithError(s.view.messages.front().c_str());
 }
 
-void B3_Baseline(benchmark::State &state)
+void B3_Baseline(benchmark::State &state, bench::IdShape shape)
 {
     std::vector<std::string_view> names;
     for (std::string_view name : bench::kLabelFiles) {
@@ -278,15 +282,15 @@ void B3_Baseline(benchmark::State &state)
     }
     if (names.size() != 6)
         state.SkipWithError("not six known languages");
-    replaceFilesBaseline(state, names);
+    replaceFilesBaseline(state, names, shape);
 }
 
 // ---- B4: Duplicate to "All" against replacing the eight target files whole
 
-void B4_Duplicate(benchmark::State &state, bool scattered)
+void B4_Duplicate(benchmark::State &state, bool scattered, bench::IdShape shape)
 {
     const auto labels = static_cast<std::size_t>(state.range(0));
-    Session s(Scratch::instance().set(labels, scattered ? "dup-scattered" : "dup-block"));
+    Session s(Scratch::instance().set(labels, scattered ? "dup-scattered" : "dup-block", shape));
     if (scattered) {
         for (std::size_t r = 0; r < labels; r += 10)
             s.view.selected.push_back(static_cast<int>(r));
@@ -314,19 +318,10 @@ void B4_Duplicate(benchmark::State &state, bool scattered)
         state.SkipWithError(s.view.messages.front().c_str());
 }
 
-void B4_DuplicateBlock(benchmark::State &state)
-{
-    B4_Duplicate(state, false);
-}
-void B4_DuplicateScattered(benchmark::State &state)
-{
-    B4_Duplicate(state, true);
-}
-
-void B4_Baseline(benchmark::State &state)
+void B4_Baseline(benchmark::State &state, bench::IdShape shape)
 {
     std::vector<std::string_view> names(bench::kLabelFiles.begin() + 1, bench::kLabelFiles.end());
-    replaceFilesBaseline(state, names);
+    replaceFilesBaseline(state, names, shape);
 }
 
 // ---- B5: Find next that finds nothing, over every row of FRENCH
@@ -343,20 +338,53 @@ void B5_FindNothing(benchmark::State &state)
     }
 }
 
-void sizes(benchmark::internal::Benchmark *b)
-{
-    b->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime();
-}
-
-BENCHMARK(B1_Load)->Apply(sizes);
-BENCHMARK(B1_RawScan)->Apply(sizes);
-BENCHMARK(B3_Apply)->Apply(sizes);
-BENCHMARK(B3_Baseline)->Apply(sizes);
-BENCHMARK(B4_DuplicateBlock)->Apply(sizes);
-BENCHMARK(B4_DuplicateScattered)->Apply(sizes);
-BENCHMARK(B4_Baseline)->Apply(sizes);
-BENCHMARK(B5_FindNothing)->Apply(sizes);
-
 } // namespace
 
-BENCHMARK_MAIN();
+// Benchmarks are registered here for the sizes asked for: --sizes=10000,100000 (the default).
+// The key writes run on both ID shapes: "B3_Apply/plain/100000", "B3_Apply/realistic/100000".
+int main(int argc, char **argv)
+{
+    std::vector<long> sizes = {10000, 100000};
+    std::vector<char *> args;
+    for (int i = 0; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (arg.starts_with("--sizes=")) {
+            sizes.clear();
+            for (std::string list(arg.substr(8)); !list.empty();) {
+                const std::size_t comma = list.find(',');
+                sizes.push_back(std::stol(list.substr(0, comma)));
+                list = comma == std::string::npos ? "" : list.substr(comma + 1);
+            }
+        } else {
+            args.push_back(argv[i]);
+        }
+    }
+    const auto add = [&](const std::string &name, auto &&fn) {
+        auto *b = benchmark::RegisterBenchmark(name.c_str(), fn);
+        for (long n : sizes)
+            b->Arg(n);
+        b->Unit(benchmark::kMillisecond)->UseRealTime();
+    };
+    add("B1_Load", B1_Load);
+    add("B1_RawScan", B1_RawScan);
+    for (const auto &[shape, tag] : {std::pair{bench::IdShape::Plain, "/plain"},
+                                     std::pair{bench::IdShape::Realistic, "/realistic"}}) {
+        const bench::IdShape sh = shape;
+        add(std::string("B3_Apply") + tag, [sh](benchmark::State &st) { B3_Apply(st, sh); });
+        add(std::string("B3_Baseline") + tag, [sh](benchmark::State &st) { B3_Baseline(st, sh); });
+        add(std::string("B4_DuplicateBlock") + tag,
+            [sh](benchmark::State &st) { B4_Duplicate(st, false, sh); });
+        add(std::string("B4_DuplicateScattered") + tag,
+            [sh](benchmark::State &st) { B4_Duplicate(st, true, sh); });
+        add(std::string("B4_Baseline") + tag, [sh](benchmark::State &st) { B4_Baseline(st, sh); });
+    }
+    add("B5_FindNothing", B5_FindNothing);
+
+    int count = static_cast<int>(args.size());
+    benchmark::Initialize(&count, args.data());
+    if (benchmark::ReportUnrecognizedArguments(count, args.data()))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -3,7 +3,8 @@
 //   verbolt_bench_window DIR [block|scattered]
 //
 // prints the time from process start to the main window shown with every label loaded,
-// the process's peak memory there and the size of the set's label files. With "block" or
+// the process's peak memory there, the size of the set's label files and the longest time
+// the loading window went without a repaint during the load. With "block" or
 // "scattered" it then selects 10,000 rows as one block, or every 10th row, and times
 // Duplicate to "All" through the window, selection included (this rewrites the set).
 
@@ -58,6 +59,44 @@ double msSinceProcessStart()
     return (static_cast<double>(now.tv_sec) + now.tv_nsec / 1e9 - startSec) * 1000.0;
 }
 
+// Keeps the loading window wanting a repaint and notes each one it gets, up to its close:
+// the longest stretch between two is the longest the window could not repaint, whatever
+// the load was doing (a window uncovered then stays blank that long).
+class RepaintWatch : public QObject
+{
+public:
+    bool eventFilter(QObject *object, QEvent *event) override
+    {
+        if (!object->inherits("verbolt::CLoadingDlg") || m_closed)
+            return false;
+        if (event->type() == QEvent::Paint) {
+            note();
+            auto *widget = static_cast<QWidget *>(object);
+            QMetaObject::invokeMethod(
+                widget, [widget] { widget->update(); }, Qt::QueuedConnection);
+        } else if (event->type() == QEvent::Hide) {
+            note();
+            m_closed = true;
+        }
+        return false;
+    }
+    double longestGapMs() const { return m_longest / 1e6; }
+    int repaints() const { return m_repaints; }
+
+private:
+    void note()
+    {
+        if (m_clock.isValid())
+            m_longest = std::max(m_longest, m_clock.nsecsElapsed());
+        m_clock.start();
+        ++m_repaints;
+    }
+    QElapsedTimer m_clock;
+    qint64 m_longest = 0;
+    int m_repaints = 0;
+    bool m_closed = false;
+};
+
 long statusKb(const std::string &key)
 {
     std::ifstream in("/proc/self/status");
@@ -85,6 +124,8 @@ int main(int argc, char **argv)
     int qtArgc = 1;
     QApplication app(qtArgc, argv);
     QuietPrompts prompts;
+    RepaintWatch repaints;
+    app.installEventFilter(&repaints);
     verbolt::CLabelsDlg dialog(dir, &prompts);
     dialog.OnInitDialog();
     dialog.show();
@@ -101,7 +142,8 @@ int main(int argc, char **argv)
             labelBytes += e.file_size();
     std::cout << "rows=" << dialog.grid().rowCount() << " shown_ms=" << shownMs
               << " vmhwm_kb=" << statusKb("VmHWM") << " maxrss_kb=" << usage.ru_maxrss
-              << " label_bytes=" << labelBytes << "\n";
+              << " label_bytes=" << labelBytes << " max_gap_ms=" << repaints.longestGapMs()
+              << " repaints=" << repaints.repaints() << "\n";
 
     if (mode == "block" || mode == "scattered") {
         QTableView *list = reinterpret_cast<QTableView *>(dialog.list());

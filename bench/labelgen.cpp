@@ -1,6 +1,7 @@
 #include "labelgen.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <stdexcept>
@@ -80,6 +81,22 @@ const Words &idWords()
     return words;
 }
 
+// Realistic IDs: a long prefix naming where the text is shown, the number zero-padded, and a
+// long suffix naming what it is. Most IDs share their first and last dozen bytes and their
+// length with thousands of others.
+std::string realisticId(Random &rnd, std::size_t number)
+{
+    static const Words prefixes = {"IDS_DIALOG_MESSAGE",           "IDS_MAIN_WINDOW_TOOLBAR_BUTTON",
+                                   "IDS_PREFERENCES_PAGE_GENERAL", "IDS_DIALOG_MESSAGE_BOX",
+                                   "IDS_EXPORT_WIZARD_STEP",       "IDS_CONTEXT_MENU_ITEM"};
+    static const Words suffixes = {"_TOOLTIP_TEXT", "_CAPTION_TEXT", "_STATUS_BAR_HINT",
+                                   "_ACCESSIBLE_DESCRIPTION", "_LABEL"};
+    char digits[24];
+    std::snprintf(digits, sizeof digits, "_%06zu", number);
+    std::string id(prefixes[rnd.below(prefixes.size())]);
+    return id.append(digits).append(suffixes[rnd.below(suffixes.size())]);
+}
+
 // A text of 20 to 80 bytes made of the language's words; now and then an accelerator "&",
 // a "%s" or an ellipsis (0x85), as interface texts have.
 std::string makeText(Random &rnd, const Words &words, std::size_t length)
@@ -126,13 +143,18 @@ void writeFile(const std::string &path, const std::string &bytes)
 
 } // namespace
 
-LabelSetInfo generateLabelSet(const std::string &dir, std::size_t labels, std::uint64_t seed)
+LabelSetInfo generateLabelSet(const std::string &dir, std::size_t labels, std::uint64_t seed,
+                              IdShape shape)
 {
     Random rnd(seed);
     const Words &idw = idWords();
     std::vector<std::string> ids;
     ids.reserve(labels);
     for (std::size_t i = 0; i < labels; ++i) {
+        if (shape == IdShape::Realistic) {
+            ids.push_back(realisticId(rnd, i));
+            continue;
+        }
         // Unique through the number; the words make lengths vary as real IDs do.
         std::string id = "IDS";
         for (std::size_t w = 0, words = 1 + rnd.below(3); w < words; ++w)

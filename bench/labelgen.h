@@ -12,6 +12,16 @@ inline constexpr std::array<std::string_view, 9> kLabelFiles = {
     "french.lan",     "english.lan", "italian.lan", "spanish.lan", "german.lan",
     "portuguese.lan", "dutch.lan",   "polish.lan",  "swedish.lan"};
 
+/// How the IDs look. Plain: "IDS_" and one to three short words, then the label's number
+/// (IDS_PHOTO_CROP_42). Realistic: the shapes of real resource IDs, long and alike, a few
+/// long prefixes and suffixes shared by thousands of IDs with the number in the middle
+/// (IDS_DIALOG_MESSAGE_000123_TOOLTIP_TEXT), so that keys differ only in a few middle bytes.
+enum class IdShape
+{
+    Plain,
+    Realistic
+};
+
 /// What was written.
 struct LabelSetInfo
 {
@@ -24,6 +34,7 @@ struct LabelSetInfo
 /// the nine label files aligned by position and comments.cmt, Windows-1252, CRLF, a
 /// "[Label]" header and a few ";" comment lines, texts of 20 to 80 bytes. The same seed
 /// gives the same bytes. Throws std::runtime_error when a file cannot be written.
-LabelSetInfo generateLabelSet(const std::string &dir, std::size_t labels, std::uint64_t seed = 1);
+LabelSetInfo generateLabelSet(const std::string &dir, std::size_t labels, std::uint64_t seed = 1,
+                              IdShape shape = IdShape::Plain);
 
 } // namespace verbolt::bench

@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
 # Builds the benchmarks (Release, build-bench), generates label sets of 10,000 and 100,000
-# labels in a temporary directory and prints every figure beside its target.
+# labels in a temporary directory and prints every figure beside its target. Apply and
+# Duplicate run on both ID shapes of the generator (plain and realistic).
 #
-#   bench/run.sh            everything
-#   KEEP=1 bench/run.sh     keep the temporary directory (its path is printed)
+#   bench/run.sh              everything at 10,000 and 100,000 labels
+#   MILLION=1 bench/run.sh    the N=1,000,000 figures too (by hand only: about 8 GB of disk
+#                             and several minutes; skipped when the disk is short)
+#   KEEP=1 bench/run.sh       keep the temporary directory (its path is printed)
 #
 # TMPDIR chooses the disk: Apply and Duplicate include fsync, so use the disk labels live on.
 set -euo pipefail
@@ -19,11 +22,25 @@ work=$(mktemp -d "${TMPDIR:-/tmp}/verbolt-run-XXXXXX")
 export QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR="$work/xdg"
 mkdir -m 700 "$work/xdg"
 
+million=
+if [[ -n "${MILLION:-}" ]]; then
+    free=$(df --output=avail -B1 "$work" | tail -1)
+    if ((free < 8 * 1024 ** 3)); then
+        echo "N=1,000,000 skipped: $((free / 1024 ** 2)) MB free in $work, 8 GB needed" >&2
+    else
+        million=1
+    fi
+fi
+
+gen() { "$build/bench/verbolt_labelgen" "$@" >/dev/null; }
 sizes=(10000 100000)
 for n in "${sizes[@]}"; do
-    for kind in load block scattered; do
-        mkdir "$work/$kind-$n"
-        "$build/bench/verbolt_labelgen" "$work/$kind-$n" "$n" >/dev/null
+    for shape in plain realistic; do
+        for kind in load block scattered; do
+            [[ $shape == realistic && $kind == load ]] && continue
+            mkdir "$work/$kind-$shape-$n"
+            gen --ids=$shape "$work/$kind-$shape-$n" "$n"
+        done
     done
 done
 
@@ -33,50 +50,123 @@ TMPDIR="$work" "$build/bench/verbolt_bench_core" --benchmark_repetitions=5 \
     --benchmark_out="$work/core.json" --benchmark_out_format=json >"$work/core.txt" 2>&1
 
 # Window figures: the median of five processes after one that warms the caches.
+window() { # DIR [MODE]
+    "$build/bench/verbolt_bench_window" "$@" 2>/dev/null
+}
 echo "window process..." >&2
 for n in "${sizes[@]}"; do
-    "$build/bench/verbolt_bench_window" "$work/load-$n" >/dev/null 2>&1
+    window "$work/load-plain-$n" >/dev/null
     for i in 1 2 3 4 5; do
-        "$build/bench/verbolt_bench_window" "$work/load-$n" 2>/dev/null >>"$work/window-$n.txt"
+        window "$work/load-plain-$n" >>"$work/window-$n.txt"
     done
-    for kind in block scattered; do
-        "$build/bench/verbolt_bench_window" "$work/$kind-$n" "$kind" 2>/dev/null \
-            >>"$work/dupwin-$n.txt"
+    for shape in plain realistic; do
+        for kind in block scattered; do
+            window "$work/$kind-$shape-$n" "$kind" | sed "s/^duplicate=/shape=$shape duplicate=/" \
+                >>"$work/dupwin-$n.txt"
+        done
     done
 done
 
-python3 - "$work" <<'PY'
-import json, re, statistics, sys, datetime, platform, os
-work = sys.argv[1]
-runs = json.load(open(f"{work}/core.json"))["benchmarks"]
+if [[ -n "$million" ]]; then
+    n=1000000
+    echo "N=1,000,000: core benchmarks..." >&2
+    mkdir "$work/load-plain-$n"
+    gen "$work/load-plain-$n" "$n"
+    TMPDIR="$work" "$build/bench/verbolt_bench_core" --sizes=$n --benchmark_repetitions=5 \
+        --benchmark_filter='B1|B3|B4_(DuplicateBlock|Baseline)|B5' \
+        --benchmark_out="$work/core-$n.json" --benchmark_out_format=json >"$work/core-$n.txt" 2>&1
+    echo "N=1,000,000: window process..." >&2
+    window "$work/load-plain-$n" >/dev/null
+    for i in 1 2 3 4 5; do
+        window "$work/load-plain-$n" >>"$work/window-$n.txt"
+    done
+fi
+
+# The command line, whole processes, the same way (its figures are compared with the window's).
+echo "command line..." >&2
+python3 - "$build/app/verbolt" "$work" "${sizes[@]}" ${million:+1000000} <<'PY'
+import os, subprocess, sys, time
+verbolt, work, sizes = sys.argv[1], sys.argv[2], sys.argv[3:]
+with open(f"{work}/cli.txt", "w") as out:
+    for n in sizes:
+        for option in ("--check", "--export-csv"):
+            for run in range(6):  # one to warm the caches, then five
+                start = time.perf_counter()
+                p = subprocess.Popen([verbolt, option], cwd=f"{work}/load-plain-{n}",
+                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+                _, status, usage = os.wait4(p.pid, 0)
+                p.returncode = os.waitstatus_to_exitcode(status)
+                ms = (time.perf_counter() - start) * 1000
+                if run:
+                    print(f"n={n} option={option} ms={ms:.1f} exit={p.returncode} "
+                          f"maxrss_kb={usage.ru_maxrss} cpu_ms={(usage.ru_utime + usage.ru_stime) * 1000:.0f}",
+                          file=out)
+PY
+
+python3 - "$work" "$million" <<'PY'
+import json, statistics, sys, datetime, platform, os
+work, million = sys.argv[1], sys.argv[2]
+
 best = {}
-for b in runs:
-    if b.get("run_type") != "iteration":
-        continue
-    name = b["name"].replace("/real_time", "")
-    ms = b["real_time"] if b["time_unit"] == "ms" else b["real_time"] / 1e6
-    best[name] = min(best.get(name, ms), ms)
+for path in [f"{work}/core.json"] + ([f"{work}/core-1000000.json"] if million else []):
+    for b in json.load(open(path))["benchmarks"]:
+        if b.get("run_type") != "iteration":
+            continue
+        name = b["name"].replace("/real_time", "")
+        ms = b["real_time"] if b["time_unit"] == "ms" else b["real_time"] / 1e6
+        best[name] = min(best.get(name, ms), ms)
 
 def core(name, n): return best.get(f"{name}/{n}")
 
+def fields(line): return dict(kv.split("=", 1) for kv in line.split())
+
 def window(n):
-    vals = [dict(kv.split("=") for kv in line.split()) for line in open(f"{work}/window-{n}.txt")
-            if line.startswith("rows=")]
+    vals = [fields(l) for l in open(f"{work}/window-{n}.txt") if l.startswith("rows=")]
     return (statistics.median(float(v["shown_ms"]) for v in vals),
-            max(int(v["vmhwm_kb"]) for v in vals) / 1024, int(vals[0]["label_bytes"]) / 2**20)
+            max(int(v["vmhwm_kb"]) for v in vals) / 1024, int(vals[0]["label_bytes"]) / 2**20,
+            max(float(v["max_gap_ms"]) for v in vals))
+
+def cli(n, option):
+    vals = [fields(l) for l in open(f"{work}/cli.txt")
+            if l.startswith(f"n={n} option={option} ")]
+    assert all(v["exit"] == "0" for v in vals), f"{option} failed at N={n}"
+    return (statistics.median(float(v["ms"]) for v in vals),
+            max(int(v["maxrss_kb"]) for v in vals) / 1024)
 
 select = {}
-def dupwin(n, kind):
+def dupwin(n, shape, kind):
     for line in open(f"{work}/dupwin-{n}.txt"):
-        if line.startswith("duplicate=" + kind):
-            v = dict(kv.split("=") for kv in line.split())
+        if line.startswith(f"shape={shape} duplicate={kind} "):
+            v = fields(line)
             # The handler and the repaint; making the selection is Qt's and printed apart.
-            select[(n, kind)] = float(v["select_ms"])
+            select[(n, shape, kind)] = float(v["select_ms"])
             return float(v["duplicate_ms"])
 
-rows = []
-def add(figure, f10, f100, target, met, fmt="{:.1f}"):
-    rows.append((figure, fmt.format(f10), fmt.format(f100), target, met))
+def figures(n, shapes, kinds):
+    f = {"load": core("B1_Load", n), "raw": core("B1_RawScan", n),
+         "find": core("B5_FindNothing", n)}
+    for shape in shapes:
+        f[shape] = {"apply": core(f"B3_Apply/{shape}", n),
+                    "apply_base": core(f"B3_Baseline/{shape}", n),
+                    "block": core(f"B4_DuplicateBlock/{shape}", n),
+                    "scat": core(f"B4_DuplicateScattered/{shape}", n),
+                    "dup_base": core(f"B4_Baseline/{shape}", n)}
+        if kinds:
+            f[shape]["wblock"] = dupwin(n, shape, "block")
+            f[shape]["wscat"] = dupwin(n, shape, "scattered")
+    f["win"], f["hwm"], f["lanmb"], f["gap"] = window(n)
+    f["check"], f["check_mb"] = cli(n, "--check")
+    f["csv"], f["csv_mb"] = cli(n, "--export-csv")
+    return f
+
+yes = lambda c: "yes" if c else "NO"
+def table(header, rows):
+    widths = [max(len(r[i]) for r in rows + [header]) for i in range(len(header))]
+    def line(r): print("| " + " | ".join(c.ljust(widths[i]) for i, c in enumerate(r)) + " |")
+    line(header)
+    print("|" + "|".join("-" * (w + 2) for w in widths) + "|")
+    for r in rows:
+        line(r)
 
 def linear(a10, a100, base10=None, base100=None, slack=1.25):
     # Ten times the labels may cost at most ten times as much, within noise; where a baseline
@@ -86,49 +176,77 @@ def linear(a10, a100, base10=None, base100=None, slack=1.25):
         growth = max(growth, base100 / base10)
     return a100 <= growth * a10 * slack
 
-F = {n: {} for n in (10000, 100000)}
-for n in F:
-    f = F[n]
-    f["load"], f["raw"] = core("B1_Load", n), core("B1_RawScan", n)
-    f["apply"], f["apply_base"] = core("B3_Apply", n), core("B3_Baseline", n)
-    f["block"], f["scat"] = core("B4_DuplicateBlock", n), core("B4_DuplicateScattered", n)
-    f["dup_base"] = core("B4_Baseline", n)
-    f["find"] = core("B5_FindNothing", n)
-    f["win"], f["hwm"], f["lanmb"] = window(n)
-    f["wblock"], f["wscat"] = dupwin(n, "block"), dupwin(n, "scattered")
-a, b = F[10000], F[100000]
-yes = lambda c: "yes" if c else "NO"
+shapes = ("plain", "realistic")
+a, b = figures(10000, shapes, True), figures(100000, shapes, True)
+rows = []
+def add(figure, f10, f100, target, met, fmt="{:.1f}"):
+    rows.append((figure, fmt.format(f10), fmt.format(f100), target, met))
 
 add("B1 load (ms)", a["load"], b["load"], "-", yes(linear(a["load"], b["load"], a["raw"], b["raw"])))
 add("B1 raw scan (ms)", a["raw"], b["raw"], "-", "")
-r10, r100 = a["load"] / a["raw"], b["load"] / b["raw"]
-add("B1 load / raw scan", r10, r100, "<= 3x", yes(r100 <= 3), "{:.2f}x")
+add("B1 load / raw scan", a["load"] / a["raw"], b["load"] / b["raw"], "<= 3x",
+    yes(b["load"] / b["raw"] <= 3), "{:.2f}x")
 add("B2 window shown (ms)", a["win"], b["win"], "< 1500", yes(b["win"] < 1500 and linear(a["win"], b["win"])))
-add("B3 Apply, 6 files (ms)", a["apply"], b["apply"], "-", yes(linear(a["apply"], b["apply"], a["apply_base"], b["apply_base"])))
-add("B3 replace 6 files (ms)", a["apply_base"], b["apply_base"], "-", "")
-r10, r100 = a["apply"] / a["apply_base"], b["apply"] / b["apply_base"]
-add("B3 Apply / baseline", r10, r100, "<= 1.5x", yes(r100 <= 1.5), "{:.2f}x")
-for key, label in (("block", "block of 10,000"), ("scat", "every 10th row")):
-    add(f"B4 Duplicate All, {label} (ms)", a[key], b[key], "< 1000",
-        yes(b[key] < 1000 and linear(a[key], b[key], a["dup_base"], b["dup_base"])))
-    add(f"B4 {label} / baseline", a[key] / a["dup_base"], b[key] / b["dup_base"], "<= 2x",
-        yes(b[key] / b["dup_base"] <= 2), "{:.2f}x")
-add("B4 replace 8 files (ms)", a["dup_base"], b["dup_base"], "-", "")
-for key, label in (("wblock", "block"), ("wscat", "every 10th")):
-    add(f"B4 in the window, {label} (ms)", a[key], b[key], "< 1000", yes(b[key] < 1000))
+for shape in shapes:
+    s10, s100 = a[shape], b[shape]
+    add(f"B3 Apply, 6 files, {shape} IDs (ms)", s10["apply"], s100["apply"], "-",
+        yes(linear(s10["apply"], s100["apply"], s10["apply_base"], s100["apply_base"])))
+    add(f"B3 replace 6 files, {shape} IDs (ms)", s10["apply_base"], s100["apply_base"], "-", "")
+    add(f"B3 Apply / baseline, {shape} IDs", s10["apply"] / s10["apply_base"],
+        s100["apply"] / s100["apply_base"], "<= 1.5x", yes(s100["apply"] / s100["apply_base"] <= 1.5),
+        "{:.2f}x")
+    for key, label in (("block", "block of 10,000"), ("scat", "every 10th row")):
+        add(f"B4 Duplicate All, {label}, {shape} IDs (ms)", s10[key], s100[key], "< 1000",
+            yes(s100[key] < 1000 and linear(s10[key], s100[key], s10["dup_base"], s100["dup_base"])))
+        add(f"B4 {label} / baseline, {shape} IDs", s10[key] / s10["dup_base"],
+            s100[key] / s100["dup_base"], "<= 2x", yes(s100[key] / s100["dup_base"] <= 2), "{:.2f}x")
+    add(f"B4 replace 8 files, {shape} IDs (ms)", s10["dup_base"], s100["dup_base"], "-", "")
+    for key, label in (("wblock", "block"), ("wscat", "every 10th")):
+        add(f"B4 in the window, {label}, {shape} IDs (ms)", s10[key], s100[key], "< 1000",
+            yes(s100[key] < 1000))
 add("B5 Find next, no hit (ms)", a["find"], b["find"], "< 20", yes(b["find"] < 20 and linear(a["find"], b["find"])))
 add("B6 peak memory (MB)", a["hwm"], b["hwm"], f"< {2.5 * b['lanmb'] + 80:.0f}",
     yes(b["hwm"] < 2.5 * b["lanmb"] + 80))
 add("   label files (MB)", a["lanmb"], b["lanmb"], "-", "")
+add("loading window, longest gap between repaints (ms)", a["gap"], b["gap"], "-", "")
+add("--check, whole process (ms)", a["check"], b["check"], "-", "")
+add("--export-csv > /dev/null, whole process (ms)", a["csv"], b["csv"], "-", "")
+add("--export-csv peak memory (MB)", a["csv_mb"], b["csv_mb"], "-", "")
 
 print(f"\nVerbolt benchmarks, {datetime.date.today()}, {os.cpu_count()} cores, "
-      f"{platform.system()} {platform.release()}; times: best of 5 (core), median of 5 (window)\n")
-widths = [max(len(r[i]) for r in rows + [("figure", "N=10k", "N=100k", "target", "met?")]) for i in range(5)]
-def line(r): print("| " + " | ".join(c.ljust(widths[i]) for i, c in enumerate(r)) + " |")
-line(("figure", "N=10k", "N=100k", "target", "met?"))
-print("|" + "|".join("-" * (w + 2) for w in widths) + "|")
-for r in rows:
-    line(r)
+      f"{platform.system()} {platform.release()}; times: best of 5 (core), median of 5 (processes)\n")
+table(("figure", "N=10k", "N=100k", "target", "met?"), rows)
 print("\nSelecting the rows in the window (Qt, before Duplicate): " + ", ".join(
-    f"{k[1]} N={k[0]}: {v:.0f} ms" for k, v in sorted(select.items())))
+    f"{k[2]} {k[1]} N={k[0]}: {v:.0f} ms" for k, v in sorted(select.items())))
+
+if million:
+    m = figures(1000000, shapes, False)
+    limit = 1.15 * m["lanmb"] + 80
+    rows = [("B1 load (ms)", f"{m['load']:.0f}", "-", ""),
+            ("B1 raw scan (ms)", f"{m['raw']:.0f}", "-", ""),
+            ("B2 window shown (ms)", f"{m['win']:.0f}", "<= 500", yes(m["win"] <= 500)),
+            ("--check, whole process (ms)", f"{m['check']:.0f}", f"<= 2x window = {2 * m['win']:.0f}",
+             yes(m["check"] <= 2 * m["win"])),
+            ("--export-csv > /dev/null, whole process (ms)", f"{m['csv']:.0f}",
+             f"<= 2x window = {2 * m['win']:.0f}", yes(m["csv"] <= 2 * m["win"])),
+            ("B6 peak memory, window (MB)", f"{m['hwm']:.0f}", f"<= 1.15x files + 80 = {limit:.0f}",
+             yes(m["hwm"] <= limit)),
+            ("--export-csv peak memory (MB)", f"{m['csv_mb']:.0f}", f"<= {limit:.0f}",
+             yes(m["csv_mb"] <= limit)),
+            ("   label files (MB)", f"{m['lanmb']:.0f}", "-", ""),
+            ("B5 Find next, no hit (ms)", f"{m['find']:.1f}", "<= 40", yes(m["find"] <= 40)),
+            ("loading window, longest gap between repaints (ms)", f"{m['gap']:.0f}", "<= 100",
+             yes(m["gap"] <= 100))]
+    for shape in shapes:
+        s = m[shape]
+        rows += [(f"B3 Apply, 6 files, {shape} IDs (ms)", f"{s['apply']:.0f}", "-", ""),
+                 (f"B3 replace 6 files, {shape} IDs (ms)", f"{s['apply_base']:.0f}", "-", ""),
+                 (f"B3 Apply / baseline, {shape} IDs", f"{s['apply'] / s['apply_base']:.2f}x",
+                  "<= 1.5x", yes(s["apply"] / s["apply_base"] <= 1.5)),
+                 (f"B4 Duplicate All, block of 10,000, {shape} IDs (ms)", f"{s['block']:.0f}", "-", ""),
+                 (f"B4 replace 8 files, {shape} IDs (ms)", f"{s['dup_base']:.0f}", "-", ""),
+                 (f"B4 block / baseline, {shape} IDs", f"{s['block'] / s['dup_base']:.2f}x", "<= 2x",
+                  yes(s["block"] / s["dup_base"] <= 2))]
+    print("\nN=1,000,000\n")
+    table(("figure", "N=1M", "target", "met?"), rows)
 PY

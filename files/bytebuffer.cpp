@@ -69,30 +69,18 @@ void ByteBuffer::reserve(std::size_t capacity)
     m_capacity = capacity;
 }
 
-void ByteBuffer::resizeUninitialized(std::size_t size)
+void ByteBuffer::appendGrowing(std::string_view bytes)
 {
-    reserve(size);
-    m_size = size;
-}
-
-void ByteBuffer::append(std::string_view bytes)
-{
-    if (bytes.empty())
-        return;
-    if (m_size + bytes.size() > m_capacity) {
-        // The source may lie inside this buffer: keep it alive until it is copied.
-        const std::size_t wanted = std::max(m_size + bytes.size(), m_capacity + m_capacity / 2);
-        std::size_t capacity = std::max<std::size_t>(wanted, 64);
-        char *fresh = allocate(capacity);
-        if (m_size)
-            std::memcpy(fresh, m_data, m_size);
-        std::memcpy(fresh + m_size, bytes.data(), bytes.size());
-        std::free(m_data);
-        m_data = fresh;
-        m_capacity = capacity;
-    } else {
-        std::memmove(m_data + m_size, bytes.data(), bytes.size());
-    }
+    // The source may lie inside this buffer: keep it alive until it is copied.
+    const std::size_t wanted = std::max(m_size + bytes.size(), m_capacity + m_capacity / 2);
+    std::size_t capacity = std::max<std::size_t>(wanted, 64);
+    char *fresh = allocate(capacity);
+    if (m_size)
+        std::memcpy(fresh, m_data, m_size);
+    std::memcpy(fresh + m_size, bytes.data(), bytes.size());
+    std::free(m_data);
+    m_data = fresh;
+    m_capacity = capacity;
     m_size += bytes.size();
 }
 

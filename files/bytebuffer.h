@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstring>
 #include <string_view>
 
 namespace verbolt {
@@ -29,11 +30,27 @@ public:
 
     void reserve(std::size_t capacity);
     /// Sets the size; bytes past the old size are left as they are (not zeroed).
-    void resizeUninitialized(std::size_t size);
-    void append(std::string_view bytes);
+    void resizeUninitialized(std::size_t size)
+    {
+        if (size > m_capacity)
+            reserve(size);
+        m_size = size;
+    }
+    void append(std::string_view bytes)
+    {
+        if (m_size + bytes.size() > m_capacity) {
+            appendGrowing(bytes);
+            return;
+        }
+        if (!bytes.empty()) // memmove: the bytes may lie inside this buffer
+            std::memmove(m_data + m_size, bytes.data(), bytes.size());
+        m_size += bytes.size();
+    }
     void clear() { m_size = 0; }
 
 private:
+    void appendGrowing(std::string_view bytes);
+
     char *m_data = nullptr;
     std::size_t m_size = 0;
     std::size_t m_capacity = 0;

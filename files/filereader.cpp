@@ -1,5 +1,6 @@
 #include "filereader.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -9,9 +10,14 @@ namespace verbolt {
 
 namespace {
 
+// Bytes one read() asks for when the caller wants to run between pieces: a few
+// milliseconds of copying.
+constexpr std::size_t kPiece = std::size_t(8) << 20;
+
 // Reads the file at `path` into a buffer that `resize(n)` makes n bytes long (returning its
-// bytes); returns 0 or the errno of the failure.
-template <class Resize> int readWhole(const std::string &path, Resize &&resize)
+// bytes), calling `between` (if any) after each piece; returns 0 or the errno of the failure.
+template <class Resize>
+int readWhole(const std::string &path, Resize &&resize, const std::function<void()> &between = {})
 {
     // O_NONBLOCK: opening a FIFO that slipped in after the directory scan must not hang.
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
@@ -37,7 +43,8 @@ template <class Resize> int readWhole(const std::string &path, Resize &&resize)
     for (;;) {
         if (used == size)
             data = resize(size *= 2);
-        const ssize_t got = ::read(fd, data + used, size - used);
+        const std::size_t want = between ? std::min(size - used, kPiece) : size - used;
+        const ssize_t got = ::read(fd, data + used, want);
         if (got < 0) {
             if (errno == EINTR)
                 continue;
@@ -49,6 +56,8 @@ template <class Resize> int readWhole(const std::string &path, Resize &&resize)
         if (got == 0)
             break;
         used += static_cast<std::size_t>(got);
+        if (between)
+            between();
     }
     resize(used);
     ::close(fd);
@@ -73,13 +82,24 @@ int FileReader::readInto(const std::string &path, std::string &out)
     });
 }
 
-FileBuffer FileReader::readBuffer(const std::string &path)
+int FileReader::readInto(const std::string &path, ByteBuffer &out)
+{
+    return readWhole(path, [&](std::size_t n) {
+        out.resizeUninitialized(n);
+        return out.data();
+    });
+}
+
+FileBuffer FileReader::readBuffer(const std::string &path, const std::function<void()> &between)
 {
     FileBuffer result;
-    result.error = readWhole(path, [&](std::size_t n) {
-        result.bytes.resizeUninitialized(n);
-        return result.bytes.data();
-    });
+    result.error = readWhole(
+        path,
+        [&](std::size_t n) {
+            result.bytes.resizeUninitialized(n);
+            return result.bytes.data();
+        },
+        between);
     result.ok = result.error == 0;
     return result;
 }

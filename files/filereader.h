@@ -2,6 +2,7 @@
 
 #include "bytebuffer.h"
 
+#include <functional>
 #include <string>
 
 namespace verbolt {
@@ -29,9 +30,13 @@ class FileReader
 {
 public:
     static FileContent read(const std::string &path);
-    static FileBuffer readBuffer(const std::string &path);
+    /// With `between`, a large file is read in pieces and `between` is called after each, so
+    /// a window can repaint while hundreds of megabytes come in.
+    static FileBuffer readBuffer(const std::string &path,
+                                 const std::function<void()> &between = {});
     /// Reads into `out`, reusing its memory; returns 0 or the errno of the failure.
     static int readInto(const std::string &path, std::string &out);
+    static int readInto(const std::string &path, ByteBuffer &out);
 };
 
 } // namespace verbolt

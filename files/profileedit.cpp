@@ -1,5 +1,6 @@
 #include "profileedit.h"
 
+#include "foldedkeyset.h"
 #include "labeldirectory.h"
 #include "labelreader.h"
 
@@ -15,81 +16,6 @@ namespace {
 
 constexpr std::string_view kCrLf = "\r\n";
 
-// The keys a batch writes, each with a small id, looked up without letter case and without
-// copying the key of every line of the file: a folded hash, then a comparison.
-class FoldedKeySet
-{
-public:
-    /// The id of the key, added if new.
-    int insert(std::string_view key)
-    {
-        if (const int id = find(key); id >= 0)
-            return id;
-        m_keys.push_back(key);
-        if (m_keys.size() * 2 > m_slots.size())
-            rehash(std::max<std::size_t>(64, m_slots.size() * 4));
-        else
-            place(m_keys.size() - 1);
-        return static_cast<int>(m_keys.size()) - 1;
-    }
-
-    /// The id of the key, or -1.
-    int find(std::string_view key) const
-    {
-        if (m_slots.empty())
-            return -1;
-        const std::size_t mask = m_slots.size() - 1;
-        for (std::size_t i = hash(key) & mask;; i = (i + 1) & mask) {
-            const std::uint32_t slot = m_slots[i];
-            if (slot == 0)
-                return -1;
-            if (LabelDirectory::equalsIgnoringCase(m_keys[slot - 1], key))
-                return static_cast<int>(slot) - 1;
-        }
-    }
-
-    std::size_t size() const { return m_keys.size(); }
-
-private:
-    // The length and the first and last eight bytes, letters folded: constant work per line
-    // of a large file. Keys equal but for letter case hash alike, as OR 0x20 folds A-Z to
-    // a-z; keys that differ only in the middle share a hash and are told apart by the
-    // comparison.
-    static std::size_t hash(std::string_view key)
-    {
-        constexpr std::uint64_t fold = 0x2020202020202020ull;
-        std::uint64_t head = 0;
-        std::uint64_t tail = 0;
-        const std::size_t n = std::min<std::size_t>(key.size(), 8);
-        if (n > 0) {
-            std::memcpy(&head, key.data(), n);
-            std::memcpy(&tail, key.data() + key.size() - n, n);
-        }
-        std::uint64_t h = (head | fold) * 0x9E3779B97F4A7C15ull;
-        h ^= ((tail | fold) + key.size()) * 0xC2B2AE3D27D4EB4Full;
-        return static_cast<std::size_t>(h ^ (h >> 31));
-    }
-
-    void place(std::size_t index)
-    {
-        const std::size_t mask = m_slots.size() - 1;
-        std::size_t i = hash(m_keys[index]) & mask;
-        while (m_slots[i] != 0)
-            i = (i + 1) & mask;
-        m_slots[i] = static_cast<std::uint32_t>(index + 1);
-    }
-
-    void rehash(std::size_t size)
-    {
-        m_slots.assign(size, 0);
-        for (std::size_t k = 0; k < m_keys.size(); ++k)
-            place(k);
-    }
-
-    std::vector<std::string_view> m_keys; // views into the batch's writes
-    std::vector<std::uint32_t> m_slots;   // index + 1 into m_keys; 0 is empty
-};
-
 // A header line is any line starting with "["; without a "]" the name runs to the line end.
 bool isLabelHeader(std::string_view line)
 {
@@ -98,21 +24,30 @@ bool isLabelHeader(std::string_view line)
     return LabelDirectory::equalsIgnoringCase(LabelReader::trim(name), "label");
 }
 
-// One pass over the lines: onKey(entry, line, begin, next) for every key line, and
-// onHeader(isLabel, next) for every section header; `next` is the offset after the line.
+// One pass over the lines: onKey(key, line, eq, begin, next) for every key line, with its
+// key trimmed and `eq` the offset of its first "=" in `line`, and onHeader(isLabel, next) for
+// every section header; `next` is the offset after the line. The entry lines are those of
+// LabelReader::entryOf, found without building an entry (the value is not needed here).
 template <class K, class H> void scan(std::string_view content, K &&onKey, H &&onHeader)
 {
     bool inScope = true; // lines before the first header count as section "Label"
-    LabelReader::forEachLine(content,
-                             [&](std::string_view line, std::size_t begin, std::size_t next) {
-                                 if (!line.empty() && line[0] == '[') {
-                                     inScope = isLabelHeader(line);
-                                     onHeader(inScope, next);
-                                 } else if (inScope) {
-                                     if (auto entry = LabelReader::entryOf(line))
-                                         onKey(*entry, line, begin, next);
-                                 }
-                             });
+    LabelReader::forEachLine(
+        content, [&](std::string_view line, std::size_t begin, std::size_t next) {
+            if (LabelReader::skippedAtOnce(line)) {
+                if (!line.empty() && line[0] == '[') {
+                    inScope = isLabelHeader(line);
+                    onHeader(inScope, next);
+                }
+                return;
+            }
+            if (!inScope)
+                return;
+            const void *eq = std::memchr(line.data(), '=', line.size());
+            if (!eq)
+                return;
+            const auto at = static_cast<std::size_t>(static_cast<const char *>(eq) - line.data());
+            onKey(LabelReader::trim(line.substr(0, at)), line, at, begin, next);
+        });
 }
 
 // New lines end like the first line of the file; a file without any line end gets CRLF.
@@ -152,6 +87,7 @@ public:
         // Only lines whose key is written are recorded: indexing every line of a large file
         // for a write of a few keys costs more than the rest of the write together. A key
         // holding "=" is also known by the shorter key its new line would read as.
+        m_wanted.reserve(writes.size());
         for (const KeyValue &kv : writes) {
             m_wanted.insert(LabelReader::trim(kv.key));
             if (kv.key.find('=') != std::string::npos)
@@ -164,17 +100,17 @@ public:
         m_insertAt = old.size();
         scan(
             old,
-            [&](const LabelLine &entry, std::string_view line, std::size_t begin,
+            [&](std::string_view key, std::string_view line, std::size_t eq, std::size_t begin,
                 std::size_t next) {
                 if (inFirstLabel)
                     m_insertAt = next;
-                const int id = m_wanted.find(LabelReader::trim(entry.key));
+                const int id = m_wanted.find(key);
                 if (id < 0 || m_slots[static_cast<std::size_t>(id)].valid)
                     return; // not written, or not the first line of its key
                 std::size_t valueEnd = begin + line.size();
                 if (line.back() == '\r')
                     --valueEnd;
-                const std::size_t valueBegin = begin + line.find('=') + 1;
+                const std::size_t valueBegin = begin + eq + 1;
                 m_lines.push_back({begin, valueBegin, valueEnd});
                 m_slots[static_cast<std::size_t>(id)] = Slot{true, false, m_lines.size() - 1};
             },
@@ -213,6 +149,19 @@ public:
                           : m_old.substr(line.valueBegin, line.valueEnd - line.valueBegin);
         if (LabelReader::trim(current) != kv.value)
             line.newValue = &kv.value;
+    }
+
+    /// Whether the result differs from the old bytes: a line added, or a value whose new
+    /// bytes are not its old ones.
+    bool changed() const
+    {
+        if (!m_added.empty())
+            return true;
+        for (const KeyLine &line : m_lines)
+            if (line.newValue &&
+                *line.newValue != m_old.substr(line.valueBegin, line.valueEnd - line.valueBegin))
+                return true;
+        return false;
     }
 
     void result(std::string &out) const
@@ -301,7 +250,7 @@ std::optional<std::string> ProfileEdit::apply(std::string_view oldBytes, bool fi
 }
 
 bool ProfileEdit::applyInto(std::string_view oldBytes, bool fileExists,
-                            const std::vector<KeyValue> &writes, std::string &out)
+                            const std::vector<KeyValue> &writes, std::string &out, bool *changed)
 {
     for (const KeyValue &kv : writes) {
         if (!storable(kv.key) || !storable(kv.value))
@@ -311,12 +260,16 @@ bool ProfileEdit::applyInto(std::string_view oldBytes, bool fileExists,
         oldBytes = {};
     if (writes.empty()) {
         out.assign(oldBytes);
+        if (changed)
+            *changed = false;
         return true;
     }
     Batch batch(oldBytes, writes);
     for (const KeyValue &kv : writes)
         batch.write(kv);
     batch.result(out);
+    if (changed)
+        *changed = batch.changed();
     return true;
 }
 
@@ -326,9 +279,10 @@ std::string ProfileEdit::readValue(std::string_view bytes, std::string_view key)
     std::optional<std::string_view> value;
     scan(
         bytes,
-        [&](const LabelLine &entry, std::string_view, std::size_t, std::size_t) {
-            if (!value && LabelDirectory::equalsIgnoringCase(LabelReader::trim(entry.key), wanted))
-                value = entry.value;
+        [&](std::string_view found, std::string_view line, std::size_t eq, std::size_t,
+            std::size_t) {
+            if (!value && LabelDirectory::equalsIgnoringCase(found, wanted))
+                value = LabelReader::trim(line.substr(eq + 1));
         },
         [](bool, std::size_t) {});
     return std::string(value.value_or(std::string_view()));

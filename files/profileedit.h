@@ -31,9 +31,11 @@ public:
     /// ignored when `fileExists` is false.
     static std::optional<std::string> apply(std::string_view oldBytes, bool fileExists,
                                             const std::vector<KeyValue> &writes);
-    /// The same into `out`, whose memory is reused; false when not storable.
+    /// The same into `out`, whose memory is reused; false when not storable. With `changed`,
+    /// says whether `out` differs from `oldBytes`, without comparing whole files.
     static bool applyInto(std::string_view oldBytes, bool fileExists,
-                          const std::vector<KeyValue> &writes, std::string &out);
+                          const std::vector<KeyValue> &writes, std::string &out,
+                          bool *changed = nullptr);
 
     /// The value of `key` in section "Label" of `bytes`, trimmed as the label reader trims
     /// it (quotes kept); empty when the key is missing.

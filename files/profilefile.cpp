@@ -94,9 +94,10 @@ WriteResult ProfileFile::writeKeys(const std::string &path, const std::vector<Ke
     const int error = FileReader::readInto(path, before);
     if (error && error != ENOENT)
         return WriteResult::failure(error, path);
-    if (!ProfileEdit::applyInto(before, !error, writes, after))
+    bool changed = true;
+    if (!ProfileEdit::applyInto(before, !error, writes, after, &changed))
         return WriteResult::failure(EINVAL, path);
-    if ((!error && after == before) || (error && writes.empty()))
+    if ((!error && !changed) || (error && writes.empty()))
         return WriteResult::success(path);
     return AtomicFile::write(path, after, folder);
 }

@@ -1,8 +1,15 @@
 #include "textcodec.h"
 
 #include <array>
+#include <bit>
+#include <cstdint>
+#include <cstring>
 #include <cwctype>
 #include <locale.h>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace verbolt {
 
@@ -32,6 +39,79 @@ constexpr std::array<unsigned char, 256> makeCp1252Upper()
     return t;
 }
 constexpr std::array<unsigned char, 256> kCp1252Upper = makeCp1252Upper();
+
+// For each capital the other byte that upper-cases to it (its small letter), else itself:
+// every upper-cased byte has at most these two, so a search tests two bytes, not a table.
+constexpr std::array<unsigned char, 256> makeCp1252Other()
+{
+    std::array<unsigned char, 256> t{};
+    for (int i = 0; i < 256; ++i)
+        t[i] = static_cast<unsigned char>(i);
+    for (int i = 0; i < 256; ++i)
+        if (kCp1252Upper[i] != i)
+            t[kCp1252Upper[i]] = static_cast<unsigned char>(i);
+    return t;
+}
+constexpr std::array<unsigned char, 256> kCp1252Other = makeCp1252Other();
+
+// UTF-8 of each Windows-1252 byte: its length, then its bytes.
+constexpr std::array<std::array<char, 4>, 256> makeCp1252Utf8()
+{
+    std::array<std::array<char, 4>, 256> t{};
+    for (int b = 0; b < 256; ++b) {
+        const char32_t c = b < 0x80 || b >= 0xA0 ? static_cast<char32_t>(b) : kCp1252High[b - 0x80];
+        if (c < 0x80) {
+            t[b] = {1, static_cast<char>(c)};
+        } else if (c < 0x800) {
+            t[b] = {2, static_cast<char>(0xC0 | (c >> 6)), static_cast<char>(0x80 | (c & 0x3F))};
+        } else {
+            t[b] = {3, static_cast<char>(0xE0 | (c >> 12)),
+                    static_cast<char>(0x80 | ((c >> 6) & 0x3F)),
+                    static_cast<char>(0x80 | (c & 0x3F))};
+        }
+    }
+    return t;
+}
+constexpr std::array<std::array<char, 4>, 256> kCp1252Utf8 = makeCp1252Utf8();
+
+// Whether the Windows-1252 upper case of `haystack` holds `upperNeedle` (not empty): where it
+// does, each byte there upper-cases to the needle's byte. Candidates are the places of the
+// needle's first byte or of its small letter, found sixteen bytes at a time; the same answer
+// as upper-casing the haystack and searching it, without writing anything.
+bool cp1252ContainsUpper(std::string_view haystack, std::string_view upperNeedle)
+{
+    if (haystack.size() < upperNeedle.size())
+        return false;
+    const auto *h = reinterpret_cast<const unsigned char *>(haystack.data());
+    const auto *n = reinterpret_cast<const unsigned char *>(upperNeedle.data());
+    const std::size_t m = upperNeedle.size();
+    const std::size_t starts = haystack.size() - m + 1;
+    const unsigned char first = n[0];
+    const unsigned char other = kCp1252Other[first];
+    const auto matchesAt = [&](std::size_t i) {
+        for (std::size_t k = 0; k < m; ++k)
+            if (kCp1252Upper[h[i + k]] != n[k])
+                return false;
+        return true;
+    };
+    std::size_t i = 0;
+#if defined(__SSE2__)
+    const __m128i a = _mm_set1_epi8(static_cast<char>(first));
+    const __m128i b = _mm_set1_epi8(static_cast<char>(other));
+    for (; i + 16 <= starts; i += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(h + i));
+        auto hits = static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, a), _mm_cmpeq_epi8(v, b))));
+        for (; hits != 0; hits &= hits - 1)
+            if (matchesAt(i + static_cast<unsigned>(std::countr_zero(hits))))
+                return true;
+    }
+#endif
+    for (; i < starts; ++i)
+        if ((h[i] == first || h[i] == other) && matchesAt(i))
+            return true;
+    return false;
+}
 
 void appendUtf8(std::string &out, char32_t c)
 {
@@ -106,16 +186,26 @@ char32_t upperChar(char32_t c)
     return u == 0 ? c : u;
 }
 
+// The offset of the first byte of 0x80 or above, or the size; eight bytes at a time.
+std::size_t firstHighByte(std::string_view bytes, std::size_t i = 0)
+{
+    for (; i + 8 <= bytes.size(); i += 8) {
+        std::uint64_t w;
+        std::memcpy(&w, bytes.data() + i, 8);
+        if (w & 0x8080808080808080ull)
+            break;
+    }
+    while (i < bytes.size() && static_cast<unsigned char>(bytes[i]) < 0x80)
+        ++i;
+    return i;
+}
+
 } // namespace
 
 bool TextCodec::isValidUtf8(std::string_view text)
 {
     char32_t c;
-    for (std::size_t i = 0; i < text.size();) {
-        if (static_cast<unsigned char>(text[i]) < 0x80) {
-            ++i;
-            continue;
-        }
+    for (std::size_t i = firstHighByte(text); i < text.size(); i = firstHighByte(text, i)) {
         const std::size_t len = decodeUtf8(text, i, c);
         if (len == 0)
             return false;
@@ -124,53 +214,88 @@ bool TextCodec::isValidUtf8(std::string_view text)
     return true;
 }
 
-CodePage TextCodec::choose(const std::vector<std::string_view> &texts)
+TextCodec::Evidence TextCodec::evidence(std::string_view text)
+{
+    Evidence e;
+    e.high = firstHighByte(text) < text.size();
+    e.utf8 = !e.high || isValidUtf8(text);
+    return e;
+}
+
+CodePage TextCodec::chooseFrom(const std::vector<Evidence> &evidence)
 {
     bool anyHigh = false;
-    for (std::string_view t : texts) {
-        bool high = false;
-        for (char ch : t)
-            if (static_cast<unsigned char>(ch) >= 0x80) {
-                high = true;
-                break;
-            }
-        if (!high)
-            continue;
-        if (!isValidUtf8(t))
+    for (const Evidence &e : evidence) {
+        if (!e.utf8)
             return CodePage::Windows1252;
-        anyHigh = true;
+        anyHigh = anyHigh || e.high;
     }
     return anyHigh ? CodePage::Utf8 : CodePage::Windows1252;
 }
 
+CodePage TextCodec::choose(const std::vector<std::string_view> &texts)
+{
+    std::vector<Evidence> evidence;
+    for (std::string_view t : texts)
+        evidence.push_back(TextCodec::evidence(t));
+    return chooseFrom(evidence);
+}
+
 std::string TextCodec::toUtf8(std::string_view bytes) const
 {
-    std::string out;
-    out.reserve(bytes.size() + bytes.size() / 4);
+    std::string out(bytes.size() * kMaxUtf8PerByte, '\0');
+    out.resize(toUtf8Into(bytes, out.data()));
+    return out;
+}
+
+std::size_t TextCodec::toUtf8Into(std::string_view bytes, char *out) const
+{
+    char *const start = out;
     if (m_page == CodePage::Windows1252) {
-        for (char ch : bytes) {
-            const auto b = static_cast<unsigned char>(ch);
-            if (b < 0x80)
-                out += ch;
-            else if (b < 0xA0)
-                appendUtf8(out, kCp1252High[b - 0x80]);
-            else
-                appendUtf8(out, b);
+        std::size_t i = 0;
+        if constexpr (std::endian::native == std::endian::little) {
+            // Accents are few: eight bytes are copied at a time, up to the first byte of
+            // 0x80 or above, which alone goes through the table.
+            for (std::uint64_t w; i + 8 <= bytes.size();) {
+                std::memcpy(&w, bytes.data() + i, 8);
+                std::memcpy(out, &w, 8);
+                const std::uint64_t high = w & 0x8080808080808080ull;
+                const std::size_t ascii = high ? std::countr_zero(high) / 8 : 8;
+                out += ascii;
+                i += ascii;
+                if (ascii < 8) {
+                    const auto &utf8 = kCp1252Utf8[static_cast<unsigned char>(bytes[i++])];
+                    std::memcpy(out, utf8.data() + 1, 3);
+                    out += utf8[0];
+                }
+            }
         }
-        return out;
+        for (; i < bytes.size(); ++i) {
+            const auto &utf8 = kCp1252Utf8[static_cast<unsigned char>(bytes[i])];
+            // Three bytes written whatever the length: the caller's room allows it.
+            std::memcpy(out, utf8.data() + 1, 3);
+            out += utf8[0];
+        }
+        return static_cast<std::size_t>(out - start);
     }
     char32_t c;
     for (std::size_t i = 0; i < bytes.size();) {
+        if (static_cast<unsigned char>(bytes[i]) < 0x80) {
+            *out++ = bytes[i++];
+            continue;
+        }
         const std::size_t len = decodeUtf8(bytes, i, c);
         if (len == 0) {
-            appendUtf8(out, 0xFFFD);
+            std::memcpy(out, "\xEF\xBF\xBD", 3); // U+FFFD
+            out += 3;
             ++i;
         } else {
-            out.append(bytes.substr(i, len));
+            std::memcpy(out, bytes.data() + i, len);
+            out += len;
             i += len;
         }
     }
-    return out;
+    return static_cast<std::size_t>(out - start);
 }
 
 std::optional<std::string> TextCodec::fromUtf8(std::string_view utf8) const
@@ -246,11 +371,13 @@ bool TextCodec::containsUpper(std::string_view haystack, std::string_view upperN
 {
     if (upperNeedle.empty())
         return true;
-    if (haystack.size() < upperNeedle.size() && m_page == CodePage::Windows1252)
-        return false;
-    upperInto(haystack, scratch);
     if (m_page == CodePage::Windows1252)
-        return scratch.find(upperNeedle) != std::string::npos;
+        return cp1252ContainsUpper(haystack, upperNeedle);
+    // A text without a byte of 0x80 or above upper-cases as in Windows-1252, and every byte of
+    // it is a character boundary.
+    if (firstHighByte(haystack) == haystack.size())
+        return cp1252ContainsUpper(haystack, upperNeedle);
+    upperInto(haystack, scratch);
     // In UTF-8 a match counts only where it starts on a character boundary.
     for (std::size_t pos = scratch.find(upperNeedle); pos != std::string::npos;
          pos = scratch.find(upperNeedle, pos + 1))

@@ -25,10 +25,22 @@ public:
 
     /// UTF-8 when every text is valid UTF-8 and at least one holds a byte of 0x80 or above.
     static CodePage choose(const std::vector<std::string_view> &texts);
+    /// What one text tells that choice, for a caller that takes the texts one at a time.
+    struct Evidence
+    {
+        bool high = false; // a byte of 0x80 or above
+        bool utf8 = true;  // valid UTF-8
+    };
+    static Evidence evidence(std::string_view text);
+    static CodePage chooseFrom(const std::vector<Evidence> &evidence);
     static bool isValidUtf8(std::string_view text);
 
     /// Bytes of the run's code page as UTF-8 (invalid UTF-8 in a UTF-8 run shows as U+FFFD).
     std::string toUtf8(std::string_view bytes) const;
+    /// The same written to `out`, which has room for kMaxUtf8PerByte bytes per byte; returns
+    /// how many it wrote. For loops over many texts, without a string per text.
+    std::size_t toUtf8Into(std::string_view bytes, char *out) const;
+    static constexpr std::size_t kMaxUtf8PerByte = 3;
     /// UTF-8 text as bytes of the run's code page; nothing when a character has no byte form.
     std::optional<std::string> fromUtf8(std::string_view utf8) const;
 

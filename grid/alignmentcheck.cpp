@@ -1,29 +1,39 @@
 #include "alignmentcheck.h"
 
 #include "filereader.h"
+#include "foldedkeyset.h"
 #include "labeldirectory.h"
 #include "labelreader.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <utility>
 
 namespace verbolt {
 
 namespace {
 
-unsigned char fold(char c)
+// The keys of a language file stand, byte for byte, as in the French one: comparing the
+// bytes first leaves the letter-case comparison to the lines that differ.
+bool sameKeyTrimmed(std::string_view a, std::string_view b)
 {
-    const auto b = static_cast<unsigned char>(c);
-    return (b >= 'A' && b <= 'Z') ? static_cast<unsigned char>(b + 0x20) : b;
-}
-
-bool foldedLess(std::string_view a, std::string_view b)
-{
-    const std::size_t n = std::min(a.size(), b.size());
-    for (std::size_t i = 0; i < n; ++i)
-        if (fold(a[i]) != fold(b[i]))
-            return fold(a[i]) < fold(b[i]);
-    return a.size() < b.size();
+    if (a.size() != b.size())
+        return false;
+    // Eight bytes at a time, inline: a call to memcmp per line of every file costs more.
+    std::size_t i = 0;
+    for (; i + 8 <= a.size(); i += 8) {
+        std::uint64_t x;
+        std::uint64_t y;
+        std::memcpy(&x, a.data() + i, 8);
+        std::memcpy(&y, b.data() + i, 8);
+        if (x != y)
+            return LabelDirectory::equalsIgnoringCase(a, b);
+    }
+    for (; i < a.size(); ++i)
+        if (a[i] != b[i])
+            return LabelDirectory::equalsIgnoringCase(a, b);
+    return true;
 }
 
 // Calls f(line number, entry) for each entry line, numbering every physical line.
@@ -44,38 +54,35 @@ bool AlignmentCheck::sameKey(std::string_view a, std::string_view b)
     return LabelDirectory::equalsIgnoringCase(LabelReader::trim(a), LabelReader::trim(b));
 }
 
-AlignmentCheck::AlignmentCheck(std::string frenchName, std::string frenchBytes)
+AlignmentCheck::AlignmentCheck(std::string frenchName, ByteBuffer frenchBytes)
     : m_name(std::move(frenchName)), m_bytes(std::move(frenchBytes))
 {
-    m_entries.reserve(static_cast<std::size_t>(LabelReader::countLabelLines(m_bytes)));
-    forEachNumberedEntry(m_bytes, [&](std::size_t line, std::string_view key) {
+    m_entries.reserve(static_cast<std::size_t>(LabelReader::countLabelLines(m_bytes.view())));
+    forEachNumberedEntry(m_bytes.view(), [&](std::size_t line, std::string_view key) {
         m_entries.push_back({key, line});
     });
 }
 
 std::size_t AlignmentCheck::checkFrench(std::ostream &out) const
 {
-    // Sorting positions by folded key puts each group of equal IDs together, first line
-    // first (the sort is stable): no string per key, whatever the size of the file.
-    std::vector<std::size_t> order(m_entries.size());
-    for (std::size_t i = 0; i < order.size(); ++i)
-        order[i] = i;
-    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-        return foldedLess(m_entries[a].key, m_entries[b].key);
-    });
-    std::vector<std::pair<std::size_t, std::size_t>> again; // (entry, first entry)
-    for (std::size_t i = 1, first = 0; i < order.size(); ++i) {
-        if (LabelDirectory::equalsIgnoringCase(m_entries[order[i]].key,
-                                               m_entries[order[first]].key))
-            again.emplace_back(order[i], order[first]);
-        else
-            first = i;
+    // Each ID's first entry, by a folded hash: one look-up per entry, in file order, so the
+    // repeats come out in the order of their lines.
+    FoldedKeySet ids;
+    ids.reserve(m_entries.size());
+    std::vector<std::size_t> first;
+    first.reserve(m_entries.size());
+    std::size_t again = 0;
+    for (std::size_t i = 0; i < m_entries.size(); ++i) {
+        const auto id = static_cast<std::size_t>(ids.insert(m_entries[i].key));
+        if (id == first.size()) {
+            first.push_back(i);
+            continue;
+        }
+        out << m_name << ':' << m_entries[i].line << ": ID " << m_entries[i].key
+            << " appears again (first at line " << m_entries[first[id]].line << ")\n";
+        ++again;
     }
-    std::sort(again.begin(), again.end());
-    for (const auto &[entry, first] : again)
-        out << m_name << ':' << m_entries[entry].line << ": ID " << m_entries[entry].key
-            << " appears again (first at line " << m_entries[first].line << ")\n";
-    return again.size();
+    return again;
 }
 
 std::size_t AlignmentCheck::checkLanguage(std::string_view fileName, std::string_view bytes,
@@ -92,7 +99,7 @@ std::size_t AlignmentCheck::checkLanguage(std::string_view fileName, std::string
                 firstExtraLine = line;
             return;
         }
-        if (misplaced || LabelDirectory::equalsIgnoringCase(key, m_entries[n].key))
+        if (misplaced || sameKeyTrimmed(key, m_entries[n].key))
             return;
         // Past the first shift every later position is off too: one line says it all.
         misplaced = true;
@@ -127,30 +134,28 @@ std::optional<std::size_t> AlignmentCheck::checkDirectory(const std::string &dir
         out << "french.lan: not found\n";
         return 1;
     }
+    // One buffer for every file but the French one: it is read into again and again.
+    ByteBuffer bytes;
     const auto read = [&](const LabelFileEntry &e) {
-        if (e.kind != LabelFileEntry::Kind::File)
-            return FileContent{};
-        return FileReader::read(dir + e.name);
+        return e.kind == LabelFileEntry::Kind::File &&
+               FileReader::readInto(dir + e.name, bytes) == 0;
     };
-    FileContent frenchContent = read(*french);
-    if (!frenchContent.ok) {
+    if (!read(*french)) {
         out << french->name << ": cannot be read\n";
         return 1;
     }
 
-    const AlignmentCheck check(french->name, std::move(frenchContent.bytes));
+    const AlignmentCheck check(french->name, std::move(bytes));
     std::size_t written = check.checkFrench(out);
-    // One language file in memory at a time besides the French one.
     for (const LabelFileEntry &e : entries) {
         if (isFrench(e))
             continue;
-        const FileContent content = read(e);
-        if (!content.ok) {
+        if (!read(e)) {
             out << e.name << ": cannot be read\n";
             ++written;
             continue;
         }
-        written += check.checkLanguage(e.name, content.bytes, out);
+        written += check.checkLanguage(e.name, bytes.view(), out);
     }
     return written;
 }

@@ -1,10 +1,13 @@
 #pragma once
 
+#include "bytebuffer.h"
+
 #include <cstddef>
 #include <optional>
 #include <ostream>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace verbolt {
@@ -18,7 +21,10 @@ class AlignmentCheck
 {
 public:
     /// Takes the French file's bytes; `frenchName` is the name the messages give it.
-    AlignmentCheck(std::string frenchName, std::string frenchBytes);
+    AlignmentCheck(std::string frenchName, ByteBuffer frenchBytes);
+    AlignmentCheck(std::string frenchName, std::string_view frenchBytes)
+        : AlignmentCheck(std::move(frenchName), ByteBuffer(frenchBytes))
+    {}
 
     /// Reports each French ID that stands again after its first line; returns how many.
     std::size_t checkFrench(std::ostream &out) const;
@@ -48,7 +54,7 @@ private:
     };
 
     std::string m_name;
-    std::string m_bytes;
+    ByteBuffer m_bytes;
     std::vector<Entry> m_entries;
 };
 

@@ -18,24 +18,11 @@ std::optional<std::string_view> LabelGrid::header(int k) const
     return m_columns[static_cast<std::size_t>(k)].header;
 }
 
-std::string_view LabelGrid::itemText(int row, int column) const
-{
-    if (row < 0 || row >= m_rowCount || column < 0 || column >= columnCount())
-        return {};
-    const Column &c = m_columns[static_cast<std::size_t>(column)];
-    if (static_cast<std::size_t>(row) >= c.cells.size())
-        return {};
-    const Span s = c.cells[static_cast<std::size_t>(row)];
-    if (s.offset & kEdited)
-        return c.edits.view().substr(s.offset & ~kEdited, s.length);
-    return c.arena.view().substr(s.offset, s.length);
-}
-
-std::string_view LabelGrid::loadedBytes(int column) const
+std::string_view LabelGrid::columnBytes(int column) const
 {
     if (column < 0 || column >= columnCount())
         return {};
-    return m_columns[static_cast<std::size_t>(column)].arena.view();
+    return loadedBytes(static_cast<std::size_t>(column)).view();
 }
 
 std::optional<std::size_t> LabelGrid::loadedOffset(int row, int column) const
@@ -43,10 +30,12 @@ std::optional<std::size_t> LabelGrid::loadedOffset(int row, int column) const
     if (row < 0 || row >= m_rowCount || column < 0 || column >= columnCount())
         return std::nullopt;
     const Column &c = m_columns[static_cast<std::size_t>(column)];
-    if (static_cast<std::size_t>(row) >= c.cells.size() ||
-        (c.cells[static_cast<std::size_t>(row)].offset & kEdited))
+    if (static_cast<std::size_t>(row) >= c.cells.size())
         return std::nullopt;
-    return static_cast<std::size_t>(c.cells[static_cast<std::size_t>(row)].offset);
+    const CellSpans::Span s = c.cells.get(static_cast<std::size_t>(row));
+    if (s.edited)
+        return std::nullopt;
+    return static_cast<std::size_t>(s.offset);
 }
 
 void LabelGrid::setItemText(int row, int column, std::string_view text)
@@ -56,14 +45,14 @@ void LabelGrid::setItemText(int row, int column, std::string_view text)
     Column &c = m_columns[static_cast<std::size_t>(column)];
     if (c.cells.size() < static_cast<std::size_t>(m_rowCount))
         c.cells.resize(static_cast<std::size_t>(m_rowCount));
-    Span &s = c.cells[static_cast<std::size_t>(row)];
-    if (s.offset & kEdited)
-        c.garbage += s.length;
+    const CellSpans::Span old = c.cells.get(static_cast<std::size_t>(row));
+    if (old.edited)
+        c.garbage += old.length;
     // Edited texts go to a buffer of their own, so an edit never moves the file's bytes;
     // replaced edits stay there until a compaction.
     const std::uint64_t offset = c.edits.size();
     c.edits.append(text);
-    s = Span{offset | kEdited, text.size()};
+    c.cells.set(static_cast<std::size_t>(row), {offset, text.size(), true});
     if (c.garbage > (1u << 20) && c.garbage > c.edits.size() / 2)
         compact(c);
 }
@@ -72,20 +61,46 @@ void LabelGrid::compact(Column &c)
 {
     ByteBuffer fresh;
     fresh.reserve(c.edits.size() - c.garbage);
-    for (Span &s : c.cells) {
-        if (!(s.offset & kEdited))
+    for (std::size_t i = 0; i < c.cells.size(); ++i) {
+        CellSpans::Span s = c.cells.get(i);
+        if (!s.edited)
             continue;
         const std::uint64_t offset = fresh.size();
-        fresh.append(c.edits.view().substr(s.offset & ~kEdited, s.length));
-        s.offset = offset | kEdited;
+        fresh.append(c.edits.view().substr(s.offset, s.length));
+        s.offset = offset;
+        c.cells.set(i, s);
     }
     c.edits = std::move(fresh);
     c.garbage = 0;
 }
 
+void LabelGrid::setCellSpan(Column &c, std::size_t row, const CellSpans::Span &span)
+{
+    if (c.cells.size() <= row)
+        c.cells.resize(row + 1);
+    c.cells.set(row, span);
+}
+
+void LabelGrid::keepIds()
+{
+    // The IDs point into column 1's bytes: before those are replaced, the IDs they hold
+    // become edited texts of their own.
+    Column &ids = m_columns[0];
+    for (std::size_t row = 0; row < ids.cells.size(); ++row) {
+        const CellSpans::Span s = ids.cells.get(row);
+        if (!s.edited && s.length > 0) {
+            const std::uint64_t offset = ids.edits.size();
+            ids.edits.append(m_columns[1].arena.view().substr(s.offset, s.length));
+            ids.cells.set(row, {offset, s.length, true});
+        }
+    }
+}
+
 std::string_view LabelGrid::adoptColumnBytes(int column, ByteBuffer &&bytes)
 {
     Column &c = m_columns.at(static_cast<std::size_t>(column));
+    if (column == 1)
+        keepIds();
     c.arena = std::move(bytes);
     c.edits = ByteBuffer();
     c.garbage = 0;
@@ -99,32 +114,6 @@ void LabelGrid::reserveRows(std::size_t rows)
 {
     for (std::size_t k = 0; k < m_columns.size() && k < 2; ++k)
         m_columns[k].cells.reserve(rows);
-}
-
-void LabelGrid::appendRow(std::string_view id, std::string_view french)
-{
-    Column &ids = m_columns.at(0);
-    ids.cells.resize(static_cast<std::size_t>(m_rowCount));
-    ids.cells.push_back(Span{ids.arena.size(), id.size()});
-    ids.arena.append(id);
-    ++m_rowCount;
-    setLoadedCell(m_rowCount - 1, 1, french);
-}
-
-void LabelGrid::setLoadedCell(int row, int column, std::string_view slice)
-{
-    if (row < 0 || row >= m_rowCount)
-        return;
-    Column &c = m_columns.at(static_cast<std::size_t>(column));
-    const Span span{static_cast<std::uint64_t>(slice.data() - c.arena.data()), slice.size()};
-    // Loading fills rows in order: the common case appends.
-    if (c.cells.size() == static_cast<std::size_t>(row)) {
-        c.cells.push_back(span);
-        return;
-    }
-    if (c.cells.size() < static_cast<std::size_t>(row))
-        c.cells.resize(static_cast<std::size_t>(row) + 1);
-    c.cells[static_cast<std::size_t>(row)] = span;
 }
 
 } // namespace verbolt

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "bytebuffer.h"
+#include "cellspans.h"
 
 #include <cstdint>
 #include <optional>
@@ -15,7 +16,8 @@ namespace verbolt {
 ///
 /// Each column keeps its texts in one byte arena (for a loaded column, the file's bytes as
 /// read), texts set later in a second one, and a span per cell: a large set costs little
-/// more than its files, with no string object per cell.
+/// more than its files, with no string object per cell. The IDs are not copied: their
+/// spans point into the French file's bytes, where they stand before each "=".
 class LabelGrid
 {
 public:
@@ -30,43 +32,77 @@ public:
     int rowCount() const { return m_rowCount; }
 
     /// The bytes a column was loaded from (a language column: its file as read).
-    std::string_view loadedBytes(int column) const;
+    std::string_view columnBytes(int column) const;
     /// Where a cell's text stands in its column's loaded bytes; nothing once it was set.
     std::optional<std::size_t> loadedOffset(int row, int column) const;
 
     /// Text of a cell; empty for a row or column that does not exist.
-    std::string_view itemText(int row, int column) const;
+    std::string_view itemText(int row, int column) const
+    {
+        if (row < 0 || row >= m_rowCount || column < 0 || column >= columnCount())
+            return {};
+        const Column &c = m_columns[static_cast<std::size_t>(column)];
+        if (static_cast<std::size_t>(row) >= c.cells.size())
+            return {};
+        const CellSpans::Span s = c.cells.get(static_cast<std::size_t>(row));
+        if (s.length == 0)
+            return {};
+        const ByteBuffer &bytes =
+            s.edited ? c.edits : loadedBytes(static_cast<std::size_t>(column));
+        return {bytes.data() + s.offset, s.length};
+    }
     /// Sets a cell's text; a row or column that does not exist changes nothing.
     void setItemText(int row, int column, std::string_view text);
 
     // Bulk loading. A column takes over a whole file's bytes; its cells are then set to
-    // slices of those bytes without copying them.
+    // slices of those bytes without copying them. Column 1's bytes hold the IDs too.
     std::string_view adoptColumnBytes(int column, ByteBuffer &&bytes);
-    /// Adds a row whose ID is copied into column 0 and whose column-1 text is `french`, a
-    /// slice of column 1's adopted bytes.
-    void appendRow(std::string_view id, std::string_view french);
+    /// Adds a row whose ID (column 0) and column-1 text are `id` and `french`, both slices
+    /// of column 1's adopted bytes.
+    void appendRow(std::string_view id, std::string_view french)
+    {
+        Column &ids = m_columns.at(0);
+        const char *base = m_columns.at(1).arena.data();
+        if (ids.cells.size() != static_cast<std::size_t>(m_rowCount))
+            ids.cells.resize(static_cast<std::size_t>(m_rowCount));
+        ids.cells.push_back({static_cast<std::uint64_t>(id.data() - base), id.size()});
+        ++m_rowCount;
+        setLoadedCell(m_rowCount - 1, 1, french);
+    }
     /// Sets cell (row, column) to `slice`, a slice of the column's adopted bytes.
-    void setLoadedCell(int row, int column, std::string_view slice);
+    void setLoadedCell(int row, int column, std::string_view slice)
+    {
+        if (row < 0 || row >= m_rowCount)
+            return;
+        Column &c = m_columns.at(static_cast<std::size_t>(column));
+        const CellSpans::Span span{static_cast<std::uint64_t>(slice.data() - c.arena.data()),
+                                   slice.size()};
+        // Loading fills rows in order: the common case appends.
+        if (c.cells.size() == static_cast<std::size_t>(row))
+            c.cells.push_back(span);
+        else
+            setCellSpan(c, static_cast<std::size_t>(row), span);
+    }
     void reserveRows(std::size_t rows);
 
 private:
-    struct Span
-    {
-        std::uint64_t offset = 0;
-        std::uint64_t length = 0;
-    };
     struct Column
     {
         std::string header;
         std::string fileName;
-        ByteBuffer arena; // the file's bytes as read (column 0: the IDs)
+        ByteBuffer arena; // the file's bytes as read (column 0: none, its IDs are column 1's)
         ByteBuffer edits; // texts set since
-        std::vector<Span> cells;
+        CellSpans cells;
         std::size_t garbage = 0; // edit bytes no cell refers to any more
     };
 
-    static constexpr std::uint64_t kEdited = std::uint64_t(1) << 63; // span is in `edits`
-
+    // The bytes a column's loaded cells point into.
+    const ByteBuffer &loadedBytes(std::size_t column) const
+    {
+        return m_columns[column == 0 && m_columns.size() > 1 ? 1 : column].arena;
+    }
+    static void setCellSpan(Column &c, std::size_t row, const CellSpans::Span &span);
+    void keepIds();
     void compact(Column &c);
 
     std::vector<Column> m_columns;

@@ -6,6 +6,9 @@
 #include "labelreader.h"
 #include "languagetable.h"
 
+#include <cstring>
+#include <functional>
+
 namespace verbolt {
 
 namespace {
@@ -33,8 +36,9 @@ void LabelLoader::LoadLanguageColumn(ByteBuffer &&bytes, int column)
 {
     m_progress.SetProgressPos(0);
     const std::string_view text = m_grid.adoptColumnBytes(column, std::move(bytes));
-    if (column == 1)
-        m_grid.reserveRows(static_cast<std::size_t>(CountLabelLines(text)));
+    if (column == 1 && m_grid.rowCount() == 0)
+        m_grid.reserveRows(m_frenchLines >= 0 ? static_cast<std::size_t>(m_frenchLines)
+                                              : static_cast<std::size_t>(CountLabelLines(text)));
     const int rows = m_grid.rowCount();
     int n = 0;
     LabelReader::forEachLine(text, [&](std::string_view line, std::size_t, std::size_t) {
@@ -64,7 +68,11 @@ LoadResult LabelLoader::LoadAllLabels(const std::string &dir)
     // all of them, and the column headers are upper-cased in it.
     std::vector<LanguageFile> files;
     files.reserve(entries.size());
+    std::vector<TextCodec::Evidence> evidence;
     int frenchIndex = -1;
+    // The loading window repaints while the files come in: at a million labels they are
+    // hundreds of megabytes.
+    const std::function<void()> keepPainted = [this] { m_progress.KeepPainted(); };
     for (LabelFileEntry &e : entries) {
         if (LabelDirectory::equalsIgnoringCase(e.name, "french.lan")) {
             frenchIndex = static_cast<int>(files.size());
@@ -72,7 +80,7 @@ LoadResult LabelLoader::LoadAllLabels(const std::string &dir)
         }
         ByteBuffer bytes;
         if (e.kind == LabelFileEntry::Kind::File) {
-            FileBuffer c = FileReader::readBuffer(dir + e.name);
+            FileBuffer c = FileReader::readBuffer(dir + e.name, keepPainted);
             if (c.ok)
                 bytes = std::move(c.bytes);
             else if (frenchIndex == static_cast<int>(files.size()))
@@ -80,6 +88,8 @@ LoadResult LabelLoader::LoadAllLabels(const std::string &dir)
         } else if (frenchIndex == static_cast<int>(files.size())) {
             frenchIndex = -1;
         }
+        evidence.push_back(TextCodec::evidence(bytes.view()));
+        m_progress.KeepPainted();
         files.push_back({std::move(e), std::move(bytes)});
     }
     const std::string comments = LabelDirectory::findName(dir, "comments.cmt");
@@ -88,16 +98,14 @@ LoadResult LabelLoader::LoadAllLabels(const std::string &dir)
     if (frenchIndex < 0)
         return result;
 
-    std::vector<std::string_view> texts;
-    for (const LanguageFile &f : files)
-        texts.push_back(f.bytes.view());
-    result.codePage = TextCodec::choose(texts);
+    result.codePage = TextCodec::chooseFrom(evidence);
     const TextCodec codec(result.codePage);
 
     LanguageFile &french = files[static_cast<std::size_t>(frenchIndex)];
     m_grid.insertColumn("ID", {});
     m_grid.insertColumn("FRENCH", french.entry.name);
-    m_progress.SetProgressRange(0, CountLabelLines(french.bytes.view()));
+    m_frenchLines = CountLabelLines(french.bytes.view());
+    m_progress.SetProgressRange(0, m_frenchLines);
     m_progress.SetStatusText("Load FRENCH labels...");
     LoadLanguageColumn(std::move(french.bytes), 1);
     result.loaded = true;

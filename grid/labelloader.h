@@ -48,6 +48,7 @@ public:
 private:
     LabelGrid &m_grid;
     LoadProgress &m_progress;
+    int m_frenchLines = -1; // CountLabelLines of the French file, once LoadAllLabels has it
 };
 
 } // namespace verbolt

@@ -99,7 +99,7 @@ void LabelMarks::startCursors()
 {
     m_cursors.assign(static_cast<std::size_t>(m_grid.columnCount()), Cursor{});
     for (int c = 1; c < m_grid.columnCount(); ++c)
-        m_cursors[static_cast<std::size_t>(c)].pos = LabelReader::bomLength(m_grid.loadedBytes(c));
+        m_cursors[static_cast<std::size_t>(c)].pos = LabelReader::bomLength(m_grid.columnBytes(c));
 }
 
 std::size_t LabelMarks::slot(std::string_view key) const
@@ -130,7 +130,7 @@ bool LabelMarks::computeSome(int rows)
             // writer finds it: its first line in the [Label] sections.
             Cursor &cursor = m_cursors[1];
             for (int r = m_next; r < end; ++r) {
-                nextEntry(m_grid.loadedBytes(1), cursor.pos, cursor.inScope);
+                nextEntry(m_grid.columnBytes(1), cursor.pos, cursor.inScope);
                 if (!cursor.inScope) {
                     set(r, 1, Mark::OtherSection);
                     continue;
@@ -145,7 +145,7 @@ bool LabelMarks::computeSome(int rows)
             for (int r = m_next; r < end; ++r) {
                 for (int c = 2; c < m_grid.columnCount(); ++c) {
                     Cursor &cursor = m_cursors[static_cast<std::size_t>(c)];
-                    const auto entry = nextEntry(m_grid.loadedBytes(c), cursor.pos, cursor.inScope);
+                    const auto entry = nextEntry(m_grid.columnBytes(c), cursor.pos, cursor.inScope);
                     MarkSet marks = Mark::Missing;
                     if (entry)
                         marks =
@@ -242,7 +242,7 @@ void LabelMarks::refreshRow(int row)
 
 std::string LabelMarks::lineKey(int row, int column) const
 {
-    const std::string_view bytes = m_grid.loadedBytes(column);
+    const std::string_view bytes = m_grid.columnBytes(column);
     std::optional<LabelLine> entry;
     if (const auto offset = m_grid.loadedOffset(row, column)) {
         // The cell still holds its line's text, which follows the line's "=": the line starts
@@ -279,7 +279,7 @@ std::vector<int> LabelMarks::rowsOfKeys(int column, const std::vector<std::strin
         if (std::uint32_t &t = table[probe(keys[k])]; t == 0)
             t = static_cast<std::uint32_t>(k) + 1;
     // A write lands on the first line holding the key where the writer looks for it.
-    const std::string_view bytes = m_grid.loadedBytes(column);
+    const std::string_view bytes = m_grid.columnBytes(column);
     std::size_t pos = LabelReader::bomLength(bytes);
     bool inScope = true;
     for (int n = 0; n < m_grid.rowCount(); ++n) {

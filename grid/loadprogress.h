@@ -14,6 +14,9 @@ public:
     virtual void SetStatusText(const std::string &text) = 0;
     /// Lets the window system repaint between lines; called once per line read.
     virtual void PumpOneMessage() = 0;
+    /// Lets the window system repaint if it is due, between the pieces of work that read no
+    /// lines (the label files coming in, the code page being chosen).
+    virtual void KeepPainted() {}
 };
 
 /// A LoadProgress that shows nothing: the command line and the benchmarks use it.

@@ -103,6 +103,32 @@ TEST(ProfileEdit, ReadValueFollowsTheSameLines)
     EXPECT_EQ(ProfileEdit::readValue(file, "D"), "");
 }
 
+TEST(ProfileEdit, KeysAlikeButForTheirMiddleLandOnTheirOwnLines)
+{
+    // Real IDs: one length, long shared prefixes and suffixes, the number in the middle;
+    // written in reverse order, every other one in small letters, and one missing.
+    const auto id = [](int i) {
+        std::string n = std::to_string(1000000 + i).substr(1);
+        return "IDS_DIALOG_MESSAGE_" + n + "_TOOLTIP_TEXT";
+    };
+    std::string before = "[Label]\r\n";
+    std::string after = before;
+    std::vector<KeyValue> writes;
+    for (int i = 0; i < 3000; ++i) {
+        before += id(i) + "=old\r\n";
+        after += id(i) + "=new " + std::to_string(i) + "\r\n";
+    }
+    after += id(3000) + "=new 3000\r\n";
+    for (int i = 3000; i >= 0; --i) {
+        std::string key = id(i);
+        if (i % 2)
+            std::transform(key.begin(), key.end(), key.begin(),
+                           [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        writes.push_back({key, "new " + std::to_string(i)});
+    }
+    EXPECT_EQ(ProfileEdit::apply(before, true, writes), after);
+}
+
 // --- Properties over generated files -----------------------------------------------------
 
 std::string folded(std::string_view s)
@@ -242,6 +268,10 @@ TEST(ProfileEditProperty, EditsKeepEveryOtherByteAndBatchEqualsOneByOne)
             oneByOne = now;
         }
         EXPECT_EQ(ProfileEdit::apply(old, true, writes), oneByOne);
+        std::string out;
+        bool changed = false;
+        ASSERT_TRUE(ProfileEdit::applyInto(old, true, writes, out, &changed));
+        EXPECT_EQ(changed, out != old) << "a write that changes nothing is told apart";
     }
 }
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 using verbolt::CodePage;
 using verbolt::TextCodec;
 
@@ -65,6 +67,29 @@ TEST(Upper, Utf8SimpleCaseAtCharacterBoundaries)
     EXPECT_TRUE(latin.containsUpper("xabcx", "ABC", scratch));
     EXPECT_TRUE(latin.containsUpper("d\xE9j\xE0", "\xC9J\xC0", scratch));
     EXPECT_FALSE(latin.containsUpper("ab", "ABC", scratch));
+}
+
+TEST(UpperCase, SearchGivesWhatUpperCasingTheTextAndSearchingGives)
+{
+    // Texts longer than the sixteen bytes the search takes at a time, with letters whose
+    // capitals lie elsewhere in Windows-1252 (0x9A/0x8A, 0xFF/0x9F) and some that have none.
+    const std::string alphabet = "aAbB z,\xE9\xC9\x9A\x8A\xFF\x9F\xDF\xF7\xD7";
+    std::mt19937 rng(7);
+    std::string scratch;
+    for (const TextCodec codec : {TextCodec(CodePage::Windows1252), TextCodec(CodePage::Utf8)}) {
+        for (int round = 0; round < 4000; ++round) {
+            const bool ascii = codec.page() == CodePage::Utf8;
+            std::string text, needle;
+            for (std::size_t i = rng() % 60; i > 0; --i)
+                text += alphabet[rng() % (ascii ? 7 : alphabet.size())];
+            for (std::size_t i = 1 + rng() % 3; i > 0; --i)
+                needle += alphabet[rng() % alphabet.size()];
+            needle = codec.upper(needle);
+            EXPECT_EQ(codec.containsUpper(text, needle, scratch),
+                      codec.upper(text).find(needle) != std::string::npos)
+                << testing::PrintToString(text) << " " << testing::PrintToString(needle);
+        }
+    }
 }
 
 TEST(Prefix, CutsBackToACharacterBoundaryInUtf8)
