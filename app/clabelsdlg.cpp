@@ -11,6 +11,7 @@
 #include "windowtemplate.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QFrame>
 #include <QGroupBox>
@@ -208,6 +209,12 @@ void CLabelsDlg::createControls()
         addCommand(QStringLiteral("Previous line needing work"), QKeySequence(Qt::CTRL | Qt::Key_K),
                    [this] { m_editor.OnNextLineNeedingWork(false); });
     addCommand(QStringLiteral("Find next"), QKeySequence(Qt::Key_F3), &CLabelsDlg::OnFindNext);
+    m_undo = addCommand(QStringLiteral("Undo"), QKeySequence(Qt::CTRL | Qt::Key_Z),
+                        [this] { OnUndo(); });
+    m_redo = addCommand(QStringLiteral("Redo"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z),
+                        [this] { OnRedo(); });
+    m_redo->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z),
+                          QKeySequence(Qt::CTRL | Qt::Key_Y)});
     m_list->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_list, &QWidget::customContextMenuRequested, this, &CLabelsDlg::showListMenu);
 
@@ -448,10 +455,25 @@ void CLabelsDlg::showBannerMenu(const QPoint &pos)
 
 void CLabelsDlg::showListMenu(const QPoint &pos)
 {
+    // Undo and Redo say what they would take back or make again.
+    const LabelHistory &history = m_editor.history();
+    const auto name = [](const char *verb, const std::string &what) {
+        return what.empty() ? QString::fromUtf8(verb)
+                            : QString::fromUtf8(verb) + QLatin1Char(' ') + QString::fromStdString(what);
+    };
+    m_undo->setText(name("Undo", history.nextUndo()));
+    m_undo->setEnabled(history.canUndo());
+    m_redo->setText(name("Redo", history.nextRedo()));
+    m_redo->setEnabled(history.canRedo());
     QMenu menu(this);
+    menu.addAction(m_undo);
+    menu.addAction(m_redo);
+    menu.addSeparator();
     menu.addAction(m_nextNeedingWork);
     menu.addAction(m_previousNeedingWork);
     menu.exec(m_list->viewport()->mapToGlobal(pos));
+    m_undo->setEnabled(true);
+    m_redo->setEnabled(true);
 }
 
 // Handlers
@@ -480,6 +502,23 @@ void CLabelsDlg::OnDuplicate()
 void CLabelsDlg::OnFindNext()
 {
     m_editor.OnFindNext();
+}
+
+void CLabelsDlg::OnUndo()
+{
+    // In a text field the keys undo its typing, as anywhere else.
+    if (auto *field = qobject_cast<QLineEdit *>(QApplication::focusWidget()))
+        field->undo();
+    else
+        m_editor.OnUndo();
+}
+
+void CLabelsDlg::OnRedo()
+{
+    if (auto *field = qobject_cast<QLineEdit *>(QApplication::focusWidget()))
+        field->redo();
+    else
+        m_editor.OnRedo();
 }
 
 void CLabelsDlg::OnOpenFolder()

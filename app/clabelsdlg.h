@@ -54,6 +54,10 @@ public:
     void OnApply();
     void OnDuplicate();
     void OnFindNext();
+    /// Ctrl+Z and Ctrl+Shift+Z or Ctrl+Y: the last command taken back or made again, or in a
+    /// text field its typing.
+    void OnUndo();
+    void OnRedo();
     /// Asks for another label folder and loads it.
     void OnOpenFolder();
     /// Asks for a resource script and writes its string tables to `outputName` beside it.
@@ -131,6 +135,8 @@ private:
     QLabel *m_folder = nullptr;
     QAction *m_nextNeedingWork = nullptr;
     QAction *m_previousNeedingWork = nullptr;
+    QAction *m_undo = nullptr;
+    QAction *m_redo = nullptr;
     std::vector<Placed> m_layout;
     QPushButton *m_apply = nullptr;
     QLineEdit *m_findText = nullptr;

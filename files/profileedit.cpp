@@ -1,5 +1,6 @@
 #include "profileedit.h"
 
+#include "filechanges.h"
 #include "foldedkeyset.h"
 #include "labeldirectory.h"
 #include "labelreader.h"
@@ -164,14 +165,35 @@ public:
         return false;
     }
 
+    /// What the result changes, key by key, and what it adds around the new lines.
+    void record(FileChanges &changes) const
+    {
+        changes.sizeBefore = m_old.size();
+        changes.keys.clear();
+        for (const KeyLine &line : m_lines) {
+            const std::string_view before =
+                m_old.substr(line.valueBegin, line.valueEnd - line.valueBegin);
+            if (line.newValue && *line.newValue != before)
+                changes.keys.push_back(
+                    {std::string(LabelReader::trim(
+                         m_old.substr(line.lineBegin, line.valueBegin - 1 - line.lineBegin))),
+                     std::string(before), *line.newValue});
+        }
+        for (const std::string &line : m_added) {
+            const std::size_t eq = line.find('=');
+            changes.keys.push_back({std::string(LabelReader::trim(std::string_view(line).substr(0, eq))),
+                                    std::nullopt, line.substr(eq + 1)});
+        }
+        changes.lineEndAdded = m_added.empty() ? std::string() : std::string(lineEndFix());
+        changes.headerAdded =
+            m_added.empty() || !m_needHeader ? std::string() : "[Label]" + std::string(m_eol);
+    }
+
     void result(std::string &out) const
     {
         std::string block;
         if (!m_added.empty()) {
-            // The last line of the file gets its missing line end before anything follows.
-            if (m_insertAt == m_old.size() && m_old.size() > LabelReader::bomLength(m_old) &&
-                m_old.back() != '\n')
-                block += m_old.back() == '\r' ? "\n" : m_eol;
+            block += lineEndFix();
             if (m_needHeader)
                 block.append("[Label]").append(m_eol);
             for (const std::string &line : m_added)
@@ -200,6 +222,15 @@ public:
     }
 
 private:
+    // The line end given to a last line that lacks one before new lines follow it.
+    std::string_view lineEndFix() const
+    {
+        if (m_insertAt == m_old.size() && m_old.size() > LabelReader::bomLength(m_old) &&
+            m_old.back() != '\n')
+            return m_old.back() == '\r' ? "\n" : m_eol;
+        return {};
+    }
+
     void insert(const KeyValue &kv)
     {
         // A leading blank keeps a key starting with ";" or "[" an entry line for the reader.
@@ -250,8 +281,11 @@ std::optional<std::string> ProfileEdit::apply(std::string_view oldBytes, bool fi
 }
 
 bool ProfileEdit::applyInto(std::string_view oldBytes, bool fileExists,
-                            const std::vector<KeyValue> &writes, std::string &out, bool *changed)
+                            const std::vector<KeyValue> &writes, std::string &out, bool *changed,
+                            FileChanges *changes)
 {
+    if (changes)
+        *changes = FileChanges{!fileExists, {}, {}, fileExists ? oldBytes.size() : 0, {}};
     for (const KeyValue &kv : writes) {
         if (!storable(kv.key) || !storable(kv.value))
             return false;
@@ -270,7 +304,103 @@ bool ProfileEdit::applyInto(std::string_view oldBytes, bool fileExists,
     batch.result(out);
     if (changed)
         *changed = batch.changed();
+    if (changes)
+        batch.record(*changes);
     return true;
+}
+
+std::vector<bool> ProfileEdit::revertInto(std::string_view oldBytes, bool fileExists,
+                                          const FileChanges &changes, bool undo, std::string &out)
+{
+    // The first line of each key, where the writer would find it.
+    struct Found
+    {
+        std::size_t lineBegin = 0;
+        std::size_t valueBegin = 0;
+        std::size_t valueEnd = 0;
+        std::size_t next = 0;
+        bool valid = false;
+    };
+    if (!fileExists)
+        oldBytes = {};
+    FoldedKeySet wanted;
+    wanted.reserve(changes.keys.size());
+    for (const KeyChange &k : changes.keys)
+        wanted.insert(k.key);
+    std::vector<Found> found(wanted.size());
+    scan(
+        oldBytes,
+        [&](std::string_view key, std::string_view line, std::size_t eq, std::size_t begin,
+            std::size_t next) {
+            const int id = wanted.find(key);
+            if (id < 0 || found[static_cast<std::size_t>(id)].valid)
+                return;
+            std::size_t valueEnd = begin + line.size();
+            if (!line.empty() && line.back() == '\r')
+                --valueEnd;
+            found[static_cast<std::size_t>(id)] = {begin, begin + eq + 1, valueEnd, next, true};
+        },
+        [](bool, std::size_t) {});
+
+    // A key is only exchanged where the file still holds what the other side says; what
+    // another program changed since stays as it is.
+    struct Edit
+    {
+        std::size_t begin;
+        std::size_t end;
+        const std::string *bytes; // nothing: the range goes
+    };
+    std::vector<Edit> edits;
+    std::vector<KeyValue> inserts;
+    std::vector<bool> applied(changes.keys.size(), false);
+    for (std::size_t i = 0; i < changes.keys.size(); ++i) {
+        const KeyChange &k = changes.keys[i];
+        const std::string *before = k.before ? &*k.before : nullptr; // nothing: no line
+        const std::string *expected = undo ? &k.after : before;
+        const std::string *target = undo ? before : &k.after;
+        const Found &f = found[static_cast<std::size_t>(wanted.find(k.key))];
+        if (f.valid != (expected != nullptr) ||
+            (f.valid && oldBytes.substr(f.valueBegin, f.valueEnd - f.valueBegin) != *expected))
+            continue;
+        if (target && f.valid)
+            edits.push_back({f.valueBegin, f.valueEnd, target});
+        else if (target)
+            inserts.push_back({k.key, *target});
+        else
+            edits.push_back({f.lineBegin, f.next, nullptr});
+        applied[i] = true;
+    }
+    std::sort(edits.begin(), edits.end(),
+              [](const Edit &a, const Edit &b) { return a.begin < b.begin; });
+    std::string kept;
+    kept.reserve(oldBytes.size());
+    std::size_t copied = 0;
+    for (const Edit &e : edits) {
+        kept.append(oldBytes.substr(copied, e.begin - copied));
+        if (e.bytes)
+            kept.append(*e.bytes);
+        copied = e.end;
+    }
+    kept.append(oldBytes.substr(copied));
+
+    // Keys added again go where the writer puts them, as the first time.
+    if (!inserts.empty())
+        applyInto(kept, fileExists, inserts, out);
+    else
+        out = std::move(kept);
+    if (undo) {
+        // What the write put around the lines it added goes with them: the section header it
+        // appended, then the line end it gave the last line.
+        const std::string &header = changes.headerAdded;
+        if (!header.empty() && out.ends_with(header) &&
+            (out.size() == header.size() || out[out.size() - header.size() - 1] == '\n'))
+            out.resize(out.size() - header.size());
+        const std::string &lineEnd = changes.lineEndAdded;
+        if (!lineEnd.empty() && out.size() == changes.sizeBefore + lineEnd.size() &&
+            out.ends_with(lineEnd))
+            out.resize(changes.sizeBefore);
+    }
+    return applied;
 }
 
 std::string ProfileEdit::readValue(std::string_view bytes, std::string_view key)

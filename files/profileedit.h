@@ -1,5 +1,6 @@
 #pragma once
 
+#include "filechanges.h"
 #include "keyvalue.h"
 
 #include <optional>
@@ -33,9 +34,18 @@ public:
                                             const std::vector<KeyValue> &writes);
     /// The same into `out`, whose memory is reused; false when not storable. With `changed`,
     /// says whether `out` differs from `oldBytes`, without comparing whole files.
+    /// With `changes`, records what the write changes, to take it back later.
     static bool applyInto(std::string_view oldBytes, bool fileExists,
                           const std::vector<KeyValue> &writes, std::string &out,
-                          bool *changed = nullptr);
+                          bool *changed = nullptr, FileChanges *changes = nullptr);
+
+    /// Takes back (`undo`) or makes again what a write recorded in `changes` did: each key
+    /// whose first line still holds the bytes the other side left (or has no line, for a key
+    /// the write added) gets the bytes of this side (or loses its line); the header and the
+    /// line end the write added go with its lines. Returns, key by key, whether it was
+    /// exchanged: a key another program changed since is left as it is.
+    static std::vector<bool> revertInto(std::string_view oldBytes, bool fileExists,
+                                        const FileChanges &changes, bool undo, std::string &out);
 
     /// The value of `key` in section "Label" of `bytes`, trimmed as the label reader trims
     /// it (quotes kept); empty when the key is missing.

@@ -63,13 +63,14 @@ std::string ProfileFile::readKey(const std::string &path, std::string_view key,
 }
 
 WriteResult ProfileFile::writeKey(const std::string &path, std::string_view key,
-                                  std::string_view value, const std::string &folder)
+                                  std::string_view value, const std::string &folder,
+                                  FileChanges *changes)
 {
-    return writeKeys(path, {KeyValue{std::string(key), std::string(value)}}, folder);
+    return writeKeys(path, {KeyValue{std::string(key), std::string(value)}}, folder, changes);
 }
 
 WriteResult ProfileFile::writeKeys(const std::string &path, const std::vector<KeyValue> &writes,
-                                   const std::string &folder)
+                                   const std::string &folder, FileChanges *changes)
 {
     // Refused before the lock is taken or the file read.
     for (const KeyValue &kv : writes) {
@@ -95,11 +96,44 @@ WriteResult ProfileFile::writeKeys(const std::string &path, const std::vector<Ke
     if (error && error != ENOENT)
         return WriteResult::failure(error, path);
     bool changed = true;
-    if (!ProfileEdit::applyInto(before, !error, writes, after, &changed))
+    if (!ProfileEdit::applyInto(before, !error, writes, after, &changed, changes))
         return WriteResult::failure(EINVAL, path);
     if ((!error && !changed) || (error && writes.empty()))
         return WriteResult::success(path);
     return AtomicFile::write(path, after, folder);
+}
+
+ProfileFile::Reverted ProfileFile::revertKeys(const std::string &path, const FileChanges &changes,
+                                              bool undo, const std::string &folder)
+{
+    std::string target = path;
+    if (const int err = FilePath::followLinks(target))
+        return {WriteResult::failure(err, path), {}};
+    if (!FilePath::staysIn(target, folder))
+        return {WriteResult::linksOutside(path), {}};
+    const DirectoryLock lock(FilePath::folderOf(target));
+    if (lock.error())
+        return {WriteResult::failure(lock.error(), path), {}};
+
+    std::string before;
+    std::string after;
+    const int error = FileReader::readInto(path, before);
+    if (error && error != ENOENT)
+        return {WriteResult::failure(error, path), {}};
+    Reverted result{WriteResult::success(path),
+                    ProfileEdit::revertInto(before, !error, changes, undo, after)};
+    if (!error && after == before)
+        return result;
+    if (error && after.empty())
+        return result; // nothing to take back from a file that is not there
+    // Taking back the write that created the file leaves nothing of it: it goes too.
+    if (undo && changes.created && after.empty()) {
+        if (::unlink(target.c_str()) != 0 && errno != ENOENT)
+            result.write = WriteResult::failure(errno, path);
+        return result;
+    }
+    result.write = AtomicFile::write(path, after, folder);
+    return result;
 }
 
 } // namespace verbolt

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "filechanges.h"
 #include "keyvalue.h"
 #include "writeresult.h"
 
@@ -23,7 +24,8 @@ public:
 
     /// Writes one key; see writeKeys.
     static WriteResult writeKey(const std::string &path, std::string_view key,
-                                std::string_view value, const std::string &folder);
+                                std::string_view value, const std::string &folder,
+                                FileChanges *changes = nullptr);
 
     /// Writes the keys in order, with the result of one write each, in one atomic rewrite.
     /// Writers of one directory are serialised with flock() on it. A missing file is
@@ -31,7 +33,20 @@ public:
     /// read-only file. A key or value holding CR, LF or NUL fails with EINVAL. A path that
     /// links to a file outside `folder` (the label folder) and its subfolders is refused.
     static WriteResult writeKeys(const std::string &path, const std::vector<KeyValue> &writes,
-                                 const std::string &folder);
+                                 const std::string &folder, FileChanges *changes = nullptr);
+
+    /// What taking back or making again a write did: the write, and key by key whether it
+    /// was exchanged (a key changed since by another program is not).
+    struct Reverted
+    {
+        WriteResult write;
+        std::vector<bool> applied;
+    };
+    /// Takes back (`undo`) or makes again a write recorded in `changes`, through the same
+    /// lock and atomic replacement; a file the write created goes again when nothing of it
+    /// is left.
+    static Reverted revertKeys(const std::string &path, const FileChanges &changes, bool undo,
+                               const std::string &folder);
 };
 
 } // namespace verbolt

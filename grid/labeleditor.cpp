@@ -3,6 +3,7 @@
 #include "filepath.h"
 #include "labeldirectory.h"
 #include "labelmarks.h"
+#include "labelreader.h"
 #include "languagetable.h"
 #include "profileedit.h"
 #include "profilefile.h"
@@ -32,6 +33,7 @@ void LabelEditor::reset(std::string dir, CodePage page, std::string commentsName
     m_strCurId.clear();
     m_fields.clear();
     m_shownLine.reset();
+    m_history.clear();
     ShowLine(-1);
 }
 
@@ -142,10 +144,12 @@ void LabelEditor::OnApply()
     // the line written; after a failure the field keeps what was typed, so Apply retries.
     std::vector<std::string> failed;
     std::vector<int> changed{row};
+    LabelHistory::Command command{"Apply to " + utf8(m_strCurId), {}, {}};
     for (Pending &p : pending) {
         const int column = p.field->column;
+        LabelHistory::FileRecord record{column, columnPath(column), {}};
         const WriteResult r =
-            ProfileFile::writeKey(columnPath(column), m_strCurId, p.text, m_strDir);
+            ProfileFile::writeKey(record.path, m_strCurId, p.text, m_strDir, &record.changes);
         if (!r.ok) {
             failed.push_back(writeProblem(r));
             continue;
@@ -155,7 +159,9 @@ void LabelEditor::OnApply()
             changed.push_back(shown);
         }
         p.field->shown = std::move(p.text);
+        command.files.push_back(std::move(record));
     }
+    m_history.record(std::move(command));
     if (!pending.empty())
         rowsChanged(changed);
     report(failed);
@@ -201,9 +207,15 @@ void LabelEditor::OnDuplicate()
     // The fields mirror the copy only when the one selected row is the line they show.
     const bool mirror = rows.size() == 1 && shownLine() == rows.front();
     std::vector<int> changed;
+    LabelHistory::Command command{
+        "Duplicate into " + utf8(target),
+        std::to_string(written.size()) + (written.size() == 1 ? " line" : " lines"),
+        {}};
     if (!writes.empty()) {
         for (const int c : targets) {
-            const WriteResult r = ProfileFile::writeKeys(columnPath(c), writes, m_strDir);
+            LabelHistory::FileRecord record{c, columnPath(c), {}};
+            const WriteResult r =
+                ProfileFile::writeKeys(record.path, writes, m_strDir, &record.changes);
             if (!r.ok) {
                 problems.push_back(writeProblem(r));
                 continue;
@@ -220,7 +232,9 @@ void LabelEditor::OnDuplicate()
                         f.shown = writes.front().value;
                         m_view.setEditorText(f.editorId, f.shown);
                     }
+            command.files.push_back(std::move(record));
         }
+        m_history.record(std::move(command));
         rowsChanged(changed);
     }
     report(problems);
@@ -296,6 +310,82 @@ std::vector<int> LabelEditor::landingRows(int column, const std::vector<int> &ro
     for (std::size_t k = 0; k < asked.size(); ++k)
         out[asked[k]] = found[k];
     return out;
+}
+
+void LabelEditor::OnUndo()
+{
+    if (m_history.canUndo())
+        exchange(m_history.takeUndo(), true);
+}
+
+void LabelEditor::OnRedo()
+{
+    if (m_history.canRedo())
+        exchange(m_history.takeRedo(), false);
+}
+
+void LabelEditor::exchange(LabelHistory::Command command, bool undo)
+{
+    std::vector<std::string> problems;
+    std::vector<int> changed;
+    bool shownChanged = false;
+    // A file that could not be written keeps its part of the command where it was, so the
+    // same key tries again.
+    LabelHistory::Command left{command.name, command.about, {}};
+    for (LabelHistory::FileRecord &file : command.files) {
+        const ProfileFile::Reverted r =
+            ProfileFile::revertKeys(file.path, file.changes, undo, m_strDir);
+        if (!r.write.ok) {
+            problems.push_back(writeProblem(r.write));
+            left.files.push_back(std::move(file));
+            file.changes.keys.clear();
+            continue;
+        }
+        // The keys exchanged stay in the command, for the other way; the cells that show
+        // their lines follow.
+        std::vector<KeyChange> exchanged;
+        std::vector<int> rows;
+        std::vector<std::string> texts;
+        for (std::size_t i = 0; i < file.changes.keys.size(); ++i) {
+            KeyChange &k = file.changes.keys[i];
+            if (!r.applied[i]) {
+                problems.push_back(utf8(k.key) + " in " + FilePath::nameOf(file.path) +
+                                   " was changed since; it was left as it is.");
+                continue;
+            }
+            const std::optional<std::string> &now = undo ? k.before : std::optional(k.after);
+            const int row = m_marks.frenchRow(k.key);
+            shownChanged = shownChanged || (row >= 0 && row == shownLine()) ||
+                           LabelDirectory::equalsIgnoringCase(LabelReader::trim(k.key),
+                                                              LabelReader::trim(m_strCurId));
+            if (now && row >= 0) {
+                rows.push_back(row);
+                texts.emplace_back(LabelReader::trim(*now));
+            }
+            exchanged.push_back(std::move(k));
+        }
+        const std::vector<int> shown = landingRows(file.column, rows);
+        for (std::size_t i = 0; i < shown.size(); ++i)
+            if (shown[i] >= 0) {
+                m_grid.setItemText(shown[i], file.column, texts[i]);
+                changed.push_back(shown[i]);
+            }
+        file.changes.keys = std::move(exchanged);
+    }
+    if (undo) {
+        m_history.pushRedo(std::move(command));
+        m_history.pushUndo(std::move(left));
+    } else {
+        m_history.pushUndo(std::move(command));
+        m_history.pushRedo(std::move(left));
+    }
+    rowsChanged(changed);
+    // The line shown again when its texts changed; it stays the current line.
+    if (shownChanged && shownLine() >= 0) {
+        m_shownLine.reset();
+        ShowLine(m_nCurLine);
+    }
+    report(problems);
 }
 
 void LabelEditor::rowsChanged(std::vector<int> rows)

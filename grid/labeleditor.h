@@ -1,6 +1,7 @@
 #pragma once
 
 #include "labelgrid.h"
+#include "labelhistory.h"
 #include "labelmarks.h"
 #include "labelview.h"
 #include "textcodec.h"
@@ -38,6 +39,12 @@ public:
     /// Ctrl+J and Ctrl+K: the next (or previous) line with a cell that needs work, round the
     /// end, becomes the current and only selected line.
     void OnNextLineNeedingWork(bool forward);
+    /// Takes back the last Apply or Duplicate that wrote something, key by key, byte for
+    /// byte; a key changed since by another program is left as it is and named.
+    void OnUndo();
+    /// Makes again what the last undo took back.
+    void OnRedo();
+    const LabelHistory &history() const { return m_history; }
 
     int currentLine() const { return m_nCurLine; }
     const std::string &currentId() const { return m_strCurId; }
@@ -67,6 +74,7 @@ private:
     std::vector<int> landingRows(int column, const std::vector<int> &rows);
     /// Texts of these rows changed: their marks follow, the list repaints them.
     void rowsChanged(std::vector<int> rows);
+    void exchange(LabelHistory::Command command, bool undo);
     void fillFields(int row);
     void clearFields();
     void report(const std::vector<std::string> &lines);
@@ -83,6 +91,7 @@ private:
     std::string m_strCurId;
     std::optional<int> m_shownLine; // unset until the fields are first shown or emptied
     std::vector<Field> m_fields;    // while a line is shown
+    LabelHistory m_history;
 };
 
 } // namespace verbolt

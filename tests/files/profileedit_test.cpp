@@ -276,3 +276,55 @@ TEST(ProfileEditProperty, EditsKeepEveryOtherByteAndBatchEqualsOneByOne)
 }
 
 } // namespace
+
+TEST(ProfileEditRevert, UndoGivesTheOldBytesAndRedoTheNewOnes)
+{
+    struct Case
+    {
+        const char *name;
+        std::string before;
+        bool exists;
+        std::vector<KeyValue> writes;
+    };
+    const Case cases[] = {
+        {"changed values, blanks around them", "[Label]\r\nA = un  \r\nB=deux\r\n", true,
+         {{"a", "one"}, {"B", ""}}},
+        {"a key added to the section", "[Label]\nA=1\n\n[Other]\nX=x\n", true, {{"C", "3"}}},
+        {"a section added, last line without a line end", "\xEF\xBB\xBF; notes\r\nx", true,
+         {{"A", "1"}, {"B", "2"}}},
+        {"a last line ending in CR", "[Other]\r\nX=1\r", true, {{"A", "1"}}},
+        {"a new file", "", false, {{"A", "1"}, {"A", "2"}}},
+        {"the same key twice, changed and added", "[Label]\nA=1\n", true,
+         {{"A", "2"}, {"B", "x"}, {"A", "3"}}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        verbolt::FileChanges changes;
+        std::string after;
+        ASSERT_TRUE(ProfileEdit::applyInto(c.before, c.exists, c.writes, after, nullptr, &changes));
+        std::string undone;
+        const std::vector<bool> applied =
+            ProfileEdit::revertInto(after, true, changes, true, undone);
+        EXPECT_EQ(undone, c.before);
+        EXPECT_EQ(std::count(applied.begin(), applied.end(), true),
+                  static_cast<long>(changes.keys.size()));
+        std::string redone;
+        ProfileEdit::revertInto(undone, c.exists, changes, false, redone);
+        EXPECT_EQ(redone, after);
+    }
+}
+
+TEST(ProfileEditRevert, AKeyChangedSinceIsLeftAsItIs)
+{
+    const std::string before = "[Label]\nA=1\nB=2\n";
+    verbolt::FileChanges changes;
+    std::string after;
+    ASSERT_TRUE(ProfileEdit::applyInto(before, true, {{"A", "one"}, {"B", "two"}, {"C", "three"}},
+                                       after, nullptr, &changes));
+    // Another program changes B and removes C's line.
+    const std::string edited = "[Label]\nA=one\nB=deux\n";
+    std::string undone;
+    const std::vector<bool> applied = ProfileEdit::revertInto(edited, true, changes, true, undone);
+    EXPECT_EQ(undone, "[Label]\nA=1\nB=deux\n");
+    EXPECT_EQ(applied, (std::vector<bool>{true, false, false}));
+}

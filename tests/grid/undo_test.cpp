@@ -1,0 +1,135 @@
+#include "atomicfile.h"
+#include "controlids.h"
+#include "workspace.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <unistd.h>
+
+using namespace verbolt;
+using namespace verbolt::test;
+
+namespace {
+
+// english.lan lacks B and has no final line end; german.lan is a link to a file in a
+// subfolder, in French order but with a blank before a value.
+void writeSet(const TempDir &dir)
+{
+    dir.write("french.lan", "[Label]\r\nA=Un\r\nB=Deux\r\nC=Trois\r\n");
+    dir.write("english.lan", "[Label]\r\nA=One\r\nC=Three");
+    std::filesystem::create_directory(dir.file("sub"));
+    dir.write("sub/german-real.lan", "[Label]\nA=Eins\nB= Zwei\nC=Drei\n");
+    ASSERT_EQ(::symlink("sub/german-real.lan", dir.file("german.lan").c_str()), 0);
+}
+
+// Every file's bytes, the link's target included.
+std::map<std::string, std::string> files(const TempDir &dir)
+{
+    auto out = snapshot(dir);
+    out["sub/german-real.lan"] = dir.read("sub/german-real.lan");
+    return out;
+}
+
+} // namespace
+
+TEST(Undo, ApplyIsTakenBackAndMadeAgainByteForByte)
+{
+    Workspace w;
+    writeSet(w.dir);
+    w.start();
+    const auto before = files(w.dir);
+    const auto cells = w.cells();
+
+    w.click(1);
+    w.view->type(IDC_EDIT_FRENCH, "Deux !");   // a changed key
+    w.view->type(IDC_EDIT_ENGLISH, "Two");     // an added key, after a last line without end
+    w.view->type(IDC_EDIT_GERMAN, "Zwei !");   // through a link inside the folder
+    w.editor->OnApply();
+    ASSERT_TRUE(w.view->messages.empty());
+    const auto after = files(w.dir);
+    const auto cellsAfter = w.cells();
+    ASSERT_NE(after, before);
+    EXPECT_EQ(w.editor->history().nextUndo(), "Apply to B");
+
+    w.editor->OnUndo();
+    EXPECT_TRUE(w.view->messages.empty());
+    EXPECT_EQ(files(w.dir), before);
+    EXPECT_EQ(w.cells(), cells);
+    EXPECT_TRUE(std::filesystem::is_symlink(w.dir.file("german.lan")));
+    EXPECT_EQ(w.view->text(IDC_EDIT_FRENCH), "Deux") << "the line shown follows";
+    EXPECT_EQ(w.view->selection, (std::set<int>{1}));
+
+    w.editor->OnRedo();
+    EXPECT_EQ(files(w.dir), after);
+    EXPECT_EQ(w.cells(), cellsAfter);
+    EXPECT_FALSE(w.editor->history().canRedo());
+}
+
+TEST(Undo, SeveralDuplicatesAndANewCommandAfterUndo)
+{
+    Workspace w;
+    w.dir.write("french.lan", "[Label]\nA=Un\nB=Deux\nC=Trois\n");
+    w.dir.write("english.lan", "[Label]\nA=One\nB=Two\nC=Three\n");
+    w.dir.write("dutch.lan", "[Label]\nA=Een\n"); // B and C are added
+    w.start();
+    const auto start = snapshot(w.dir);
+    w.view->select({0, 2});
+    w.view->dupTarget = "ENGLISH";
+    w.editor->OnDuplicate();
+    const auto one = snapshot(w.dir);
+    w.view->select({1, 2});
+    w.view->dupTarget = "All";
+    w.editor->OnDuplicate();
+    const auto all = snapshot(w.dir);
+    EXPECT_EQ(w.editor->history().nextUndo(), "Duplicate into All, 2 lines");
+
+    w.editor->OnUndo();
+    EXPECT_EQ(snapshot(w.dir), one);
+    w.editor->OnUndo();
+    EXPECT_EQ(snapshot(w.dir), start);
+    EXPECT_EQ(w.column(2), (Strings{"Een", "", ""}));
+    EXPECT_FALSE(w.editor->history().canUndo());
+    w.editor->OnRedo();
+    w.editor->OnRedo();
+    EXPECT_EQ(snapshot(w.dir), all);
+    EXPECT_TRUE(w.view->messages.empty());
+
+    // A new command after an undo drops what could be made again.
+    w.editor->OnUndo();
+    w.click(0);
+    w.view->type(IDC_EDIT_ENGLISH, "One !");
+    w.editor->OnApply();
+    EXPECT_FALSE(w.editor->history().canRedo());
+    w.editor->OnUndo();
+    EXPECT_EQ(snapshot(w.dir), one);
+}
+
+TEST(Undo, LeavesWhatAnotherProgramChangedAndReportsFailures)
+{
+    Workspace w;
+    w.dir.write("french.lan", "[Label]\nA=Un\nB=Deux\n");
+    w.dir.write("english.lan", "[Label]\nA=One\nB=Two\n");
+    w.start();
+    w.view->select({0, 1});
+    w.view->dupTarget = "ENGLISH";
+    w.editor->OnDuplicate();
+    // Another program changes B after the copy.
+    w.dir.write("english.lan", "[Label]\nA=Un\nB=Deux (revu)\n");
+
+    // A write that fails leaves the file and the command as they were.
+    AtomicFile::setFaultHook([](AtomicFile::Stage) { return EIO; });
+    w.editor->OnUndo();
+    AtomicFile::setFaultHook({});
+    EXPECT_EQ(w.view->messages,
+              Strings{"Unable to write the file " + w.dir.file("english.lan") + "."});
+    EXPECT_EQ(w.dir.read("english.lan"), "[Label]\nA=Un\nB=Deux (revu)\n");
+
+    // Undo again: it is taken back, but for B.
+    w.view->messages.clear();
+    w.editor->OnUndo();
+    EXPECT_EQ(w.view->messages,
+              Strings{"B in english.lan was changed since; it was left as it is."});
+    EXPECT_EQ(w.dir.read("english.lan"), "[Label]\nA=One\nB=Deux (revu)\n");
+}
