@@ -204,7 +204,10 @@ for shape in shapes:
     for key, label in (("wblock", "block"), ("wscat", "every 10th")):
         add(f"B4 in the window, {label}, {shape} IDs (ms)", s10[key], s100[key], "< 1000",
             yes(s100[key] < 1000))
-add("B5 Find next, no hit (ms)", a["find"], b["find"], "< 20", yes(b["find"] < 20 and linear(a["find"], b["find"])))
+# Find next reads one column as the raw scan reads the files: it may grow as that does when
+# the larger set no longer fits the caches.
+add("B5 Find next, no hit (ms)", a["find"], b["find"], "< 20",
+    yes(b["find"] < 20 and linear(a["find"], b["find"], a["raw"], b["raw"])))
 add("B6 peak memory (MB)", a["hwm"], b["hwm"], f"< {2.5 * b['lanmb'] + 80:.0f}",
     yes(b["hwm"] < 2.5 * b["lanmb"] + 80))
 add("   label files (MB)", a["lanmb"], b["lanmb"], "-", "")
