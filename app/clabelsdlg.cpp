@@ -213,8 +213,8 @@ void CLabelsDlg::createControls()
                         [this] { OnUndo(); });
     m_redo = addCommand(QStringLiteral("Redo"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z),
                         [this] { OnRedo(); });
-    m_redo->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z),
-                          QKeySequence(Qt::CTRL | Qt::Key_Y)});
+    m_redo->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
     m_list->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_list, &QWidget::customContextMenuRequested, this, &CLabelsDlg::showListMenu);
 
@@ -458,8 +458,9 @@ void CLabelsDlg::showListMenu(const QPoint &pos)
     // Undo and Redo say what they would take back or make again.
     const LabelHistory &history = m_editor.history();
     const auto name = [](const char *verb, const std::string &what) {
-        return what.empty() ? QString::fromUtf8(verb)
-                            : QString::fromUtf8(verb) + QLatin1Char(' ') + QString::fromStdString(what);
+        return what.empty()
+                   ? QString::fromUtf8(verb)
+                   : QString::fromUtf8(verb) + QLatin1Char(' ') + QString::fromStdString(what);
     };
     m_undo->setText(name("Undo", history.nextUndo()));
     m_undo->setEnabled(history.canUndo());

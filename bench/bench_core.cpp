@@ -287,7 +287,7 @@ void B3_Baseline(benchmark::State &state, bench::IdShape shape)
 
 // ---- B4: Duplicate to "All" against replacing the eight target files whole
 
-void B4_Duplicate(benchmark::State &state, bool scattered, bench::IdShape shape)
+void B4_Duplicate(benchmark::State &state, bool scattered, bench::IdShape shape, bool undo = false)
 {
     const auto labels = static_cast<std::size_t>(state.range(0));
     Session s(Scratch::instance().set(labels, scattered ? "dup-scattered" : "dup-block", shape));
@@ -310,8 +310,13 @@ void B4_Duplicate(benchmark::State &state, bool scattered, bench::IdShape shape)
         ++round;
         for (std::size_t k = 0; k < french.size(); ++k)
             s.grid.setItemText(s.view.selected[k], 1, french[k] + (round % 2 ? " (a)" : " (b)"));
+        if (undo) // the duplicate is made untimed; its undo is timed
+            s.editor->OnDuplicate();
         state.ResumeTiming();
-        s.editor->OnDuplicate();
+        if (undo)
+            s.editor->OnUndo();
+        else
+            s.editor->OnDuplicate();
     }
     state.counters["rows"] = static_cast<double>(s.view.selected.size());
     if (!s.view.messages.empty())
@@ -376,6 +381,8 @@ int main(int argc, char **argv)
             [sh](benchmark::State &st) { B4_Duplicate(st, false, sh); });
         add(std::string("B4_DuplicateScattered") + tag,
             [sh](benchmark::State &st) { B4_Duplicate(st, true, sh); });
+        add(std::string("B4_UndoBlock") + tag,
+            [sh](benchmark::State &st) { B4_Duplicate(st, false, sh, true); });
         add(std::string("B4_Baseline") + tag, [sh](benchmark::State &st) { B4_Baseline(st, sh); });
     }
     add("B5_FindNothing", B5_FindNothing);

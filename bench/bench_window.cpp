@@ -146,6 +146,9 @@ int main(int argc, char **argv)
               << " repaints=" << repaints.repaints() << "\n";
 
     if (mode == "block" || mode == "scattered") {
+        // A translator acts once the marks are in, a moment after the window shows.
+        while (!dialog.marks().complete())
+            app.processEvents();
         QTableView *list = reinterpret_cast<QTableView *>(dialog.list());
         QAbstractItemModel *model = list->model();
         const int rows = model->rowCount();

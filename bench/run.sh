@@ -73,7 +73,7 @@ if [[ -n "$million" ]]; then
     mkdir "$work/load-plain-$n"
     gen "$work/load-plain-$n" "$n"
     TMPDIR="$work" "$build/bench/verbolt_bench_core" --sizes=$n --benchmark_repetitions=5 \
-        --benchmark_filter='B1|B3|B4_(DuplicateBlock|Baseline)|B5' \
+        --benchmark_filter='B1|B3|B4_(DuplicateBlock|UndoBlock|Baseline)|B5' \
         --benchmark_out="$work/core-$n.json" --benchmark_out_format=json >"$work/core-$n.txt" 2>&1
     echo "N=1,000,000: window process..." >&2
     window "$work/load-plain-$n" >/dev/null
@@ -150,6 +150,7 @@ def figures(n, shapes, kinds):
                     "apply_base": core(f"B3_Baseline/{shape}", n),
                     "block": core(f"B4_DuplicateBlock/{shape}", n),
                     "scat": core(f"B4_DuplicateScattered/{shape}", n),
+                    "undo": core(f"B4_UndoBlock/{shape}", n),
                     "dup_base": core(f"B4_Baseline/{shape}", n)}
         if kinds:
             f[shape]["wblock"] = dupwin(n, shape, "block")
@@ -195,7 +196,8 @@ for shape in shapes:
     add(f"B3 Apply / baseline, {shape} IDs", s10["apply"] / s10["apply_base"],
         s100["apply"] / s100["apply_base"], "<= 1.5x", yes(s100["apply"] / s100["apply_base"] <= 1.5),
         "{:.2f}x")
-    for key, label in (("block", "block of 10,000"), ("scat", "every 10th row")):
+    for key, label in (("block", "block of 10,000"), ("scat", "every 10th row"),
+                       ("undo", "undo of the block")):
         add(f"B4 Duplicate All, {label}, {shape} IDs (ms)", s10[key], s100[key], "< 1000",
             yes(s100[key] < 1000 and linear(s10[key], s100[key], s10["dup_base"], s100["dup_base"])))
         add(f"B4 {label} / baseline, {shape} IDs", s10[key] / s10["dup_base"],
@@ -249,7 +251,9 @@ if million:
                  (f"B4 Duplicate All, block of 10,000, {shape} IDs (ms)", f"{s['block']:.0f}", "-", ""),
                  (f"B4 replace 8 files, {shape} IDs (ms)", f"{s['dup_base']:.0f}", "-", ""),
                  (f"B4 block / baseline, {shape} IDs", f"{s['block'] / s['dup_base']:.2f}x", "<= 2x",
-                  yes(s["block"] / s["dup_base"] <= 2))]
+                  yes(s["block"] / s["dup_base"] <= 2)),
+                 (f"B4 undo of the block / baseline, {shape} IDs",
+                  f"{s['undo'] / s['dup_base']:.2f}x", "<= 2x", yes(s["undo"] / s["dup_base"] <= 2))]
     print("\nN=1,000,000\n")
     table(("figure", "N=1M", "target", "met?"), rows)
 PY

@@ -174,15 +174,15 @@ public:
             const std::string_view before =
                 m_old.substr(line.valueBegin, line.valueEnd - line.valueBegin);
             if (line.newValue && *line.newValue != before)
-                changes.keys.push_back(
-                    {std::string(LabelReader::trim(
-                         m_old.substr(line.lineBegin, line.valueBegin - 1 - line.lineBegin))),
-                     std::string(before), *line.newValue});
+                changes.keys.push_back({std::string(LabelReader::trim(m_old.substr(
+                                            line.lineBegin, line.valueBegin - 1 - line.lineBegin))),
+                                        std::string(before), *line.newValue});
         }
         for (const std::string &line : m_added) {
             const std::size_t eq = line.find('=');
-            changes.keys.push_back({std::string(LabelReader::trim(std::string_view(line).substr(0, eq))),
-                                    std::nullopt, line.substr(eq + 1)});
+            changes.keys.push_back(
+                {std::string(LabelReader::trim(std::string_view(line).substr(0, eq))), std::nullopt,
+                 line.substr(eq + 1)});
         }
         changes.lineEndAdded = m_added.empty() ? std::string() : std::string(lineEndFix());
         changes.headerAdded =

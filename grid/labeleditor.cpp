@@ -207,10 +207,10 @@ void LabelEditor::OnDuplicate()
     // The fields mirror the copy only when the one selected row is the line they show.
     const bool mirror = rows.size() == 1 && shownLine() == rows.front();
     std::vector<int> changed;
-    LabelHistory::Command command{
-        "Duplicate into " + utf8(target),
-        std::to_string(written.size()) + (written.size() == 1 ? " line" : " lines"),
-        {}};
+    LabelHistory::Command command{"Duplicate into " + utf8(target),
+                                  std::to_string(written.size()) +
+                                      (written.size() == 1 ? " line" : " lines"),
+                                  {}};
     if (!writes.empty()) {
         for (const int c : targets) {
             LabelHistory::FileRecord record{c, columnPath(c), {}};

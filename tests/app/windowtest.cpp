@@ -195,6 +195,37 @@ private slots:
         QCOMPARE(list()->model()->rowCount(), 2);
     }
 
+    void undoAndRedoFromTheKeyboard()
+    {
+        open();
+        const std::string english = m_dir->read("english.lan");
+        clickRow(1);
+        edit(IDC_EDIT_ENGLISH)->setText(QStringLiteral("Save all"));
+        QTest::keyClick(edit(IDC_EDIT_ENGLISH), Qt::Key_Return);
+        const std::string applied = m_dir->read("english.lan");
+        QVERIFY(applied != english);
+
+        // In a field, Ctrl+Z undoes its typing only.
+        QTest::keyClicks(edit(IDC_EDIT_ENGLISH), QStringLiteral("!"));
+        QTest::keyClick(edit(IDC_EDIT_ENGLISH), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(edit(IDC_EDIT_ENGLISH)->text(), QStringLiteral("Save all"));
+        QCOMPARE(m_dir->read("english.lan"), applied);
+
+        // From the list it takes the command back; Ctrl+Y and Ctrl+Shift+Z make it again.
+        list()->setFocus();
+        QTest::keyClick(list(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(m_dir->read("english.lan"), english);
+        QCOMPARE(edit(IDC_EDIT_ENGLISH)->text(), QStringLiteral("Save"));
+        QCOMPARE(list()->model()->index(1, 3).data().toString(), QStringLiteral("Save"));
+        QCOMPARE(currentRow(), 1);
+        QTest::keyClick(list(), Qt::Key_Y, Qt::ControlModifier);
+        QCOMPARE(m_dir->read("english.lan"), applied);
+        QTest::keyClick(list(), Qt::Key_Z, Qt::ControlModifier);
+        QTest::keyClick(list(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(m_dir->read("english.lan"), applied);
+        QVERIFY(m_prompts->messages.isEmpty());
+    }
+
     void escapeAndCloseEndTheWindow()
     {
         open();

@@ -287,14 +287,20 @@ TEST(ProfileEditRevert, UndoGivesTheOldBytesAndRedoTheNewOnes)
         std::vector<KeyValue> writes;
     };
     const Case cases[] = {
-        {"changed values, blanks around them", "[Label]\r\nA = un  \r\nB=deux\r\n", true,
+        {"changed values, blanks around them",
+         "[Label]\r\nA = un  \r\nB=deux\r\n",
+         true,
          {{"a", "one"}, {"B", ""}}},
         {"a key added to the section", "[Label]\nA=1\n\n[Other]\nX=x\n", true, {{"C", "3"}}},
-        {"a section added, last line without a line end", "\xEF\xBB\xBF; notes\r\nx", true,
+        {"a section added, last line without a line end",
+         "\xEF\xBB\xBF; notes\r\nx",
+         true,
          {{"A", "1"}, {"B", "2"}}},
         {"a last line ending in CR", "[Other]\r\nX=1\r", true, {{"A", "1"}}},
         {"a new file", "", false, {{"A", "1"}, {"A", "2"}}},
-        {"the same key twice, changed and added", "[Label]\nA=1\n", true,
+        {"the same key twice, changed and added",
+         "[Label]\nA=1\n",
+         true,
          {{"A", "2"}, {"B", "x"}, {"A", "3"}}},
     };
     for (const Case &c : cases) {

@@ -43,9 +43,9 @@ TEST(Undo, ApplyIsTakenBackAndMadeAgainByteForByte)
     const auto cells = w.cells();
 
     w.click(1);
-    w.view->type(IDC_EDIT_FRENCH, "Deux !");   // a changed key
-    w.view->type(IDC_EDIT_ENGLISH, "Two");     // an added key, after a last line without end
-    w.view->type(IDC_EDIT_GERMAN, "Zwei !");   // through a link inside the folder
+    w.view->type(IDC_EDIT_FRENCH, "Deux !"); // a changed key
+    w.view->type(IDC_EDIT_ENGLISH, "Two");   // an added key, after a last line without end
+    w.view->type(IDC_EDIT_GERMAN, "Zwei !"); // through a link inside the folder
     w.editor->OnApply();
     ASSERT_TRUE(w.view->messages.empty());
     const auto after = files(w.dir);
