@@ -4,10 +4,12 @@
 #include "foldedkeyset.h"
 #include "labeldirectory.h"
 #include "labelreader.h"
+#include "placeholders.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <sstream>
 #include <utility>
 
 namespace verbolt {
@@ -36,15 +38,23 @@ bool sameKeyTrimmed(std::string_view a, std::string_view b)
     return true;
 }
 
-// Calls f(line number, entry) for each entry line, numbering every physical line.
+// Calls f(line number, key, value) for each entry line, numbering every physical line.
 template <class F> void forEachNumberedEntry(std::string_view bytes, F &&f)
 {
     std::size_t line = 0;
     LabelReader::forEachLine(bytes, [&](std::string_view text, std::size_t, std::size_t) {
         ++line;
         if (const auto entry = LabelReader::entryOf(text))
-            f(line, LabelReader::trim(entry->key));
+            f(line, LabelReader::trim(entry->key), entry->value);
     });
+}
+
+std::string joined(const std::vector<std::string_view> &parts)
+{
+    std::string out;
+    for (const std::string_view p : parts)
+        out.append(out.empty() ? "" : " ").append(p);
+    return out;
 }
 
 } // namespace
@@ -58,48 +68,81 @@ AlignmentCheck::AlignmentCheck(std::string frenchName, ByteBuffer frenchBytes)
     : m_name(std::move(frenchName)), m_bytes(std::move(frenchBytes))
 {
     m_entries.reserve(static_cast<std::size_t>(LabelReader::countLabelLines(m_bytes.view())));
-    forEachNumberedEntry(m_bytes.view(), [&](std::size_t line, std::string_view key) {
-        m_entries.push_back({key, line});
-    });
+    m_ids.reserve(m_entries.capacity());
+    forEachNumberedEntry(m_bytes.view(),
+                         [&](std::size_t line, std::string_view key, std::string_view value) {
+                             const auto id = static_cast<std::size_t>(m_ids.insert(key));
+                             if (id == m_firsts.size())
+                                 m_firsts.push_back(m_entries.size());
+                             m_entries.push_back({key, value, line, m_firsts[id]});
+                         });
 }
 
 std::size_t AlignmentCheck::checkFrench(std::ostream &out) const
 {
-    // Each ID's first entry, by a folded hash: one look-up per entry, in file order, so the
-    // repeats come out in the order of their lines.
-    FoldedKeySet ids;
-    ids.reserve(m_entries.size());
-    std::vector<std::size_t> first;
-    first.reserve(m_entries.size());
+    // In file order, so the repeats come out in the order of their lines.
     std::size_t again = 0;
     for (std::size_t i = 0; i < m_entries.size(); ++i) {
-        const auto id = static_cast<std::size_t>(ids.insert(m_entries[i].key));
-        if (id == first.size()) {
-            first.push_back(i);
+        const Entry &e = m_entries[i];
+        if (e.first == i)
             continue;
-        }
-        out << m_name << ':' << m_entries[i].line << ": ID " << m_entries[i].key
-            << " appears again (first at line " << m_entries[first[id]].line << ")\n";
+        out << m_name << ':' << e.line << ": ID " << e.key << " appears again (first at line "
+            << m_entries[e.first].line << ")\n";
         ++again;
     }
     return again;
 }
 
+void AlignmentCheck::checkText(std::string_view fileName, std::size_t line, std::string_view key,
+                               std::string_view text, const Entry &french, std::ostream &texts,
+                               std::size_t &textLines) const
+{
+    // An empty text is missing work, not a fault of the text.
+    if (text.empty())
+        return;
+    if (!Placeholders::agree(french.value, text)) {
+        const std::string mine = joined(Placeholders::of(text));
+        const std::string theirs = joined(Placeholders::of(french.value));
+        texts << fileName << ':' << line << ": " << key << ": "
+              << (mine.empty() ? "no placeholders" : "placeholders " + mine) << " where " << m_name
+              << " has " << (theirs.empty() ? "none" : theirs) << '\n';
+        ++textLines;
+    }
+    const int mine = Placeholders::accelerators(text);
+    const int theirs = Placeholders::accelerators(french.value);
+    if (mine != theirs) {
+        texts << fileName << ':' << line << ": " << key << ": " << mine << " accelerators where "
+              << m_name << " has " << theirs << '\n';
+        ++textLines;
+    }
+}
+
 std::size_t AlignmentCheck::checkLanguage(std::string_view fileName, std::string_view bytes,
-                                          std::ostream &out) const
+                                          std::ostream &out, std::ostream &texts,
+                                          std::size_t &textLines) const
 {
     std::size_t written = 0;
     std::size_t count = 0;
     std::size_t firstExtraLine = 0;
     bool misplaced = false;
-    forEachNumberedEntry(bytes, [&](std::size_t line, std::string_view key) {
+    forEachNumberedEntry(bytes, [&](std::size_t line, std::string_view key,
+                                    std::string_view value) {
         const std::size_t n = count++;
+        // The text is checked against the French text of its own key, wherever it stands; a
+        // line in French order finds it without a look-up.
+        const bool inStep = n < m_entries.size() && sameKeyTrimmed(key, m_entries[n].key);
+        if (inStep) {
+            checkText(fileName, line, key, value, m_entries[m_entries[n].first], texts, textLines);
+        } else if (const int id = m_ids.find(key); id >= 0) {
+            checkText(fileName, line, key, value, m_entries[m_firsts[static_cast<std::size_t>(id)]],
+                      texts, textLines);
+        }
         if (n >= m_entries.size()) {
             if (firstExtraLine == 0)
                 firstExtraLine = line;
             return;
         }
-        if (misplaced || sameKeyTrimmed(key, m_entries[n].key))
+        if (misplaced || inStep)
             return;
         // Past the first shift every later position is off too: one line says it all.
         misplaced = true;
@@ -147,6 +190,9 @@ std::optional<std::size_t> AlignmentCheck::checkDirectory(const std::string &dir
 
     const AlignmentCheck check(french->name, std::move(bytes));
     std::size_t written = check.checkFrench(out);
+    // The texts' lines come after every alignment line.
+    std::ostringstream texts;
+    std::size_t textLines = 0;
     for (const LabelFileEntry &e : entries) {
         if (isFrench(e))
             continue;
@@ -155,9 +201,10 @@ std::optional<std::size_t> AlignmentCheck::checkDirectory(const std::string &dir
             ++written;
             continue;
         }
-        written += check.checkLanguage(e.name, bytes.view(), out);
+        written += check.checkLanguage(e.name, bytes.view(), out, texts, textLines);
     }
-    return written;
+    out << texts.str();
+    return written + textLines;
 }
 
 } // namespace verbolt

@@ -140,3 +140,27 @@ TEST(AlignmentCheck, EmptyLanguageFileLacksEveryLabel)
     EXPECT_EQ(check(dir).text, "english.lan: 4 labels missing at the end (french.lan has 4 "
                                "entries, english.lan has 0)\n");
 }
+
+TEST(AlignmentCheck, PlaceholdersAndAcceleratorsAfterTheAlignmentLines)
+{
+    TempDir dir;
+    dir.write("french.lan", "[Label]\nOPEN=&Ouvrir %s\nCOUNT=%d fichiers sur %d\n"
+                            "SALE=50 % de remise\nNEW={0} nouveaux\nPOS=%1$s de %2$d\n");
+    // In French order but for the last two lines; each text found by key all the same.
+    dir.write("english.lan", "[Label]\nOPEN=Open %d\nCOUNT=%d of %d files\nSALE=50 % off\n"
+                             "POS=%2$d of %1$s\nNEW={1} new\nEXTRA=%s\n");
+    dir.write("german.lan", "[Label]\nOPEN=\xD6&ffnen %s\nCOUNT=\nSALE=Rabatt\nNEW={0} neu\n"
+                            "POS=%1$s von %2$d\n");
+    dir.write("italian.lan", "[Label]\nOPEN=&Apri\nCOUNT=%d di %d file\nSALE=%d%% di sconto\n");
+    const Report r = check(dir);
+    EXPECT_EQ(r.text, "english.lan:5: key POS where french.lan:5 has NEW\n"
+                      "english.lan:7: 1 entries past the last French label\n"
+                      "italian.lan: 2 labels missing at the end (french.lan has 5 entries, "
+                      "italian.lan has 3)\n"
+                      "english.lan:2: OPEN: placeholders %d where french.lan has %s\n"
+                      "english.lan:2: OPEN: 0 accelerators where french.lan has 1\n"
+                      "english.lan:6: NEW: placeholders {1} where french.lan has {0}\n"
+                      "italian.lan:2: OPEN: no placeholders where french.lan has %s\n"
+                      "italian.lan:4: SALE: placeholders %d where french.lan has none\n");
+    EXPECT_EQ(r.lines, 8u);
+}

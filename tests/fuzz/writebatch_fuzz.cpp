@@ -1,5 +1,6 @@
 // Writing several keys to one file in one rewrite gives exactly what one write after the other
-// would: the batch of Duplicate must never differ from single Applies.
+// would: the batch of Duplicate must never differ from single Applies. And what the write
+// records takes it back to the old bytes exactly, and makes it again to the new ones.
 #include "check.h"
 #include "input.h"
 #include "profileedit.h"
@@ -31,5 +32,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             break;
     }
     FUZZ_CHECK(batch == oneByOne);
+
+    FileChanges changes;
+    std::string after;
+    if (ProfileEdit::applyInto(old, exists, writes, after, nullptr, &changes)) {
+        std::string undone;
+        for (const bool applied : ProfileEdit::revertInto(after, true, changes, true, undone))
+            FUZZ_CHECK(applied);
+        FUZZ_CHECK(undone == (exists ? old : std::string()));
+        std::string redone;
+        ProfileEdit::revertInto(undone, exists || !undone.empty(), changes, false, redone);
+        FUZZ_CHECK(redone == after);
+    }
     return 0;
 }
