@@ -1,5 +1,6 @@
 #include "labelmarks.h"
 
+#include "foldedkeyset.h"
 #include "labeldirectory.h"
 #include "labelreader.h"
 #include "placeholders.h"
@@ -18,12 +19,7 @@ bool sameKey(std::string_view a, std::string_view b)
 
 std::uint64_t foldedHash(std::string_view key)
 {
-    std::uint64_t h = 14695981039346656037ull;
-    for (const char c : LabelReader::trim(key)) {
-        const auto b = static_cast<unsigned char>(c);
-        h = (h ^ ((b >= 'A' && b <= 'Z') ? b + 0x20u : b)) * 1099511628211ull;
-    }
-    return h ^ (h >> 29);
+    return FoldedKeySet::hash(LabelReader::trim(key));
 }
 
 // The next entry line of `bytes` from `pos` on, or nothing at the end; `pos` moves past it.
