@@ -178,11 +178,13 @@ public:
                                             line.lineBegin, line.valueBegin - 1 - line.lineBegin))),
                                         std::string(before), *line.newValue});
         }
-        for (const std::string &line : m_added) {
-            const std::size_t eq = line.find('=');
-            changes.keys.push_back(
-                {std::string(LabelReader::trim(std::string_view(line).substr(0, eq))), std::nullopt,
-                 line.substr(eq + 1)});
+        // An added line is recorded with its key as written, so that making it again gives
+        // the same line, blanks and all.
+        for (std::size_t i = 0; i < m_added.size(); ++i) {
+            const std::string &line = m_added[i];
+            const std::string &key = *m_addedKeys[i];
+            const std::size_t valueBegin = line.find(key) + key.size() + 1;
+            changes.keys.push_back({key, std::nullopt, line.substr(valueBegin)});
         }
         changes.lineEndAdded = m_added.empty() ? std::string() : std::string(lineEndFix());
         changes.headerAdded =
@@ -239,6 +241,7 @@ private:
             line += ' ';
         line.append(kv.key).append("=").append(kv.value);
         m_added.push_back(std::move(line));
+        m_addedKeys.push_back(&kv.key);
 
         // The key the reader sees in the new line differs from kv.key only when kv.key holds
         // "="; the new line then becomes the first match of that shorter key unless an
@@ -255,10 +258,11 @@ private:
     std::string_view m_old;
     std::string_view m_eol;
     std::vector<KeyLine> m_lines;
-    std::vector<Slot> m_slots;        // by key id
-    std::vector<std::string> m_added; // new lines in order, without line ends
-    std::size_t m_insertAt = 0;       // offset where new lines go
-    bool m_needHeader = false;        // no "Label" section yet: new lines come after one
+    std::vector<Slot> m_slots;                    // by key id
+    std::vector<std::string> m_added;             // new lines in order, without line ends
+    std::vector<const std::string *> m_addedKeys; // their keys as written
+    std::size_t m_insertAt = 0;                   // offset where new lines go
+    bool m_needHeader = false; // no "Label" section yet: new lines come after one
 };
 
 } // namespace
@@ -323,10 +327,14 @@ std::vector<bool> ProfileEdit::revertInto(std::string_view oldBytes, bool fileEx
     };
     if (!fileExists)
         oldBytes = {};
+    // A key is looked up as the reader sees its line: up to its first "=", trimmed.
+    const auto lookup = [](std::string_view key) {
+        return LabelReader::trim(key.substr(0, key.find('=')));
+    };
     FoldedKeySet wanted;
     wanted.reserve(changes.keys.size());
     for (const KeyChange &k : changes.keys)
-        wanted.insert(k.key);
+        wanted.insert(lookup(k.key));
     std::vector<Found> found(wanted.size());
     scan(
         oldBytes,
@@ -348,26 +356,34 @@ std::vector<bool> ProfileEdit::revertInto(std::string_view oldBytes, bool fileEx
     {
         std::size_t begin;
         std::size_t end;
-        const std::string *bytes; // nothing: the range goes
+        std::optional<std::string> bytes; // nothing: the range goes
     };
     std::vector<Edit> edits;
     std::vector<KeyValue> inserts;
     std::vector<bool> applied(changes.keys.size(), false);
     for (std::size_t i = 0; i < changes.keys.size(); ++i) {
         const KeyChange &k = changes.keys[i];
-        const std::string *before = k.before ? &*k.before : nullptr; // nothing: no line
-        const std::string *expected = undo ? &k.after : before;
-        const std::string *target = undo ? before : &k.after;
-        const Found &f = found[static_cast<std::size_t>(wanted.find(k.key))];
-        if (f.valid != (expected != nullptr) ||
+        // The bytes after the line's first "=": for a key that holds one, its rest comes first.
+        const std::size_t eq = k.key.find('=');
+        const auto raw = [&](const std::string &value) {
+            return eq == std::string::npos ? value : k.key.substr(eq + 1) + "=" + value;
+        };
+        const std::optional<std::string> before =
+            k.before ? std::optional<std::string>(raw(*k.before)) : std::nullopt;
+        const std::optional<std::string> after = raw(k.after);
+        const std::optional<std::string> &expected = undo ? after : before;
+        const std::optional<std::string> &target = undo ? before : after;
+        Found &f = found[static_cast<std::size_t>(wanted.find(lookup(k.key)))];
+        if (f.valid != expected.has_value() ||
             (f.valid && oldBytes.substr(f.valueBegin, f.valueEnd - f.valueBegin) != *expected))
             continue;
         if (target && f.valid)
-            edits.push_back({f.valueBegin, f.valueEnd, target});
+            edits.push_back({f.valueBegin, f.valueEnd, *target});
         else if (target)
-            inserts.push_back({k.key, *target});
+            inserts.push_back({k.key, undo ? *k.before : k.after});
         else
-            edits.push_back({f.lineBegin, f.next, nullptr});
+            edits.push_back({f.lineBegin, f.next, std::nullopt});
+        f.valid = false; // one exchange per line
         applied[i] = true;
     }
     std::sort(edits.begin(), edits.end(),
@@ -392,9 +408,10 @@ std::vector<bool> ProfileEdit::revertInto(std::string_view oldBytes, bool fileEx
         // What the write put around the lines it added goes with them: the section header it
         // appended, then the line end it gave the last line.
         const std::string &header = changes.headerAdded;
+        const std::size_t at = out.size() - std::min(out.size(), header.size());
         if (!header.empty() && out.ends_with(header) &&
-            (out.size() == header.size() || out[out.size() - header.size() - 1] == '\n'))
-            out.resize(out.size() - header.size());
+            (at == LabelReader::bomLength(out) || out[at - 1] == '\n'))
+            out.resize(at);
         const std::string &lineEnd = changes.lineEndAdded;
         if (!lineEnd.empty() && out.size() == changes.sizeBefore + lineEnd.size() &&
             out.ends_with(lineEnd))
