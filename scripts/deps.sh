@@ -3,7 +3,9 @@
 # Runs as root on Debian 12; does nothing when everything is already there.
 set -euo pipefail
 packages=(cmake ninja-build g++ qt6-base-dev libgl-dev libgtest-dev libgmock-dev
-          libbenchmark-dev xvfb xauth fonts-dejavu-core "$@")
+          libbenchmark-dev xvfb xauth fonts-dejavu-core
+          # checking what is installed (scripts/check-install.sh) and packaging it (cpack)
+          desktop-file-utils appstream man-db groff dpkg-dev "$@")
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -9,7 +9,8 @@ seconds=${VERBOLT_FUZZ_SECONDS:-20}
 targets=(labelfile writekey writebatch extract codepage)
 "$root/scripts/deps.sh" clang-14 libclang-rt-14-dev
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DCMAKE_CXX_COMPILER=clang++-14 -DVERBOLT_BUILD_TESTS=OFF -DVERBOLT_BUILD_FUZZ=ON >/dev/null
+    -DCMAKE_CXX_COMPILER=clang++-14 -DVERBOLT_BUILD_TESTS=OFF -DVERBOLT_BUILD_FUZZ=ON \
+    -DVERBOLT_WERROR=ON >/dev/null
 # Only the fuzz targets and the core they link: the window layer is not built.
 cmake --build "$build" -j2 --target verbolt_fuzz
 

@@ -8,7 +8,7 @@ build=${VERBOLT_ASAN_BUILD_DIR:-$root/build-asan}
 "$root/scripts/deps.sh"
 # -O1: the sanitizers' own advice; fast enough to run, far faster to build than -O2.
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" \
-    -DVERBOLT_BUILD_TESTS=ON -DVERBOLT_SANITIZE=ON "$@" >/dev/null
+    -DVERBOLT_BUILD_TESTS=ON -DVERBOLT_SANITIZE=ON -DVERBOLT_WERROR=ON "$@" >/dev/null
 cmake --build "$build" -j2
 
 logs=$build/sanitizer-logs
