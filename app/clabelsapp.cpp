@@ -11,6 +11,8 @@ CLabelsApp::CLabelsApp(int &argc, char **argv) : QApplication(argc, argv)
     setApplicationName(QStringLiteral("verbolt"));
     setApplicationDisplayName(QStringLiteral("Verbolt"));
     setApplicationVersion(QStringLiteral(VERBOLT_VERSION));
+    // Ties the window to its menu entry and icon where the desktop asks (Wayland).
+    setDesktopFileName(QStringLiteral("invalid.verbolt.Verbolt"));
 }
 
 int CLabelsApp::InitInstance(const WindowStart &start)

@@ -170,8 +170,15 @@ std::optional<int> CommandLine::run(int argc, char **argv, std::ostream &out, st
             operands.emplace_back(arg);
         }
     }
-    if (option.empty())
+    if (option.empty()) {
+        // The window's arguments are checked before Qt starts, so that a wrong FOLDER is
+        // said without a display too.
+        if (operands.size() > 1)
+            return usageError(err, "one FOLDER at a time");
+        if (!operands.empty() && !folderArgument(operands.front(), err))
+            return 2;
         return std::nullopt;
+    }
     if (chooseFolder)
         return usageError(err, "one option at a time");
 

@@ -194,6 +194,7 @@ TEST(CommandLineProcess, AFolderArgumentNamesTheLabelFolder)
     // Qt's own options are Qt's, before and after.
     for (const std::vector<std::string> &args :
          {std::vector<std::string>{"-platform", "offscreen", elsewhere.file("missing")},
+          {elsewhere.file("missing")}, // no display either: said before Qt starts
           {"-platform", "offscreen", elsewhere.file("file.txt")},
           {"-platform", "offscreen", labels.path(), elsewhere.path()},
           {"--check", elsewhere.file("missing")},
