@@ -315,7 +315,7 @@ void CLabelsDlg::loadFolder(const std::string &dir)
         m_marks.restart();
     });
     m_dlgLoading->finish();
-    if (m_load.listError)
+    if (!m_load.listing.ok())
         m_pendingMessage = LabelDirectory::unreadableMessage(m_strDir);
 
     for (int c = 1; c < m_grid.columnCount(); ++c)
@@ -546,7 +546,7 @@ void CLabelsDlg::ExtractStringTable(const std::string &outputName)
     const std::size_t slash = script.rfind('/');
     if (slash != std::string::npos)
         m_lastScriptFolder = script.substr(0, slash + 1);
-    const ExtractionResult result = StringTableExtractor::extractToFile(script, outputName);
+    const Result result = StringTableExtractor::extractToFile(script, outputName);
     showMessage(StringTableExtractor::messageFor(result));
 }
 

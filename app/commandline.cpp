@@ -3,6 +3,7 @@
 #include "alignmentcheck.h"
 #include "csvexport.h"
 #include "labeldirectory.h"
+#include "languagetable.h"
 #include "stringtableextractor.h"
 
 #include <cerrno>
@@ -84,9 +85,11 @@ int exportCsv(const std::string &folder, std::ostream &out, std::ostream &err)
     const std::string dir = labelDirectory(folder, err);
     if (dir.empty())
         return folder.empty() ? 1 : 2;
-    std::string problem;
-    if (!CsvExport::exportDirectory(dir, out, problem)) {
-        err << problem << "\n";
+    if (const Result r = CsvExport::exportDirectory(dir, out); !r.ok()) {
+        if (r.failure() == Result::Failure::List)
+            err << LabelDirectory::unreadableMessage(dir) << "\n";
+        else
+            err << r.path() << ": cannot be read\n";
         return 1;
     }
     if (!out.flush()) {
@@ -112,11 +115,12 @@ int check(const std::string &folder, std::ostream &out, std::ostream &err)
 int extract(const std::string &language, const std::string &script, std::ostream &out,
             std::ostream &err)
 {
-    const auto outputName = StringTableExtractor::outputNameFor(language);
-    if (!outputName)
+    const Language *known = LanguageTable::byName(language);
+    if (!known || known->extractOutput.empty())
         return usageError(err, "no extraction for the language " + language);
-    const ExtractionResult result = StringTableExtractor::extractToFile(script, *outputName);
-    if (result.status != ExtractionResult::Status::Done) {
+    const Result result =
+        StringTableExtractor::extractToFile(script, std::string(known->extractOutput));
+    if (!result.ok()) {
         err << StringTableExtractor::messageFor(result) << "\n";
         return 1;
     }

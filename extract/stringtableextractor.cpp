@@ -7,7 +7,6 @@
 #include "stringtablereader.h"
 #include "utf16script.h"
 
-#include <array>
 #include <cerrno>
 #include <filesystem>
 #include <sys/stat.h>
@@ -16,13 +15,6 @@
 namespace verbolt {
 
 namespace {
-
-// The folder part of a path, with its trailing "/"; empty for a bare name.
-std::string folderOf(const std::string &path)
-{
-    const std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? std::string{} : path.substr(0, slash + 1);
-}
 
 bool sameFile(const std::string &a, const std::string &b)
 {
@@ -63,10 +55,10 @@ std::optional<std::string> StringTableExtractor::ExtractStringTable(std::string_
     return Utf16Script::toLabelBytes(extractFromText(*text));
 }
 
-ExtractionResult StringTableExtractor::extractToFile(const std::string &scriptPath,
-                                                     const std::string &outputName)
+Result StringTableExtractor::extractToFile(const std::string &scriptPath,
+                                           const std::string &outputName)
 {
-    using Status = ExtractionResult::Status;
+    using Failure = Result::Failure;
 
     // Messages name full paths, also when the command line was given a relative one.
     std::error_code ec;
@@ -75,58 +67,47 @@ ExtractionResult StringTableExtractor::extractToFile(const std::string &scriptPa
         script = scriptPath;
 
     const FileContent input = FileReader::read(script);
-    if (!input.ok)
-        return {Status::CannotOpen, script, input.error};
+    if (!input.result.ok())
+        return Result::failed(Failure::Read, input.result.error(), script);
     // A script that cannot be read as text is refused like one that cannot be read at all.
     const std::optional<std::string> extracted = ExtractStringTable(input.bytes);
     if (!extracted)
-        return {Status::CannotOpen, script, EILSEQ};
+        return Result::failed(Failure::Read, EILSEQ, script);
 
     if (outputName.empty() || outputName == "." || outputName == ".." ||
         outputName.find('/') != std::string::npos)
-        return {Status::CannotCreate, outputName, EINVAL};
-    const std::string outputPath = folderOf(script) + outputName;
+        return Result::failed(Failure::Create, EINVAL, outputName);
+    const std::string folder = FilePath::folderOf(script);
+    const std::string outputPath = folder + "/" + outputName;
     // Replacing the script with its own extraction would lose it: refuse before writing.
     if (sameFile(script, outputPath))
-        return {Status::CannotCreate, outputName, 0};
+        return Result::failed(Failure::Refused, 0, outputName);
 
     // An output that is a link leading out of the script's folder is never written through.
-    const WriteResult written =
-        AtomicFile::write(outputPath, *extracted, FilePath::folderOf(script));
-    if (written.outside)
-        return {Status::CannotCreate, outputName, 0};
-    if (!written.ok)
-        return {Status::CannotWrite, outputPath, written.error};
-    return {Status::Done, {}, 0};
+    const Result written = AtomicFile::write(outputPath, *extracted, folder);
+    if (written.failure() == Failure::LinksOutside)
+        return Result::failed(Failure::LinksOutside, 0, outputName);
+    if (!written.ok())
+        return Result::failed(Failure::Write, written.error(), outputPath);
+    return Result::done(outputPath);
 }
 
-std::string StringTableExtractor::messageFor(const ExtractionResult &result)
+std::string StringTableExtractor::messageFor(const Result &result)
 {
-    switch (result.status) {
-    case ExtractionResult::Status::CannotOpen:
-        return "Unable to open the file " + result.messagePath + ".";
-    case ExtractionResult::Status::CannotCreate:
-        return "Unable to create the file " + result.messagePath + ".";
-    case ExtractionResult::Status::CannotWrite:
-        return "Unable to write the file " + result.messagePath + ".";
-    case ExtractionResult::Status::Done:
+    switch (result.failure()) {
+    case Result::Failure::None:
+        return "Extraction terminated.";
+    case Result::Failure::Read:
+    case Result::Failure::List:
+        return "Unable to open the file " + result.path() + ".";
+    case Result::Failure::Write:
+        return "Unable to write the file " + result.path() + ".";
+    case Result::Failure::Create:
+    case Result::Failure::LinksOutside:
+    case Result::Failure::Refused:
         break;
     }
-    return "Extraction terminated.";
-}
-
-std::optional<std::string> StringTableExtractor::outputNameFor(std::string_view language)
-{
-    static constexpr std::array<std::string_view, 5> languages = {"french", "english", "italian",
-                                                                  "spanish", "german"};
-    std::string lower(language);
-    for (char &c : lower)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    for (const std::string_view name : languages)
-        if (lower == name)
-            return lower + ".txt";
-    return std::nullopt;
+    return "Unable to create the file " + result.path() + ".";
 }
 
 } // namespace verbolt

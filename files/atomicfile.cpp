@@ -1,5 +1,6 @@
 #include "atomicfile.h"
 
+#include "filedescriptor.h"
 #include "filepath.h"
 
 #include <algorithm>
@@ -58,15 +59,15 @@ mode_t newFileMode()
     return 0666 & ~mask;
 }
 
-// Flushes the written file to disk (unless `err` already failed the write) and closes it;
-// returns the first error.
-int syncAndClose(int fd, int err)
+// Flushes the written file to disk (unless `err` already failed the write) and closes it:
+// close() has the last word on a write; returns the first error.
+int syncAndClose(FileDescriptor &fd, int err)
 {
     if (!err)
         err = fault(AtomicFile::Stage::BeforeSync);
-    if (!err && ::fsync(fd) != 0)
+    if (!err && ::fsync(fd.get()) != 0)
         err = errno;
-    if (::close(fd) != 0 && !err)
+    if (fd.close() != 0 && !err)
         err = errno;
     return err;
 }
@@ -74,11 +75,11 @@ int syncAndClose(int fd, int err)
 // Keeps the links shared; the price is that a failure half-way leaves the file damaged.
 int rewriteInPlace(const std::string &target, std::string_view bytes)
 {
-    const int fd = ::open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0)
+    FileDescriptor fd(::open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY));
+    if (!fd)
         return errno;
-    int err = writeContent(fd, bytes);
-    if (!err && ::ftruncate(fd, static_cast<off_t>(bytes.size())) != 0)
+    int err = writeContent(fd.get(), bytes);
+    if (!err && ::ftruncate(fd.get(), static_cast<off_t>(bytes.size())) != 0)
         err = errno;
     return syncAndClose(fd, err);
 }
@@ -90,21 +91,22 @@ int replace(const std::string &target, std::string_view bytes, const struct stat
     // ".NAME.XXXXXX" ends in six letters or digits, so it never ends in ".lan".
     std::string temp =
         dir + "/." + name.substr(0, std::min<std::size_t>(name.size(), NAME_MAX - 8)) + ".XXXXXX";
-    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
-    if (fd < 0)
+    FileDescriptor fd(::mkostemp(temp.data(), O_CLOEXEC));
+    if (!fd)
         return errno;
-    int err = writeContent(fd, bytes);
+    int err = writeContent(fd.get(), bytes);
     if (!err && old && (old->st_uid != ::geteuid() || old->st_gid != ::getegid())) {
         // The owner where permitted; else at least the group, when we belong to it.
-        if (::fchown(fd, old->st_uid, old->st_gid) != 0) {
+        if (::fchown(fd.get(), old->st_uid, old->st_gid) != 0) {
             if (errno != EPERM)
                 err = errno;
-            else if (::fchown(fd, static_cast<uid_t>(-1), old->st_gid) != 0 && errno != EPERM)
+            else if (::fchown(fd.get(), static_cast<uid_t>(-1), old->st_gid) != 0 &&
+                     errno != EPERM)
                 err = errno;
         }
     }
     // After fchown, which may clear set-id bits.
-    if (!err && ::fchmod(fd, old ? (old->st_mode & 07777) : newFileMode()) != 0)
+    if (!err && ::fchmod(fd.get(), old ? (old->st_mode & 07777) : newFileMode()) != 0)
         err = errno;
     err = syncAndClose(fd, err);
     if (!err)
@@ -127,33 +129,33 @@ void AtomicFile::setFaultHook(std::function<int(Stage)> hook)
     faultHook() = std::move(hook);
 }
 
-WriteResult AtomicFile::write(const std::string &path, std::string_view bytes,
+Result AtomicFile::write(const std::string &path, std::string_view bytes,
                               const std::string &folder)
 {
     // A link is followed to the file it names, and the link itself stays, but only while
     // that file is in `folder`: a folder from elsewhere must not reach a user's other files.
     std::string target = path;
     if (const int err = FilePath::followLinks(target))
-        return WriteResult::failure(err, path);
+        return Result::failed(Result::Failure::Write, err, path);
     if (!FilePath::staysIn(target, folder))
-        return WriteResult::linksOutside(path);
+        return Result::failed(Result::Failure::LinksOutside, 0, path);
 
     struct stat st
     {
     };
     const bool exists = ::stat(target.c_str(), &st) == 0;
     if (!exists && errno != ENOENT)
-        return WriteResult::failure(errno, path);
+        return Result::failed(Result::Failure::Write, errno, path);
     if (exists) {
         if (!S_ISREG(st.st_mode))
-            return WriteResult::failure(S_ISDIR(st.st_mode) ? EISDIR : EINVAL, path);
+            return Result::failed(Result::Failure::Write, S_ISDIR(st.st_mode) ? EISDIR : EINVAL, path);
         // The rename would replace a read-only file; the user made it read-only to keep it.
         if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0)
-            return WriteResult::failure(errno, path);
+            return Result::failed(Result::Failure::Write, errno, path);
     }
     const int err = exists && st.st_nlink > 1 ? rewriteInPlace(target, bytes)
                                               : replace(target, bytes, exists ? &st : nullptr);
-    return err ? WriteResult::failure(err, path) : WriteResult::success(path);
+    return err ? Result::failed(Result::Failure::Write, err, path) : Result::done(path);
 }
 
 } // namespace verbolt

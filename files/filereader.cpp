@@ -1,5 +1,7 @@
 #include "filereader.h"
 
+#include "filedescriptor.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
@@ -20,21 +22,16 @@ template <class Resize>
 int readWhole(const std::string &path, Resize &&resize, const std::function<void()> &between = {})
 {
     // O_NONBLOCK: opening a FIFO that slipped in after the directory scan must not hang.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-    if (fd < 0)
+    const FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+    if (!fd)
         return errno;
     struct stat st
     {
     };
-    if (::fstat(fd, &st) != 0) {
-        const int err = errno;
-        ::close(fd);
-        return err;
-    }
-    if (!S_ISREG(st.st_mode)) {
-        ::close(fd);
+    if (::fstat(fd.get(), &st) != 0)
+        return errno;
+    if (!S_ISREG(st.st_mode))
         return S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
-    }
     // One byte past the size fstat gave, so the end shows without a second buffer; a file
     // that grows meanwhile is read on into a larger one.
     std::size_t size = st.st_size > 0 ? static_cast<std::size_t>(st.st_size) + 1 : 4096;
@@ -44,12 +41,11 @@ int readWhole(const std::string &path, Resize &&resize, const std::function<void
         if (used == size)
             data = resize(size *= 2);
         const std::size_t want = between ? std::min(size - used, kPiece) : size - used;
-        const ssize_t got = ::read(fd, data + used, want);
+        const ssize_t got = ::read(fd.get(), data + used, want);
         if (got < 0) {
             if (errno == EINTR)
                 continue;
             const int err = errno;
-            ::close(fd);
             resize(0);
             return err;
         }
@@ -60,48 +56,54 @@ int readWhole(const std::string &path, Resize &&resize, const std::function<void
             between();
     }
     resize(used);
-    ::close(fd);
     return 0;
+}
+
+Result outcome(int error, const std::string &path)
+{
+    return error ? Result::failed(Result::Failure::Read, error, path) : Result::done(path);
 }
 
 } // namespace
 
 FileContent FileReader::read(const std::string &path)
 {
-    FileContent result;
-    result.error = readInto(path, result.bytes);
-    result.ok = result.error == 0;
-    return result;
+    std::string bytes;
+    Result result = readInto(path, bytes);
+    return {std::move(result), std::move(bytes)};
 }
 
-int FileReader::readInto(const std::string &path, std::string &out)
+Result FileReader::readInto(const std::string &path, std::string &out)
 {
-    return readWhole(path, [&](std::size_t n) {
-        out.resize(n);
-        return out.data();
-    });
+    return outcome(readWhole(path,
+                             [&](std::size_t n) {
+                                 out.resize(n);
+                                 return out.data();
+                             }),
+                   path);
 }
 
-int FileReader::readInto(const std::string &path, ByteBuffer &out)
+Result FileReader::readInto(const std::string &path, ByteBuffer &out)
 {
-    return readWhole(path, [&](std::size_t n) {
-        out.resizeUninitialized(n);
-        return out.data();
-    });
+    return outcome(readWhole(path,
+                             [&](std::size_t n) {
+                                 out.resizeUninitialized(n);
+                                 return out.data();
+                             }),
+                   path);
 }
 
 FileBuffer FileReader::readBuffer(const std::string &path, const std::function<void()> &between)
 {
-    FileBuffer result;
-    result.error = readWhole(
+    ByteBuffer bytes;
+    const int error = readWhole(
         path,
         [&](std::size_t n) {
-            result.bytes.resizeUninitialized(n);
-            return result.bytes.data();
+            bytes.resizeUninitialized(n);
+            return bytes.data();
         },
         between);
-    result.ok = result.error == 0;
-    return result;
+    return {outcome(error, path), std::move(bytes)};
 }
 
 } // namespace verbolt

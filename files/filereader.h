@@ -1,25 +1,24 @@
 #pragma once
 
 #include "bytebuffer.h"
+#include "result.h"
 
 #include <functional>
 #include <string>
 
 namespace verbolt {
 
-/// What reading a whole file gave: its bytes, or the errno of the failure.
+/// What reading a whole file gave: how it went, and its bytes when it did.
 struct FileContent
 {
-    bool ok = false;
-    int error = 0;
+    Result result;
     std::string bytes;
 };
 
 /// The same, in a ByteBuffer: for files that are kept, such as the label files of a load.
 struct FileBuffer
 {
-    bool ok = false;
-    int error = 0;
+    Result result;
     ByteBuffer bytes;
 };
 
@@ -34,9 +33,9 @@ public:
     /// a window can repaint while hundreds of megabytes come in.
     static FileBuffer readBuffer(const std::string &path,
                                  const std::function<void()> &between = {});
-    /// Reads into `out`, reusing its memory; returns 0 or the errno of the failure.
-    static int readInto(const std::string &path, std::string &out);
-    static int readInto(const std::string &path, ByteBuffer &out);
+    /// Reads into `out`, reusing its memory.
+    static Result readInto(const std::string &path, std::string &out);
+    static Result readInto(const std::string &path, ByteBuffer &out);
 };
 
 } // namespace verbolt

@@ -98,12 +98,13 @@ Listing LabelDirectory::list(const std::string &dir)
     Listing listing;
     std::unique_ptr<DIR, DirCloser> d(::opendir(dir.c_str()));
     if (!d) {
-        listing.error = errno;
+        listing.result = Result::failed(Result::Failure::List, errno, dir);
         return listing;
     }
     std::vector<LabelFileEntry> found;
     std::size_t read = 0;
-    while (const dirent *e = nextEntry(d.get(), read, listing.error)) {
+    int error = 0;
+    while (const dirent *e = nextEntry(d.get(), read, error)) {
         ++read;
         const std::string_view name = e->d_name;
         if (!hasLanExtension(name))
@@ -131,6 +132,8 @@ Listing LabelDirectory::list(const std::string &dir)
         }
         found.push_back(std::move(entry));
     }
+    if (error)
+        listing.result = Result::failed(Result::Failure::List, error, dir);
     std::sort(found.begin(), found.end(),
               [](const auto &a, const auto &b) { return lessByName(a.name, b.name); });
     for (auto &e : found)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "result.h"
+
 #include <functional>
 #include <string>
 #include <string_view>
@@ -20,13 +22,12 @@ struct LabelFileEntry
     Kind kind = Kind::File;
 };
 
-/// What listing a label folder gave: the entries read, and the errno that stopped the
-/// listing before its end (0: the folder was listed whole).
+/// What listing a label folder gave: the entries read, and whether the listing went to its
+/// end (a failure names the folder and the errno that stopped it).
 struct Listing
 {
     std::vector<LabelFileEntry> entries;
-    int error = 0;
-    bool whole() const { return error == 0; }
+    Result result = Result::done();
 };
 
 /// Listing and name resolution in the label directory. Names are byte strings; letter case
@@ -56,6 +57,9 @@ public:
 
     /// The message for a folder that could not be listed whole.
     static std::string unreadableMessage(const std::string &dir);
+
+    /// Whether an entry's name is the French file's, french.lan in any letter case.
+    static bool isFrench(std::string_view name) { return equalsIgnoringCase(name, "french.lan"); }
 
     /// The name on disk of the entry of `dir` equal to `name` but for letter case (the exact
     /// name first), or empty when there is none.

@@ -1,6 +1,7 @@
 #include "profilefile.h"
 
 #include "atomicfile.h"
+#include "filedescriptor.h"
 #include "filepath.h"
 #include "filereader.h"
 #include "profileedit.h"
@@ -21,30 +22,23 @@ public:
     explicit DirectoryLock(const std::string &dir)
         : m_fd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC))
     {
-        if (m_fd < 0) {
+        if (!m_fd) {
             // A directory we may not list can still hold a file we may write: go on unlocked.
             m_error = errno == EACCES ? 0 : errno;
             return;
         }
-        while (::flock(m_fd, LOCK_EX) != 0) {
+        while (::flock(m_fd.get(), LOCK_EX) != 0) {
             if (errno != EINTR) {
                 m_error = errno;
                 break;
             }
         }
     }
-    ~DirectoryLock()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd); // releases the lock
-    }
-    DirectoryLock(const DirectoryLock &) = delete;
-    DirectoryLock &operator=(const DirectoryLock &) = delete;
 
     int error() const { return m_error; }
 
 private:
-    int m_fd;
+    FileDescriptor m_fd; // closing it releases the lock
     int m_error = 0;
 };
 
@@ -54,7 +48,7 @@ std::string ProfileFile::readKey(const std::string &path, std::string_view key,
                                  std::size_t maxBytes)
 {
     const FileContent file = FileReader::read(path);
-    if (!file.ok)
+    if (!file.result.ok())
         return {};
     std::string value = ProfileEdit::readValue(file.bytes, key);
     if (value.size() > maxBytes)
@@ -62,78 +56,85 @@ std::string ProfileFile::readKey(const std::string &path, std::string_view key,
     return value;
 }
 
-WriteResult ProfileFile::writeKey(const std::string &path, std::string_view key,
-                                  std::string_view value, const std::string &folder,
-                                  FileChanges *changes)
+Result ProfileFile::writeKey(const std::string &path, std::string_view key, std::string_view value,
+                             const std::string &folder, FileChanges *changes)
 {
     return writeKeys(path, {KeyValue{std::string(key), std::string(value)}}, folder, changes);
 }
 
-WriteResult ProfileFile::writeKeys(const std::string &path, const std::vector<KeyValue> &writes,
-                                   const std::string &folder, FileChanges *changes)
+namespace {
+
+// The bytes of the file before and after a write. They stay between writes: a command
+// writes several large files in a row; releaseBuffers() gives back what a large one left.
+thread_local std::string before;
+thread_local std::string after;
+
+// A read-modify-write of one file: its links followed (and refused when they lead out of
+// `folder`), the writers' lock on the folder of the file replaced, its bytes read afresh
+// into `before`, only a missing file counting as empty: an unreadable one must not be
+// overwritten. `edit` makes `after` from them; what it returns is replaced atomically.
+template <class Edit>
+Result rewrite(const std::string &path, const std::string &folder, Edit &&edit)
+{
+    std::string target = path;
+    if (const int err = FilePath::followLinks(target))
+        return Result::failed(Result::Failure::Write, err, path);
+    if (!FilePath::staysIn(target, folder))
+        return Result::failed(Result::Failure::LinksOutside, 0, path);
+    const DirectoryLock lock(FilePath::folderOf(target));
+    if (lock.error())
+        return Result::failed(Result::Failure::Write, lock.error(), path);
+    const Result read = FileReader::readInto(path, before);
+    if (!read.ok() && read.error() != ENOENT)
+        return Result::failed(Result::Failure::Write, read.error(), path);
+    return edit(read.ok(), target);
+}
+
+} // namespace
+
+Result ProfileFile::writeKeys(const std::string &path, const std::vector<KeyValue> &writes,
+                              const std::string &folder, FileChanges *changes)
 {
     // Refused before the lock is taken or the file read.
     for (const KeyValue &kv : writes) {
         if (!ProfileEdit::storable(kv.key) || !ProfileEdit::storable(kv.value))
-            return WriteResult::failure(EINVAL, path);
+            return Result::failed(Result::Failure::Refused, EINVAL, path);
     }
-    // The lock is on the folder of the file actually replaced, where another writer of it
-    // takes the same lock, whichever link it came through.
-    std::string target = path;
-    if (const int err = FilePath::followLinks(target))
-        return WriteResult::failure(err, path);
-    if (!FilePath::staysIn(target, folder))
-        return WriteResult::linksOutside(path);
-    const DirectoryLock lock(FilePath::folderOf(target));
-    if (lock.error())
-        return WriteResult::failure(lock.error(), path);
-
-    // Only a missing file counts as empty: an unreadable one must not be overwritten. The
-    // buffers stay between writes: a command writes several large files in a row.
-    thread_local std::string before;
-    thread_local std::string after;
-    const int error = FileReader::readInto(path, before);
-    if (error && error != ENOENT)
-        return WriteResult::failure(error, path);
-    bool changed = true;
-    if (!ProfileEdit::applyInto(before, !error, writes, after, &changed, changes))
-        return WriteResult::failure(EINVAL, path);
-    if ((!error && !changed) || (error && writes.empty()))
-        return WriteResult::success(path);
-    return AtomicFile::write(path, after, folder);
+    return rewrite(path, folder, [&](bool exists, const std::string &) {
+        bool changed = true;
+        if (!ProfileEdit::applyInto(before, exists, writes, after, &changed, changes))
+            return Result::failed(Result::Failure::Refused, EINVAL, path);
+        if ((exists && !changed) || (!exists && writes.empty()))
+            return Result::done(path);
+        return AtomicFile::write(path, after, folder);
+    });
 }
 
 ProfileFile::Reverted ProfileFile::revertKeys(const std::string &path, const FileChanges &changes,
                                               bool undo, const std::string &folder)
 {
-    std::string target = path;
-    if (const int err = FilePath::followLinks(target))
-        return {WriteResult::failure(err, path), {}};
-    if (!FilePath::staysIn(target, folder))
-        return {WriteResult::linksOutside(path), {}};
-    const DirectoryLock lock(FilePath::folderOf(target));
-    if (lock.error())
-        return {WriteResult::failure(lock.error(), path), {}};
+    std::vector<bool> applied;
+    Result result = rewrite(path, folder, [&](bool exists, const std::string &target) {
+        applied = ProfileEdit::revertInto(before, exists, changes, undo, after);
+        if ((exists && after == before) || (!exists && after.empty()))
+            return Result::done(path); // nothing changes (or nothing to take back)
+        // Taking back the write that created the file leaves nothing of it: it goes too.
+        if (undo && changes.created && after.empty()) {
+            if (::unlink(target.c_str()) != 0 && errno != ENOENT)
+                return Result::failed(Result::Failure::Write, errno, path);
+            return Result::done(path);
+        }
+        return AtomicFile::write(path, after, folder);
+    });
+    return {std::move(result), std::move(applied)};
+}
 
-    std::string before;
-    std::string after;
-    const int error = FileReader::readInto(path, before);
-    if (error && error != ENOENT)
-        return {WriteResult::failure(error, path), {}};
-    Reverted result{WriteResult::success(path),
-                    ProfileEdit::revertInto(before, !error, changes, undo, after)};
-    if (!error && after == before)
-        return result;
-    if (error && after.empty())
-        return result; // nothing to take back from a file that is not there
-    // Taking back the write that created the file leaves nothing of it: it goes too.
-    if (undo && changes.created && after.empty()) {
-        if (::unlink(target.c_str()) != 0 && errno != ENOENT)
-            result.write = WriteResult::failure(errno, path);
-        return result;
-    }
-    result.write = AtomicFile::write(path, after, folder);
-    return result;
+void ProfileFile::releaseBuffers()
+{
+    constexpr std::size_t kKept = std::size_t(16) << 20;
+    for (std::string *buffer : {&before, &after})
+        if (buffer->capacity() > kKept)
+            std::string().swap(*buffer);
 }
 
 } // namespace verbolt

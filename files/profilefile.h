@@ -2,7 +2,7 @@
 
 #include "filechanges.h"
 #include "keyvalue.h"
-#include "writeresult.h"
+#include "result.h"
 
 #include <cstddef>
 #include <string>
@@ -23,7 +23,7 @@ public:
                                std::size_t maxBytes = 999);
 
     /// Writes one key; see writeKeys.
-    static WriteResult writeKey(const std::string &path, std::string_view key,
+    static Result writeKey(const std::string &path, std::string_view key,
                                 std::string_view value, const std::string &folder,
                                 FileChanges *changes = nullptr);
 
@@ -32,14 +32,14 @@ public:
     /// created; a write that changes nothing touches nothing and succeeds, even on a
     /// read-only file. A key or value holding CR, LF or NUL fails with EINVAL. A path that
     /// links to a file outside `folder` (the label folder) and its subfolders is refused.
-    static WriteResult writeKeys(const std::string &path, const std::vector<KeyValue> &writes,
+    static Result writeKeys(const std::string &path, const std::vector<KeyValue> &writes,
                                  const std::string &folder, FileChanges *changes = nullptr);
 
     /// What taking back or making again a write did: the write, and key by key whether it
     /// was exchanged (a key changed since by another program is not).
     struct Reverted
     {
-        WriteResult write;
+        Result result;
         std::vector<bool> applied;
     };
     /// Takes back (`undo`) or makes again a write recorded in `changes`, through the same
@@ -47,6 +47,10 @@ public:
     /// is left.
     static Reverted revertKeys(const std::string &path, const FileChanges &changes, bool undo,
                                const std::string &folder);
+
+    /// The end of a command: the memory a large file's write kept for the next is given
+    /// back (above 16 MB).
+    static void releaseBuffers();
 };
 
 } // namespace verbolt

@@ -166,11 +166,11 @@ std::size_t AlignmentCheck::checkLanguage(std::string_view fileName, std::string
 std::optional<std::size_t> AlignmentCheck::checkDirectory(const std::string &dir, std::ostream &out)
 {
     const Listing listing = LabelDirectory::list(dir);
-    if (!listing.whole())
+    if (!listing.result.ok())
         return std::nullopt; // a check of some of the files would pass the others in silence
     const std::vector<LabelFileEntry> &entries = listing.entries;
     const auto isFrench = [](const LabelFileEntry &e) {
-        return LabelDirectory::equalsIgnoringCase(e.name, "french.lan");
+        return LabelDirectory::isFrench(e.name);
     };
     const auto french = std::find_if(entries.begin(), entries.end(), isFrench);
     if (french == entries.end()) {
@@ -181,7 +181,7 @@ std::optional<std::size_t> AlignmentCheck::checkDirectory(const std::string &dir
     ByteBuffer bytes;
     const auto read = [&](const LabelFileEntry &e) {
         return e.kind == LabelFileEntry::Kind::File &&
-               FileReader::readInto(dir + e.name, bytes) == 0;
+               FileReader::readInto(dir + e.name, bytes).ok();
     };
     if (!read(*french)) {
         out << french->name << ": cannot be read\n";

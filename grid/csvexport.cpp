@@ -169,27 +169,23 @@ void CsvExport::write(const LabelGrid &grid, const TextCodec &codec, std::ostrea
     }
 }
 
-bool CsvExport::exportDirectory(const std::string &dir, std::ostream &out, std::string &problem)
+Result CsvExport::exportDirectory(const std::string &dir, std::ostream &out)
 {
     LabelGrid grid;
     SilentProgress progress;
     const LoadResult load = LabelLoader(grid, progress).LoadAllLabels(dir);
     // A folder listed only in part would give a table short of languages: no CSV at all.
-    if (load.listError) {
-        problem = LabelDirectory::unreadableMessage(dir);
-        return false;
-    }
+    if (!load.listing.ok())
+        return load.listing;
     if (load.loaded) {
         write(grid, TextCodec(load.codePage), out);
-        return true;
+        return Result::done(dir);
     }
     // The window shows an unreadable French file as an empty list; a script deserves to
     // hear that it exists but could not be read, unlike a set that has none.
-    if (!load.frenchName.empty()) {
-        problem = load.frenchName + ": cannot be read";
-        return false;
-    }
-    return true;
+    if (!load.frenchName.empty())
+        return Result::failed(Result::Failure::Read, 0, load.frenchName);
+    return Result::done(dir);
 }
 
 } // namespace verbolt

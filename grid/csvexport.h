@@ -1,6 +1,7 @@
 #pragma once
 
 #include "labelgrid.h"
+#include "result.h"
 #include "textcodec.h"
 
 #include <ostream>
@@ -22,9 +23,10 @@ public:
     static void write(const LabelGrid &grid, const TextCodec &codec, std::ostream &out);
 
     /// Loads the label directory `dir` (ending in "/") exactly as the start-up load does and
-    /// writes its grid; a directory without a French file writes nothing. Returns false, with
-    /// the reason in `problem`, when the directory or its French file cannot be read.
-    static bool exportDirectory(const std::string &dir, std::ostream &out, std::string &problem);
+    /// writes its grid; a directory without a French file writes nothing. Fails, writing
+    /// nothing, when the folder cannot be listed whole (List, naming it) or its French file
+    /// cannot be read (Read, naming the file as found).
+    static Result exportDirectory(const std::string &dir, std::ostream &out);
 };
 
 } // namespace verbolt

@@ -148,9 +148,9 @@ void LabelEditor::OnApply()
     for (Pending &p : pending) {
         const int column = p.field->column;
         LabelHistory::FileRecord record{column, columnPath(column), {}};
-        const WriteResult r =
+        const Result r =
             ProfileFile::writeKey(record.path, m_strCurId, p.text, m_strDir, &record.changes);
-        if (!r.ok) {
+        if (!r.ok()) {
             failed.push_back(writeProblem(r));
             continue;
         }
@@ -214,9 +214,9 @@ void LabelEditor::OnDuplicate()
     if (!writes.empty()) {
         for (const int c : targets) {
             LabelHistory::FileRecord record{c, columnPath(c), {}};
-            const WriteResult r =
+            const Result r =
                 ProfileFile::writeKeys(record.path, writes, m_strDir, &record.changes);
-            if (!r.ok) {
+            if (!r.ok()) {
                 problems.push_back(writeProblem(r));
                 continue;
             }
@@ -335,8 +335,8 @@ void LabelEditor::exchange(LabelHistory::Command command, bool undo)
     for (LabelHistory::FileRecord &file : command.files) {
         const ProfileFile::Reverted r =
             ProfileFile::revertKeys(file.path, file.changes, undo, m_strDir);
-        if (!r.write.ok) {
-            problems.push_back(writeProblem(r.write));
+        if (!r.result.ok()) {
+            problems.push_back(writeProblem(r.result));
             left.files.push_back(std::move(file));
             file.changes.keys.clear();
             continue;
@@ -417,12 +417,12 @@ void LabelEditor::OnNextLineNeedingWork(bool forward)
     }
 }
 
-std::string LabelEditor::writeProblem(const WriteResult &result)
+std::string LabelEditor::writeProblem(const Result &result)
 {
-    if (result.outside)
-        return "The file " + FilePath::nameOf(result.path) +
+    if (result.failure() == Result::Failure::LinksOutside)
+        return "The file " + FilePath::nameOf(result.path()) +
                " links outside the label folder; it was not written.";
-    return "Unable to write the file " + result.path + ".";
+    return "Unable to write the file " + result.path() + ".";
 }
 
 void LabelEditor::report(const std::vector<std::string> &lines)

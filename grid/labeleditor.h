@@ -5,7 +5,7 @@
 #include "labelmarks.h"
 #include "labelview.h"
 #include "textcodec.h"
-#include "writeresult.h"
+#include "result.h"
 
 #include <optional>
 #include <string>
@@ -79,7 +79,7 @@ private:
     void clearFields();
     void report(const std::vector<std::string> &lines);
     /// The message line of a failed write.
-    static std::string writeProblem(const WriteResult &result);
+    static std::string writeProblem(const Result &result);
 
     LabelGrid &m_grid;
     LabelMarks &m_marks;

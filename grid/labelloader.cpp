@@ -61,7 +61,7 @@ LoadResult LabelLoader::LoadAllLabels(const std::string &dir)
 {
     LoadResult result;
     Listing listing = LabelDirectory::list(dir);
-    result.listError = listing.error;
+    result.listing = listing.result;
     std::vector<LabelFileEntry> &entries = listing.entries;
 
     // Every label file is read before any is parsed: the code page of the run depends on
@@ -74,14 +74,14 @@ LoadResult LabelLoader::LoadAllLabels(const std::string &dir)
     // hundreds of megabytes.
     const std::function<void()> keepPainted = [this] { m_progress.KeepPainted(); };
     for (LabelFileEntry &e : entries) {
-        if (LabelDirectory::equalsIgnoringCase(e.name, "french.lan")) {
+        if (LabelDirectory::isFrench(e.name)) {
             frenchIndex = static_cast<int>(files.size());
             result.frenchName = e.name;
         }
         ByteBuffer bytes;
         if (e.kind == LabelFileEntry::Kind::File) {
             FileBuffer c = FileReader::readBuffer(dir + e.name, keepPainted);
-            if (c.ok)
+            if (c.result.ok())
                 bytes = std::move(c.bytes);
             else if (frenchIndex == static_cast<int>(files.size()))
                 frenchIndex = -1; // an unreadable French file loads nothing

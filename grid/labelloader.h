@@ -1,6 +1,7 @@
 #pragma once
 
 #include "labelgrid.h"
+#include "result.h"
 #include "loadprogress.h"
 #include "textcodec.h"
 
@@ -13,7 +14,7 @@ namespace verbolt {
 struct LoadResult
 {
     bool loaded = false;    // french.lan was read
-    int listError = 0;      // errno when the folder could not be listed whole (what was, loads)
+    Result listing = Result::done(); // the folder's listing: when not whole, what was loads
     std::string frenchName; // french.lan's name on disk, also when it could not be read
     CodePage codePage = CodePage::Windows1252;
     std::vector<std::string> dupTargets;       // "", each language but FRENCH, "All"

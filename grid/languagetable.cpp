@@ -1,6 +1,7 @@
 #include "languagetable.h"
 
 #include "controlids.h"
+#include "labeldirectory.h"
 
 namespace verbolt {
 
@@ -21,6 +22,14 @@ const Language *LanguageTable::byColumnName(std::string_view header)
 {
     for (const Language &l : languages())
         if (l.columnName == header)
+            return &l;
+    return nullptr;
+}
+
+const Language *LanguageTable::byName(std::string_view name)
+{
+    for (const Language &l : languages())
+        if (LabelDirectory::equalsIgnoringCase(l.columnName, name))
             return &l;
     return nullptr;
 }

@@ -22,6 +22,8 @@ public:
     static const std::array<Language, 6> &languages();
     /// The language whose column name equals `header` byte for byte, or nullptr.
     static const Language *byColumnName(std::string_view header);
+    /// The language named `name` in any ASCII letter case ("english", "English"), or nullptr.
+    static const Language *byName(std::string_view name);
 };
 
 } // namespace verbolt

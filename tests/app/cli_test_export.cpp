@@ -1,4 +1,5 @@
 #include "alignmentcheck.h"
+#include "commandline.h"
 #include "csvexport.h"
 #include "labeldirectory.h"
 #include "tempdir.h"
@@ -17,8 +18,7 @@ namespace {
 std::string exportOf(const TempDir &dir)
 {
     std::ostringstream out;
-    std::string problem;
-    EXPECT_TRUE(CsvExport::exportDirectory(dir.path(), out, problem)) << problem;
+    EXPECT_TRUE(CsvExport::exportDirectory(dir.path(), out).ok());
     return out.str();
 }
 
@@ -111,13 +111,14 @@ TEST(CsvExport, WithoutAReadableFrenchFile)
     TempDir unreadable;
     std::filesystem::create_directory(unreadable.file("French.lan"));
     std::ostringstream out;
-    std::string problem;
-    EXPECT_FALSE(CsvExport::exportDirectory(unreadable.path(), out, problem));
-    EXPECT_EQ(problem, "French.lan: cannot be read");
+    verbolt::Result r = CsvExport::exportDirectory(unreadable.path(), out);
+    EXPECT_EQ(r.failure(), verbolt::Result::Failure::Read);
+    EXPECT_EQ(r.path(), "French.lan");
     EXPECT_EQ(out.str(), "");
 
-    EXPECT_FALSE(CsvExport::exportDirectory(unreadable.file("missing/"), out, problem));
-    EXPECT_EQ(problem, "Unable to read the folder " + unreadable.file("missing") + ".");
+    r = CsvExport::exportDirectory(unreadable.file("missing/"), out);
+    EXPECT_EQ(r.failure(), verbolt::Result::Failure::List);
+    EXPECT_EQ(r.error(), ENOENT);
 }
 
 TEST(CommandLineFolder, AListingThatFailsHalfwayGivesNoCsvAndNoCheck)
@@ -126,12 +127,16 @@ TEST(CommandLineFolder, AListingThatFailsHalfwayGivesNoCsvAndNoCheck)
     dir.write("french.lan", "[Label]\r\nA=a\r\n");
     dir.write("english.lan", "[Label]\r\nB=b\r\n"); // out of step: --check would speak
     verbolt::LabelDirectory::setListFaultHook([](std::size_t read) { return read == 3 ? EIO : 0; });
-    std::ostringstream out;
-    std::string problem;
-    EXPECT_FALSE(CsvExport::exportDirectory(dir.path(), out, problem));
-    EXPECT_EQ(problem,
-              "Unable to read the folder " + dir.path().substr(0, dir.path().size() - 1) + ".");
-    EXPECT_FALSE(verbolt::AlignmentCheck::checkDirectory(dir.path(), out));
+    for (std::string option : {"--export-csv", "--check"}) {
+        std::string folder = dir.path();
+        std::string name = "verbolt";
+        char *argv[] = {name.data(), option.data(), folder.data()};
+        std::ostringstream out;
+        std::ostringstream err;
+        EXPECT_EQ(verbolt::CommandLine::run(3, argv, out, err), 1) << option;
+        EXPECT_EQ(out.str(), "");
+        EXPECT_EQ(err.str(), "Unable to read the folder " +
+                                 dir.path().substr(0, dir.path().size() - 1) + ".\n");
+    }
     verbolt::LabelDirectory::setListFaultHook({});
-    EXPECT_EQ(out.str(), "");
 }

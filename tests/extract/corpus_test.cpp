@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-using verbolt::ExtractionResult;
 using verbolt::StringTableExtractor;
 using verbolt::test::TempDir;
 
@@ -62,9 +61,9 @@ std::vector<std::string> extractCopy(const std::filesystem::path &script)
 {
     TempDir dir;
     dir.write("script.rc", verbolt::test::readFile(script));
-    const ExtractionResult result =
+    const verbolt::Result result =
         StringTableExtractor::extractToFile(dir.file("script.rc"), "english.txt");
-    EXPECT_EQ(result.status, ExtractionResult::Status::Done);
+    EXPECT_TRUE(result.ok()) << result.path();
     return outputLines(dir.read("english.txt"));
 }
 

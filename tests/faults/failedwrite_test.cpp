@@ -42,15 +42,15 @@ TEST(FullDisk, GrowingAFileFailsWithEfbigAndKeepsTheOriginal)
     const auto result = inChild(As::Self, [&] {
         limitFileSize(4096);
         Strings out;
-        const WriteResult r =
+        const Result r =
             ProfileFile::writeKey(dir.file("english.lan"), "A", longText,
                                   verbolt::FilePath::folderOf(dir.file("english.lan")));
-        out.push_back(r.ok ? "ok" : std::to_string(r.error));
+        out.push_back(r.ok() ? "ok" : std::to_string(r.error()));
         // A new file cannot be created in full either.
-        const WriteResult created =
+        const Result created =
             ProfileFile::writeKey(dir.file("german.lan"), "A", longText,
                                   verbolt::FilePath::folderOf(dir.file("german.lan")));
-        out.push_back(created.ok ? "ok" : std::to_string(created.error));
+        out.push_back(created.ok() ? "ok" : std::to_string(created.error()));
         // Through the editor: French fits, English does not, and the user is told which.
         Session s(dir.path());
         const Strings messages =
@@ -73,10 +73,10 @@ TEST(FullDisk, AHardLinkedFileIsTheOneExceptionButTheFailureIsReported)
     ASSERT_EQ(::link(dir.file("english.lan").c_str(), dir.file("english.bak").c_str()), 0);
     const auto result = inChild(As::Self, [&] {
         limitFileSize(4096);
-        const WriteResult r =
+        const Result r =
             ProfileFile::writeKey(dir.file("english.lan"), "A", std::string(64 * 1024, 'x'),
                                   verbolt::FilePath::folderOf(dir.file("english.lan")));
-        return Strings{r.ok ? "ok" : std::to_string(r.error)};
+        return Strings{r.ok() ? "ok" : std::to_string(r.error())};
     });
     ASSERT_TRUE(result);
     EXPECT_EQ(*result, Strings{std::to_string(EFBIG)});
@@ -115,12 +115,12 @@ TEST_P(IoError, FailsTheOneFileItHitsAndIsReported)
     // The service itself hands the errno up.
     AtomicFile::setFaultHook(
         [&](AtomicFile::Stage stage) { return stage == GetParam() ? EIO : 0; });
-    const WriteResult r =
+    const Result r =
         ProfileFile::writeKey(dir.file("english.lan"), "A", "changed",
                               verbolt::FilePath::folderOf(dir.file("english.lan")));
-    EXPECT_FALSE(r.ok);
-    EXPECT_EQ(r.error, EIO);
-    EXPECT_EQ(r.path, dir.file("english.lan"));
+    EXPECT_FALSE(r.ok());
+    EXPECT_EQ(r.error(), EIO);
+    EXPECT_EQ(r.path(), dir.file("english.lan"));
     EXPECT_EQ(dir.read("english.lan"), kEnglish);
 }
 

@@ -34,13 +34,13 @@ TEST(AtomicFile, LinksAreFollowedAndStay)
     ASSERT_EQ(::symlink("loop.lan", dir.file("loop.lan").c_str()), 0);
     EXPECT_TRUE(AtomicFile::write(dir.file("link.lan"), "new",
                                   verbolt::FilePath::folderOf(dir.file("link.lan")))
-                    .ok);
+                    .ok());
     EXPECT_TRUE(AtomicFile::write(dir.file("dangling.lan"), "created",
                                   verbolt::FilePath::folderOf(dir.file("dangling.lan")))
-                    .ok);
+                    .ok());
     EXPECT_EQ(AtomicFile::write(dir.file("loop.lan"), "x",
                                 verbolt::FilePath::folderOf(dir.file("loop.lan")))
-                  .error,
+                  .error(),
               ELOOP);
     EXPECT_TRUE(S_ISLNK(statOf(dir.file("link.lan")).st_mode));
     EXPECT_TRUE(S_ISLNK(statOf(dir.file("dangling.lan")).st_mode));
@@ -53,7 +53,7 @@ TEST(AtomicFile, LinksAreFollowedAndStay)
     ASSERT_EQ(::link(dir.file("a.lan").c_str(), dir.file("b.lan").c_str()), 0);
     EXPECT_TRUE(
         AtomicFile::write(dir.file("a.lan"), "new", verbolt::FilePath::folderOf(dir.file("a.lan")))
-            .ok);
+            .ok());
     EXPECT_EQ(dir.read("b.lan"), "new");
     EXPECT_EQ(statOf(dir.file("a.lan")).st_ino, statOf(dir.file("b.lan")).st_ino);
 }
@@ -65,12 +65,12 @@ TEST(AtomicFile, ModeAndOwnerAreKept)
     ASSERT_EQ(::chmod(dir.file("a.lan").c_str(), 0640), 0);
     EXPECT_TRUE(
         AtomicFile::write(dir.file("a.lan"), "new", verbolt::FilePath::folderOf(dir.file("a.lan")))
-            .ok);
+            .ok());
     EXPECT_EQ(statOf(dir.file("a.lan")).st_mode & 07777, 0640u);
     const mode_t oldMask = ::umask(027);
     EXPECT_TRUE(AtomicFile::write(dir.file("fresh.lan"), "new",
                                   verbolt::FilePath::folderOf(dir.file("fresh.lan")))
-                    .ok);
+                    .ok());
     ::umask(oldMask);
     EXPECT_EQ(statOf(dir.file("fresh.lan")).st_mode & 07777, 0640u);
 
@@ -79,7 +79,7 @@ TEST(AtomicFile, ModeAndOwnerAreKept)
     ASSERT_EQ(::chown(dir.file("a.lan").c_str(), 65534, 65534), 0);
     EXPECT_TRUE(AtomicFile::write(dir.file("a.lan"), "again",
                                   verbolt::FilePath::folderOf(dir.file("a.lan")))
-                    .ok);
+                    .ok());
     EXPECT_EQ(statOf(dir.file("a.lan")).st_uid, 65534u);
     EXPECT_EQ(statOf(dir.file("a.lan")).st_gid, 65534u);
 }
@@ -98,11 +98,11 @@ TEST(AtomicFile, FailureAtAnyStageLeavesTheOriginalAndNoTemporaryFile)
         });
         EXPECT_EQ(AtomicFile::write(dir.file("a.lan"), "replacement bytes",
                                     verbolt::FilePath::folderOf(dir.file("a.lan")))
-                      .error,
+                      .error(),
                   ENOSPC);
         EXPECT_FALSE(AtomicFile::write(dir.file("new.lan"), "bytes",
                                        verbolt::FilePath::folderOf(dir.file("new.lan")))
-                         .ok);
+                         .ok());
         AtomicFile::setFaultHook({});
         EXPECT_EQ(dir.read("a.lan"), "original");
         EXPECT_EQ(dir.listing(), "a.lan\n");

@@ -41,7 +41,7 @@ TEST(LabelDirectoryListing, SortsClassifiesAndSkips)
     dir.write("ZZ.lan", "[Label]\n");
 
     const Listing listing = LabelDirectory::list(dir.path());
-    ASSERT_TRUE(listing.whole());
+    ASSERT_TRUE(listing.result.ok());
     EXPECT_EQ(names(listing.entries),
               ".lan a.b.lan Dutch.lan french.lan gone.lan@ upper.LAN x.lan/ "
               "ZZ.lan ");
@@ -49,7 +49,7 @@ TEST(LabelDirectoryListing, SortsClassifiesAndSkips)
 
 TEST(LabelDirectoryListing, AListingThatFailsIsNotAnEmptyFolder)
 {
-    EXPECT_EQ(LabelDirectory::list("/nonexistent-verbolt-dir/").error, ENOENT);
+    EXPECT_EQ(LabelDirectory::list("/nonexistent-verbolt-dir/").result.error(), ENOENT);
 
     TempDir dir;
     for (const char *n : {"a.lan", "b.lan", "c.lan", "d.lan"})
@@ -57,7 +57,7 @@ TEST(LabelDirectoryListing, AListingThatFailsIsNotAnEmptyFolder)
     LabelDirectory::setListFaultHook([](std::size_t read) { return read == 3 ? EIO : 0; });
     const Listing listing = LabelDirectory::list(dir.path());
     LabelDirectory::setListFaultHook({});
-    EXPECT_EQ(listing.error, EIO);
+    EXPECT_EQ(listing.result.error(), EIO);
     EXPECT_LE(listing.entries.size(), 3u) << "what was read before the failure is kept";
     EXPECT_EQ(LabelDirectory::unreadableMessage("/x/labels/"),
               "Unable to read the folder /x/labels.");

@@ -14,15 +14,15 @@
 
 using namespace std::string_literals;
 using verbolt::ProfileFile;
-using verbolt::WriteResult;
+using verbolt::Result;
 using verbolt::test::runAsUnprivileged;
 using verbolt::test::TempDir;
 
 namespace {
 
-int errorOf(const WriteResult &r)
+int errorOf(const Result &r)
 {
-    return r.ok ? 0 : r.error;
+    return r.ok() ? 0 : r.error();
 }
 
 TEST(ProfileFile, ReadKeyGivesTheValueOrEmpty)
@@ -114,11 +114,11 @@ TEST(ProfileFile, PermissionsAreRespected)
     EXPECT_EQ(runAsUnprivileged([&] {
                   if (ProfileFile::writeKey(dir.file("rw.lan"), "A", "2",
                                             verbolt::FilePath::folderOf(dir.file("rw.lan")))
-                          .ok)
+                          .ok())
                       return 1;
                   return ProfileFile::writeKey(dir.file("new.lan"), "A", "2",
                                                verbolt::FilePath::folderOf(dir.file("new.lan")))
-                                 .ok
+                                 .ok()
                              ? 2
                              : 0;
               }),
@@ -145,7 +145,7 @@ TEST(ProfileFile, ConcurrentProcessesLoseNoKey)
             for (int k = 0; k < kKeys; ++k)
                 ok = ProfileFile::writeKey(path, "K" + id(p, k), "v" + id(p, k),
                                            verbolt::FilePath::folderOf(path))
-                         .ok &&
+                         .ok() &&
                      ok;
             ::_exit(ok ? 0 : 1);
         }

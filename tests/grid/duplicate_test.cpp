@@ -157,7 +157,7 @@ TEST(Duplicate, SeveralRowsGiveWhatOneWritePerCellWould)
         for (int c = 2; c < w.grid.columnCount(); ++c)
             ASSERT_TRUE(ProfileFile::writeKey(copy.file(w.grid.fileName(c)), w.grid.itemText(r, 0),
                                               w.grid.itemText(r, 1), copy.path())
-                            .ok);
+                            .ok());
     // Each cell shows what its line holds now: K1's line took both of its texts, "Encore"
     // last; a key with no line of its own in the file got a new line no row shows; the [Other]
     // section's K1 is not where the writer looks, so it keeps its text.
