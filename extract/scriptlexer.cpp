@@ -1,16 +1,13 @@
 #include "scriptlexer.h"
 
+#include "blanks.h"
+
 #include <algorithm>
 #include <optional>
 
 namespace verbolt {
 
 namespace {
-
-bool isBlank(char c)
-{
-    return c == ' ' || (c >= '\t' && c <= '\r');
-}
 
 bool isWordByte(char c)
 {
@@ -95,7 +92,7 @@ bool ScriptLexer::scan(ScriptToken &token)
         }
         if (m_blankSoFar && c == '#')
             m_directive = true;
-        if (!isBlank(c))
+        if (!Blanks::isWhite(c))
             m_blankSoFar = false;
 
         bool found = true;

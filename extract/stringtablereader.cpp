@@ -1,30 +1,18 @@
 #include "stringtablereader.h"
 
+#include "blanks.h"
+
 namespace verbolt {
 
 namespace {
-
-bool isBlank(char c)
-{
-    return c == ' ' || (c >= '\t' && c <= '\r');
-}
-
-std::string_view trimmed(std::string_view s)
-{
-    while (!s.empty() && isBlank(s.front()))
-        s.remove_prefix(1);
-    while (!s.empty() && isBlank(s.back()))
-        s.remove_suffix(1);
-    return s;
-}
 
 // The ID of an entry from the text before its literal: the comma style of the common resource
 // editors ("ID_FILE_NEW,   \"...\"") leaves one comma to drop.
 std::string_view idOf(std::string_view text)
 {
-    text = trimmed(text);
+    text = Blanks::trim(text);
     if (text.ends_with(','))
-        text = trimmed(text.substr(0, text.size() - 1));
+        text = Blanks::trim(text.substr(0, text.size() - 1));
     return text;
 }
 
@@ -35,7 +23,7 @@ void StringTableReader::take(const ScriptToken &token, std::string_view line, st
     using Kind = ScriptToken::Kind;
     if (m_lineStart && !m_pendingId.empty()) {
         // Only a literal that opens the line completes the ID of the line before.
-        if (token.kind == Kind::Literal && trimmed(line.substr(0, token.begin)).empty()) {
+        if (token.kind == Kind::Literal && Blanks::trim(line.substr(0, token.begin)).empty()) {
             write(m_pendingId, line, token, out);
             m_idBegin = token.end;
             m_pendingId.clear();

@@ -100,8 +100,7 @@ int replace(const std::string &target, std::string_view bytes, const struct stat
         if (::fchown(fd.get(), old->st_uid, old->st_gid) != 0) {
             if (errno != EPERM)
                 err = errno;
-            else if (::fchown(fd.get(), static_cast<uid_t>(-1), old->st_gid) != 0 &&
-                     errno != EPERM)
+            else if (::fchown(fd.get(), static_cast<uid_t>(-1), old->st_gid) != 0 && errno != EPERM)
                 err = errno;
         }
     }
@@ -129,8 +128,7 @@ void AtomicFile::setFaultHook(std::function<int(Stage)> hook)
     faultHook() = std::move(hook);
 }
 
-Result AtomicFile::write(const std::string &path, std::string_view bytes,
-                              const std::string &folder)
+Result AtomicFile::write(const std::string &path, std::string_view bytes, const std::string &folder)
 {
     // A link is followed to the file it names, and the link itself stays, but only while
     // that file is in `folder`: a folder from elsewhere must not reach a user's other files.
@@ -148,7 +146,8 @@ Result AtomicFile::write(const std::string &path, std::string_view bytes,
         return Result::failed(Result::Failure::Write, errno, path);
     if (exists) {
         if (!S_ISREG(st.st_mode))
-            return Result::failed(Result::Failure::Write, S_ISDIR(st.st_mode) ? EISDIR : EINVAL, path);
+            return Result::failed(Result::Failure::Write, S_ISDIR(st.st_mode) ? EISDIR : EINVAL,
+                                  path);
         // The rename would replace a read-only file; the user made it read-only to keep it.
         if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0)
             return Result::failed(Result::Failure::Write, errno, path);

@@ -20,8 +20,7 @@ class AtomicFile
 public:
     /// Writes `bytes` to `path`. A path that is a link to a file outside `folder` and its
     /// subfolders (a dangling link too) is refused, and nothing is written.
-    static Result write(const std::string &path, std::string_view bytes,
-                             const std::string &folder);
+    static Result write(const std::string &path, std::string_view bytes, const std::string &folder);
 
     /// Points in a write where a test can make it fail.
     enum class Stage

@@ -1,4 +1,5 @@
 #include "foldedkeyset.h"
+#include "asciifold.h"
 
 #include "labeldirectory.h"
 
@@ -7,28 +8,6 @@
 #include <cstring>
 
 namespace verbolt {
-
-namespace {
-
-// Keys that match are mostly the same bytes: eight at a time, and letter case only where a
-// word differs.
-bool sameKey(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    std::size_t i = 0;
-    for (; i + 8 <= a.size(); i += 8) {
-        std::uint64_t x;
-        std::uint64_t y;
-        std::memcpy(&x, a.data() + i, 8);
-        std::memcpy(&y, b.data() + i, 8);
-        if (x != y)
-            return LabelDirectory::equalsIgnoringCase(a.substr(i), b.substr(i));
-    }
-    return LabelDirectory::equalsIgnoringCase(a.substr(i), b.substr(i));
-}
-
-} // namespace
 
 int FoldedKeySet::insert(std::string_view key)
 {
@@ -54,7 +33,7 @@ int FoldedKeySet::findHashed(std::string_view key, std::uint64_t h) const
             return -1;
         // Keys of one length and one shape are compared only when their hashes agree.
         const std::size_t index = static_cast<std::uint32_t>(slot) - 1;
-        if ((slot >> 32) == (h >> 32) && sameKey(m_keys[index], key))
+        if ((slot >> 32) == (h >> 32) && AsciiFold::equal(m_keys[index], key))
             return static_cast<int>(index);
     }
 }

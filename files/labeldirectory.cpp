@@ -1,5 +1,7 @@
 #include "labeldirectory.h"
 
+#include "asciifold.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <dirent.h>
@@ -10,12 +12,6 @@
 namespace verbolt {
 
 namespace {
-
-unsigned char fold(char c)
-{
-    const auto b = static_cast<unsigned char>(c);
-    return (b >= 'A' && b <= 'Z') ? static_cast<unsigned char>(b + 0x20) : b;
-}
 
 struct DirCloser
 {
@@ -55,27 +51,13 @@ std::string LabelDirectory::workingDirectory()
 
 bool LabelDirectory::hasLanExtension(std::string_view name)
 {
-    return name.size() >= 4 && equalsIgnoringCase(name.substr(name.size() - 4), ".lan");
-}
-
-bool LabelDirectory::equalsIgnoringCase(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (fold(a[i]) != fold(b[i]))
-            return false;
-    return true;
+    return name.size() >= 4 && AsciiFold::equal(name.substr(name.size() - 4), ".lan");
 }
 
 bool LabelDirectory::lessByName(std::string_view a, std::string_view b)
 {
-    const std::size_t n = std::min(a.size(), b.size());
-    for (std::size_t i = 0; i < n; ++i)
-        if (fold(a[i]) != fold(b[i]))
-            return fold(a[i]) < fold(b[i]);
-    if (a.size() != b.size())
-        return a.size() < b.size();
+    if (AsciiFold::less(a, b) || AsciiFold::less(b, a))
+        return AsciiFold::less(a, b);
     return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
         return static_cast<unsigned char>(x) < static_cast<unsigned char>(y);
     });
@@ -137,7 +119,7 @@ Listing LabelDirectory::list(const std::string &dir)
     std::sort(found.begin(), found.end(),
               [](const auto &a, const auto &b) { return lessByName(a.name, b.name); });
     for (auto &e : found)
-        if (listing.entries.empty() || !equalsIgnoringCase(listing.entries.back().name, e.name))
+        if (listing.entries.empty() || !AsciiFold::equal(listing.entries.back().name, e.name))
             listing.entries.push_back(std::move(e));
     return listing;
 }
@@ -156,7 +138,7 @@ std::string LabelDirectory::findName(const std::string &dir, std::string_view na
     std::string best;
     while (const dirent *e = ::readdir(d.get())) {
         const std::string_view n = e->d_name;
-        if (equalsIgnoringCase(n, name) && (best.empty() || lessByName(n, best)))
+        if (AsciiFold::equal(n, name) && (best.empty() || lessByName(n, best)))
             best = std::string(n);
     }
     return best;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "asciifold.h"
 #include "result.h"
 
 #include <functional>
@@ -41,7 +42,6 @@ public:
 
     /// Whether the name ends in ".lan" in any letter case.
     static bool hasLanExtension(std::string_view name);
-    static bool equalsIgnoringCase(std::string_view a, std::string_view b);
     /// Sort order: A-Z folded to a-z, then unsigned bytes; ties by the unfolded bytes.
     static bool lessByName(std::string_view a, std::string_view b);
 
@@ -59,7 +59,7 @@ public:
     static std::string unreadableMessage(const std::string &dir);
 
     /// Whether an entry's name is the French file's, french.lan in any letter case.
-    static bool isFrench(std::string_view name) { return equalsIgnoringCase(name, "french.lan"); }
+    static bool isFrench(std::string_view name) { return AsciiFold::equal(name, "french.lan"); }
 
     /// The name on disk of the entry of `dir` equal to `name` but for letter case (the exact
     /// name first), or empty when there is none.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "blanks.h"
+
 #include <cstddef>
 #include <optional>
 #include <string_view>
@@ -19,10 +21,6 @@ struct LabelLine
 class LabelReader
 {
 public:
-    /// White space for trimming: exactly 0x09-0x0D and 0x20.
-    static bool isWhite(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
-    static inline std::string_view trim(std::string_view s);
-
     /// Length of a UTF-8 byte-order mark at the start of `content` (0 or 3).
     static std::size_t bomLength(std::string_view content);
 
@@ -48,19 +46,8 @@ public:
     template <class F> static std::size_t forEachEntry(std::string_view content, F &&f);
 };
 
-// trim and entryOf run once per line of every file read or written: inline, so the loops
-// that call them are not a function call per line.
-std::string_view LabelReader::trim(std::string_view s)
-{
-    std::size_t b = 0;
-    std::size_t e = s.size();
-    while (b < e && isWhite(s[b]))
-        ++b;
-    while (e > b && isWhite(s[e - 1]))
-        --e;
-    return s.substr(b, e - b);
-}
-
+// entryOf runs once per line of every file read or written: inline, so the loops that
+// call it are not a function call per line.
 std::optional<LabelLine> LabelReader::entryOf(std::string_view line)
 {
     // The skip test looks at the untrimmed line: "; x=1" with a leading blank is an entry.
@@ -72,9 +59,9 @@ std::optional<LabelLine> LabelReader::entryOf(std::string_view line)
     if (eq == std::string_view::npos)
         return std::nullopt;
     std::size_t b = 0;
-    while (isWhite(line[b]))
+    while (Blanks::isWhite(line[b]))
         ++b;
-    return LabelLine{line.substr(b, eq - b), trim(line.substr(eq + 1))};
+    return LabelLine{line.substr(b, eq - b), Blanks::trim(line.substr(eq + 1))};
 }
 
 template <class F> void LabelReader::forEachLine(std::string_view content, F &&f)

@@ -1,4 +1,6 @@
 #include "profileedit.h"
+#include "asciifold.h"
+#include "blanks.h"
 
 #include "filechanges.h"
 #include "foldedkeyset.h"
@@ -17,14 +19,6 @@ namespace {
 
 constexpr std::string_view kCrLf = "\r\n";
 
-// A header line is any line starting with "["; without a "]" the name runs to the line end.
-bool isLabelHeader(std::string_view line)
-{
-    std::string_view name = line.substr(1);
-    name = name.substr(0, name.find(']'));
-    return LabelDirectory::equalsIgnoringCase(LabelReader::trim(name), "label");
-}
-
 // One pass over the lines: onKey(key, line, eq, begin, next) for every key line, with its
 // key trimmed and `eq` the offset of its first "=" in `line`, and onHeader(isLabel, next) for
 // every section header; `next` is the offset after the line. The entry lines are those of
@@ -36,7 +30,7 @@ template <class K, class H> void scan(std::string_view content, K &&onKey, H &&o
         content, [&](std::string_view line, std::size_t begin, std::size_t next) {
             if (LabelReader::skippedAtOnce(line)) {
                 if (!line.empty() && line[0] == '[') {
-                    inScope = isLabelHeader(line);
+                    inScope = ProfileEdit::isLabelHeader(line);
                     onHeader(inScope, next);
                 }
                 return;
@@ -47,7 +41,7 @@ template <class K, class H> void scan(std::string_view content, K &&onKey, H &&o
             if (!eq)
                 return;
             const auto at = static_cast<std::size_t>(static_cast<const char *>(eq) - line.data());
-            onKey(LabelReader::trim(line.substr(0, at)), line, at, begin, next);
+            onKey(Blanks::trim(line.substr(0, at)), line, at, begin, next);
         });
 }
 
@@ -90,10 +84,9 @@ public:
         // holding "=" is also known by the shorter key its new line would read as.
         m_wanted.reserve(writes.size());
         for (const KeyValue &kv : writes) {
-            m_wanted.insert(LabelReader::trim(kv.key));
+            m_wanted.insert(Blanks::trim(kv.key));
             if (kv.key.find('=') != std::string::npos)
-                m_wanted.insert(
-                    LabelReader::trim(std::string_view(kv.key).substr(0, kv.key.find('='))));
+                m_wanted.insert(Blanks::trim(std::string_view(kv.key).substr(0, kv.key.find('='))));
         }
         m_slots.resize(m_wanted.size());
         bool sawLabel = false;
@@ -127,8 +120,7 @@ public:
 
     void write(const KeyValue &kv)
     {
-        const Slot slot =
-            m_slots[static_cast<std::size_t>(m_wanted.find(LabelReader::trim(kv.key)))];
+        const Slot slot = m_slots[static_cast<std::size_t>(m_wanted.find(Blanks::trim(kv.key)))];
         if (!slot.valid) {
             insert(kv);
             return;
@@ -138,7 +130,7 @@ public:
         if (slot.inserted) {
             std::string &line = m_added[slot.index];
             const std::size_t eq = line.find('=') + 1;
-            if (LabelReader::trim(std::string_view(line).substr(eq)) != kv.value) {
+            if (Blanks::trim(std::string_view(line).substr(eq)) != kv.value) {
                 line.resize(eq);
                 line += kv.value;
             }
@@ -148,7 +140,7 @@ public:
         const std::string_view current =
             line.newValue ? std::string_view(*line.newValue)
                           : m_old.substr(line.valueBegin, line.valueEnd - line.valueBegin);
-        if (LabelReader::trim(current) != kv.value)
+        if (Blanks::trim(current) != kv.value)
             line.newValue = &kv.value;
     }
 
@@ -174,7 +166,7 @@ public:
             const std::string_view before =
                 m_old.substr(line.valueBegin, line.valueEnd - line.valueBegin);
             if (line.newValue && *line.newValue != before)
-                changes.keys.push_back({std::string(LabelReader::trim(m_old.substr(
+                changes.keys.push_back({std::string(Blanks::trim(m_old.substr(
                                             line.lineBegin, line.valueBegin - 1 - line.lineBegin))),
                                         std::string(before), *line.newValue});
         }
@@ -248,8 +240,7 @@ private:
         // earlier line already holds it.
         const auto entry = LabelReader::entryOf(m_added.back());
         assert(entry);
-        Slot &slot =
-            m_slots[static_cast<std::size_t>(m_wanted.find(LabelReader::trim(entry->key)))];
+        Slot &slot = m_slots[static_cast<std::size_t>(m_wanted.find(Blanks::trim(entry->key)))];
         if (!slot.valid || (!slot.inserted && m_lines[slot.index].lineBegin >= m_insertAt))
             slot = Slot{true, true, m_added.size() - 1};
     }
@@ -266,6 +257,13 @@ private:
 };
 
 } // namespace
+
+bool ProfileEdit::isLabelHeader(std::string_view line)
+{
+    std::string_view name = line.substr(1);
+    name = name.substr(0, name.find(']'));
+    return AsciiFold::equal(Blanks::trim(name), "label");
+}
 
 bool ProfileEdit::storable(std::string_view text)
 {
@@ -329,7 +327,7 @@ std::vector<bool> ProfileEdit::revertInto(std::string_view oldBytes, bool fileEx
         oldBytes = {};
     // A key is looked up as the reader sees its line: up to its first "=", trimmed.
     const auto lookup = [](std::string_view key) {
-        return LabelReader::trim(key.substr(0, key.find('=')));
+        return Blanks::trim(key.substr(0, key.find('=')));
     };
     FoldedKeySet wanted;
     wanted.reserve(changes.keys.size());
@@ -422,14 +420,14 @@ std::vector<bool> ProfileEdit::revertInto(std::string_view oldBytes, bool fileEx
 
 std::string ProfileEdit::readValue(std::string_view bytes, std::string_view key)
 {
-    const std::string_view wanted = LabelReader::trim(key);
+    const std::string_view wanted = Blanks::trim(key);
     std::optional<std::string_view> value;
     scan(
         bytes,
         [&](std::string_view found, std::string_view line, std::size_t eq, std::size_t,
             std::size_t) {
-            if (!value && LabelDirectory::equalsIgnoringCase(found, wanted))
-                value = LabelReader::trim(line.substr(eq + 1));
+            if (!value && AsciiFold::equal(found, wanted))
+                value = Blanks::trim(line.substr(eq + 1));
         },
         [](bool, std::size_t) {});
     return std::string(value.value_or(std::string_view()));

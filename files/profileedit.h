@@ -1,5 +1,7 @@
 #pragma once
 
+#include "asciifold.h"
+#include "blanks.h"
 #include "filechanges.h"
 #include "keyvalue.h"
 
@@ -23,6 +25,15 @@ class ProfileEdit
 public:
     /// Whether `text` can stand in a key or a value: no CR, LF or NUL.
     static bool storable(std::string_view text);
+    /// Whether a section header line (its first byte "[") opens a [Label] section: the name
+    /// up to the first "]" (or the line end), trimmed, in any letter case.
+    static bool isLabelHeader(std::string_view line);
+    /// Whether two keys are the same key: white space around them and ASCII letter case
+    /// do not count.
+    static bool sameKey(std::string_view a, std::string_view b)
+    {
+        return AsciiFold::equal(Blanks::trim(a), Blanks::trim(b));
+    }
 
     /// The file content after writing `writes` in order, exactly as one write after the other
     /// would leave it. A present key gets its bytes after the line's first "=" replaced; a

@@ -23,9 +23,8 @@ public:
                                std::size_t maxBytes = 999);
 
     /// Writes one key; see writeKeys.
-    static Result writeKey(const std::string &path, std::string_view key,
-                                std::string_view value, const std::string &folder,
-                                FileChanges *changes = nullptr);
+    static Result writeKey(const std::string &path, std::string_view key, std::string_view value,
+                           const std::string &folder, FileChanges *changes = nullptr);
 
     /// Writes the keys in order, with the result of one write each, in one atomic rewrite.
     /// Writers of one directory are serialised with flock() on it. A missing file is
@@ -33,7 +32,7 @@ public:
     /// read-only file. A key or value holding CR, LF or NUL fails with EINVAL. A path that
     /// links to a file outside `folder` (the label folder) and its subfolders is refused.
     static Result writeKeys(const std::string &path, const std::vector<KeyValue> &writes,
-                                 const std::string &folder, FileChanges *changes = nullptr);
+                            const std::string &folder, FileChanges *changes = nullptr);
 
     /// What taking back or making again a write did: the write, and key by key whether it
     /// was exchanged (a key changed since by another program is not).

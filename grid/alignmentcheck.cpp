@@ -1,4 +1,6 @@
 #include "alignmentcheck.h"
+#include "asciifold.h"
+#include "blanks.h"
 
 #include "filereader.h"
 #include "foldedkeyset.h"
@@ -16,28 +18,6 @@ namespace verbolt {
 
 namespace {
 
-// The keys of a language file stand, byte for byte, as in the French one: comparing the
-// bytes first leaves the letter-case comparison to the lines that differ.
-bool sameKeyTrimmed(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    // Eight bytes at a time, inline: a call to memcmp per line of every file costs more.
-    std::size_t i = 0;
-    for (; i + 8 <= a.size(); i += 8) {
-        std::uint64_t x;
-        std::uint64_t y;
-        std::memcpy(&x, a.data() + i, 8);
-        std::memcpy(&y, b.data() + i, 8);
-        if (x != y)
-            return LabelDirectory::equalsIgnoringCase(a, b);
-    }
-    for (; i < a.size(); ++i)
-        if (a[i] != b[i])
-            return LabelDirectory::equalsIgnoringCase(a, b);
-    return true;
-}
-
 // Calls f(line number, key, value) for each entry line, numbering every physical line.
 template <class F> void forEachNumberedEntry(std::string_view bytes, F &&f)
 {
@@ -45,7 +25,7 @@ template <class F> void forEachNumberedEntry(std::string_view bytes, F &&f)
     LabelReader::forEachLine(bytes, [&](std::string_view text, std::size_t, std::size_t) {
         ++line;
         if (const auto entry = LabelReader::entryOf(text))
-            f(line, LabelReader::trim(entry->key), entry->value);
+            f(line, Blanks::trim(entry->key), entry->value);
     });
 }
 
@@ -58,11 +38,6 @@ std::string joined(const std::vector<std::string_view> &parts)
 }
 
 } // namespace
-
-bool AlignmentCheck::sameKey(std::string_view a, std::string_view b)
-{
-    return LabelDirectory::equalsIgnoringCase(LabelReader::trim(a), LabelReader::trim(b));
-}
 
 AlignmentCheck::AlignmentCheck(std::string frenchName, ByteBuffer frenchBytes)
     : m_name(std::move(frenchName)), m_bytes(std::move(frenchBytes))
@@ -130,7 +105,7 @@ std::size_t AlignmentCheck::checkLanguage(std::string_view fileName, std::string
         const std::size_t n = count++;
         // The text is checked against the French text of its own key, wherever it stands; a
         // line in French order finds it without a look-up.
-        const bool inStep = n < m_entries.size() && sameKeyTrimmed(key, m_entries[n].key);
+        const bool inStep = n < m_entries.size() && AsciiFold::equal(key, m_entries[n].key);
         if (inStep) {
             checkText(fileName, line, key, value, m_entries[m_entries[n].first], texts, textLines);
         } else if (const int id = m_ids.find(key); id >= 0) {
@@ -169,9 +144,7 @@ std::optional<std::size_t> AlignmentCheck::checkDirectory(const std::string &dir
     if (!listing.result.ok())
         return std::nullopt; // a check of some of the files would pass the others in silence
     const std::vector<LabelFileEntry> &entries = listing.entries;
-    const auto isFrench = [](const LabelFileEntry &e) {
-        return LabelDirectory::isFrench(e.name);
-    };
+    const auto isFrench = [](const LabelFileEntry &e) { return LabelDirectory::isFrench(e.name); };
     const auto french = std::find_if(entries.begin(), entries.end(), isFrench);
     if (french == entries.end()) {
         out << "french.lan: not found\n";

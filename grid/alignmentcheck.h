@@ -48,9 +48,6 @@ public:
     /// nothing, when the folder cannot be listed whole.
     static std::optional<std::size_t> checkDirectory(const std::string &dir, std::ostream &out);
 
-    /// Whether two keys are the same key: trimmed, A-Z folded.
-    static bool sameKey(std::string_view a, std::string_view b);
-
 private:
     struct Entry
     {

@@ -1,4 +1,6 @@
 #include "labeleditor.h"
+#include "asciifold.h"
+#include "blanks.h"
 
 #include "filepath.h"
 #include "labeldirectory.h"
@@ -214,8 +216,7 @@ void LabelEditor::OnDuplicate()
     if (!writes.empty()) {
         for (const int c : targets) {
             LabelHistory::FileRecord record{c, columnPath(c), {}};
-            const Result r =
-                ProfileFile::writeKeys(record.path, writes, m_strDir, &record.changes);
+            const Result r = ProfileFile::writeKeys(record.path, writes, m_strDir, &record.changes);
             if (!r.ok()) {
                 problems.push_back(writeProblem(r));
                 continue;
@@ -356,11 +357,10 @@ void LabelEditor::exchange(LabelHistory::Command command, bool undo)
             const std::optional<std::string> &now = undo ? k.before : std::optional(k.after);
             const int row = m_marks.frenchRow(k.key);
             shownChanged = shownChanged || (row >= 0 && row == shownLine()) ||
-                           LabelDirectory::equalsIgnoringCase(LabelReader::trim(k.key),
-                                                              LabelReader::trim(m_strCurId));
+                           ProfileEdit::sameKey(k.key, m_strCurId);
             if (now && row >= 0) {
                 rows.push_back(row);
-                texts.emplace_back(LabelReader::trim(*now));
+                texts.emplace_back(Blanks::trim(*now));
             }
             exchanged.push_back(std::move(k));
         }

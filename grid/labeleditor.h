@@ -4,8 +4,8 @@
 #include "labelhistory.h"
 #include "labelmarks.h"
 #include "labelview.h"
-#include "textcodec.h"
 #include "result.h"
+#include "textcodec.h"
 
 #include <optional>
 #include <string>

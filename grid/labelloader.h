@@ -1,8 +1,8 @@
 #pragma once
 
 #include "labelgrid.h"
-#include "result.h"
 #include "loadprogress.h"
+#include "result.h"
 #include "textcodec.h"
 
 #include <string>
@@ -13,9 +13,9 @@ namespace verbolt {
 /// What the start-up load found besides the grid itself.
 struct LoadResult
 {
-    bool loaded = false;    // french.lan was read
+    bool loaded = false;             // french.lan was read
     Result listing = Result::done(); // the folder's listing: when not whole, what was loads
-    std::string frenchName; // french.lan's name on disk, also when it could not be read
+    std::string frenchName;          // french.lan's name on disk, also when it could not be read
     CodePage codePage = CodePage::Windows1252;
     std::vector<std::string> dupTargets;       // "", each language but FRENCH, "All"
     std::vector<std::string> findColumns;      // every language, FRENCH included

@@ -1,9 +1,12 @@
 #include "labelmarks.h"
+#include "asciifold.h"
+#include "blanks.h"
 
 #include "foldedkeyset.h"
 #include "labeldirectory.h"
 #include "labelreader.h"
 #include "placeholders.h"
+#include "profileedit.h"
 
 #include <algorithm>
 
@@ -11,15 +14,9 @@ namespace verbolt {
 
 namespace {
 
-// Keys compare as the writer compares them: trimmed, A-Z folded.
-bool sameKey(std::string_view a, std::string_view b)
-{
-    return LabelDirectory::equalsIgnoringCase(LabelReader::trim(a), LabelReader::trim(b));
-}
-
 std::uint64_t foldedHash(std::string_view key)
 {
-    return FoldedKeySet::hash(LabelReader::trim(key));
+    return FoldedKeySet::hash(Blanks::trim(key));
 }
 
 // The next entry line of `bytes` from `pos` on, or nothing at the end; `pos` moves past it.
@@ -32,11 +29,9 @@ std::optional<LabelLine> nextEntry(std::string_view bytes, std::size_t &pos, boo
         const std::size_t end = lf == std::string_view::npos ? bytes.size() : lf;
         const std::string_view line = bytes.substr(pos, end - pos);
         pos = lf == std::string_view::npos ? bytes.size() : lf + 1;
-        if (!line.empty() && line[0] == '[') {
-            std::string_view name = line.substr(1);
-            name = name.substr(0, name.find(']'));
-            inScope = LabelDirectory::equalsIgnoringCase(LabelReader::trim(name), "label");
-        } else if (auto entry = LabelReader::entryOf(line)) {
+        if (!line.empty() && line[0] == '[')
+            inScope = ProfileEdit::isLabelHeader(line);
+        else if (auto entry = LabelReader::entryOf(line)) {
             return entry;
         }
     }
@@ -102,7 +97,8 @@ std::size_t LabelMarks::slot(std::string_view key) const
 {
     const std::size_t mask = m_ids.size() - 1;
     std::size_t i = foldedHash(key) & mask;
-    while (m_ids[i] != 0 && !sameKey(m_grid.itemText(static_cast<int>(m_ids[i] - 1), 0), key))
+    while (m_ids[i] != 0 &&
+           !ProfileEdit::sameKey(m_grid.itemText(static_cast<int>(m_ids[i] - 1), 0), key))
         i = (i + 1) & mask;
     return i;
 }
@@ -182,7 +178,7 @@ MarkSet LabelMarks::cellMarks(int row, int column, std::string_view lineKey) con
     const std::string_view id = m_grid.itemText(row, 0);
     MarkSet marks = 0;
     int french = -1;
-    if (sameKey(lineKey, id)) {
+    if (ProfileEdit::sameKey(lineKey, id)) {
         french = frenchRow(id);
     } else {
         marks |= Mark::OutOfStep;
@@ -252,7 +248,7 @@ std::string LabelMarks::lineKey(int row, int column) const
         for (int n = 0; n <= row && (entry = nextEntry(bytes, pos)); ++n) {
         }
     }
-    return entry ? std::string(LabelReader::trim(entry->key)) : std::string();
+    return entry ? std::string(Blanks::trim(entry->key)) : std::string();
 }
 
 std::vector<int> LabelMarks::rowsOfKeys(int column, const std::vector<std::string_view> &keys) const
@@ -267,7 +263,7 @@ std::vector<int> LabelMarks::rowsOfKeys(int column, const std::vector<std::strin
     std::vector<std::uint32_t> table(size, 0); // key index + 1
     const auto probe = [&](std::string_view key) {
         std::size_t i = foldedHash(key) & (size - 1);
-        while (table[i] != 0 && !sameKey(keys[table[i] - 1], key))
+        while (table[i] != 0 && !ProfileEdit::sameKey(keys[table[i] - 1], key))
             i = (i + 1) & (size - 1);
         return i;
     };
@@ -320,7 +316,7 @@ std::vector<std::string> LabelMarks::reasons(int row, int column) const
     const MarkSet marks = at(row, column);
     if (!marks)
         return out;
-    const std::string id(LabelReader::trim(m_grid.itemText(row, 0)));
+    const std::string id(Blanks::trim(m_grid.itemText(row, 0)));
     const std::string &file = m_grid.fileName(column);
     if (marks & Mark::RepeatedId)
         out.push_back(id + " stands on an earlier line of " + file + " (row " +

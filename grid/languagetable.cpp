@@ -1,4 +1,5 @@
 #include "languagetable.h"
+#include "asciifold.h"
 
 #include "controlids.h"
 #include "labeldirectory.h"
@@ -29,7 +30,7 @@ const Language *LanguageTable::byColumnName(std::string_view header)
 const Language *LanguageTable::byName(std::string_view name)
 {
     for (const Language &l : languages())
-        if (LabelDirectory::equalsIgnoringCase(l.columnName, name))
+        if (AsciiFold::equal(l.columnName, name))
             return &l;
     return nullptr;
 }

@@ -115,9 +115,8 @@ TEST_P(IoError, FailsTheOneFileItHitsAndIsReported)
     // The service itself hands the errno up.
     AtomicFile::setFaultHook(
         [&](AtomicFile::Stage stage) { return stage == GetParam() ? EIO : 0; });
-    const Result r =
-        ProfileFile::writeKey(dir.file("english.lan"), "A", "changed",
-                              verbolt::FilePath::folderOf(dir.file("english.lan")));
+    const Result r = ProfileFile::writeKey(dir.file("english.lan"), "A", "changed",
+                                           verbolt::FilePath::folderOf(dir.file("english.lan")));
     EXPECT_FALSE(r.ok());
     EXPECT_EQ(r.error(), EIO);
     EXPECT_EQ(r.path(), dir.file("english.lan"));

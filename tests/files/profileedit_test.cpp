@@ -1,3 +1,4 @@
+#include "blanks.h"
 #include "labelreader.h"
 #include "profileedit.h"
 
@@ -10,6 +11,7 @@
 #include <vector>
 
 using namespace std::string_literals;
+using verbolt::Blanks;
 using verbolt::KeyValue;
 using verbolt::LabelReader;
 using verbolt::ProfileEdit;
@@ -133,7 +135,7 @@ TEST(ProfileEdit, KeysAlikeButForTheirMiddleLandOnTheirOwnLines)
 
 std::string folded(std::string_view s)
 {
-    std::string out(LabelReader::trim(s));
+    std::string out(Blanks::trim(s));
     std::transform(out.begin(), out.end(), out.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return out;
@@ -198,7 +200,7 @@ void checkWrite(const std::string &old, const KeyValue &kv, const std::string &n
 {
     const Model before = modelOf(old);
     const Model after = modelOf(now);
-    const std::string value(LabelReader::trim(kv.value));
+    const std::string value(Blanks::trim(kv.value));
     const bool plainKey = kv.key.find('=') == std::string::npos;
     const auto target =
         std::find_if(before.entries.begin(), before.entries.end(), [&](const Entry &e) {
@@ -228,7 +230,7 @@ void checkWrite(const std::string &old, const KeyValue &kv, const std::string &n
         std::size_t end = target->next - (old[target->next - 1] == '\n');
         end -= end > eq && old[end - 1] == '\r';
         // A value the reader already sees as the new one is left byte for byte.
-        const bool same = LabelReader::trim(old.substr(eq, end - eq)) == kv.value;
+        const bool same = Blanks::trim(old.substr(eq, end - eq)) == kv.value;
         EXPECT_EQ(now, same ? old : old.substr(0, eq) + kv.value + old.substr(end));
         return;
     }
@@ -262,7 +264,7 @@ TEST(ProfileEditProperty, EditsKeepEveryOtherByteAndBatchEqualsOneByOne)
             const std::string now = ProfileEdit::apply(oneByOne, true, {kv}).value();
             checkWrite(oneByOne, kv, now);
             if (kv.key.find('=') == std::string::npos) { // such a key is never found again
-                EXPECT_EQ(ProfileEdit::readValue(now, kv.key), LabelReader::trim(kv.value));
+                EXPECT_EQ(ProfileEdit::readValue(now, kv.key), Blanks::trim(kv.value));
                 EXPECT_EQ(ProfileEdit::apply(now, true, {kv}), now) << "rewrite changes nothing";
             }
             oneByOne = now;

@@ -24,7 +24,7 @@ std::vector<Entry> entriesOf(std::string_view bytes)
     std::vector<Entry> out;
     LabelReader::forEachEntry(bytes, [&](const LabelLine &e) {
         FUZZ_CHECK(e.key.find('=') == std::string_view::npos);
-        FUZZ_CHECK(e.value == LabelReader::trim(e.value));
+        FUZZ_CHECK(e.value == Blanks::trim(e.value));
         FUZZ_CHECK(e.key.data() >= bytes.data() && e.key.data() + e.key.size() <= bytes.end());
         out.push_back({std::string(e.key), std::string(e.value)});
     });

@@ -67,7 +67,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 
     const std::vector<Entry> oldEntries = entriesOf(before);
     const std::vector<Entry> newEntries = entriesOf(after);
-    const std::string_view wanted = LabelReader::trim(value);
+    const std::string_view wanted = Blanks::trim(value);
     if (newEntries.size() == oldEntries.size()) {
         // A present key: at most one entry differs, in its value only, and the file is the
         // old one with exactly the bytes between that line's first "=" and its line end
