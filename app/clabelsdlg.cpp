@@ -32,7 +32,6 @@
 #include <climits>
 #include <cstring>
 #include <iostream>
-#include <unistd.h>
 #include <utility>
 
 namespace verbolt {

@@ -66,7 +66,6 @@ public:
     const LabelGrid &grid() const { return m_grid; }
     const LabelEditor *editor() const { return &m_editor; }
     const LabelMarks &marks() const { return m_marks; }
-    const std::string &labelDirectory() const { return m_strDir; }
     CColorListCtrl *list() const { return m_list; }
     CLoadingDlg *loadingDialog() const { return m_dlgLoading; }
     /// The control with the given id (the widgets carry it as their object name).
@@ -123,7 +122,6 @@ private:
     void showBannerMenu(const QPoint &pos);
 
     std::string m_strDir;
-    int m_nLogoId = 129;
     QPixmap m_bmpLogo;
     CLoadingDlg *m_dlgLoading = nullptr;
     QComboBox *m_cbFindColumn = nullptr;

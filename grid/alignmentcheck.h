@@ -26,6 +26,9 @@ public:
     AlignmentCheck(std::string frenchName, std::string_view frenchBytes)
         : AlignmentCheck(std::move(frenchName), ByteBuffer(frenchBytes))
     {}
+    // Its entries and key set are views into its own bytes: a copy would point into these.
+    AlignmentCheck(const AlignmentCheck &) = delete;
+    AlignmentCheck &operator=(const AlignmentCheck &) = delete;
 
     /// Reports each French ID that stands again after its first line; returns how many.
     std::size_t checkFrench(std::ostream &out) const;

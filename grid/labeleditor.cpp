@@ -166,6 +166,7 @@ void LabelEditor::OnApply()
     m_history.record(std::move(command));
     if (!pending.empty())
         rowsChanged(changed);
+    ProfileFile::releaseBuffers();
     report(failed);
 }
 
@@ -238,6 +239,7 @@ void LabelEditor::OnDuplicate()
         m_history.record(std::move(command));
         rowsChanged(changed);
     }
+    ProfileFile::releaseBuffers();
     report(problems);
 }
 
@@ -380,6 +382,7 @@ void LabelEditor::exchange(LabelHistory::Command command, bool undo)
         m_history.pushRedo(std::move(left));
     }
     rowsChanged(changed);
+    ProfileFile::releaseBuffers();
     // The line shown again when its texts changed; it stays the current line.
     if (shownChanged && shownLine() >= 0) {
         m_shownLine.reset();

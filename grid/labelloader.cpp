@@ -1,10 +1,8 @@
 #include "labelloader.h"
 
-#include "controlids.h"
 #include "filereader.h"
 #include "labeldirectory.h"
 #include "labelreader.h"
-#include "languagetable.h"
 
 #include <cstring>
 #include <functional>
@@ -109,7 +107,6 @@ LoadResult LabelLoader::LoadAllLabels(const std::string &dir)
     m_progress.SetStatusText("Load FRENCH labels...");
     LoadLanguageColumn(std::move(french.bytes), 1);
     result.loaded = true;
-    result.enabledEditors.push_back(IDC_EDIT_FRENCH);
     result.dupTargets.emplace_back();
 
     for (LanguageFile &f : files) {
@@ -118,9 +115,6 @@ LoadResult LabelLoader::LoadAllLabels(const std::string &dir)
             result.findColumns.push_back(name);
             continue;
         }
-        const Language *language = LanguageTable::byColumnName(name);
-        if (language && language->columnName != "FRENCH")
-            result.enabledEditors.push_back(language->editorId);
         result.dupTargets.push_back(name);
         result.findColumns.push_back(name);
         const int column = m_grid.insertColumn(name, f.entry.name);

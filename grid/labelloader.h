@@ -19,7 +19,6 @@ struct LoadResult
     CodePage codePage = CodePage::Windows1252;
     std::vector<std::string> dupTargets;       // "", each language but FRENCH, "All"
     std::vector<std::string> findColumns;      // every language, FRENCH included
-    std::vector<int> enabledEditors;           // editor fields of the languages found
     std::string commentsName = "comments.cmt"; // the comment file's name on disk
 };
 

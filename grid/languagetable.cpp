@@ -9,12 +9,12 @@ namespace verbolt {
 const std::array<Language, 6> &LanguageTable::languages()
 {
     static const std::array<Language, 6> table = {{
-        {"FRENCH", IDC_EDIT_FRENCH, "French:", IDC_EXTRACT_FRENCH, "french.txt"},
-        {"ENGLISH", IDC_EDIT_ENGLISH, "English:", IDC_EXTRACT_ENGLISH, "english.txt"},
-        {"ITALIAN", IDC_EDIT_ITALIAN, "Italian:", IDC_EXTRACT_ITALIAN, "italian.txt"},
-        {"SPANISH", IDC_EDIT_SPANISH, "Spanish:", IDC_EXTRACT_SPANISH, "spanish.txt"},
-        {"GERMAN", IDC_EDIT_GERMAN, "German:", IDC_EXTRACT_GERMAN, "german.txt"},
-        {"PORTUGUESE", IDC_EDIT_PORTUGUESE, "Portuguese:", 0, ""},
+        {"FRENCH", IDC_EDIT_FRENCH, "French:", "french.txt"},
+        {"ENGLISH", IDC_EDIT_ENGLISH, "English:", "english.txt"},
+        {"ITALIAN", IDC_EDIT_ITALIAN, "Italian:", "italian.txt"},
+        {"SPANISH", IDC_EDIT_SPANISH, "Spanish:", "spanish.txt"},
+        {"GERMAN", IDC_EDIT_GERMAN, "German:", "german.txt"},
+        {"PORTUGUESE", IDC_EDIT_PORTUGUESE, "Portuguese:", ""},
     }};
     return table;
 }

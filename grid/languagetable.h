@@ -11,7 +11,6 @@ struct Language
     std::string_view columnName;    // the column header, e.g. "ENGLISH"
     int editorId;                   // IDC_EDIT_...
     std::string_view caption;       // caption beside the field
-    int extractId;                  // IDC_EXTRACT_..., 0 for none
     std::string_view extractOutput; // e.g. "english.txt", empty for none
 };
 

@@ -63,7 +63,6 @@ TEST(StartupLoad, ColumnsAndDropDownsFollowTheSortedListing)
                                            "FRENCH", "ID", "UPPER", "X"}));
     EXPECT_EQ(w.load.dupTargets, (Strings{"", "", "A.B", "ALL", "DANGLING", "DUTCH", "ENGLISH",
                                           "ID", "UPPER", "X", "All"}));
-    EXPECT_EQ(w.load.enabledEditors, (std::vector<int>{IDC_EDIT_FRENCH, IDC_EDIT_ENGLISH}));
 
     // Each column remembers the entry it was read from, so writes reach that same file.
     EXPECT_EQ(w.grid.fileName(1), "French.LAN");
@@ -96,7 +95,6 @@ TEST(StartupLoad, WithoutAReadableFrenchFileNothingLoads)
         EXPECT_EQ(w.grid.rowCount(), 0);
         EXPECT_TRUE(w.load.dupTargets.empty()) << "not even the empty entry or All";
         EXPECT_TRUE(w.load.findColumns.empty());
-        EXPECT_TRUE(w.load.enabledEditors.empty());
     }
 }
 
