@@ -113,25 +113,6 @@ bool cp1252ContainsUpper(std::string_view haystack, std::string_view upperNeedle
     return false;
 }
 
-void appendUtf8(std::string &out, char32_t c)
-{
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
-
 // Decodes one strict UTF-8 character at `i`; returns its length, or 0 when the bytes there
 // are not a valid character (overlong forms, surrogates and values past U+10FFFF included).
 std::size_t decodeUtf8(std::string_view s, std::size_t i, char32_t &out)
@@ -201,6 +182,25 @@ std::size_t firstHighByte(std::string_view bytes, std::size_t i = 0)
 }
 
 } // namespace
+
+void TextCodec::appendUtf8(std::string &out, char32_t c)
+{
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
 
 bool TextCodec::isValidUtf8(std::string_view text)
 {
@@ -354,7 +354,7 @@ void TextCodec::upperInto(std::string_view bytes, std::string &out) const
             ++i;
             continue;
         }
-        appendUtf8(out, upperChar(c));
+        TextCodec::appendUtf8(out, upperChar(c));
         i += len;
     }
 }

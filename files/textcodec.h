@@ -53,6 +53,9 @@ public:
     bool containsUpper(std::string_view haystack, std::string_view upperNeedle,
                        std::string &scratch) const;
 
+    /// Appends the UTF-8 form of a code point.
+    static void appendUtf8(std::string &out, char32_t c);
+
     /// The longest prefix of `bytes` of at most `maxBytes` that ends on a character boundary.
     std::string_view prefix(std::string_view bytes, std::size_t maxBytes) const;
 

@@ -29,14 +29,6 @@ template <class F> void forEachNumberedEntry(std::string_view bytes, F &&f)
     });
 }
 
-std::string joined(const std::vector<std::string_view> &parts)
-{
-    std::string out;
-    for (const std::string_view p : parts)
-        out.append(out.empty() ? "" : " ").append(p);
-    return out;
-}
-
 } // namespace
 
 AlignmentCheck::AlignmentCheck(std::string frenchName, ByteBuffer frenchBytes)
@@ -76,8 +68,8 @@ void AlignmentCheck::checkText(std::string_view fileName, std::size_t line, std:
     if (text.empty())
         return;
     if (!Placeholders::agree(french.value, text)) {
-        const std::string mine = joined(Placeholders::of(text));
-        const std::string theirs = joined(Placeholders::of(french.value));
+        const std::string mine = Placeholders::listed(text);
+        const std::string theirs = Placeholders::listed(french.value);
         texts << fileName << ':' << line << ": " << key << ": "
               << (mine.empty() ? "no placeholders" : "placeholders " + mine) << " where " << m_name
               << " has " << (theirs.empty() ? "none" : theirs) << '\n';

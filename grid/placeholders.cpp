@@ -149,6 +149,11 @@ std::string joined(const std::vector<std::string_view> &parts)
 
 } // namespace
 
+std::string Placeholders::listed(std::string_view text)
+{
+    return joined(of(text));
+}
+
 std::vector<std::string_view> Placeholders::of(std::string_view text)
 {
     std::vector<std::string_view> out;

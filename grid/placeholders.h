@@ -21,6 +21,8 @@ class Placeholders
 public:
     /// The placeholders of `text` in the order they stand, each as written.
     static std::vector<std::string_view> of(std::string_view text);
+    /// The same, separated by blanks: "%d %s".
+    static std::string listed(std::string_view text);
     /// Whether `translation` keeps the placeholders of `french`.
     static bool agree(std::string_view french, std::string_view translation);
     /// What differs, in words: "placeholder %d missing", "placeholder %x not in French",
