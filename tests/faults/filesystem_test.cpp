@@ -1,7 +1,7 @@
 // The editing commands against what the file system and other programs do to a label set:
 // read-only and vanished folders, links of every kind, file modes, and files that other
 // programs change, delete or cut short while Verbolt runs.
-#include "child.h"
+#include "asuser.h"
 #include "session.h"
 #include "tempdir.h"
 

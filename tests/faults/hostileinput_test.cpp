@@ -1,7 +1,7 @@
 // Input no translator meant to give: binary garbage, one enormous line, a million empty
 // lines, a set whose code page is not what it seems, FIFOs, devices and folders named *.lan,
 // odd file names. Verbolt loads, shows and writes them without a fault, a hang or a lost byte.
-#include "child.h"
+#include "asuser.h"
 #include "profilefile.h"
 #include "session.h"
 #include "stringtableextractor.h"

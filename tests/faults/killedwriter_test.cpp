@@ -1,6 +1,5 @@
 // A writer killed at any moment leaves the label file whole: its old bytes or its new ones,
 // never a mix, and no temporary file that a later start would take for a label file.
-#include "child.h"
 #include "filepath.h"
 #include "labeldirectory.h"
 #include "profilefile.h"

@@ -8,10 +8,8 @@
 #include "tempdir.h"
 
 #include <filesystem>
-#include <functional>
 #include <map>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -74,8 +72,6 @@ struct Workspace
     }
 };
 
-using Strings = std::vector<std::string>;
-
 /// Every regular file of a directory with its bytes: to show what a command wrote.
 inline std::map<std::string, std::string> snapshot(const TempDir &dir)
 {
@@ -84,28 +80,6 @@ inline std::map<std::string, std::string> snapshot(const TempDir &dir)
         if (e.is_regular_file())
             files[e.path().filename().string()] = dir.read(e.path().filename().string());
     return files;
-}
-
-/// Runs `body` as an unprivileged user (root ignores file modes) and hands back the texts
-/// it returns; `scratch` must be writable for that user. Empty when the child failed.
-inline std::optional<Strings> asUnprivileged(const TempDir &scratch,
-                                             const std::function<Strings()> &body)
-{
-    const std::string out = scratch.file("child.out");
-    const int rc = runAsUnprivileged([&] {
-        std::string joined;
-        for (const std::string &s : body())
-            joined += s + '\0';
-        writeFile(out, joined);
-        return 0;
-    });
-    if (rc != 0)
-        return std::nullopt;
-    Strings texts;
-    const std::string joined = readFile(out);
-    for (std::size_t at = 0, end; (end = joined.find('\0', at)) != std::string::npos; at = end + 1)
-        texts.push_back(joined.substr(at, end - at));
-    return texts;
 }
 
 } // namespace verbolt::test
