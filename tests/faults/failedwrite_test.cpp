@@ -4,8 +4,8 @@
 #include "atomicfile.h"
 #include "filepath.h"
 #include "profilefile.h"
-#include "session.h"
 #include "tempdir.h"
+#include "workspace.h"
 
 #include <gtest/gtest.h>
 

@@ -2,8 +2,8 @@
 // read-only and vanished folders, links of every kind, file modes, and files that other
 // programs change, delete or cut short while Verbolt runs.
 #include "asuser.h"
-#include "session.h"
 #include "tempdir.h"
+#include "workspace.h"
 
 #include <gtest/gtest.h>
 

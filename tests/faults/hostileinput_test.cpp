@@ -4,9 +4,9 @@
 #include "asuser.h"
 #include "profilefile.h"
 #include "seed.h"
-#include "session.h"
 #include "stringtableextractor.h"
 #include "tempdir.h"
+#include "workspace.h"
 
 #include <gtest/gtest.h>
 

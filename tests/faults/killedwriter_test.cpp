@@ -4,8 +4,8 @@
 #include "labeldirectory.h"
 #include "profilefile.h"
 #include "seed.h"
-#include "session.h"
 #include "tempdir.h"
+#include "workspace.h"
 
 #include <gtest/gtest.h>
 
