@@ -1,8 +1,10 @@
 #include "commandline.h"
+#include "labeldirectory.h"
 #include "tempdir.h"
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <signal.h>
@@ -204,6 +206,26 @@ TEST(CommandLineProcess, AFolderArgumentNamesTheLabelFolder)
         EXPECT_EQ(r.out, "");
         EXPECT_NE(r.err, "");
     }
+}
+
+TEST(CommandLineFolder, AListingThatFailsHalfwayGivesNoCsvAndNoCheck)
+{
+    TempDir dir;
+    dir.write("french.lan", "[Label]\r\nA=a\r\n");
+    dir.write("english.lan", "[Label]\r\nB=b\r\n"); // out of step: --check would speak
+    verbolt::LabelDirectory::setListFaultHook([](std::size_t read) { return read == 3 ? EIO : 0; });
+    for (std::string option : {"--export-csv", "--check"}) {
+        std::string folder = dir.path();
+        std::string name = "verbolt";
+        char *argv[] = {name.data(), option.data(), folder.data()};
+        std::ostringstream out;
+        std::ostringstream err;
+        EXPECT_EQ(verbolt::CommandLine::run(3, argv, out, err), 1) << option;
+        EXPECT_EQ(out.str(), "");
+        EXPECT_EQ(err.str(), "Unable to read the folder " +
+                                 dir.path().substr(0, dir.path().size() - 1) + ".\n");
+    }
+    verbolt::LabelDirectory::setListFaultHook({});
 }
 
 TEST(CommandLineWindow, TheFolderAndTheChooserFromWhatQtLeaves)

@@ -10,6 +10,9 @@
 
 using verbolt::Result;
 using verbolt::StringTableExtractor;
+using verbolt::test::As;
+using verbolt::test::inChild;
+using verbolt::test::Strings;
 using verbolt::test::TempDir;
 using Failure = Result::Failure;
 
@@ -71,11 +74,13 @@ TEST(ExtractToFile, ScriptThatCannotBeReadIsNamedByItsFullPath)
 
     dir.write("locked.rc", script);
     ::chmod(dir.file("locked.rc").c_str(), 0);
-    const int rc = verbolt::test::runAsUnprivileged([&] {
-        const auto r = StringTableExtractor::extractToFile(dir.file("locked.rc"), "german.txt");
-        return said(r) == "Unable to open" && r.path() == dir.file("locked.rc") ? 0 : 1;
-    });
-    EXPECT_EQ(rc, 0);
+    EXPECT_EQ(inChild(As::Unprivileged,
+                      [&] {
+                          const auto r = StringTableExtractor::extractToFile(dir.file("locked.rc"),
+                                                                             "german.txt");
+                          return Strings{said(r), r.path()};
+                      }),
+              (Strings{"Unable to open", dir.file("locked.rc")}));
     EXPECT_EQ(dir.listing(), "locked.rc\n");
 }
 
@@ -111,15 +116,11 @@ TEST(ExtractToFile, OutputThatCannotBeWrittenIsNamedByItsFullPath)
     dir.write("ro/app.rc", script);
     ::chmod(dir.file("ro").c_str(), 0555);
     const std::string output = dir.file("ro/spanish.txt");
-    const int rc = verbolt::test::runAsUnprivileged([&] {
+    const auto result = inChild(As::Unprivileged, [&] {
         const auto r = StringTableExtractor::extractToFile(dir.file("ro/app.rc"), "spanish.txt");
-        if (said(r) != "Unable to write" || r.error() == 0)
-            return 1;
-        return StringTableExtractor::messageFor(r) == "Unable to write the file " + output + "."
-                   ? 0
-                   : 2;
+        return Strings{StringTableExtractor::messageFor(r), r.error() != 0 ? "errno" : "none"};
     });
-    EXPECT_EQ(rc, 0);
+    EXPECT_EQ(result, (Strings{"Unable to write the file " + output + ".", "errno"}));
     EXPECT_EQ(dir.listing(), "ro\n");
     EXPECT_FALSE(dir.exists("ro/spanish.txt"));
 }

@@ -1,8 +1,8 @@
 // Two Verbolt processes applying different keys of the same files at the same moment: each
 // keeps the other's key, round after round.
 #include "profilefile.h"
-#include "session.h"
 #include "tempdir.h"
+#include "workspace.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
 // A write that fails half-way, on a full disk or an I/O error, leaves the file as it was, no
 // temporary file beside it, and says so: the failure reaches the result and the user.
+#include "asuser.h"
 #include "atomicfile.h"
-#include "child.h"
 #include "filepath.h"
 #include "profilefile.h"
-#include "session.h"
 #include "tempdir.h"
+#include "workspace.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // The editing commands against what the file system and other programs do to a label set:
 // read-only and vanished folders, links of every kind, file modes, and files that other
 // programs change, delete or cut short while Verbolt runs.
-#include "child.h"
-#include "session.h"
+#include "asuser.h"
 #include "tempdir.h"
+#include "workspace.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
 // A writer killed at any moment leaves the label file whole: its old bytes or its new ones,
 // never a mix, and no temporary file that a later start would take for a label file.
-#include "child.h"
 #include "filepath.h"
 #include "labeldirectory.h"
 #include "profilefile.h"
-#include "session.h"
+#include "seed.h"
 #include "tempdir.h"
+#include "workspace.h"
 
 #include <gtest/gtest.h>
 
@@ -35,8 +35,8 @@ TEST(KilledWriter, FileIsAlwaysTheOldOrTheNewContent)
     const std::string contentB = body + valueB + rest;
     writeFile(path, contentA);
 
-    const unsigned seed = std::random_device{}();
-    SCOPED_TRACE("seed " + std::to_string(seed));
+    const unsigned seed = testSeed(1);
+    SCOPED_TRACE("seed " + std::to_string(seed) + " (VERBOLT_TEST_SEED sets another)");
     std::mt19937 rng(seed);
     std::uniform_int_distribution<int> pause(0, 40000); // microseconds
     int sawA = 0, sawB = 0;
@@ -70,8 +70,11 @@ TEST(KilledWriter, FileIsAlwaysTheOldOrTheNewContent)
         }
     }
     EXPECT_EQ(sawA + sawB, 30);
-    // How many kills landed between a temporary file's creation and its rename.
-    RecordProperty("stale_temporaries", static_cast<int>(entriesOf(dir.path()).size()) - 1);
+    // Each temporary file left is a kill that landed during a write, between the file's
+    // creation and its rename; kills that all fell between two writes would prove nothing.
+    const int duringWrite = static_cast<int>(entriesOf(dir.path()).size()) - 1;
+    EXPECT_GT(duringWrite, 0);
+    RecordProperty("kills_during_write", duringWrite);
 
     // A later start reads the one label file, whatever temporary files the kills left.
     Session s(dir.path());

@@ -1,6 +1,7 @@
 #include "blanks.h"
 #include "labelreader.h"
 #include "profileedit.h"
+#include "seed.h"
 
 #include <gtest/gtest.h>
 
@@ -253,7 +254,9 @@ void checkWrite(const std::string &old, const KeyValue &kv, const std::string &n
 
 TEST(ProfileEditProperty, EditsKeepEveryOtherByteAndBatchEqualsOneByOne)
 {
-    std::mt19937 rng(20240611);
+    const unsigned seed = verbolt::test::testSeed(20240611);
+    SCOPED_TRACE("seed " + std::to_string(seed) + " (VERBOLT_TEST_SEED sets another)");
+    std::mt19937 rng(seed);
     for (int round = 0; round < 3000 && !HasFailure(); ++round) {
         const std::string old = randomFile(rng);
         SCOPED_TRACE(testing::PrintToString(old));

@@ -15,7 +15,9 @@
 using namespace std::string_literals;
 using verbolt::ProfileFile;
 using verbolt::Result;
-using verbolt::test::runAsUnprivileged;
+using verbolt::test::As;
+using verbolt::test::inChild;
+using verbolt::test::Strings;
 using verbolt::test::TempDir;
 
 namespace {
@@ -80,7 +82,6 @@ TEST(ProfileFile, WritesCreateChangeOrLeaveTheFile)
     EXPECT_EQ(dir.listing(), "german.lan\nsub.lan\n");
 }
 
-// The children return 0, or the number of the first check that failed.
 TEST(ProfileFile, PermissionsAreRespected)
 {
     TempDir dir;
@@ -90,39 +91,28 @@ TEST(ProfileFile, PermissionsAreRespected)
         dir.write(name, original);
         ASSERT_EQ(::chmod(dir.file(name).c_str(), static_cast<mode_t>(mode)), 0);
     }
-    EXPECT_EQ(
-        runAsUnprivileged([&] {
-            if (errorOf(ProfileFile::writeKey(dir.file("ro.lan"), "A", "2",
-                                              verbolt::FilePath::folderOf(dir.file("ro.lan")))) !=
-                EACCES)
-                return 1;
-            if (errorOf(ProfileFile::writeKey(dir.file("ro.lan"), "a", "1",
-                                              verbolt::FilePath::folderOf(dir.file("ro.lan")))) !=
-                0)
-                return 2; // changes nothing, so it succeeds
-            // Unreadable is not missing: the file must not be replaced by a new one.
-            return errorOf(ProfileFile::writeKey(
-                       dir.file("wo.lan"), "B", "2",
-                       verbolt::FilePath::folderOf(dir.file("wo.lan")))) != EACCES
-                       ? 3
-                       : 0;
-        }),
-        0);
+    const auto write = [&](const char *name, const char *key, const char *value) {
+        const std::string path = dir.file(name);
+        const Result r = ProfileFile::writeKey(path, key, value, verbolt::FilePath::folderOf(path));
+        return r.ok() ? "ok" : std::to_string(r.error());
+    };
+    // The read-only file refuses a change but takes a write that changes nothing; an
+    // unreadable file is not missing: it must not be replaced by a new one.
+    EXPECT_EQ(inChild(As::Unprivileged,
+                      [&] {
+                          return Strings{write("ro.lan", "A", "2"), write("ro.lan", "a", "1"),
+                                         write("wo.lan", "B", "2")};
+                      }),
+              (Strings{std::to_string(EACCES), "ok", std::to_string(EACCES)}));
 
     // In a read-only directory a writable file cannot be replaced, nor a new one created.
     ASSERT_EQ(::chmod(dir.path().c_str(), 0555), 0);
-    EXPECT_EQ(runAsUnprivileged([&] {
-                  if (ProfileFile::writeKey(dir.file("rw.lan"), "A", "2",
-                                            verbolt::FilePath::folderOf(dir.file("rw.lan")))
-                          .ok())
-                      return 1;
-                  return ProfileFile::writeKey(dir.file("new.lan"), "A", "2",
-                                               verbolt::FilePath::folderOf(dir.file("new.lan")))
-                                 .ok()
-                             ? 2
-                             : 0;
-              }),
-              0);
+    const auto failed = inChild(As::Unprivileged, [&] {
+        return Strings{write("rw.lan", "A", "2"), write("new.lan", "A", "2")};
+    });
+    ASSERT_TRUE(failed);
+    EXPECT_NE(failed->at(0), "ok");
+    EXPECT_NE(failed->at(1), "ok");
     ASSERT_EQ(::chmod(dir.path().c_str(), 0777), 0);
     ASSERT_EQ(::chmod(dir.file("wo.lan").c_str(), 0644), 0);
     for (const char *name : {"ro.lan", "wo.lan", "rw.lan"})

@@ -173,7 +173,7 @@ TEST(Apply, AReadOnlyFileFailsOnlyWhenItsTextChanged)
     ::chmod(w.dir.file("english.lan").c_str(), 0444);
     w.start();
 
-    const auto result = asUnprivileged(w.dir, [&] {
+    const auto result = inChild(As::Unprivileged, [&] {
         FakeView &v = *w.view;
         w.click(0);
         v.type(IDC_EDIT_FRENCH, "Un !"); // English unchanged: not written

@@ -179,7 +179,7 @@ TEST(Duplicate, AReadOnlyTargetIsReportedAndTheOthersWritten)
     const std::string german = w.dir.read("german.lan");
     w.start();
 
-    const auto result = asUnprivileged(w.dir, [&] {
+    const auto result = inChild(As::Unprivileged, [&] {
         w.view->select({1});
         w.view->dupTarget = "All";
         w.editor->OnDuplicate();

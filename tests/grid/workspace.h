@@ -1,6 +1,7 @@
 #pragma once
 
 #include "asuser.h"
+#include "controlids.h"
 #include "fakeview.h"
 #include "labeleditor.h"
 #include "labelloader.h"
@@ -8,38 +9,31 @@
 #include "tempdir.h"
 
 #include <filesystem>
-#include <functional>
 #include <map>
 #include <memory>
-#include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
 namespace verbolt::test {
 
-/// A label directory on disk, loaded as at start-up, with the editor on a FakeView.
-struct Workspace
+/// A label directory loaded as at start-up, with the editing commands on a FakeView: what a
+/// translator's window holds while the tests, other programs and faults act on the files.
+struct Session
 {
-    TempDir dir;
-    LabelGrid grid;
-    LoadResult load;
-    std::unique_ptr<LabelMarks> marks;
-    std::unique_ptr<FakeView> view;
-    std::unique_ptr<LabelEditor> editor;
+    Session() = default;
+    explicit Session(const std::string &dir) { open(dir); }
 
-    /// Runs the start-up load and sets the window up as the main window does after it.
-    void start()
+    /// Runs the start-up load of `dir`, with the editor on a new FakeView.
+    void open(const std::string &dir)
     {
         SilentProgress progress;
         LabelLoader loader(grid, progress);
-        load = loader.LoadAllLabels(dir.path());
+        load = loader.LoadAllLabels(dir);
         view = std::make_unique<FakeView>(load.codePage);
         marks = std::make_unique<LabelMarks>(grid);
-        view->dupTarget = load.dupTargets.empty() ? "" : load.dupTargets.front();
-        view->findColumn = load.findColumns.empty() ? "" : load.findColumns.front();
-        editor = std::make_unique<LabelEditor>(grid, *marks, *view, dir.path(), load.codePage,
+        editor = std::make_unique<LabelEditor>(grid, *marks, *view, dir, load.codePage,
                                                load.commentsName);
-        editor->ShowLine(-1);
     }
 
     /// A plain click on `row`: the list makes it current and the only selected row.
@@ -50,31 +44,76 @@ struct Workspace
         editor->ShowLine(row);
     }
 
-    std::vector<std::string> headers() const
+    /// Clicks `row`, types the given fields (UTF-8) and presses Apply; returns the messages.
+    Strings apply(int row, const std::map<int, std::string> &typed = {})
     {
-        std::vector<std::string> out;
+        click(row);
+        for (const auto &[id, text] : typed)
+            view->type(id, text);
+        view->messages.clear();
+        editor->OnApply();
+        return view->messages;
+    }
+
+    /// Selects `rows` and duplicates their French texts into `target`; returns the messages.
+    Strings duplicate(std::set<int> rows, const std::string &target)
+    {
+        view->select(std::move(rows));
+        view->dupTarget = target;
+        view->messages.clear();
+        editor->OnDuplicate();
+        return view->messages;
+    }
+
+    Strings headers() const
+    {
+        Strings out;
         for (int c = 0; const auto h = grid.header(c); ++c)
             out.emplace_back(*h);
         return out;
     }
-    std::vector<std::string> column(int c) const
+    Strings column(int c) const
     {
-        std::vector<std::string> out;
+        Strings out;
         for (int r = 0; r < grid.rowCount(); ++r)
             out.emplace_back(grid.itemText(r, c));
         return out;
     }
     /// Every cell, row by row: to show a command left the grid alone.
-    std::vector<std::vector<std::string>> cells() const
+    std::vector<Strings> cells() const
     {
-        std::vector<std::vector<std::string>> out;
+        std::vector<Strings> out;
         for (int c = 0; grid.header(c); ++c)
             out.push_back(column(c));
         return out;
     }
+
+    LabelGrid grid;
+    LoadResult load;
+    std::unique_ptr<LabelMarks> marks;
+    std::unique_ptr<FakeView> view;
+    std::unique_ptr<LabelEditor> editor;
 };
 
-using Strings = std::vector<std::string>;
+/// A label directory on disk, loaded by start() and set up as the main window does after
+/// its start-up load.
+struct Workspace : Session
+{
+    TempDir dir;
+
+    void start()
+    {
+        open(dir.path());
+        view->dupTarget = load.dupTargets.empty() ? "" : load.dupTargets.front();
+        view->findColumn = load.findColumns.empty() ? "" : load.findColumns.front();
+        editor->ShowLine(-1);
+    }
+};
+
+inline std::string unableToWrite(const std::string &path)
+{
+    return "Unable to write the file " + path + ".";
+}
 
 /// Every regular file of a directory with its bytes: to show what a command wrote.
 inline std::map<std::string, std::string> snapshot(const TempDir &dir)
@@ -84,28 +123,6 @@ inline std::map<std::string, std::string> snapshot(const TempDir &dir)
         if (e.is_regular_file())
             files[e.path().filename().string()] = dir.read(e.path().filename().string());
     return files;
-}
-
-/// Runs `body` as an unprivileged user (root ignores file modes) and hands back the texts
-/// it returns; `scratch` must be writable for that user. Empty when the child failed.
-inline std::optional<Strings> asUnprivileged(const TempDir &scratch,
-                                             const std::function<Strings()> &body)
-{
-    const std::string out = scratch.file("child.out");
-    const int rc = runAsUnprivileged([&] {
-        std::string joined;
-        for (const std::string &s : body())
-            joined += s + '\0';
-        writeFile(out, joined);
-        return 0;
-    });
-    if (rc != 0)
-        return std::nullopt;
-    Strings texts;
-    const std::string joined = readFile(out);
-    for (std::size_t at = 0, end; (end = joined.find('\0', at)) != std::string::npos; at = end + 1)
-        texts.push_back(joined.substr(at, end - at));
-    return texts;
 }
 
 } // namespace verbolt::test

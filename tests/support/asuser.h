@@ -1,16 +1,23 @@
 #pragma once
 
 #include <functional>
+#include <optional>
+#include <string>
+#include <vector>
 
 namespace verbolt::test {
 
-/// Runs `body` in a forked child that, when the tests run as root, first drops to the
-/// unprivileged user 65534, so that file permissions apply (root ignores them). The child's
-/// exit status is body's result: 0 for success. Returns that status, or -1 if the child
-/// died or could not drop its privileges.
-int runAsUnprivileged(const std::function<int()> &body);
+using Strings = std::vector<std::string>;
 
-/// True when the process runs as root (then runAsUnprivileged drops privileges).
-bool runningAsRoot();
+enum class As
+{
+    Self,        // the child keeps the test's user (root in CI)
+    Unprivileged // the child drops to uid 65534, so that file modes apply (root ignores them)
+};
+
+/// Runs `body` in a forked child (limits and privileges it changes die with it) and hands
+/// back the texts it returned; nothing when the child failed, died or could not drop its
+/// privileges.
+std::optional<Strings> inChild(As as, const std::function<Strings()> &body);
 
 } // namespace verbolt::test

@@ -46,12 +46,8 @@ bool TempDir::exists(std::string_view name) const
 
 std::string TempDir::listing() const
 {
-    std::vector<std::string> names;
-    for (const auto &e : std::filesystem::directory_iterator(m_path))
-        names.push_back(e.path().filename().string());
-    std::sort(names.begin(), names.end());
     std::string out;
-    for (const auto &n : names)
+    for (const std::string &n : entriesOf(m_path))
         out += n + "\n";
     return out;
 }
@@ -72,6 +68,17 @@ std::string readFile(const std::string &path)
     std::ostringstream s;
     s << f.rdbuf();
     return s.str();
+}
+
+std::vector<std::string> entriesOf(const std::string &dir)
+{
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (auto it = std::filesystem::directory_iterator(dir, ec);
+         it != std::filesystem::directory_iterator(); it.increment(ec))
+        names.push_back(it->path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 } // namespace verbolt::test

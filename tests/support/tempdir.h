@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace verbolt::test {
 
@@ -30,5 +31,7 @@ private:
 
 void writeFile(const std::string &path, std::string_view bytes);
 std::string readFile(const std::string &path);
+/// Every entry of a directory but "." and "..", sorted; none when it cannot be listed.
+std::vector<std::string> entriesOf(const std::string &dir);
 
 } // namespace verbolt::test
