@@ -268,6 +268,9 @@ bool ProfileEdit::isLabelHeader(std::string_view line)
 bool ProfileEdit::storable(std::string_view text)
 {
     // Three vectorised scans beat one find_first_of, which tests the bytes one by one.
+    // An empty view may hold no pointer at all, which memchr must not be given.
+    if (text.empty())
+        return true;
     return !std::memchr(text.data(), '\n', text.size()) &&
            !std::memchr(text.data(), '\r', text.size()) &&
            !std::memchr(text.data(), '\0', text.size());

@@ -136,7 +136,9 @@ Split split(std::string_view text)
 
 bool mayHold(std::string_view text)
 {
-    return std::memchr(text.data(), '%', text.size()) || std::memchr(text.data(), '{', text.size());
+    // An empty view may hold no pointer at all, which memchr must not be given.
+    return !text.empty() && (std::memchr(text.data(), '%', text.size()) ||
+                             std::memchr(text.data(), '{', text.size()));
 }
 
 std::string joined(const std::vector<std::string_view> &parts)
@@ -207,6 +209,8 @@ std::vector<std::string> Placeholders::differences(std::string_view french,
 int Placeholders::accelerators(std::string_view text)
 {
     int n = 0;
+    if (text.empty())
+        return n;
     for (const char *p = text.data(), *end = p + text.size();
          (p = static_cast<const char *>(std::memchr(p, '&', static_cast<std::size_t>(end - p))));) {
         if (p + 1 == end)
