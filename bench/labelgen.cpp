@@ -97,9 +97,26 @@ std::string realisticId(Random &rnd, std::size_t number)
     return id.append(digits).append(suffixes[rnd.below(suffixes.size())]);
 }
 
-// A text of 20 to 80 bytes made of the language's words; now and then an accelerator "&",
-// a "%s" or an ellipsis (0x85), as interface texts have.
-std::string makeText(Random &rnd, const Words &words, std::size_t length)
+// What a label's text holds in every language, as translations keep it: an accelerator
+// "&", a "%s", an ellipsis (0x85).
+struct Features
+{
+    bool accelerator = false;
+    bool placeholder = false;
+    bool ellipsis = false;
+};
+
+Features drawFeatures(Random &rnd)
+{
+    Features f;
+    f.accelerator = rnd.below(8) == 0;
+    f.placeholder = rnd.below(10) == 0;
+    f.ellipsis = rnd.below(12) == 0;
+    return f;
+}
+
+// A text of 20 to 80 bytes made of the language's words, with the label's features.
+std::string makeText(Random &rnd, const Words &words, std::size_t length, const Features &f)
 {
     std::string text;
     while (text.size() < length) {
@@ -110,13 +127,13 @@ std::string makeText(Random &rnd, const Words &words, std::size_t length)
     text.resize(length);
     while (!text.empty() && text.back() == ' ')
         text.back() = '.';
-    if (rnd.below(8) == 0)
+    if (f.accelerator)
         text[0] = '&';
-    if (rnd.below(10) == 0 && text.size() > 24) {
+    if (f.placeholder) {
         text.resize(text.size() - 3);
         text += " %s";
     }
-    if (rnd.below(12) == 0)
+    if (f.ellipsis && !f.placeholder)
         text.back() = '\x85';
     return text;
 }
@@ -162,6 +179,9 @@ LabelSetInfo generateLabelSet(const std::string &dir, std::size_t labels, std::u
         id.append("_").append(std::to_string(i));
         ids.push_back(std::move(id));
     }
+    std::vector<Features> features(labels);
+    for (Features &f : features)
+        f = drawFeatures(rnd);
     // Where the ";" comment lines go: the same places in every file, as in a real set.
     std::vector<bool> sectionBefore(labels, false);
     for (std::size_t i = 0; i < labels; i += 200 + rnd.below(300))
@@ -177,7 +197,7 @@ LabelSetInfo generateLabelSet(const std::string &dir, std::size_t labels, std::u
             if (sectionBefore[i])
                 bytes.append("; Group ").append(std::to_string(i)).append("\r\n");
             bytes.append(ids[i]).append("=");
-            bytes.append(makeText(rnd, lists[f], 20 + rnd.below(61))).append("\r\n");
+            bytes.append(makeText(rnd, lists[f], 20 + rnd.below(61), features[i])).append("\r\n");
         }
         writeFile(dir + std::string(kLabelFiles[f]), bytes);
         info.labelFileBytes += bytes.size();
@@ -187,7 +207,7 @@ LabelSetInfo generateLabelSet(const std::string &dir, std::size_t labels, std::u
     for (std::size_t i = 0; i < labels; i += 4)
         comments.append(ids[i])
             .append("=")
-            .append(makeText(rnd, lists[1], 20 + rnd.below(61)))
+            .append(makeText(rnd, lists[1], 20 + rnd.below(61), Features{}))
             .append("\r\n");
     writeFile(dir + "comments.cmt", comments);
     info.commentBytes = comments.size();
