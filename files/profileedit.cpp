@@ -2,6 +2,7 @@
 #include "asciifold.h"
 #include "blanks.h"
 
+#include "bytebuffer.h"
 #include "filechanges.h"
 #include "foldedkeyset.h"
 #include "labeldirectory.h"
@@ -183,7 +184,9 @@ public:
             m_added.empty() || !m_needHeader ? std::string() : "[Label]" + std::string(m_eol);
     }
 
-    void result(std::string &out) const
+    /// The new bytes, into a std::string or a ByteBuffer (whose memory a large file's write
+    /// need not zero first).
+    template <class Out> void result(Out &out) const
     {
         std::string block;
         if (!m_added.empty()) {
@@ -198,7 +201,8 @@ public:
         std::size_t copied = 0;
         bool blockDone = false;
         auto emitBlock = [&] {
-            out.append(m_old.substr(copied, m_insertAt - copied)).append(block);
+            out.append(m_old.substr(copied, m_insertAt - copied));
+            out.append(block);
             copied = m_insertAt;
             blockDone = true;
         };
@@ -207,7 +211,8 @@ public:
                 continue;
             if (!blockDone && line.lineBegin >= m_insertAt)
                 emitBlock();
-            out.append(m_old.substr(copied, line.valueBegin - copied)).append(*line.newValue);
+            out.append(m_old.substr(copied, line.valueBegin - copied));
+            out.append(*line.newValue);
             copied = line.valueEnd;
         }
         if (!blockDone)
@@ -285,20 +290,23 @@ std::optional<std::string> ProfileEdit::apply(std::string_view oldBytes, bool fi
     return out;
 }
 
-bool ProfileEdit::applyInto(std::string_view oldBytes, bool fileExists,
-                            const std::vector<KeyValue> &writes, std::string &out, bool *changed,
-                            FileChanges *changes)
+namespace {
+
+template <class Out>
+bool applyTo(std::string_view oldBytes, bool fileExists, const std::vector<KeyValue> &writes,
+             Out &out, bool *changed, FileChanges *changes)
 {
     if (changes)
         *changes = FileChanges{!fileExists, {}, {}, fileExists ? oldBytes.size() : 0, {}};
     for (const KeyValue &kv : writes) {
-        if (!storable(kv.key) || !storable(kv.value))
+        if (!ProfileEdit::storable(kv.key) || !ProfileEdit::storable(kv.value))
             return false;
     }
     if (!fileExists)
         oldBytes = {};
     if (writes.empty()) {
-        out.assign(oldBytes);
+        out.clear();
+        out.append(oldBytes);
         if (changed)
             *changed = false;
         return true;
@@ -312,6 +320,22 @@ bool ProfileEdit::applyInto(std::string_view oldBytes, bool fileExists,
     if (changes)
         batch.record(*changes);
     return true;
+}
+
+} // namespace
+
+bool ProfileEdit::applyInto(std::string_view oldBytes, bool fileExists,
+                            const std::vector<KeyValue> &writes, std::string &out, bool *changed,
+                            FileChanges *changes)
+{
+    return applyTo(oldBytes, fileExists, writes, out, changed, changes);
+}
+
+bool ProfileEdit::applyInto(std::string_view oldBytes, bool fileExists,
+                            const std::vector<KeyValue> &writes, ByteBuffer &out, bool *changed,
+                            FileChanges *changes)
+{
+    return applyTo(oldBytes, fileExists, writes, out, changed, changes);
 }
 
 std::vector<bool> ProfileEdit::revertInto(std::string_view oldBytes, bool fileExists,

@@ -2,6 +2,7 @@
 
 #include "asciifold.h"
 #include "blanks.h"
+#include "bytebuffer.h"
 #include "filechanges.h"
 #include "keyvalue.h"
 
@@ -48,6 +49,9 @@ public:
     /// With `changes`, records what the write changes, to take it back later.
     static bool applyInto(std::string_view oldBytes, bool fileExists,
                           const std::vector<KeyValue> &writes, std::string &out,
+                          bool *changed = nullptr, FileChanges *changes = nullptr);
+    static bool applyInto(std::string_view oldBytes, bool fileExists,
+                          const std::vector<KeyValue> &writes, ByteBuffer &out,
                           bool *changed = nullptr, FileChanges *changes = nullptr);
 
     /// Takes back (`undo`) or makes again what a write recorded in `changes` did: each key

@@ -1,6 +1,7 @@
 #include "profilefile.h"
 
 #include "atomicfile.h"
+#include "bytebuffer.h"
 #include "filedescriptor.h"
 #include "filepath.h"
 #include "filereader.h"
@@ -66,8 +67,9 @@ namespace {
 
 // The bytes of the file before and after a write. They stay between writes: a command
 // writes several large files in a row; releaseBuffers() gives back what a large one left.
-thread_local std::string before;
-thread_local std::string after;
+// ByteBuffers: large sizes come as huge pages and are not zeroed before they are filled.
+thread_local ByteBuffer before;
+thread_local ByteBuffer after;
 
 // A read-modify-write of one file: its links followed (and refused when they lead out of
 // `folder`), the writers' lock on the folder of the file replaced, its bytes read afresh
@@ -102,11 +104,11 @@ Result ProfileFile::writeKeys(const std::string &path, const std::vector<KeyValu
     }
     return rewrite(path, folder, [&](bool exists, const std::string &) {
         bool changed = true;
-        if (!ProfileEdit::applyInto(before, exists, writes, after, &changed, changes))
+        if (!ProfileEdit::applyInto(before.view(), exists, writes, after, &changed, changes))
             return Result::failed(Result::Failure::Refused, EINVAL, path);
         if ((exists && !changed) || (!exists && writes.empty()))
             return Result::done(path);
-        return AtomicFile::write(path, after, folder);
+        return AtomicFile::write(path, after.view(), folder);
     });
 }
 
@@ -114,17 +116,18 @@ ProfileFile::Reverted ProfileFile::revertKeys(const std::string &path, const Fil
                                               bool undo, const std::string &folder)
 {
     std::vector<bool> applied;
+    std::string reverted; // made afresh by revertInto: no buffer to keep
     Result result = rewrite(path, folder, [&](bool exists, const std::string &target) {
-        applied = ProfileEdit::revertInto(before, exists, changes, undo, after);
-        if ((exists && after == before) || (!exists && after.empty()))
+        applied = ProfileEdit::revertInto(before.view(), exists, changes, undo, reverted);
+        if ((exists && reverted == before.view()) || (!exists && reverted.empty()))
             return Result::done(path); // nothing changes (or nothing to take back)
         // Taking back the write that created the file leaves nothing of it: it goes too.
-        if (undo && changes.created && after.empty()) {
+        if (undo && changes.created && reverted.empty()) {
             if (::unlink(target.c_str()) != 0 && errno != ENOENT)
                 return Result::failed(Result::Failure::Write, errno, path);
             return Result::done(path);
         }
-        return AtomicFile::write(path, after, folder);
+        return AtomicFile::write(path, reverted, folder);
     });
     return {std::move(result), std::move(applied)};
 }
@@ -132,9 +135,10 @@ ProfileFile::Reverted ProfileFile::revertKeys(const std::string &path, const Fil
 void ProfileFile::releaseBuffers()
 {
     constexpr std::size_t kKept = std::size_t(16) << 20;
-    for (std::string *buffer : {&before, &after})
-        if (buffer->capacity() > kKept)
-            std::string().swap(*buffer);
+    if (before.capacity() > kKept)
+        before = ByteBuffer();
+    if (after.capacity() > kKept)
+        after = ByteBuffer();
 }
 
 } // namespace verbolt

@@ -9,8 +9,10 @@
 #include "placeholders.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <cstring>
+#include <future>
 #include <sstream>
 #include <utility>
 
@@ -142,34 +144,60 @@ std::optional<std::size_t> AlignmentCheck::checkDirectory(const std::string &dir
         out << "french.lan: not found\n";
         return 1;
     }
-    // One buffer for every file but the French one: it is read into again and again.
-    ByteBuffer bytes;
-    const auto read = [&](const LabelFileEntry &e) {
-        return e.kind == LabelFileEntry::Kind::File &&
-               FileReader::readInto(dir + e.name, bytes).ok();
-    };
-    if (!read(*french)) {
+    ByteBuffer frenchBytes;
+    if (french->kind != LabelFileEntry::Kind::File ||
+        !FileReader::readInto(dir + french->name, frenchBytes).ok()) {
         out << french->name << ": cannot be read\n";
         return 1;
     }
-
-    const AlignmentCheck check(french->name, std::move(bytes));
+    const AlignmentCheck check(french->name, std::move(frenchBytes));
     std::size_t written = check.checkFrench(out);
-    // The texts' lines come after every alignment line.
-    std::ostringstream texts;
-    std::size_t textLines = 0;
-    for (const LabelFileEntry &e : entries) {
-        if (isFrench(e))
-            continue;
-        if (!read(e)) {
-            out << e.name << ": cannot be read\n";
-            ++written;
-            continue;
+
+    // Every other file is checked on its own against the French one: two workers take them
+    // in turn, each reading into a buffer of its own, and their lines are put out in the
+    // files' order, the alignment lines before every text line.
+    std::vector<const LabelFileEntry *> others;
+    for (const LabelFileEntry &e : entries)
+        if (!isFrench(e))
+            others.push_back(&e);
+    struct Report
+    {
+        std::ostringstream lines;
+        std::ostringstream texts;
+        std::size_t written = 0;
+        std::size_t textLines = 0;
+    };
+    std::vector<Report> reports(others.size());
+    std::atomic<std::size_t> next = 0;
+    const auto work = [&] {
+        ByteBuffer bytes;
+        for (std::size_t i; (i = next++) < others.size();) {
+            const LabelFileEntry &e = *others[i];
+            Report &r = reports[i];
+            if (e.kind != LabelFileEntry::Kind::File ||
+                !FileReader::readInto(dir + e.name, bytes).ok()) {
+                r.lines << e.name << ": cannot be read\n";
+                r.written = 1;
+                continue;
+            }
+            r.written = check.checkLanguage(e.name, bytes.view(), r.lines, r.texts, r.textLines);
         }
-        written += check.checkLanguage(e.name, bytes.view(), out, texts, textLines);
+    };
+    std::future<void> second;
+    if (others.size() > 1)
+        second = std::async(std::launch::async, work);
+    work();
+    if (second.valid())
+        second.get();
+    for (const Report &r : reports) {
+        out << r.lines.view();
+        written += r.written;
     }
-    out << texts.str();
-    return written + textLines;
+    for (const Report &r : reports) {
+        out << r.texts.view();
+        written += r.textLines;
+    }
+    return written;
 }
 
 } // namespace verbolt
