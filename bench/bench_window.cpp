@@ -145,9 +145,10 @@ int main(int argc, char **argv)
         if (e.path().extension() == ".lan")
             labelBytes += e.file_size();
     std::cout << "rows=" << dialog.grid().rowCount() << " shown_ms=" << shownMs
-              << " marks_ms=" << marksMs << " vmhwm_kb=" << statusKb("VmHWM") << " maxrss_kb=" << usage.ru_maxrss
-              << " label_bytes=" << labelBytes << " max_gap_ms=" << repaints.longestGapMs()
-              << " repaints=" << repaints.repaints() << "\n";
+              << " marks_ms=" << marksMs << " vmhwm_kb=" << statusKb("VmHWM")
+              << " maxrss_kb=" << usage.ru_maxrss << " label_bytes=" << labelBytes
+              << " max_gap_ms=" << repaints.longestGapMs() << " repaints=" << repaints.repaints()
+              << "\n";
 
     if (mode == "block" || mode == "scattered") {
         QTableView *list = reinterpret_cast<QTableView *>(dialog.list());
