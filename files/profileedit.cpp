@@ -163,22 +163,37 @@ public:
     {
         changes.sizeBefore = m_old.size();
         changes.keys.clear();
-        for (const KeyLine &line : m_lines) {
-            const std::string_view before =
-                m_old.substr(line.valueBegin, line.valueEnd - line.valueBegin);
-            if (line.newValue && *line.newValue != before)
-                changes.keys.push_back({std::string(Blanks::trim(m_old.substr(
-                                            line.lineBegin, line.valueBegin - 1 - line.lineBegin))),
-                                        std::string(before), *line.newValue});
-        }
+        // Two passes: the first sizes the record, so its texts are laid down once.
+        const auto keyOf = [&](const KeyLine &line) {
+            return Blanks::trim(m_old.substr(line.lineBegin, line.valueBegin - 1 - line.lineBegin));
+        };
+        const auto valueOf = [&](const KeyLine &line) {
+            return m_old.substr(line.valueBegin, line.valueEnd - line.valueBegin);
+        };
+        const auto changedLine = [&](const KeyLine &line) {
+            return line.newValue && *line.newValue != valueOf(line);
+        };
         // An added line is recorded with its key as written, so that making it again gives
         // the same line, blanks and all.
-        for (std::size_t i = 0; i < m_added.size(); ++i) {
-            const std::string &line = m_added[i];
+        const auto addedValue = [&](std::size_t i) {
             const std::string &key = *m_addedKeys[i];
-            const std::size_t valueBegin = line.find(key) + key.size() + 1;
-            changes.keys.push_back({key, std::nullopt, line.substr(valueBegin)});
-        }
+            return std::string_view(m_added[i]).substr(m_added[i].find(key) + key.size() + 1);
+        };
+        std::size_t count = m_added.size();
+        std::size_t bytes = 0;
+        for (const KeyLine &line : m_lines)
+            if (changedLine(line)) {
+                ++count;
+                bytes += keyOf(line).size() + valueOf(line).size() + line.newValue->size();
+            }
+        for (std::size_t i = 0; i < m_added.size(); ++i)
+            bytes += m_addedKeys[i]->size() + addedValue(i).size();
+        changes.keys.reserve(count, bytes);
+        for (const KeyLine &line : m_lines)
+            if (changedLine(line))
+                changes.keys.add(keyOf(line), valueOf(line), *line.newValue);
+        for (std::size_t i = 0; i < m_added.size(); ++i)
+            changes.keys.add(*m_addedKeys[i], std::nullopt, addedValue(i));
         changes.lineEndAdded = m_added.empty() ? std::string() : std::string(lineEndFix());
         changes.headerAdded =
             m_added.empty() || !m_needHeader ? std::string() : "[Label]" + std::string(m_eol);
@@ -358,8 +373,8 @@ std::vector<bool> ProfileEdit::revertInto(std::string_view oldBytes, bool fileEx
     };
     FoldedKeySet wanted;
     wanted.reserve(changes.keys.size());
-    for (const KeyChange &k : changes.keys)
-        wanted.insert(lookup(k.key));
+    for (std::size_t i = 0; i < changes.keys.size(); ++i)
+        wanted.insert(lookup(changes.keys[i].key));
     std::vector<Found> found(wanted.size());
     scan(
         oldBytes,
@@ -387,11 +402,14 @@ std::vector<bool> ProfileEdit::revertInto(std::string_view oldBytes, bool fileEx
     std::vector<KeyValue> inserts;
     std::vector<bool> applied(changes.keys.size(), false);
     for (std::size_t i = 0; i < changes.keys.size(); ++i) {
-        const KeyChange &k = changes.keys[i];
+        const KeyChange k = changes.keys[i];
         // The bytes after the line's first "=": for a key that holds one, its rest comes first.
         const std::size_t eq = k.key.find('=');
-        const auto raw = [&](const std::string &value) {
-            return eq == std::string::npos ? value : k.key.substr(eq + 1) + "=" + value;
+        const auto raw = [&](std::string_view value) {
+            std::string bytes;
+            if (eq != std::string_view::npos)
+                bytes.append(k.key.substr(eq + 1)).append("=");
+            return bytes.append(value);
         };
         const std::optional<std::string> before =
             k.before ? std::optional<std::string>(raw(*k.before)) : std::nullopt;
@@ -405,7 +423,7 @@ std::vector<bool> ProfileEdit::revertInto(std::string_view oldBytes, bool fileEx
         if (target && f.valid)
             edits.push_back({f.valueBegin, f.valueEnd, *target});
         else if (target)
-            inserts.push_back({k.key, undo ? *k.before : k.after});
+            inserts.push_back({std::string(k.key), std::string(undo ? *k.before : k.after)});
         else
             edits.push_back({f.lineBegin, f.next, std::nullopt});
         f.valid = false; // one exchange per line

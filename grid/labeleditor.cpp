@@ -346,17 +346,17 @@ void LabelEditor::exchange(LabelHistory::Command command, bool undo)
         }
         // The keys exchanged stay in the command, for the other way; the cells that show
         // their lines follow.
-        std::vector<KeyChange> exchanged;
+        std::vector<bool> exchanged(file.changes.keys.size(), false);
         std::vector<int> rows;
         std::vector<std::string> texts;
         for (std::size_t i = 0; i < file.changes.keys.size(); ++i) {
-            KeyChange &k = file.changes.keys[i];
+            const KeyChange k = file.changes.keys[i];
             if (!r.applied[i]) {
                 problems.push_back(utf8(k.key) + " in " + FilePath::nameOf(file.path) +
                                    " was changed since; it was left as it is.");
                 continue;
             }
-            const std::optional<std::string> &now = undo ? k.before : std::optional(k.after);
+            const std::optional<std::string_view> now = undo ? k.before : k.after;
             const int row = m_marks.frenchRow(k.key);
             shownChanged = shownChanged || (row >= 0 && row == shownLine()) ||
                            ProfileEdit::sameKey(k.key, m_strCurId);
@@ -364,7 +364,7 @@ void LabelEditor::exchange(LabelHistory::Command command, bool undo)
                 rows.push_back(row);
                 texts.emplace_back(Blanks::trim(*now));
             }
-            exchanged.push_back(std::move(k));
+            exchanged[i] = true;
         }
         const std::vector<int> shown = landingRows(file.column, rows);
         for (std::size_t i = 0; i < shown.size(); ++i)
@@ -372,7 +372,7 @@ void LabelEditor::exchange(LabelHistory::Command command, bool undo)
                 m_grid.setItemText(shown[i], file.column, texts[i]);
                 changed.push_back(shown[i]);
             }
-        file.changes.keys = std::move(exchanged);
+        file.changes.keys.keepOnly(exchanged);
     }
     if (undo) {
         m_history.pushRedo(std::move(command));

@@ -302,6 +302,7 @@ TEST(ProfileEditRevert, UndoGivesTheOldBytesAndRedoTheNewOnes)
          true,
          {{"A", "1"}, {"B", "2"}}},
         {"a last line ending in CR", "[Other]\r\nX=1\r", true, {{"A", "1"}}},
+        {"an empty value filled in", "[Label]\nA=\nB=2\n", true, {{"A", "1"}, {"B", ""}}},
         {"a new file", "", false, {{"A", "1"}, {"A", "2"}}},
         {"the same key twice, changed and added",
          "[Label]\nA=1\n",
@@ -338,4 +339,22 @@ TEST(ProfileEditRevert, AKeyChangedSinceIsLeftAsItIs)
     const std::vector<bool> applied = ProfileEdit::revertInto(edited, true, changes, true, undone);
     EXPECT_EQ(undone, "[Label]\nA=1\nB=deux\n");
     EXPECT_EQ(applied, (std::vector<bool>{true, false, false}));
+}
+
+TEST(ChangedKeys, KeepsAnEmptyValueApartFromNoneAndKeepsOrder)
+{
+    verbolt::ChangedKeys keys;
+    keys.add("A", std::string_view(), "1");
+    keys.add("B", std::nullopt, "");
+    keys.add("C", "old", "new");
+    keys.keepOnly({false, true, true});
+    ASSERT_EQ(keys.size(), 2u);
+    EXPECT_EQ(keys[0].key, "B");
+    EXPECT_FALSE(keys[0].before.has_value());
+    EXPECT_EQ(keys[0].after, "");
+    EXPECT_EQ(keys[1].key, "C");
+    EXPECT_EQ(keys[1].before, std::optional<std::string_view>("old"));
+    EXPECT_EQ(keys[1].after, "new");
+    keys.add("D", std::string_view(), "x");
+    EXPECT_EQ(keys[2].before, std::optional<std::string_view>(""));
 }
