@@ -25,7 +25,7 @@ int CLabelsApp::InitInstance(const WindowStart &start)
         const QString chosen = prompts.chooseFolder(nullptr, from);
         if (chosen.isEmpty())
             return 0;
-        folder = chosen.toStdString() + "/";
+        folder = LabelDirectory::asDirectory(chosen.toStdString());
     }
     CLabelsDlg dialog(folder, &prompts);
     dialog.OnInitDialog();

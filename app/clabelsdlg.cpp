@@ -339,9 +339,7 @@ void CLabelsDlg::loadFolder(const std::string &dir)
 
 void CLabelsDlg::showFolder()
 {
-    const QString folder = QString::fromStdString(m_strDir.size() > 1 && m_strDir.back() == '/'
-                                                      ? m_strDir.substr(0, m_strDir.size() - 1)
-                                                      : m_strDir);
+    const QString folder = QString::fromStdString(LabelDirectory::shown(m_strDir));
     m_folder->setToolTip(folder);
     m_folder->setText(
         m_folder->fontMetrics().elidedText(folder, Qt::ElideMiddle, m_folder->width()));
@@ -527,10 +525,7 @@ void CLabelsDlg::OnOpenFolder()
     const QString chosen = m_prompts->chooseFolder(this, from);
     if (chosen.isEmpty())
         return;
-    std::string dir = chosen.toStdString();
-    if (dir.back() != '/')
-        dir += '/';
-    loadFolder(dir);
+    loadFolder(LabelDirectory::asDirectory(chosen.toStdString()));
     m_list->setFocus();
 }
 

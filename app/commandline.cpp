@@ -63,9 +63,7 @@ std::optional<std::string> folderArgument(const std::string &arg, std::ostream &
     std::string dir = std::filesystem::absolute(arg, ec).lexically_normal().string();
     if (ec)
         dir = arg;
-    if (dir.empty() || dir.back() != '/')
-        dir += '/';
-    return dir;
+    return LabelDirectory::asDirectory(std::move(dir));
 }
 
 // The label directory: FOLDER, or the working directory; empty after saying on `err` why

@@ -46,7 +46,19 @@ std::string LabelDirectory::workingDirectory()
         buf.resize(buf.size() * 2);
     }
     buf.resize(std::char_traits<char>::length(buf.c_str()));
-    return buf + "/";
+    return asDirectory(std::move(buf));
+}
+
+std::string LabelDirectory::asDirectory(std::string folder)
+{
+    if (folder.empty() || folder.back() != '/')
+        folder += '/';
+    return folder;
+}
+
+std::string LabelDirectory::shown(const std::string &dir)
+{
+    return dir.size() > 1 && dir.back() == '/' ? dir.substr(0, dir.size() - 1) : dir;
 }
 
 bool LabelDirectory::hasLanExtension(std::string_view name)
@@ -56,8 +68,10 @@ bool LabelDirectory::hasLanExtension(std::string_view name)
 
 bool LabelDirectory::lessByName(std::string_view a, std::string_view b)
 {
-    if (AsciiFold::less(a, b) || AsciiFold::less(b, a))
-        return AsciiFold::less(a, b);
+    if (AsciiFold::less(a, b))
+        return true;
+    if (AsciiFold::less(b, a))
+        return false;
     return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
         return static_cast<unsigned char>(x) < static_cast<unsigned char>(y);
     });
@@ -70,9 +84,7 @@ void LabelDirectory::setListFaultHook(std::function<int(std::size_t)> hook)
 
 std::string LabelDirectory::unreadableMessage(const std::string &dir)
 {
-    const std::string shown =
-        dir.size() > 1 && dir.back() == '/' ? dir.substr(0, dir.size() - 1) : dir;
-    return "Unable to read the folder " + shown + ".";
+    return "Unable to read the folder " + shown(dir) + ".";
 }
 
 Listing LabelDirectory::list(const std::string &dir)

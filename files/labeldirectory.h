@@ -40,6 +40,12 @@ public:
     /// it cannot be read (errno tells why).
     static std::string workingDirectory();
 
+    /// A folder's path as a label directory: ending in "/", as every path in it is the
+    /// directory and a file name put together.
+    static std::string asDirectory(std::string folder);
+    /// A label directory as people read it: without its closing "/" (the root keeps it).
+    static std::string shown(const std::string &dir);
+
     /// Whether the name ends in ".lan" in any letter case.
     static bool hasLanExtension(std::string_view name);
     /// Sort order: A-Z folded to a-z, then unsigned bytes; ties by the unfolded bytes.

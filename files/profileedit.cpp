@@ -158,11 +158,10 @@ public:
         return false;
     }
 
-    /// What the result changes, key by key, and what it adds around the new lines.
+    /// What the result changes, key by key, and what it adds around the new lines, into a
+    /// record begun for this file.
     void record(FileChanges &changes) const
     {
-        changes.sizeBefore = m_old.size();
-        changes.keys.clear();
         // Two passes: the first sizes the record, so its texts are laid down once.
         const auto keyOf = [&](const KeyLine &line) {
             return Blanks::trim(m_old.substr(line.lineBegin, line.valueBegin - 1 - line.lineBegin));

@@ -256,20 +256,14 @@ std::vector<int> LabelMarks::rowsOfKeys(int column, const std::vector<std::strin
     std::vector<int> rows(keys.size(), -1);
     if (keys.empty())
         return rows;
-    // The wanted keys in a small hash table of their own: one probe per line of the file.
-    std::size_t size = 16;
-    while (size < keys.size() * 2)
-        size *= 2;
-    std::vector<std::uint32_t> table(size, 0); // key index + 1
-    const auto probe = [&](std::string_view key) {
-        std::size_t i = foldedHash(key) & (size - 1);
-        while (table[i] != 0 && !ProfileEdit::sameKey(keys[table[i] - 1], key))
-            i = (i + 1) & (size - 1);
-        return i;
-    };
+    // The wanted keys in a set of their own: one look-up per line of the file. Keys that
+    // stand twice in `keys` share one id, so they share the first one's row.
+    FoldedKeySet wanted;
+    wanted.reserve(keys.size());
+    std::vector<int> ids(keys.size());
     for (std::size_t k = 0; k < keys.size(); ++k)
-        if (std::uint32_t &t = table[probe(keys[k])]; t == 0)
-            t = static_cast<std::uint32_t>(k) + 1;
+        ids[k] = wanted.insert(Blanks::trim(keys[k]));
+    std::vector<int> rowOfId(wanted.size(), -1);
     // A write lands on the first line holding the key where the writer looks for it.
     const std::string_view bytes = m_grid.columnBytes(column);
     std::size_t pos = LabelReader::bomLength(bytes);
@@ -280,12 +274,12 @@ std::vector<int> LabelMarks::rowsOfKeys(int column, const std::vector<std::strin
             break;
         if (!inScope)
             continue;
-        if (const std::uint32_t t = table[probe(entry->key)]; t != 0 && rows[t - 1] < 0)
-            rows[t - 1] = n;
+        if (const int id = wanted.find(Blanks::trim(entry->key));
+            id >= 0 && rowOfId[static_cast<std::size_t>(id)] < 0)
+            rowOfId[static_cast<std::size_t>(id)] = n;
     }
-    // Keys that stand twice in `keys` share the first one's row.
     for (std::size_t k = 0; k < keys.size(); ++k)
-        rows[k] = rows[table[probe(keys[k])] - 1];
+        rows[k] = rowOfId[static_cast<std::size_t>(ids[k])];
     return rows;
 }
 

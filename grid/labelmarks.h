@@ -95,8 +95,10 @@ private:
     Phase m_phase = Phase::French;
     int m_next = 0;                            // the next row to compute in this phase
     std::vector<std::vector<MarkSet>> m_marks; // by column, then row
-    std::vector<std::uint32_t> m_ids;          // hash slots of the French IDs: row + 1
-    std::vector<Cursor> m_cursors;             // by column, while comparing
+    // Hash slots of the French IDs, row + 1: four bytes a slot, the ID itself read from the
+    // grid (a FoldedKeySet would keep a view of every ID too, at a million rows).
+    std::vector<std::uint32_t> m_ids;
+    std::vector<Cursor> m_cursors; // by column, while comparing
     std::array<std::size_t, Mark::kKinds> m_counts{};
 };
 
