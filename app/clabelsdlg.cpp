@@ -615,7 +615,7 @@ void CLabelsDlg::moveToRow(int row)
     const QModelIndex index = indexInRow(row);
     m_list->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
                                                          QItemSelectionModel::Rows);
-    m_list->scrollTo(index, QAbstractItemView::EnsureVisible);
+    ensureRowVisible(row);
 }
 
 void CLabelsDlg::ensureRowVisible(int row)
