@@ -526,6 +526,8 @@ void CLabelsDlg::OnOpenFolder()
     if (chosen.isEmpty())
         return;
     loadFolder(LabelDirectory::asDirectory(chosen.toStdString()));
+    // The window takes the keyboard back from the closed chooser, its shortcuts with it.
+    activateWindow();
     m_list->setFocus();
 }
 
