@@ -3,6 +3,7 @@
 #include "blanks.h"
 
 #include "bytebuffer.h"
+#include "entrycursor.h"
 #include "filechanges.h"
 #include "foldedkeyset.h"
 #include "labeldirectory.h"
@@ -279,9 +280,7 @@ private:
 
 bool ProfileEdit::isLabelHeader(std::string_view line)
 {
-    std::string_view name = line.substr(1);
-    name = name.substr(0, name.find(']'));
-    return AsciiFold::equal(Blanks::trim(name), "label");
+    return EntryCursor::isLabelHeader(line);
 }
 
 bool ProfileEdit::storable(std::string_view text)
