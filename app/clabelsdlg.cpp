@@ -40,8 +40,8 @@ CLabelsDlg::CLabelsDlg(std::string dir, UserPrompts *prompts, QWidget *parent)
     : QDialog(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint),
-      m_strDir(std::move(dir)), m_marks(m_grid),
-      m_editor(m_grid, m_marks, *this, {}, CodePage::Windows1252), m_prompts(prompts)
+      m_strDir(std::move(dir)), m_session(std::make_unique<LabelSession>()),
+      m_editor(*m_session, *this), m_prompts(prompts)
 {
     m_dlgLoading = new CLoadingDlg(this);
     m_marksTimer.setInterval(0);
@@ -58,13 +58,7 @@ CLabelsDlg::CLabelsDlg(std::string dir, UserPrompts *prompts, QWidget *parent)
     createControls();
 }
 
-CLabelsDlg::~CLabelsDlg()
-{
-    // The list and its model refer to the grid, a member destroyed before the base class
-    // takes the child widgets down: they go first.
-    delete m_list;
-    delete m_model;
-}
+CLabelsDlg::~CLabelsDlg() = default;
 
 void CLabelsDlg::createControls()
 {
@@ -83,9 +77,9 @@ void CLabelsDlg::createControls()
         switch (t.kind) {
         case TemplateControl::Kind::List:
             m_list = new CColorListCtrl(this);
-            m_model = new LabelTableModel(m_grid, this);
-            m_model->setMarks(&m_marks);
-            m_list->setModel(m_model);
+            m_model = std::make_unique<LabelTableModel>();
+            m_model->setSession(*m_session);
+            m_list->setModel(m_model.get());
             w = m_list;
             break;
         case TemplateControl::Kind::Edit: {
@@ -94,6 +88,8 @@ void CLabelsDlg::createControls()
             edit->setEnabled(!language); // editor fields wait for a line to show
             if (!language)
                 m_findText = edit;
+            else
+                m_fields.emplace(std::string(language->columnName), edit);
             w = edit;
             break;
         }
@@ -271,9 +267,10 @@ QWidget *CLabelsDlg::control(int id) const
              : nullptr;
 }
 
-QLineEdit *CLabelsDlg::editorField(int editorId) const
+QLineEdit *CLabelsDlg::editorField(std::string_view header) const
 {
-    return qobject_cast<QLineEdit *>(control(editorId));
+    const auto found = m_fields.find(header);
+    return found == m_fields.end() ? nullptr : found->second;
 }
 
 QString CLabelsDlg::toQt(std::string_view bytes) const
@@ -303,34 +300,34 @@ void CLabelsDlg::loadFolder(const std::string &dir)
     m_strDir = dir;
     m_lastScriptFolder = dir;
     m_marksTimer.stop();
+    // The folder is read into a session of its own while the loading window shows; the
+    // list then takes it in one reset, with no event handled in between.
     m_dlgLoading->start();
-    // The grid changes inside the model's reset: the list never sees it half filled.
-    m_model->load([&] {
-        m_grid = LabelGrid();
-        m_load = LoadResult();
-        if (!m_strDir.empty())
-            m_load = LabelLoader(m_grid, *m_dlgLoading).LoadAllLabels(m_strDir);
-        m_model->setCodePage(m_load.codePage);
-        m_marks.restart();
-    });
+    std::unique_ptr<LabelSession> loaded = LabelSession::open(m_strDir, *m_dlgLoading);
     m_dlgLoading->finish();
-    if (!m_load.listing.ok())
+    m_model->load([&] {
+        std::swap(m_session, loaded);
+        m_model->setSession(*m_session);
+    });
+    m_editor.setSession(*m_session);
+    loaded.reset();
+    const LoadResult &load = m_session->load();
+    if (!load.listing.ok())
         m_pendingMessage = LabelDirectory::unreadableMessage(m_strDir);
 
-    for (int c = 1; c < m_grid.columnCount(); ++c)
+    for (int c = 1; c < grid().columnCount(); ++c)
         m_list->setColumnWidth(c, 200);
     sizeIdColumn();
     // Each entry keeps its header's bytes: the shown text need not convert back exactly.
     m_cbDupTarget->clear();
     m_cbFindColumn->clear();
-    for (const std::string &name : m_load.dupTargets)
+    for (const std::string &name : load.dupTargets)
         m_cbDupTarget->addItem(toQt(name), QByteArray::fromStdString(name));
-    for (const std::string &name : m_load.findColumns)
+    for (const std::string &name : load.findColumns)
         m_cbFindColumn->addItem(toQt(name), QByteArray::fromStdString(name));
     m_cbDupTarget->setCurrentIndex(m_cbDupTarget->count() > 0 ? 0 : -1);
     m_cbFindColumn->setCurrentIndex(m_cbFindColumn->count() > 0 ? 0 : -1);
 
-    m_editor.reset(m_strDir, m_load.codePage, m_load.commentsName);
     m_summary->clear();
     showFolder();
     if (isVisible())
@@ -347,13 +344,14 @@ void CLabelsDlg::showFolder()
 
 void CLabelsDlg::sizeIdColumn()
 {
-    if (m_grid.columnCount() == 0)
+    const LabelGrid &g = grid();
+    if (g.columnCount() == 0)
         return;
     // Only the longest IDs can be the widest: measure those rather than every row.
     std::vector<std::pair<std::size_t, int>> lengths;
-    lengths.reserve(static_cast<std::size_t>(m_grid.rowCount()));
-    for (int r = 0; r < m_grid.rowCount(); ++r)
-        lengths.emplace_back(m_grid.itemText(r, 0).size(), r);
+    lengths.reserve(static_cast<std::size_t>(g.rowCount()));
+    for (int r = 0; r < g.rowCount(); ++r)
+        lengths.emplace_back(g.itemText(r, 0).size(), r);
     const std::size_t keep = std::min<std::size_t>(lengths.size(), 64);
     std::partial_sort(lengths.begin(), lengths.begin() + static_cast<std::ptrdiff_t>(keep),
                       lengths.end(), std::greater<>());
@@ -361,8 +359,8 @@ void CLabelsDlg::sizeIdColumn()
     int widest =
         m_list->horizontalHeader()->fontMetrics().horizontalAdvance(QStringLiteral("ID")) + 12;
     for (std::size_t i = 0; i < keep; ++i)
-        widest = std::max(widest, fm.horizontalAdvance(toQt(
-                                      codec().prefix(m_grid.itemText(lengths[i].second, 0), 400))));
+        widest = std::max(widest, fm.horizontalAdvance(
+                                      toQt(codec().prefix(g.itemText(lengths[i].second, 0), 400))));
     m_list->setColumnWidth(0, widest + 12);
 }
 
@@ -370,7 +368,7 @@ void CLabelsDlg::computeMarks()
 {
     // A slice at a time between events: the window answers while a large set is checked.
     constexpr int kRowsPerSlice = 20000;
-    const bool done = m_marks.computeSome(kRowsPerSlice);
+    const bool done = m_session->marks().computeSome(kRowsPerSlice);
     m_list->viewport()->update();
     if (done) {
         m_marksTimer.stop();
@@ -380,11 +378,11 @@ void CLabelsDlg::computeMarks()
 
 void CLabelsDlg::showSummary()
 {
-    if (!m_marks.complete())
+    if (!marks().complete())
         return;
     // Lines break between the counts, never inside one.
     QStringList counts =
-        QString::fromStdString(m_marks.summary()).split(QStringLiteral(" \u00B7 "));
+        QString::fromStdString(marks().summary()).split(QStringLiteral(" \u00B7 "));
     for (QString &count : counts)
         count.replace(QLatin1Char(' '), QChar::Nbsp);
     m_summary->setText(counts.join(QStringLiteral(" \u00B7 ")));
@@ -392,7 +390,7 @@ void CLabelsDlg::showSummary()
 
 void CLabelsDlg::startAfterShow()
 {
-    if (!m_marks.complete())
+    if (!marks().complete())
         m_marksTimer.start();
     // A message about the load waits until the window it speaks of is on screen.
     if (!m_pendingMessage.empty())
@@ -569,7 +567,7 @@ int CLabelsDlg::selectedCount()
 std::vector<int> CLabelsDlg::selectedRows()
 {
     // Ranges of the selection may overlap; a mark per row counts each row once.
-    const int rows = m_grid.rowCount();
+    const int rows = grid().rowCount();
     std::vector<char> marked(static_cast<std::size_t>(rows), 0);
     for (const QItemSelectionRange &range : m_list->selectionModel()->selection())
         for (int r = std::max(0, range.top()); r <= range.bottom() && r < rows; ++r)
@@ -588,7 +586,7 @@ bool CLabelsDlg::isRowSelected(int row)
 
 void CLabelsDlg::setRowSelected(int row, bool selected)
 {
-    if (row < 0 || row >= m_grid.rowCount())
+    if (row < 0 || row >= grid().rowCount())
         return;
     m_list->selectionModel()->select(
         m_model->index(row, 0),
@@ -606,13 +604,13 @@ QModelIndex CLabelsDlg::indexInRow(int row) const
 
 void CLabelsDlg::setCurrentRow(int row)
 {
-    const QModelIndex index = row >= 0 && row < m_grid.rowCount() ? indexInRow(row) : QModelIndex();
+    const QModelIndex index = row >= 0 && row < grid().rowCount() ? indexInRow(row) : QModelIndex();
     m_list->selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
 }
 
 void CLabelsDlg::moveToRow(int row)
 {
-    if (row < 0 || row >= m_grid.rowCount())
+    if (row < 0 || row >= grid().rowCount())
         return;
     const QModelIndex index = indexInRow(row);
     m_list->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
@@ -633,28 +631,36 @@ void CLabelsDlg::focusList()
 void CLabelsDlg::cellsChanged(int firstRow, int lastRow)
 {
     m_model->refreshRows(firstRow, lastRow);
+    // A column read afresh after a write is marked again, a slice at a time.
+    if (!marks().complete() && isVisible())
+        m_marksTimer.start();
     showSummary();
 }
 
-std::optional<std::string> CLabelsDlg::editorText(int editorId)
+bool CLabelsDlg::hasField(std::string_view header)
 {
-    const QLineEdit *edit = editorField(editorId);
+    return editorField(header) != nullptr;
+}
+
+std::optional<std::string> CLabelsDlg::fieldText(std::string_view header)
+{
+    const QLineEdit *edit = editorField(header);
     if (!edit)
         return std::string();
     return codec().fromUtf8(edit->text().toStdString());
 }
 
-void CLabelsDlg::setEditorText(int editorId, std::string_view text)
+void CLabelsDlg::setFieldText(std::string_view header, std::string_view text)
 {
-    if (QLineEdit *edit = editorField(editorId)) {
+    if (QLineEdit *edit = editorField(header)) {
         edit->setText(toQt(text));
         edit->setCursorPosition(0);
     }
 }
 
-void CLabelsDlg::setEditorEnabled(int editorId, bool enabled)
+void CLabelsDlg::setFieldEnabled(std::string_view header, bool enabled)
 {
-    if (QLineEdit *edit = editorField(editorId))
+    if (QLineEdit *edit = editorField(header))
         edit->setEnabled(enabled);
 }
 

@@ -3,9 +3,7 @@
 #include "cloadingdlg.h"
 #include "dialogunits.h"
 #include "labeleditor.h"
-#include "labelgrid.h"
-#include "labelloader.h"
-#include "labelmarks.h"
+#include "labelsession.h"
 #include "labelview.h"
 #include "windowtemplate.h"
 
@@ -14,6 +12,7 @@
 #include <QPixmap>
 #include <QTimer>
 
+#include <map>
 #include <memory>
 
 class QAction;
@@ -29,8 +28,8 @@ class LabelTableModel;
 class UserPrompts;
 
 /// The main window: the label list, one editor field per known language, Apply, Duplicate,
-/// Find and the comment line. It loads the label directory when it initialises and
-/// forwards every command to LabelEditor, for which it is the LabelView.
+/// Find and the comment line. It loads the label directory when it initialises into a
+/// LabelSession and forwards every command to LabelEditor, for which it is the LabelView.
 class CLabelsDlg : public QDialog, public LabelView
 {
     Q_OBJECT
@@ -63,9 +62,10 @@ public:
     /// Asks for a resource script and writes its string tables to `outputName` beside it.
     void ExtractStringTable(const std::string &outputName);
 
-    const LabelGrid &grid() const { return m_grid; }
+    const LabelSession &session() const { return *m_session; }
+    const LabelGrid &grid() const { return m_session->grid(); }
     const LabelEditor *editor() const { return &m_editor; }
-    const LabelMarks &marks() const { return m_marks; }
+    const LabelMarks &marks() const { return m_session->marks(); }
     CColorListCtrl *list() const { return m_list; }
     CLoadingDlg *loadingDialog() const { return m_dlgLoading; }
     /// The control with the given id (the widgets carry it as their object name).
@@ -81,9 +81,10 @@ public:
     void ensureRowVisible(int row) override;
     void focusList() override;
     void cellsChanged(int firstRow, int lastRow) override;
-    std::optional<std::string> editorText(int editorId) override;
-    void setEditorText(int editorId, std::string_view text) override;
-    void setEditorEnabled(int editorId, bool enabled) override;
+    bool hasField(std::string_view header) override;
+    std::optional<std::string> fieldText(std::string_view header) override;
+    void setFieldText(std::string_view header, std::string_view text) override;
+    void setFieldEnabled(std::string_view header, bool enabled) override;
     void setApplyEnabled(bool enabled) override;
     void setCommentText(std::string_view text) override;
     std::string dupTargetText() override;
@@ -114,9 +115,9 @@ private:
     /// What waits for the window to be on screen: the marks, a message about the load.
     void startAfterShow();
     void sizeIdColumn();
-    TextCodec codec() const { return TextCodec(m_load.codePage); }
+    const TextCodec &codec() const { return m_session->codec(); }
     QString toQt(std::string_view bytes) const;
-    QLineEdit *editorField(int editorId) const;
+    QLineEdit *editorField(std::string_view header) const;
     int currentRow() const;
     QModelIndex indexInRow(int row) const;
     void showBannerMenu(const QPoint &pos);
@@ -139,11 +140,11 @@ private:
     QPushButton *m_apply = nullptr;
     QLineEdit *m_findText = nullptr;
 
-    LabelGrid m_grid;
-    LabelMarks m_marks;
+    // The model refers to the session: it is declared after it, so it goes first.
+    std::unique_ptr<LabelSession> m_session;
     LabelEditor m_editor;
-    LoadResult m_load;
-    LabelTableModel *m_model = nullptr;
+    std::unique_ptr<LabelTableModel> m_model;
+    std::map<std::string, QLineEdit *, std::less<>> m_fields; // by column header
     QTimer m_marksTimer;
     std::unique_ptr<UserPrompts> m_ownPrompts;
     UserPrompts *m_prompts;

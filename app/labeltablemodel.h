@@ -1,7 +1,6 @@
 #pragma once
 
-#include "labelgrid.h"
-#include "labelmarks.h"
+#include "labelsession.h"
 #include "textcodec.h"
 
 #include <QAbstractTableModel>
@@ -10,24 +9,23 @@
 
 namespace verbolt {
 
-/// Shows a LabelGrid to the list. Only the cells the view asks for are decoded, and only
-/// their first few thousand bytes: the grid keeps the whole text. A marked cell's tooltip
-/// says why it is marked.
+/// Shows the grid of a LabelSession to the list. Only the cells the view asks for are
+/// decoded, and only their first few thousand bytes: the grid keeps the whole text. A
+/// marked cell's tooltip says why it is marked.
 class LabelTableModel : public QAbstractTableModel
 {
     Q_OBJECT
 
 public:
-    LabelTableModel(const LabelGrid &grid, QObject *parent = nullptr);
+    explicit LabelTableModel(QObject *parent = nullptr);
 
-    void setCodePage(CodePage page) { m_codec = TextCodec(page); }
-    /// The marks to show (none while null).
-    void setMarks(const LabelMarks *marks) { m_marks = marks; }
+    /// The session to show; while the list shows another, only inside `load`.
+    void setSession(const LabelSession &session);
 
     /// The marks of a cell (MarkSet), for the list's delegate.
     static constexpr int MarksRole = Qt::UserRole + 1;
-    /// Runs `fill`, which fills the grid afresh, inside the model's reset.
-    void load(const std::function<void()> &fill);
+    /// Runs `swap`, which puts another session in place, inside the model's reset.
+    void load(const std::function<void()> &swap);
     void refreshRows(int first, int last);
 
     int rowCount(const QModelIndex &parent = {}) const override;
@@ -39,9 +37,7 @@ public:
     static constexpr std::size_t kShownBytes = 4000;
 
 private:
-    const LabelGrid &m_grid;
-    const LabelMarks *m_marks = nullptr;
-    TextCodec m_codec;
+    const LabelSession *m_session = nullptr;
 };
 
 } // namespace verbolt

@@ -4,7 +4,6 @@
 // Sets are generated under $TMPDIR (default /tmp) and removed at exit; keep TMPDIR on the
 // disk the labels would live on, since Apply and Duplicate include fsync.
 
-#include "controlids.h"
 #include "labeleditor.h"
 #include "labelgen.h"
 #include "labelgrid.h"

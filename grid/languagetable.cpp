@@ -1,7 +1,6 @@
 #include "languagetable.h"
 #include "asciifold.h"
 
-#include "controlids.h"
 #include "labeldirectory.h"
 
 namespace verbolt {
@@ -9,12 +8,12 @@ namespace verbolt {
 const std::array<Language, 6> &LanguageTable::languages()
 {
     static const std::array<Language, 6> table = {{
-        {"FRENCH", IDC_EDIT_FRENCH, "French:", "french.txt"},
-        {"ENGLISH", IDC_EDIT_ENGLISH, "English:", "english.txt"},
-        {"ITALIAN", IDC_EDIT_ITALIAN, "Italian:", "italian.txt"},
-        {"SPANISH", IDC_EDIT_SPANISH, "Spanish:", "spanish.txt"},
-        {"GERMAN", IDC_EDIT_GERMAN, "German:", "german.txt"},
-        {"PORTUGUESE", IDC_EDIT_PORTUGUESE, "Portuguese:", ""},
+        {"FRENCH", "French:", "french.txt"},
+        {"ENGLISH", "English:", "english.txt"},
+        {"ITALIAN", "Italian:", "italian.txt"},
+        {"SPANISH", "Spanish:", "spanish.txt"},
+        {"GERMAN", "German:", "german.txt"},
+        {"PORTUGUESE", "Portuguese:", ""},
     }};
     return table;
 }

@@ -5,11 +5,10 @@
 
 namespace verbolt {
 
-/// One of the six languages the window has an editor field for.
+/// One of the six known languages: the window has an editor field for each.
 struct Language
 {
     std::string_view columnName;    // the column header, e.g. "ENGLISH"
-    int editorId;                   // IDC_EDIT_...
     std::string_view caption;       // caption beside the field
     std::string_view extractOutput; // e.g. "english.txt", empty for none
 };

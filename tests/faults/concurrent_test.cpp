@@ -34,8 +34,8 @@ TEST(ConcurrentApply, TwoProcessesNeverLoseEachOthersKey)
                 Session s(dir.path()); // each process loaded the set before the other wrote
                 const std::string tag = std::to_string(round) + "/" + std::to_string(row);
                 s.click(row);
-                s.view->type(IDC_EDIT_FRENCH, "fr " + tag);
-                s.view->type(IDC_EDIT_ENGLISH, "en " + tag);
+                s.view->type("FRENCH", "fr " + tag);
+                s.view->type("ENGLISH", "en " + tag);
                 char c = 0;
                 if (::write(ready[1], &c, 1) != 1 || ::read(go[0], &c, 1) != 0)
                     ::_exit(2); // the parent closes "go" to start both at once

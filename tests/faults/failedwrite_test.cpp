@@ -53,8 +53,7 @@ TEST(FullDisk, GrowingAFileFailsWithEfbigAndKeepsTheOriginal)
         out.push_back(created.ok() ? "ok" : std::to_string(created.error()));
         // Through the editor: French fits, English does not, and the user is told which.
         Session s(dir.path());
-        const Strings messages =
-            s.apply(0, {{IDC_EDIT_FRENCH, "Un !"}, {IDC_EDIT_ENGLISH, longText}});
+        const Strings messages = s.apply(0, {{"FRENCH", "Un !"}, {"ENGLISH", longText}});
         out.insert(out.end(), messages.begin(), messages.end());
         return out;
     });
@@ -104,8 +103,8 @@ TEST_P(IoError, FailsTheOneFileItHitsAndIsReported)
         writes += stage == AtomicFile::Stage::AfterPartialWrite;
         return writes == 2 && stage == GetParam() ? EIO : 0;
     });
-    const Strings messages = s.apply(
-        1, {{IDC_EDIT_FRENCH, "Deux !"}, {IDC_EDIT_ENGLISH, "Two !"}, {IDC_EDIT_GERMAN, "Zwei !"}});
+    const Strings messages =
+        s.apply(1, {{"FRENCH", "Deux !"}, {"ENGLISH", "Two !"}, {"GERMAN", "Zwei !"}});
     EXPECT_EQ(messages, Strings{unableToWrite(dir.file("english.lan"))});
     EXPECT_EQ(dir.read("french.lan"), "[Label]\r\nA=Un\r\nB=Deux !\r\n");
     EXPECT_EQ(dir.read("english.lan"), kEnglish);

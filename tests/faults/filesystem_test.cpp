@@ -41,7 +41,7 @@ TEST(FileSystem, AReadOnlyFolderFailsEveryChangedFileAndNothingElse)
     const auto result = inChild(As::Unprivileged, [&] {
         Strings out = s.apply(0); // the texts as shown: nothing to write, nothing to fail
         out.push_back("--");
-        const Strings failed = s.apply(0, {{IDC_EDIT_FRENCH, "Un !"}, {IDC_EDIT_ENGLISH, "One !"}});
+        const Strings failed = s.apply(0, {{"FRENCH", "Un !"}, {"ENGLISH", "One !"}});
         out.insert(out.end(), failed.begin(), failed.end());
         return out;
     });
@@ -65,13 +65,12 @@ TEST(FileSystem, AFolderRemovedWhileRunningIsReportedNotRecreated)
     std::filesystem::remove_all(labels);
 
     // A column whose file has gone is written to its header's name.
-    const Strings messages =
-        s.apply(2, {{IDC_EDIT_FRENCH, "Trois !"}, {IDC_EDIT_ENGLISH, "Three !"}});
+    const Strings messages = s.apply(2, {{"FRENCH", "Trois !"}, {"ENGLISH", "Three !"}});
     EXPECT_EQ(messages, Strings{unableToWrite(labels + "FRENCH.lan") + "\n" +
                                 unableToWrite(labels + "ENGLISH.lan")});
     EXPECT_EQ(s.duplicate({0, 1}, "All"), Strings{unableToWrite(labels + "ENGLISH.lan")});
     EXPECT_EQ(s.view->comment, ""); // no comments.cmt to read: nothing shown
-    EXPECT_EQ(s.grid.itemText(2, 2), "Three") << "the table shows what is on disk";
+    EXPECT_EQ(s.grid().itemText(2, 2), "Three") << "the table shows what is on disk";
     EXPECT_EQ(entriesOf(parent.path()), Strings{});
 }
 
@@ -101,13 +100,11 @@ TEST(FileSystem, LinksLeadingOutOfTheFolderAreNeverWrittenThrough)
         return std::string("The file ") + name +
                " links outside the label folder; it was not written.";
     };
-    const Strings messages = s.apply(1, {{IDC_EDIT_ENGLISH, "Two !"},
-                                         {IDC_EDIT_GERMAN, "Zwei"},
-                                         {IDC_EDIT_ITALIAN, "Due"},
-                                         {IDC_EDIT_SPANISH, "Dos !"}});
+    const Strings messages = s.apply(
+        1, {{"ENGLISH", "Two !"}, {"GERMAN", "Zwei"}, {"ITALIAN", "Due"}, {"SPANISH", "Dos !"}});
     EXPECT_EQ(messages, Strings{outside("english.lan") + "\n" + outside("german.lan")});
     EXPECT_EQ(readFile(sibling + "english-real.lan"), kEnglish);
-    EXPECT_EQ(s.grid.itemText(1, 2), "Two") << "the table keeps the file's text";
+    EXPECT_EQ(s.grid().itemText(1, 2), "Two") << "the table keeps the file's text";
     EXPECT_EQ(s.duplicate({0}, "All"),
               Strings{outside("english.lan") + "\n" + outside("german.lan")});
     EXPECT_EQ(readFile(sibling + "english-real.lan"), kEnglish);
@@ -134,7 +131,7 @@ TEST(FileSystem, ApplyKeepsHardLinksAndModes)
     }
 
     Session s(dir.path());
-    const Strings messages = s.apply(1, {{IDC_EDIT_ITALIAN, "Due !"}, {IDC_EDIT_SPANISH, "Dos !"}});
+    const Strings messages = s.apply(1, {{"ITALIAN", "Due !"}, {"SPANISH", "Dos !"}});
     EXPECT_EQ(messages, Strings{});
     // The hard link stays shared: both names show the change.
     EXPECT_EQ(statOf(dir.file("italian.lan")).st_ino, statOf(elsewhere.file("italian.lan")).st_ino);
@@ -157,7 +154,7 @@ TEST(OtherPrograms, TheirChangesSurviveApply)
     // Another program edits English after the start: one key changed, one line added.
     dir.write("english.lan", "[Label]\r\nA=One (edited)\r\nB=Two\r\nC=Three\r\nD=Four\r\n");
 
-    EXPECT_EQ(s.apply(1, {{IDC_EDIT_ENGLISH, "Two !"}}), Strings{});
+    EXPECT_EQ(s.apply(1, {{"ENGLISH", "Two !"}}), Strings{});
     EXPECT_EQ(dir.read("english.lan"),
               "[Label]\r\nA=One (edited)\r\nB=Two !\r\nC=Three\r\nD=Four\r\n");
     EXPECT_EQ(dir.read("french.lan"), kFrench);
@@ -175,16 +172,16 @@ TEST(OtherPrograms, AFileDeletedOrCutShortIsWrittenAgain)
     // file has gone say.
     ASSERT_EQ(::unlink(dir.file("english.lan").c_str()), 0);
     ASSERT_EQ(::unlink(dir.file("comments.cmt").c_str()), 0);
-    EXPECT_EQ(s.apply(1, {{IDC_EDIT_ENGLISH, "Two !"}}), Strings{});
-    EXPECT_EQ(s.view->comment, "");
+    EXPECT_EQ(s.apply(1, {{"ENGLISH", "Two !"}}), Strings{});
+    EXPECT_EQ(s.view->comment, "second") << "comments are read once, at the load";
     EXPECT_EQ(dir.read("ENGLISH.lan"), "[Label]\r\nB=Two !\r\n");
 
     // Cut to nothing, then cut in the middle of a line: the key lands all the same.
     ASSERT_EQ(::truncate(dir.file("french.lan").c_str(), 0), 0);
-    EXPECT_EQ(s.apply(2, {{IDC_EDIT_FRENCH, "Trois !"}}), Strings{});
+    EXPECT_EQ(s.apply(2, {{"FRENCH", "Trois !"}}), Strings{});
     EXPECT_EQ(dir.read("french.lan"), "[Label]\r\nC=Trois !\r\n");
     dir.write("french.lan", "[Label]\r\nA=Un\r\nB=De");
-    EXPECT_EQ(s.apply(1, {{IDC_EDIT_FRENCH, "Deux !"}}), Strings{});
+    EXPECT_EQ(s.apply(1, {{"FRENCH", "Deux !"}}), Strings{});
     EXPECT_EQ(dir.read("french.lan"), "[Label]\r\nA=Un\r\nB=Deux !");
 
     ASSERT_EQ(::unlink(dir.file("ENGLISH.lan").c_str()), 0);

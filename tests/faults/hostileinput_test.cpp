@@ -50,19 +50,19 @@ TEST(HostileInput, BinaryGarbageLoadsShowsAndWrites)
     dir.write("tables.rc", script + "END\r\n" + garbage(rng, 16 * 1024));
 
     Session s(dir.path());
-    ASSERT_TRUE(s.load.loaded);
-    ASSERT_GT(s.grid.rowCount(), 20);
-    for (int row = 0; row < s.grid.rowCount(); ++row) {
+    ASSERT_TRUE(s.load().loaded);
+    ASSERT_GT(s.grid().rowCount(), 20);
+    for (int row = 0; row < s.grid().rowCount(); ++row) {
         s.click(row);
         ASSERT_EQ(s.editor->shownLine(), row);
     }
     // The needle is three bytes of a French text, so that the searches find rows.
     int from = 0;
-    while (from < s.grid.rowCount() && s.grid.itemText(from, 1).size() < 3)
+    while (from < s.grid().rowCount() && s.grid().itemText(from, 1).size() < 3)
         ++from;
-    ASSERT_LT(from, s.grid.rowCount());
+    ASSERT_LT(from, s.grid().rowCount());
     s.view->findColumn = "FRENCH";
-    s.view->find = std::string(s.grid.itemText(from, 1).substr(0, 3));
+    s.view->find = std::string(s.grid().itemText(from, 1).substr(0, 3));
     int found = 0;
     for (int i = 0; i < 20; ++i) {
         s.editor->OnFindNext();
@@ -73,15 +73,15 @@ TEST(HostileInput, BinaryGarbageLoadsShowsAndWrites)
     // A row whose ID and texts the files can hold takes the new text, and the reader then
     // finds it. (A field holding CR or NUL read from the file is refused before writing.)
     const auto storable = [&](int row, int column) {
-        const std::string_view text = s.grid.itemText(row, column);
+        const std::string_view text = s.grid().itemText(row, column);
         return text.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos;
     };
     int written = 0;
-    for (int row = 0; row < s.grid.rowCount() && written < 20; ++row) {
-        const std::string id(s.grid.itemText(row, 0));
+    for (int row = 0; row < s.grid().rowCount() && written < 20; ++row) {
+        const std::string id(s.grid().itemText(row, 0));
         if (!storable(row, 0) || !storable(row, 1))
             continue;
-        EXPECT_EQ(s.apply(row, {{IDC_EDIT_ENGLISH, "ok " + std::to_string(row)}}), Strings{});
+        EXPECT_EQ(s.apply(row, {{"ENGLISH", "ok " + std::to_string(row)}}), Strings{});
         EXPECT_EQ(ProfileFile::readKey(dir.file("english.lan"), id), "ok " + std::to_string(row));
         ++written;
     }
@@ -116,12 +116,12 @@ TEST(HostileInput, AFiftyMegabyteLineIsKeptWhole)
     dir.write("english.lan", "[Label]\r\nIDS_LONG=Long\r\nIDS_NEXT=Next\r\n");
     Session s(dir.path());
 
-    EXPECT_EQ(s.apply(0, {{IDC_EDIT_ENGLISH, "Long !"}}), Strings{});
-    EXPECT_EQ(s.view->text(IDC_EDIT_FRENCH).size(), longText.size());
+    EXPECT_EQ(s.apply(0, {{"ENGLISH", "Long !"}}), Strings{});
+    EXPECT_EQ(s.view->text("FRENCH").size(), longText.size());
     EXPECT_TRUE(dir.read("french.lan") == french) << "the long line changed";
     EXPECT_EQ(dir.read("english.lan"), "[Label]\r\nIDS_LONG=Long !\r\nIDS_NEXT=Next\r\n");
 
-    s.view->editors[IDC_EDIT_FRENCH] = longText + "!";
+    s.view->editors["FRENCH"] = longText + "!";
     s.editor->OnApply();
     EXPECT_TRUE(dir.read("french.lan") ==
                 "[Label]\r\nIDS_LONG=" + longText + "!\r\nIDS_NEXT=Suite\r\n");
@@ -140,8 +140,8 @@ TEST(HostileInput, AMillionEmptyLines)
     EXPECT_EQ(LabelLoader::CountLabelLines(dir.read("french.lan")), 1000002);
 
     Session s(dir.path());
-    EXPECT_EQ(s.grid.rowCount(), 2);
-    EXPECT_EQ(s.apply(1, {{IDC_EDIT_FRENCH, "Deux !"}, {IDC_EDIT_ENGLISH, "Two !"}}), Strings{});
+    EXPECT_EQ(s.grid().rowCount(), 2);
+    EXPECT_EQ(s.apply(1, {{"FRENCH", "Deux !"}, {"ENGLISH", "Two !"}}), Strings{});
     EXPECT_TRUE(dir.read("french.lan") == "[Label]\r\nA=Un\r\n" + crlf + "B=Deux !\r\n");
     EXPECT_TRUE(dir.read("english.lan") == "[Label]\nA=One\n" + blank + "B=Two !");
 }
@@ -153,14 +153,14 @@ TEST(HostileInput, InvalidUtf8InAUtf8SetFallsBackToWindows1252)
     dir.write("french.lan", french);
     dir.write("english.lan", "[Label]\nA=Summer\nB=Caf\xE9\n"); // one Windows-1252 byte
     Session s(dir.path());
-    EXPECT_EQ(s.load.codePage, CodePage::Windows1252);
+    EXPECT_EQ(s.load().codePage, CodePage::Windows1252);
 
     // Shown and applied unchanged: every byte stays, the UTF-8 ones included.
     EXPECT_EQ(s.apply(0), Strings{});
     EXPECT_EQ(s.apply(1), Strings{});
     EXPECT_EQ(dir.read("french.lan"), french);
     // What is typed is stored in the run's code page, and only in the value typed.
-    EXPECT_EQ(s.apply(1, {{IDC_EDIT_ENGLISH, "Caf\xC3\xA9 cr\xC3\xA8me"}}), Strings{});
+    EXPECT_EQ(s.apply(1, {{"ENGLISH", "Caf\xC3\xA9 cr\xC3\xA8me"}}), Strings{});
     EXPECT_EQ(dir.read("english.lan"), "[Label]\nA=Summer\nB=Caf\xE9 cr\xE8me\n");
     EXPECT_EQ(dir.read("french.lan"), french);
 }
@@ -183,13 +183,13 @@ TEST(HostileInput, FifosDevicesAndFoldersNamedLanNeitherHangNorBreakTheLoad)
         ::alarm(60);
         Session s(dir.path());
         Strings out = s.headers();
-        out.push_back(std::to_string(s.grid.rowCount()));
+        out.push_back(std::to_string(s.grid().rowCount()));
         const Strings duplicated = s.duplicate({0}, "All");
         out.insert(out.end(), duplicated.begin(), duplicated.end());
         // English becomes a FIFO after the start: Apply reports it instead of waiting on it.
         ::unlink(dir.file("english.lan").c_str());
         ::mkfifo(dir.file("english.lan").c_str(), 0666);
-        const Strings applied = s.apply(0, {{IDC_EDIT_ENGLISH, "One !"}});
+        const Strings applied = s.apply(0, {{"ENGLISH", "One !"}});
         out.insert(out.end(), applied.begin(), applied.end());
         out.push_back("comment: " + s.view->comment); // comments.cmt is a FIFO: none
         return out;
@@ -214,7 +214,7 @@ TEST(HostileInput, FileNamesWithBlanksQuotesAndAccents)
         dir.write(accented + ".lan", "[Label]\nA=3\n");
         Session s(dir.path());
         EXPECT_EQ(s.headers(), (Strings{"ID", "FRENCH", "IT'S \"Q\"", "MY LANG", upper}));
-        const std::string french(s.grid.itemText(0, 1));
+        const std::string french(s.grid().itemText(0, 1));
 
         EXPECT_EQ(s.duplicate({0}, upper), Strings{});
         EXPECT_EQ(dir.read(accented + ".lan"), "[Label]\nA=" + french + "\n");

@@ -79,8 +79,8 @@ TEST(KilledWriter, FileIsAlwaysTheOldOrTheNewContent)
     // A later start reads the one label file, whatever temporary files the kills left.
     Session s(dir.path());
     EXPECT_EQ(s.headers(), (std::vector<std::string>{"ID", "FRENCH"}));
-    EXPECT_EQ(s.grid.rowCount(), 20001);
-    EXPECT_EQ(s.grid.itemText(20000, 0), "IDS_19999");
+    EXPECT_EQ(s.grid().rowCount(), 20001);
+    EXPECT_EQ(s.grid().itemText(20000, 0), "IDS_19999");
 }
 
 } // namespace

@@ -1,5 +1,4 @@
 #include "atomicfile.h"
-#include "controlids.h"
 #include "workspace.h"
 
 #include <gtest/gtest.h>
@@ -35,15 +34,15 @@ TEST(Apply, WritesEachEditedLanguageToItsCellAndFile)
     const auto cells = w.cells();
 
     // No current line yet: whatever the fields show, nothing changes.
-    v.type(IDC_EDIT_FRENCH, "typed");
+    v.type("FRENCH", "typed");
     w.editor->OnApply();
     EXPECT_EQ(snapshot(w.dir), files);
     EXPECT_EQ(w.cells(), cells);
 
     w.click(1);
-    v.type(IDC_EDIT_FRENCH, "Deux !");
-    v.type(IDC_EDIT_ENGLISH, "");    // emptied: the key stays as B=
-    v.type(IDC_EDIT_ITALIAN, "Due"); // no italian.lan: neither read nor created
+    v.type("FRENCH", "Deux !");
+    v.type("ENGLISH", "");    // emptied: the key stays as B=
+    v.type("ITALIAN", "Due"); // no italian.lan: neither read nor created
     w.editor->OnApply();
 
     EXPECT_TRUE(v.messages.empty());
@@ -55,7 +54,7 @@ TEST(Apply, WritesEachEditedLanguageToItsCellAndFile)
     EXPECT_EQ(w.column(1), (Strings{"Un", "Deux !", "Trois"}));
     EXPECT_EQ(w.column(2), (Strings{"Een", "Twee", "Drie"}));
     EXPECT_EQ(w.column(3), (Strings{"One", "", "Three"}));
-    EXPECT_FALSE(v.editorsRead.contains(IDC_EDIT_ITALIAN));
+    EXPECT_FALSE(v.editorsRead.contains("ITALIAN"));
     EXPECT_EQ(w.editor->currentLine(), 1);
     EXPECT_EQ(w.editor->currentId(), "B");
 
@@ -77,20 +76,20 @@ TEST(Apply, RefusesATextTheFilesCannotHoldAndWritesNothing)
 
     struct Case
     {
-        int field;
+        std::string field;
         std::optional<std::string> text;
         const char *header;
     };
     const Case cases[] = {
-        {IDC_EDIT_ENGLISH, std::nullopt, "ENGLISH"}, // set below: Ω has no Windows-1252 byte
-        {IDC_EDIT_FRENCH, "two\nlines", "FRENCH"},
-        {IDC_EDIT_ENGLISH, "cr\r", "ENGLISH"},
-        {IDC_EDIT_FRENCH, std::string("nul\0byte", 8), "FRENCH"},
+        {"ENGLISH", std::nullopt, "ENGLISH"}, // set below: Ω has no Windows-1252 byte
+        {"FRENCH", "two\nlines", "FRENCH"},
+        {"ENGLISH", "cr\r", "ENGLISH"},
+        {"FRENCH", std::string("nul\0byte", 8), "FRENCH"},
     };
     for (const Case &c : cases) {
         v.messages.clear();
-        v.type(IDC_EDIT_FRENCH, "Un changed"); // checked before anything is written
-        v.type(IDC_EDIT_ENGLISH, "One");
+        v.type("FRENCH", "Un changed"); // checked before anything is written
+        v.type("ENGLISH", "One");
         if (c.text)
             v.editors[c.field] = c.text;
         else
@@ -119,9 +118,9 @@ TEST(Apply, UntouchedFieldsWriteNothing)
     w.dir.write("english.lan", english);
 
     w.click(0);
-    EXPECT_EQ(w.grid.itemText(0, 3), "Zwei");
-    EXPECT_EQ(w.view->text(IDC_EDIT_GERMAN), "Eins");
-    w.view->type(IDC_EDIT_FRENCH, "Un !");
+    EXPECT_EQ(w.grid().itemText(0, 3), "Zwei");
+    EXPECT_EQ(w.view->text("GERMAN"), "Eins");
+    w.view->type("FRENCH", "Un !");
     w.editor->OnApply();
     EXPECT_TRUE(w.view->messages.empty());
     EXPECT_EQ(w.dir.read("french.lan"), "[Label]\r\nA=Un !\r\nB=Deux\r\n; a note\r\nC=Trois\r\n");
@@ -136,8 +135,8 @@ TEST(Apply, AFailedWriteShowsTheFilesTextAndKeepsWhatWasTyped)
     w.start();
     FakeView &v = *w.view;
     w.click(0);
-    v.type(IDC_EDIT_FRENCH, "Un !");
-    v.type(IDC_EDIT_ENGLISH, "One !");
+    v.type("FRENCH", "Un !");
+    v.type("ENGLISH", "One !");
     int calls = 0; // the first write fails (French), the second goes through
     AtomicFile::setFaultHook([&](AtomicFile::Stage s) {
         return s == AtomicFile::Stage::BeforeRename && calls++ == 0 ? EIO : 0;
@@ -146,9 +145,9 @@ TEST(Apply, AFailedWriteShowsTheFilesTextAndKeepsWhatWasTyped)
     AtomicFile::setFaultHook({});
     EXPECT_EQ(v.messages, Strings{"Unable to write the file " + w.dir.file("French.LAN") + "."});
     EXPECT_EQ(w.dir.read("French.LAN"), kFrench);
-    EXPECT_EQ(w.grid.itemText(0, 1), "Un") << "the table shows what is on disk";
-    EXPECT_EQ(w.grid.itemText(0, 3), "One !");
-    EXPECT_EQ(v.text(IDC_EDIT_FRENCH), "Un !");
+    EXPECT_EQ(w.grid().itemText(0, 1), "Un") << "the table shows what is on disk";
+    EXPECT_EQ(w.grid().itemText(0, 3), "One !");
+    EXPECT_EQ(v.text("FRENCH"), "Un !");
     EXPECT_EQ(v.applyEnabled, true);
 
     // Apply again retries what failed; English, now written, is not written again.
@@ -157,7 +156,7 @@ TEST(Apply, AFailedWriteShowsTheFilesTextAndKeepsWhatWasTyped)
     v.messages.clear();
     w.editor->OnApply();
     EXPECT_TRUE(v.messages.empty());
-    EXPECT_EQ(w.grid.itemText(0, 1), "Un !");
+    EXPECT_EQ(w.grid().itemText(0, 1), "Un !");
     EXPECT_EQ(w.dir.read("French.LAN"), "[Label]\r\nA=Un !\r\nB=Deux\r\n; a note\r\nC=Trois\r\n");
     EXPECT_EQ(w.dir.read("English.lan"), english);
 }
@@ -176,13 +175,13 @@ TEST(Apply, AReadOnlyFileFailsOnlyWhenItsTextChanged)
     const auto result = inChild(As::Unprivileged, [&] {
         FakeView &v = *w.view;
         w.click(0);
-        v.type(IDC_EDIT_FRENCH, "Un !"); // English unchanged: not written
+        v.type("FRENCH", "Un !"); // English unchanged: not written
         w.editor->OnApply();
         const std::string first = std::to_string(v.messages.size());
-        v.type(IDC_EDIT_ENGLISH, "One !");
-        v.type(IDC_EDIT_GERMAN, "Eins !");
+        v.type("ENGLISH", "One !");
+        v.type("GERMAN", "Eins !");
         w.editor->OnApply();
-        Strings out{first, std::string(w.grid.itemText(0, 2)), v.text(IDC_EDIT_ENGLISH)};
+        Strings out{first, std::string(w.grid().itemText(0, 2)), v.text("ENGLISH")};
         out.insert(out.end(), v.messages.begin(), v.messages.end());
         return out;
     });

@@ -1,4 +1,3 @@
-#include "controlids.h"
 #include "filepath.h"
 #include "profilefile.h"
 #include "workspace.h"
@@ -67,10 +66,10 @@ TEST(Duplicate, TheTargetChoosesTheColumnsOfOneSelectedRow)
         w.editor->OnDuplicate();
 
         EXPECT_TRUE(v.messages.empty());
-        for (int c = 0; c < w.grid.columnCount(); ++c) {
+        for (int c = 0; c < w.grid().columnCount(); ++c) {
             SCOPED_TRACE(c);
             const bool written = columns.contains(c);
-            EXPECT_EQ(w.grid.itemText(1, c), written ? "Deux" : cells[c][1]);
+            EXPECT_EQ(w.grid().itemText(1, c), written ? "Deux" : cells[c][1]);
             if (c < 2)
                 continue;
             const auto &[name, line] = files.at(c);
@@ -81,9 +80,9 @@ TEST(Duplicate, TheTargetChoosesTheColumnsOfOneSelectedRow)
         }
         EXPECT_EQ(w.dir.read("french.lan"), before.at("french.lan"));
         // The one selected row is the line shown: the fields written mirror the copy.
-        EXPECT_EQ(v.text(IDC_EDIT_ENGLISH), columns.contains(4) ? "Deux" : "Two");
-        EXPECT_EQ(v.text(IDC_EDIT_GERMAN), columns.contains(5) ? "Deux" : "Zwei");
-        EXPECT_EQ(v.text(IDC_EDIT_FRENCH), "Deux");
+        EXPECT_EQ(v.text("ENGLISH"), columns.contains(4) ? "Deux" : "Two");
+        EXPECT_EQ(v.text("GERMAN"), columns.contains(5) ? "Deux" : "Zwei");
+        EXPECT_EQ(v.text("FRENCH"), "Deux");
         EXPECT_EQ(w.editor->currentLine(), 1);
         EXPECT_EQ(v.comment, comment);
         EXPECT_EQ(v.selection, (std::set<int>{1}));
@@ -102,8 +101,8 @@ TEST(Duplicate, LeavesTheFieldsOfAnotherLineAlone)
     v.editorsWritten.clear();
     w.editor->OnDuplicate();
     EXPECT_TRUE(v.editorsWritten.empty());
-    EXPECT_EQ(v.text(IDC_EDIT_ENGLISH), "One");
-    EXPECT_EQ(w.grid.itemText(1, 4), "Deux");
+    EXPECT_EQ(v.text("ENGLISH"), "One");
+    EXPECT_EQ(w.grid().itemText(1, 4), "Deux");
     // Apply afterwards writes nothing of row 1 under row 0's key.
     w.editor->OnApply();
     EXPECT_EQ(w.dir.read("english.lan"), "[Label]\r\nK1=One\r\nK2=Deux\r\nK3=Three\r\n");
@@ -115,7 +114,7 @@ TEST(Duplicate, WritesTheRowsItCanStoreAndNamesTheOthers)
     w.dir.write("french.lan", std::string("[Label]\nK1=Un\nK2=De\rux\nK3=Trois\nK\0=Z\n", 37));
     w.dir.write("english.lan", "[Label]\nK1=One\nK2=Two\nK3=Three\n");
     w.start();
-    ASSERT_EQ(w.grid.rowCount(), 4);
+    ASSERT_EQ(w.grid().rowCount(), 4);
     w.view->select({0, 1, 2, 3});
     w.view->dupTarget = "ENGLISH";
     w.editor->OnDuplicate();
@@ -154,16 +153,17 @@ TEST(Duplicate, SeveralRowsGiveWhatOneWritePerCellWould)
     EXPECT_TRUE(v.editorsWritten.empty()) << "fields change only for a single row";
 
     for (const int r : {0, 2, 3, 4})
-        for (int c = 2; c < w.grid.columnCount(); ++c)
-            ASSERT_TRUE(ProfileFile::writeKey(copy.file(w.grid.fileName(c)), w.grid.itemText(r, 0),
-                                              w.grid.itemText(r, 1), copy.path())
+        for (int c = 2; c < w.grid().columnCount(); ++c)
+            ASSERT_TRUE(ProfileFile::writeKey(copy.file(w.grid().fileName(c)),
+                                              w.grid().itemText(r, 0), w.grid().itemText(r, 1),
+                                              copy.path())
                             .ok());
-    // Each cell shows what its line holds now: K1's line took both of its texts, "Encore"
-    // last; a key with no line of its own in the file got a new line no row shows; the [Other]
-    // section's K1 is not where the writer looks, so it keeps its text.
-    EXPECT_EQ(w.column(2), (Strings{"Encore", "", "", "", ""}));
-    EXPECT_EQ(w.column(3), (Strings{"x", "", "", "", ""}));
+    // Each cell shows what its line holds now, as a fresh load would: K1's line took both of
+    // its texts, "Encore" last; a key with no line of its own got a new line, which moves
+    // the rows below; the [Other] section's K1 is not where the writer looks.
+    EXPECT_EQ(w.column(2), (Strings{"Encore", "", "Quatre", "", ""}));
     EXPECT_EQ(w.column(4), (Strings{"Encore", "Quatre", "", "", ""}));
+    EXPECT_EQ(w.cells(), Session(w.dir.path()).cells());
     EXPECT_EQ(snapshot(w.dir), snapshot(copy));
     EXPECT_EQ(w.dir.read("english.lan"), "[Label]\nK1=Encore\nK3=\nK4=Quatre\n");
     EXPECT_EQ(v.selection, (std::set<int>{0, 2, 3, 4}));
@@ -183,7 +183,7 @@ TEST(Duplicate, AReadOnlyTargetIsReportedAndTheOthersWritten)
         w.view->select({1});
         w.view->dupTarget = "All";
         w.editor->OnDuplicate();
-        Strings out{std::string(w.grid.itemText(1, 5)), w.view->text(IDC_EDIT_GERMAN)};
+        Strings out{std::string(w.grid().itemText(1, 5)), w.view->text("GERMAN")};
         out.insert(out.end(), w.view->messages.begin(), w.view->messages.end());
         return out;
     });

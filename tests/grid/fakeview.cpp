@@ -1,10 +1,12 @@
 #include "fakeview.h"
 
+#include "languagetable.h"
+
 namespace verbolt::test {
 
-std::string FakeView::text(int editorId) const
+std::string FakeView::text(const std::string &field) const
 {
-    const auto it = editors.find(editorId);
+    const auto it = editors.find(field);
     return it == editors.end() ? std::string() : it->second.value_or("<unstorable>");
 }
 
@@ -16,23 +18,31 @@ void FakeView::setRowSelected(int row, bool selected)
         selection.erase(row);
 }
 
-std::optional<std::string> FakeView::editorText(int editorId)
+bool FakeView::hasField(std::string_view header)
 {
-    editorsRead.insert(editorId);
-    const auto it = editors.find(editorId);
+    return LanguageTable::byColumnName(header) != nullptr;
+}
+
+std::optional<std::string> FakeView::fieldText(std::string_view header)
+{
+    const std::string field(header);
+    editorsRead.insert(field);
+    const auto it = editors.find(field);
     return it == editors.end() ? std::optional<std::string>(std::string()) : it->second;
 }
 
-void FakeView::setEditorText(int editorId, std::string_view text)
+void FakeView::setFieldText(std::string_view header, std::string_view text)
 {
-    editors[editorId] = std::string(text);
-    editorsWritten.insert(editorId);
+    const std::string field(header);
+    editors[field] = std::string(text);
+    editorsWritten.insert(field);
 }
 
-void FakeView::setEditorEnabled(int editorId, bool enabled)
+void FakeView::setFieldEnabled(std::string_view header, bool enabled)
 {
-    editorEnabled[editorId] = enabled;
-    editorsWritten.insert(editorId);
+    const std::string field(header);
+    editorEnabled[field] = enabled;
+    editorsWritten.insert(field);
 }
 
 void FakeView::setApplyEnabled(bool enabled)

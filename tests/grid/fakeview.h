@@ -20,7 +20,10 @@ public:
     explicit FakeView(CodePage page = CodePage::Windows1252) : m_codec(page) {}
 
     // What the user does.
-    void type(int editorId, std::string_view utf8) { editors[editorId] = m_codec.fromUtf8(utf8); }
+    void type(const std::string &field, std::string_view utf8)
+    {
+        editors[field] = m_codec.fromUtf8(utf8);
+    }
     void typeFind(std::string_view utf8) { find = m_codec.fromUtf8(utf8); }
     void select(std::set<int> rows) { selection = std::move(rows); }
 
@@ -29,8 +32,9 @@ public:
 
     // State of the window.
     std::set<int> selection;
-    std::map<int, std::optional<std::string>> editors; // code-page bytes; nothing: unstorable
-    std::map<int, bool> editorEnabled;
+    // By column header; code-page bytes; nothing: unstorable.
+    std::map<std::string, std::optional<std::string>> editors;
+    std::map<std::string, bool> editorEnabled;
     std::optional<bool> applyEnabled;
     std::string comment;
     std::string dupTarget;
@@ -39,14 +43,14 @@ public:
 
     // What the commands did.
     std::vector<std::string> messages;
-    std::set<int> editorsRead;
-    std::set<int> editorsWritten;
+    std::set<std::string> editorsRead;
+    std::set<std::string> editorsWritten;
     int applyStateSets = 0;
     int focusCalls = 0;
     std::vector<int> visibleRows;
 
     /// The editor text as bytes ("" for a field never set).
-    std::string text(int editorId) const;
+    std::string text(const std::string &field) const;
 
     int selectedCount() override { return static_cast<int>(selection.size()); }
     std::vector<int> selectedRows() override { return {selection.begin(), selection.end()}; }
@@ -63,9 +67,11 @@ public:
     void focusList() override { ++focusCalls; }
     void cellsChanged(int, int) override {}
 
-    std::optional<std::string> editorText(int editorId) override;
-    void setEditorText(int editorId, std::string_view text) override;
-    void setEditorEnabled(int editorId, bool enabled) override;
+    /// The six known languages have a field, as in the window.
+    bool hasField(std::string_view header) override;
+    std::optional<std::string> fieldText(std::string_view header) override;
+    void setFieldText(std::string_view header, std::string_view text) override;
+    void setFieldEnabled(std::string_view header, bool enabled) override;
     void setApplyEnabled(bool enabled) override;
     void setCommentText(std::string_view text) override { comment = text; }
 

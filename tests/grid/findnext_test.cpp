@@ -1,4 +1,3 @@
-#include "controlids.h"
 #include "workspace.h"
 
 #include <gtest/gtest.h>
@@ -54,7 +53,7 @@ TEST_F(FindNext, SuccessiveClicksStepDownMissThenStartAgain)
     FakeView &v = *w.view;
     EXPECT_EQ(find("ENGLISH", "abc"), 3) << "abc finds xABCx";
     EXPECT_EQ(v.selection, (std::set<int>{3}));
-    EXPECT_EQ(v.text(IDC_EDIT_ENGLISH), "xABCx");
+    EXPECT_EQ(v.text("ENGLISH"), "xABCx");
     EXPECT_EQ(w.editor->currentId(), "F3");
     EXPECT_EQ(find("ENGLISH", "ABC"), 4);
     EXPECT_EQ(v.selection, (std::set<int>{4}));
@@ -67,7 +66,7 @@ TEST_F(FindNext, SuccessiveClicksStepDownMissThenStartAgain)
     EXPECT_TRUE(v.selection.empty());
     EXPECT_EQ(v.current, -1);
     EXPECT_TRUE(v.messages.empty());
-    EXPECT_EQ(v.text(IDC_EDIT_ENGLISH), "");
+    EXPECT_EQ(v.text("ENGLISH"), "");
     EXPECT_EQ(v.applyEnabled, false);
 
     EXPECT_EQ(find("ENGLISH", "ABC"), 3);
@@ -83,7 +82,7 @@ TEST_F(FindNext, StartsBelowTheRowClicked)
     click(5);
     EXPECT_EQ(find("FRENCH", "cinq"), -1);
     EXPECT_EQ(find("FRENCH", "cinq"), 5);
-    EXPECT_EQ(w.view->text(IDC_EDIT_FRENCH), "Cinq");
+    EXPECT_EQ(w.view->text("FRENCH"), "Cinq");
 }
 
 TEST_F(FindNext, SearchesTheLanguageColumnID)
@@ -104,7 +103,7 @@ TEST_F(FindNext, AHitClearsTheOldLineAndTheOneAboveOnly)
     EXPECT_EQ(v.selection, (std::set<int>{2, 9, 12}));
     // The line display sees three selected rows.
     EXPECT_EQ(v.applyEnabled, false);
-    EXPECT_EQ(v.text(IDC_EDIT_ENGLISH), "");
+    EXPECT_EQ(v.text("ENGLISH"), "");
 }
 
 TEST_F(FindNext, EmptyTextWarnsAndAnEmptyGridMissesSilently)

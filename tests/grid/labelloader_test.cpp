@@ -1,4 +1,3 @@
-#include "controlids.h"
 #include "workspace.h"
 
 #include <gtest/gtest.h>
@@ -55,21 +54,21 @@ TEST(StartupLoad, ColumnsAndDropDownsFollowTheSortedListing)
     ASSERT_EQ(::mkfifo(w.dir.file("fifo.lan").c_str(), 0644), 0);
     w.start();
 
-    ASSERT_TRUE(w.load.loaded);
-    EXPECT_EQ(w.load.codePage, CodePage::Windows1252) << "an all-ASCII set";
+    ASSERT_TRUE(w.load().loaded);
+    EXPECT_EQ(w.load().codePage, CodePage::Windows1252) << "an all-ASCII set";
     EXPECT_EQ(w.headers(), (Strings{"ID", "FRENCH", "", "A.B", "ALL", "DANGLING", "DUTCH",
                                     "ENGLISH", "ID", "UPPER", "X"}));
-    EXPECT_EQ(w.load.findColumns, (Strings{"", "A.B", "ALL", "DANGLING", "DUTCH", "ENGLISH",
-                                           "FRENCH", "ID", "UPPER", "X"}));
-    EXPECT_EQ(w.load.dupTargets, (Strings{"", "", "A.B", "ALL", "DANGLING", "DUTCH", "ENGLISH",
-                                          "ID", "UPPER", "X", "All"}));
+    EXPECT_EQ(w.load().findColumns, (Strings{"", "A.B", "ALL", "DANGLING", "DUTCH", "ENGLISH",
+                                             "FRENCH", "ID", "UPPER", "X"}));
+    EXPECT_EQ(w.load().dupTargets, (Strings{"", "", "A.B", "ALL", "DANGLING", "DUTCH", "ENGLISH",
+                                            "ID", "UPPER", "X", "All"}));
 
     // Each column remembers the entry it was read from, so writes reach that same file.
-    EXPECT_EQ(w.grid.fileName(1), "French.LAN");
-    EXPECT_EQ(w.grid.fileName(7), "English.lan");
-    EXPECT_EQ(w.grid.fileName(2), ".lan");
-    EXPECT_EQ(w.grid.fileName(5), "dangling.lan");
-    EXPECT_EQ(w.grid.fileName(9), "upper.LAN");
+    EXPECT_EQ(w.grid().fileName(1), "French.LAN");
+    EXPECT_EQ(w.grid().fileName(7), "English.lan");
+    EXPECT_EQ(w.grid().fileName(2), ".lan");
+    EXPECT_EQ(w.grid().fileName(5), "dangling.lan");
+    EXPECT_EQ(w.grid().fileName(9), "upper.LAN");
 
     EXPECT_EQ(w.column(0), (Strings{"A", "B", "C"}));
     EXPECT_EQ(w.column(1), (Strings{"Un", "Deux", "Trois"}));
@@ -90,11 +89,11 @@ TEST(StartupLoad, WithoutAReadableFrenchFileNothingLoads)
             ASSERT_EQ(::mkdir(w.dir.file("french.lan").c_str(), 0755), 0);
         }
         w.start();
-        EXPECT_FALSE(w.load.loaded);
-        EXPECT_EQ(w.grid.columnCount(), 0);
-        EXPECT_EQ(w.grid.rowCount(), 0);
-        EXPECT_TRUE(w.load.dupTargets.empty()) << "not even the empty entry or All";
-        EXPECT_TRUE(w.load.findColumns.empty());
+        EXPECT_FALSE(w.load().loaded);
+        EXPECT_EQ(w.grid().columnCount(), 0);
+        EXPECT_EQ(w.grid().rowCount(), 0);
+        EXPECT_TRUE(w.load().dupTargets.empty()) << "not even the empty entry or All";
+        EXPECT_TRUE(w.load().findColumns.empty());
     }
 }
 
@@ -108,13 +107,14 @@ TEST(StartupLoad, LanguagesArePlacedByPositionAndProgressFollows)
     w.dir.write("german.lan", "[Label]\nC=drei\nA=eins\nB=zwei\nD=vier\nE=fuenf\n");
     w.dir.write("italian.lan", "; nothing but a comment\n");
     RecordingProgress progress;
-    LabelLoader loader(w.grid, progress);
-    w.load = loader.LoadAllLabels(w.dir.path());
+    LabelGrid grid;
+    LabelLoader loader(grid, progress);
+    const LoadResult load = loader.LoadAllLabels(w.dir.path());
 
-    EXPECT_EQ(w.column(0), (Strings{"A", "B", "C"}));
-    EXPECT_EQ(w.column(2), (Strings{"one", "two", ""}));
-    EXPECT_EQ(w.column(3), (Strings{"drei", "eins", "zwei"}));
-    EXPECT_EQ(w.column(4), (Strings{"", "", ""}));
+    EXPECT_EQ(columnOf(grid, 0), (Strings{"A", "B", "C"}));
+    EXPECT_EQ(columnOf(grid, 2), (Strings{"one", "two", ""}));
+    EXPECT_EQ(columnOf(grid, 3), (Strings{"drei", "eins", "zwei"}));
+    EXPECT_EQ(columnOf(grid, 4), (Strings{"", "", ""}));
     EXPECT_EQ(progress.events,
               (Strings{"range 0 4", "Load FRENCH labels...", "pos 0", "pos 1", "pos 2", "pos 3",
                        "Load ENGLISH labels...", "pos 0", "pos 1", "pos 2", "Load GERMAN labels...",
@@ -132,12 +132,13 @@ TEST(StartupLoad, TheCodePageUpperCasesHeaders)
                     "and\xC3\xBA.lan",
                     "[Label]\nA=x\n"); // ñandú.lan
         RecordingProgress progress;
-        LabelLoader loader(w.grid, progress);
-        w.load = loader.LoadAllLabels(w.dir.path());
-        EXPECT_EQ(w.load.codePage, CodePage::Utf8);
-        EXPECT_EQ(w.headers(), (Strings{"ID", "FRENCH",
-                                        "\xC3\x91"
-                                        "AND\xC3\x9A"})); // ÑANDÚ
+        LabelGrid grid;
+        LabelLoader loader(grid, progress);
+        const LoadResult load = loader.LoadAllLabels(w.dir.path());
+        EXPECT_EQ(load.codePage, CodePage::Utf8);
+        EXPECT_EQ(headersOf(grid), (Strings{"ID", "FRENCH",
+                                            "\xC3\x91"
+                                            "AND\xC3\x9A"})); // ÑANDÚ
         EXPECT_EQ(progress.statuses.back(), "Load \xC3\x91"
                                             "AND\xC3\x9A labels...");
     }
@@ -151,13 +152,14 @@ TEST(StartupLoad, TheCodePageUpperCasesHeaders)
                     "[Label]\nA=x\n");
         w.dir.write("\xE9t\xE9.lan", "[Label]\nA=y\n");
         RecordingProgress progress;
-        LabelLoader loader(w.grid, progress);
-        w.load = loader.LoadAllLabels(w.dir.path());
-        EXPECT_EQ(w.load.codePage, CodePage::Windows1252);
-        EXPECT_EQ(w.headers(), (Strings{"ID", "FRENCH",
-                                        "\xC3\xB1"
-                                        "AND\xC3\xBA",
-                                        "\xC9T\xC9"}));
+        LabelGrid grid;
+        LabelLoader loader(grid, progress);
+        const LoadResult load = loader.LoadAllLabels(w.dir.path());
+        EXPECT_EQ(load.codePage, CodePage::Windows1252);
+        EXPECT_EQ(headersOf(grid), (Strings{"ID", "FRENCH",
+                                            "\xC3\xB1"
+                                            "AND\xC3\xBA",
+                                            "\xC9T\xC9"}));
         // The loading window shows UTF-8: the header's bytes are converted for it.
         EXPECT_EQ(progress.statuses.back(), "Load \xC3\x89T\xC3\x89 labels...");
     }

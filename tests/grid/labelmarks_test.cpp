@@ -1,4 +1,3 @@
-#include "controlids.h"
 #include "workspace.h"
 
 #include <gtest/gtest.h>
@@ -30,7 +29,7 @@ TEST(LabelMarks, EachKindOnItsCell)
     Workspace w;
     writeSet(w.dir);
     w.start();
-    LabelMarks &m = *w.marks;
+    LabelMarks &m = w.marks();
     EXPECT_TRUE(m.computeSome(2) == false && m.at(0, kEnglish) == 0) << "not computed yet";
     m.computeAll();
 
@@ -62,8 +61,8 @@ TEST(LabelMarks, EachKindOnItsCell)
     clean.dir.write("french.lan", "[Label]\nA=Ouvrir\nB=&Fichier %d\n");
     clean.dir.write("english.lan", "[Label]\na = Open\nB=&File %d\n");
     clean.start();
-    clean.marks->computeAll();
-    EXPECT_EQ(clean.marks->summary(), "");
+    clean.marks().computeAll();
+    EXPECT_EQ(clean.marks().summary(), "");
 }
 
 TEST(LabelMarks, FollowApplyAndDuplicate)
@@ -71,45 +70,45 @@ TEST(LabelMarks, FollowApplyAndDuplicate)
     Workspace w;
     writeSet(w.dir);
     w.start();
-    w.marks->computeAll();
+    w.marks().computeAll();
     FakeView &v = *w.view;
 
     // The German field of row A edits A's own text, not the B line the cell shows.
     w.click(0);
-    EXPECT_EQ(w.grid.itemText(0, kGerman), "&Datei");
-    EXPECT_EQ(v.text(IDC_EDIT_GERMAN), "Oeffnen %s");
-    v.type(IDC_EDIT_GERMAN, "\xC3\x96"
-                            "ffnen %s"); // Öffnen
-    v.type(IDC_EDIT_ENGLISH, "Open %s");
+    EXPECT_EQ(w.grid().itemText(0, kGerman), "&Datei");
+    EXPECT_EQ(v.text("GERMAN"), "Oeffnen %s");
+    v.type("GERMAN", "\xC3\x96"
+                     "ffnen %s"); // Öffnen
+    v.type("ENGLISH", "Open %s");
     w.editor->OnApply();
     EXPECT_TRUE(v.messages.empty());
     EXPECT_EQ(w.dir.read("german.lan"), "[Label]\nB=&Datei\nA=\xD6"
                                         "ffnen %s\nC=Beenden\nD=Text\n");
-    EXPECT_EQ(w.grid.itemText(0, kGerman), "&Datei") << "the cell keeps its line";
-    EXPECT_EQ(w.grid.itemText(1, kGerman), "\xD6"
-                                           "ffnen %s")
+    EXPECT_EQ(w.grid().itemText(0, kGerman), "&Datei") << "the cell keeps its line";
+    EXPECT_EQ(w.grid().itemText(1, kGerman), "\xD6"
+                                             "ffnen %s")
         << "the row of A's line shows it";
-    EXPECT_EQ(w.marks->at(0, kEnglish), 0);
-    EXPECT_EQ(w.marks->at(0, kGerman), Mark::OutOfStep);
+    EXPECT_EQ(w.marks().at(0, kEnglish), 0);
+    EXPECT_EQ(w.marks().at(0, kGerman), Mark::OutOfStep);
 
     // Filling the empty English text clears its mark; a copy of the French text is marked
     // untranslated, and the summary follows.
     w.click(2);
-    v.type(IDC_EDIT_ENGLISH, "Quit");
+    v.type("ENGLISH", "Quit");
     w.editor->OnApply();
-    EXPECT_EQ(w.marks->at(2, kEnglish), 0);
+    EXPECT_EQ(w.marks().at(2, kEnglish), 0);
     v.select({1});
     v.dupTarget = "ENGLISH";
     w.editor->OnDuplicate();
-    EXPECT_EQ(w.marks->at(1, kEnglish), Mark::Untranslated);
-    EXPECT_EQ(w.marks->counts()[4], 0u) << "no accelerator mismatch left";
-    EXPECT_EQ(w.marks->summary().find("empty"), std::string::npos);
+    EXPECT_EQ(w.marks().at(1, kEnglish), Mark::Untranslated);
+    EXPECT_EQ(w.marks().counts()[4], 0u) << "no accelerator mismatch left";
+    EXPECT_EQ(w.marks().summary().find("empty"), std::string::npos);
 
     // Row 5, A again, has no English line of its own: the copy goes to A's first line, and
     // row 0, which shows that line, shows it.
     v.select({5});
     w.editor->OnDuplicate();
-    EXPECT_EQ(w.grid.itemText(0, kEnglish), "Encore");
-    EXPECT_EQ(w.grid.itemText(5, kEnglish), "");
+    EXPECT_EQ(w.grid().itemText(0, kEnglish), "Encore");
+    EXPECT_EQ(w.grid().itemText(5, kEnglish), "");
     EXPECT_EQ(w.dir.read("english.lan"), "[Label]\nA=Encore\nB=&Fichier\nC=Quit\nD=Texte\nE=OK\n");
 }

@@ -1,4 +1,3 @@
-#include "controlids.h"
 #include "workspace.h"
 
 #include <gtest/gtest.h>
@@ -23,26 +22,25 @@ TEST(ShowLine, FieldsShowALineOnlyWhileItIsTheOneSelectedCurrentRow)
     w.start();
     FakeView &v = *w.view;
     const auto locked = [&] {
-        return v.applyEnabled == false && v.text(IDC_EDIT_FRENCH).empty() &&
-               v.text(IDC_EDIT_ENGLISH).empty() && !v.editorEnabled[IDC_EDIT_FRENCH] &&
-               !v.editorEnabled[IDC_EDIT_ENGLISH] && v.comment.empty();
+        return v.applyEnabled == false && v.text("FRENCH").empty() && v.text("ENGLISH").empty() &&
+               !v.editorEnabled["FRENCH"] && !v.editorEnabled["ENGLISH"] && v.comment.empty();
     };
     EXPECT_TRUE(locked()) << "no line at start";
 
     w.click(1);
     EXPECT_EQ(v.applyEnabled, true);
-    EXPECT_EQ(v.text(IDC_EDIT_FRENCH), "Deux");
-    EXPECT_EQ(v.text(IDC_EDIT_ENGLISH), "Two");
-    EXPECT_TRUE(v.editorEnabled[IDC_EDIT_FRENCH] && v.editorEnabled[IDC_EDIT_ENGLISH]);
+    EXPECT_EQ(v.text("FRENCH"), "Deux");
+    EXPECT_EQ(v.text("ENGLISH"), "Two");
+    EXPECT_TRUE(v.editorEnabled["FRENCH"] && v.editorEnabled["ENGLISH"]);
     EXPECT_EQ(v.comment, "second");
     EXPECT_EQ(w.editor->currentId(), "B");
     // DUTCH has no field; ITALIAN has no column: neither field is ever touched.
-    EXPECT_EQ(v.editorsWritten, (std::set<int>{IDC_EDIT_FRENCH, IDC_EDIT_ENGLISH}));
+    EXPECT_EQ(v.editorsWritten, (std::set<std::string>{"FRENCH", "ENGLISH"}));
 
     // A change that leaves the same line shown keeps what the translator typed.
-    v.type(IDC_EDIT_ENGLISH, "typed");
+    v.type("ENGLISH", "typed");
     w.editor->ShowLine(1);
-    EXPECT_EQ(v.text(IDC_EDIT_ENGLISH), "typed");
+    EXPECT_EQ(v.text("ENGLISH"), "typed");
 
     // The current row not selected, several rows selected, none selected, no current row.
     const std::pair<std::set<int>, int> states[] = {{{2}, 1}, {{1, 2}, 1}, {{}, 1}, {{1}, -1}};
@@ -76,7 +74,7 @@ TEST(ShowLine, CommentIsCutTo999BytesOnACharacterBoundary)
         w.dir.write("french.lan", "[Label]\nA=\xC3\xA9t\xC3\xA9\n");
         w.dir.write("comments.cmt", "[Label]\nA=" + tail + "\n");
         w.start();
-        ASSERT_EQ(w.load.codePage, CodePage::Utf8);
+        ASSERT_EQ(w.load().codePage, CodePage::Utf8);
         w.click(0);
         EXPECT_EQ(w.view->comment, std::string(998, 'y'));
     }

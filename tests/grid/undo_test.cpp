@@ -1,5 +1,4 @@
 #include "atomicfile.h"
-#include "controlids.h"
 #include "workspace.h"
 
 #include <gtest/gtest.h>
@@ -43,9 +42,9 @@ TEST(Undo, ApplyIsTakenBackAndMadeAgainByteForByte)
     const auto cells = w.cells();
 
     w.click(1);
-    w.view->type(IDC_EDIT_FRENCH, "Deux !"); // a changed key
-    w.view->type(IDC_EDIT_ENGLISH, "Two");   // an added key, after a last line without end
-    w.view->type(IDC_EDIT_GERMAN, "Zwei !"); // through a link inside the folder
+    w.view->type("FRENCH", "Deux !"); // a changed key
+    w.view->type("ENGLISH", "Two");   // an added key, after a last line without end
+    w.view->type("GERMAN", "Zwei !"); // through a link inside the folder
     w.editor->OnApply();
     ASSERT_TRUE(w.view->messages.empty());
     const auto after = files(w.dir);
@@ -58,7 +57,7 @@ TEST(Undo, ApplyIsTakenBackAndMadeAgainByteForByte)
     EXPECT_EQ(files(w.dir), before);
     EXPECT_EQ(w.cells(), cells);
     EXPECT_TRUE(std::filesystem::is_symlink(w.dir.file("german.lan")));
-    EXPECT_EQ(w.view->text(IDC_EDIT_FRENCH), "Deux") << "the line shown follows";
+    EXPECT_EQ(w.view->text("FRENCH"), "Deux") << "the line shown follows";
     EXPECT_EQ(w.view->selection, (std::set<int>{1}));
 
     w.editor->OnRedo();
@@ -99,7 +98,7 @@ TEST(Undo, SeveralDuplicatesAndANewCommandAfterUndo)
     // A new command after an undo drops what could be made again.
     w.editor->OnUndo();
     w.click(0);
-    w.view->type(IDC_EDIT_ENGLISH, "One !");
+    w.view->type("ENGLISH", "One !");
     w.editor->OnApply();
     EXPECT_FALSE(w.editor->history().canRedo());
     w.editor->OnUndo();

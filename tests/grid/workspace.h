@@ -1,11 +1,9 @@
 #pragma once
 
 #include "asuser.h"
-#include "controlids.h"
 #include "fakeview.h"
 #include "labeleditor.h"
-#include "labelloader.h"
-#include "labelmarks.h"
+#include "labelsession.h"
 #include "tempdir.h"
 
 #include <filesystem>
@@ -16,6 +14,22 @@
 #include <vector>
 
 namespace verbolt::test {
+
+inline Strings headersOf(const LabelGrid &grid)
+{
+    Strings out;
+    for (int c = 0; const auto h = grid.header(c); ++c)
+        out.emplace_back(*h);
+    return out;
+}
+
+inline Strings columnOf(const LabelGrid &grid, int c)
+{
+    Strings out;
+    for (int r = 0; r < grid.rowCount(); ++r)
+        out.emplace_back(grid.itemText(r, c));
+    return out;
+}
 
 /// A label directory loaded as at start-up, with the editing commands on a FakeView: what a
 /// translator's window holds while the tests, other programs and faults act on the files.
@@ -28,12 +42,10 @@ struct Session
     void open(const std::string &dir)
     {
         SilentProgress progress;
-        LabelLoader loader(grid, progress);
-        load = loader.LoadAllLabels(dir);
-        view = std::make_unique<FakeView>(load.codePage);
-        marks = std::make_unique<LabelMarks>(grid);
-        editor = std::make_unique<LabelEditor>(grid, *marks, *view, dir, load.codePage,
-                                               load.commentsName);
+        editor.reset();
+        session = LabelSession::open(dir, progress);
+        view = std::make_unique<FakeView>(load().codePage);
+        editor = std::make_unique<LabelEditor>(*session, *view);
     }
 
     /// A plain click on `row`: the list makes it current and the only selected row.
@@ -45,7 +57,7 @@ struct Session
     }
 
     /// Clicks `row`, types the given fields (UTF-8) and presses Apply; returns the messages.
-    Strings apply(int row, const std::map<int, std::string> &typed = {})
+    Strings apply(int row, const std::map<std::string, std::string> &typed = {})
     {
         click(row);
         for (const auto &[id, text] : typed)
@@ -65,32 +77,22 @@ struct Session
         return view->messages;
     }
 
-    Strings headers() const
-    {
-        Strings out;
-        for (int c = 0; const auto h = grid.header(c); ++c)
-            out.emplace_back(*h);
-        return out;
-    }
-    Strings column(int c) const
-    {
-        Strings out;
-        for (int r = 0; r < grid.rowCount(); ++r)
-            out.emplace_back(grid.itemText(r, c));
-        return out;
-    }
+    Strings headers() const { return headersOf(grid()); }
+    Strings column(int c) const { return columnOf(grid(), c); }
     /// Every cell, row by row: to show a command left the grid alone.
     std::vector<Strings> cells() const
     {
         std::vector<Strings> out;
-        for (int c = 0; grid.header(c); ++c)
+        for (int c = 0; grid().header(c); ++c)
             out.push_back(column(c));
         return out;
     }
 
-    LabelGrid grid;
-    LoadResult load;
-    std::unique_ptr<LabelMarks> marks;
+    const LabelGrid &grid() const { return session->grid(); }
+    const LoadResult &load() const { return session->load(); }
+    LabelMarks &marks() { return session->marks(); }
+
+    std::unique_ptr<LabelSession> session;
     std::unique_ptr<FakeView> view;
     std::unique_ptr<LabelEditor> editor;
 };
@@ -104,8 +106,8 @@ struct Workspace : Session
     void start()
     {
         open(dir.path());
-        view->dupTarget = load.dupTargets.empty() ? "" : load.dupTargets.front();
-        view->findColumn = load.findColumns.empty() ? "" : load.findColumns.front();
+        view->dupTarget = load().dupTargets.empty() ? "" : load().dupTargets.front();
+        view->findColumn = load().findColumns.empty() ? "" : load().findColumns.front();
         editor->ShowLine(-1);
     }
 };

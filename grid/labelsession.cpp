@@ -1,0 +1,361 @@
+#include "labelsession.h"
+
+#include "blanks.h"
+#include "filepath.h"
+#include "filereader.h"
+#include "labeldirectory.h"
+#include "profileedit.h"
+#include "profilefile.h"
+
+#include <algorithm>
+
+namespace verbolt {
+
+LabelSession::LabelSession()
+    : m_marks(m_grid), m_codec(CodePage::Windows1252), m_comments(std::make_unique<CommentIndex>())
+{}
+
+std::unique_ptr<LabelSession> LabelSession::open(const std::string &dir, LoadProgress &progress)
+{
+    auto s = std::make_unique<LabelSession>();
+    s->m_dir = dir;
+    if (!dir.empty())
+        s->m_load = LabelLoader(s->m_grid, progress).LoadAllLabels(dir);
+    s->m_codec = TextCodec(s->m_load.codePage);
+    s->m_marks.restart();
+    s->m_keyIndexes.resize(static_cast<std::size_t>(std::max(s->m_grid.columnCount(), 0)));
+    // The comments are read once; a comment file that cannot be read has no comments.
+    if (!dir.empty()) {
+        FileContent comments =
+            FileReader::read(LabelDirectory::resolve(dir, s->m_load.commentsName, "comments.cmt"));
+        if (comments.result.ok())
+            s->m_comments = std::make_unique<CommentIndex>(std::move(comments.bytes));
+    }
+    return s;
+}
+
+int LabelSession::columnOf(std::string_view header) const
+{
+    for (int c = 0; const auto h = m_grid.header(c); ++c)
+        if (*h == header)
+            return c;
+    return -1;
+}
+
+std::string LabelSession::columnPath(int column) const
+{
+    const std::string header(m_grid.header(column).value_or(""));
+    return LabelDirectory::resolve(m_dir, m_grid.fileName(column), header + ".lan");
+}
+
+bool LabelSession::writtenElsewhere(int row, int column) const
+{
+    // A write goes by key to the first line holding it in a [Label] section: for a cell whose
+    // line holds another key or stands in another section, a row with no line, or an ID
+    // standing earlier in french.lan, that line is not the one this cell shows.
+    return (m_marks.at(row, column) & (Mark::OutOfStep | Mark::Missing | Mark::OtherSection)) ||
+           (m_marks.at(row, 1) & (Mark::RepeatedId | Mark::OtherSection));
+}
+
+const KeyIndex &LabelSession::keyIndex(int column)
+{
+    auto &index = m_keyIndexes.at(static_cast<std::size_t>(column));
+    if (!index)
+        index = std::make_unique<KeyIndex>(m_grid, column);
+    return *index;
+}
+
+std::string LabelSession::keyText(int row, int column)
+{
+    m_marks.computeThrough(row);
+    if (!writtenElsewhere(row, column))
+        return std::string(m_grid.itemText(row, column));
+    const std::string_view id = m_grid.itemText(row, 0);
+    const int at = column == 1 ? frenchRow(id) : keyIndex(column).rowOf(id);
+    if (at >= 0)
+        return std::string(m_grid.itemText(at, column));
+    if (at == KeyIndex::kPastLastRow) // a line the table shows nowhere: its file tells
+        return ProfileFile::readKey(columnPath(column), id, std::string::npos);
+    return {};
+}
+
+std::string LabelSession::comment(std::string_view id) const
+{
+    // Cut on a character boundary so a UTF-8 comment never ends in half a character.
+    return std::string(m_codec.prefix(m_comments->comment(id), kCommentLimit));
+}
+
+int LabelSession::frenchRow(std::string_view key)
+{
+    m_marks.computeThrough(0); // the French IDs are indexed first
+    return m_marks.frenchRow(key);
+}
+
+std::vector<int> LabelSession::landingRows(int column, const std::vector<int> &rows)
+{
+    if (!rows.empty())
+        m_marks.computeThrough(*std::max_element(rows.begin(), rows.end()));
+    std::vector<int> out(rows.size(), -1);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const std::string_view id = m_grid.itemText(rows[i], 0);
+        if (column == 1)
+            out[i] = frenchRow(id);
+        else if (!writtenElsewhere(rows[i], column))
+            out[i] = rows[i];
+        else
+            out[i] = std::max(keyIndex(column).rowOf(id), -1);
+    }
+    return out;
+}
+
+bool LabelSession::reloads(int column, const FileChanges &changes)
+{
+    // Rows take texts by position: a line added or removed moves what every row below shows.
+    // The French column gives the rows themselves: its cells follow by key.
+    if (column < 2)
+        return false;
+    if (changes.created || !changes.headerAdded.empty())
+        return true;
+    for (std::size_t i = 0; i < changes.keys.size(); ++i)
+        if (!changes.keys[i].before)
+            return true;
+    return false;
+}
+
+void LabelSession::reloadColumn(int column, CommandOutcome &outcome)
+{
+    FileBuffer file = FileReader::readBuffer(columnPath(column));
+    SilentProgress quiet;
+    LabelLoader(m_grid, quiet)
+        .LoadLanguageColumn(file.result.ok() ? std::move(file.bytes) : ByteBuffer(), column);
+    m_keyIndexes[static_cast<std::size_t>(column)].reset();
+    m_marks.restart();
+    outcome.reloadedColumns.push_back(column);
+}
+
+void LabelSession::finish(CommandOutcome &outcome)
+{
+    std::vector<int> &rows = outcome.rows;
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    for (const int r : rows)
+        m_marks.refreshRow(r);
+    ProfileFile::releaseBuffers();
+}
+
+CommandOutcome LabelSession::apply(int row, const std::vector<FieldEdit> &edits)
+{
+    CommandOutcome outcome;
+    if (row < 0 || row >= m_grid.rowCount())
+        return outcome;
+    // Every text is checked before anything is written.
+    for (const FieldEdit &e : edits)
+        if (!ProfileEdit::storable(e.text)) {
+            outcome.problems.push_back("The " + utf8(m_grid.header(e.column).value_or("")) +
+                                       " text holds characters that these label files cannot "
+                                       "store.");
+            return outcome;
+        }
+
+    // A cell takes the new text only once its file holds it, and only the cell that shows
+    // the line written.
+    const std::string id(m_grid.itemText(row, 0));
+    LabelHistory::Command command{"Apply to " + utf8(id), {}, {}};
+    for (const FieldEdit &e : edits) {
+        LabelHistory::FileRecord record{e.column, columnPath(e.column), {}};
+        const Result r = ProfileFile::writeKey(record.path, id, e.text, m_dir, &record.changes);
+        if (!r.ok()) {
+            outcome.problems.push_back(writeProblem(r));
+            continue;
+        }
+        outcome.writtenColumns.push_back(e.column);
+        if (reloads(e.column, record.changes)) {
+            reloadColumn(e.column, outcome);
+        } else if (const int shown = landingRows(e.column, {row}).front(); shown >= 0) {
+            m_grid.setItemText(shown, e.column, e.text);
+            outcome.rows.push_back(shown);
+        }
+        command.files.push_back(std::move(record));
+    }
+    if (!edits.empty()) {
+        outcome.rows.push_back(row);
+        outcome.keys.push_back(id);
+    }
+    m_history.record(std::move(command));
+    finish(outcome);
+    return outcome;
+}
+
+CommandOutcome LabelSession::duplicate(const std::vector<int> &rows, std::string_view target)
+{
+    CommandOutcome outcome;
+    // The target columns: every language column for "All", else the one of that header.
+    // The ID and FRENCH columns are never written.
+    std::vector<int> targets;
+    for (int c = 2; const auto header = m_grid.header(c); ++c)
+        if (target == "All" || *header == target)
+            targets.push_back(c);
+
+    // Every target file gets the same keys: one batch per file, with the same result as one
+    // write per cell. A row the files cannot hold is left out and named; the rest go on.
+    std::vector<KeyValue> writes;
+    std::vector<int> written;
+    writes.reserve(rows.size());
+    written.reserve(rows.size());
+    for (const int r : rows) {
+        if (r < 0 || r >= m_grid.rowCount())
+            continue;
+        const std::string_view id = m_grid.itemText(r, 0);
+        const std::string_view french = m_grid.itemText(r, 1);
+        if (!ProfileEdit::storable(id) || !ProfileEdit::storable(french)) {
+            outcome.problems.push_back("The ID or FRENCH text of " + utf8(id) +
+                                       " holds characters that these label files cannot store.");
+            continue;
+        }
+        writes.push_back({std::string(id), std::string(french)});
+        written.push_back(r);
+    }
+    if (writes.empty()) {
+        finish(outcome);
+        return outcome;
+    }
+
+    LabelHistory::Command command{"Duplicate into " + utf8(target),
+                                  std::to_string(written.size()) +
+                                      (written.size() == 1 ? " line" : " lines"),
+                                  {}};
+    for (const int c : targets) {
+        LabelHistory::FileRecord record{c, columnPath(c), {}};
+        const Result r = ProfileFile::writeKeys(record.path, writes, m_dir, &record.changes);
+        if (!r.ok()) {
+            outcome.problems.push_back(writeProblem(r));
+            continue;
+        }
+        outcome.writtenColumns.push_back(c);
+        if (reloads(c, record.changes)) {
+            reloadColumn(c, outcome);
+        } else {
+            const std::vector<int> shown = landingRows(c, written);
+            for (std::size_t i = 0; i < written.size(); ++i)
+                if (shown[i] >= 0) {
+                    m_grid.setItemText(shown[i], c, writes[i].value);
+                    outcome.rows.push_back(shown[i]);
+                }
+        }
+        command.files.push_back(std::move(record));
+    }
+    for (const KeyValue &kv : writes)
+        outcome.keys.push_back(kv.key);
+    m_history.record(std::move(command));
+    finish(outcome);
+    return outcome;
+}
+
+CommandOutcome LabelSession::undo()
+{
+    return m_history.canUndo() ? exchange(m_history.takeUndo(), true) : CommandOutcome{};
+}
+
+CommandOutcome LabelSession::redo()
+{
+    return m_history.canRedo() ? exchange(m_history.takeRedo(), false) : CommandOutcome{};
+}
+
+CommandOutcome LabelSession::exchange(LabelHistory::Command command, bool undo)
+{
+    CommandOutcome outcome;
+    // A file that could not be written keeps its part of the command where it was, so the
+    // same key tries again.
+    LabelHistory::Command left{command.name, command.about, {}};
+    for (LabelHistory::FileRecord &file : command.files) {
+        const ProfileFile::Reverted r =
+            ProfileFile::revertKeys(file.path, file.changes, undo, m_dir);
+        if (!r.result.ok()) {
+            outcome.problems.push_back(writeProblem(r.result));
+            left.files.push_back(std::move(file));
+            file.changes.keys.clear();
+            continue;
+        }
+        outcome.writtenColumns.push_back(file.column);
+        // The keys exchanged stay in the command, for the other way; the cells that show
+        // their lines follow.
+        std::vector<bool> exchanged(file.changes.keys.size(), false);
+        std::vector<int> rows;
+        std::vector<std::string> texts;
+        for (std::size_t i = 0; i < file.changes.keys.size(); ++i) {
+            const KeyChange k = file.changes.keys[i];
+            if (!r.applied[i]) {
+                outcome.problems.push_back(utf8(k.key) + " in " + FilePath::nameOf(file.path) +
+                                           " was changed since; it was left as it is.");
+                continue;
+            }
+            const std::optional<std::string_view> now = undo ? k.before : k.after;
+            outcome.keys.emplace_back(k.key);
+            if (const int row = frenchRow(k.key); now && row >= 0) {
+                rows.push_back(row);
+                texts.emplace_back(Blanks::trim(*now));
+            }
+            exchanged[i] = true;
+        }
+        if (reloads(file.column, file.changes)) {
+            // A line the write added comes or goes: the column shows its file afresh.
+            reloadColumn(file.column, outcome);
+        } else {
+            const std::vector<int> shown = landingRows(file.column, rows);
+            for (std::size_t i = 0; i < shown.size(); ++i)
+                if (shown[i] >= 0) {
+                    m_grid.setItemText(shown[i], file.column, texts[i]);
+                    outcome.rows.push_back(shown[i]);
+                }
+        }
+        file.changes.keys.keepOnly(exchanged);
+    }
+    if (undo) {
+        m_history.pushRedo(std::move(command));
+        m_history.pushUndo(std::move(left));
+    } else {
+        m_history.pushUndo(std::move(command));
+        m_history.pushRedo(std::move(left));
+    }
+    finish(outcome);
+    return outcome;
+}
+
+int LabelSession::findNext(int start, int column, std::string_view text) const
+{
+    if (!m_grid.header(column))
+        return -1;
+    const std::string needle = m_codec.upper(text);
+    std::string scratch;
+    for (int r = std::max(start, 0); r < m_grid.rowCount(); ++r)
+        if (m_codec.containsUpper(m_grid.itemText(r, column), needle, scratch))
+            return r;
+    return -1;
+}
+
+int LabelSession::nextNeedingWork(int from, bool forward)
+{
+    const int rows = m_grid.rowCount();
+    if (rows == 0)
+        return -1;
+    m_marks.computeAll();
+    // From the line after (or before) `from`, round the end; without one from the top (or
+    // the bottom).
+    int row = from < 0 ? (forward ? -1 : rows) : from;
+    for (int step = 0; step < rows; ++step) {
+        row = forward ? (row + 1) % rows : (row - 1 + rows) % rows;
+        if (m_marks.needsWork(row))
+            return row;
+    }
+    return -1;
+}
+
+std::string LabelSession::writeProblem(const Result &result)
+{
+    if (result.failure() == Result::Failure::LinksOutside)
+        return "The file " + FilePath::nameOf(result.path()) +
+               " links outside the label folder; it was not written.";
+    return "Unable to write the file " + result.path() + ".";
+}
+
+} // namespace verbolt

@@ -1,0 +1,124 @@
+#pragma once
+
+#include "commentindex.h"
+#include "keyindex.h"
+#include "labelgrid.h"
+#include "labelhistory.h"
+#include "labelloader.h"
+#include "labelmarks.h"
+#include "loadprogress.h"
+#include "result.h"
+#include "textcodec.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace verbolt {
+
+/// A text typed for one language column of a line.
+struct FieldEdit
+{
+    int column;
+    std::string text;
+};
+
+/// What a command changed: the rows whose cells now show other texts, the columns read
+/// afresh from their files (a write added or removed lines, so rows show other lines),
+/// the keys whose texts changed, and one line per thing that went wrong (UTF-8).
+struct CommandOutcome
+{
+    std::vector<int> rows; // ascending, each once
+    std::vector<int> reloadedColumns;
+    std::vector<int> writtenColumns;
+    std::vector<std::string> keys;
+    std::vector<std::string> problems;
+    bool wrote() const { return !writtenColumns.empty(); }
+};
+
+/// What one loaded label folder is: its grid, the marks of its cells, the undo history,
+/// the folder and its code page, the comments of comments.cmt and where each key's line
+/// is in every language column. Its commands take their inputs as values and say what
+/// they changed; they never reach a window. Loading another folder makes a new session.
+class LabelSession
+{
+public:
+    /// An empty session: no folder, no rows.
+    LabelSession();
+    /// Loads the label directory `dir` (ending in "/") as at start-up.
+    static std::unique_ptr<LabelSession> open(const std::string &dir, LoadProgress &progress);
+
+    LabelSession(const LabelSession &) = delete;
+    LabelSession &operator=(const LabelSession &) = delete;
+
+    const LabelGrid &grid() const { return m_grid; }
+    LabelMarks &marks() { return m_marks; }
+    const LabelMarks &marks() const { return m_marks; }
+    const LabelHistory &history() const { return m_history; }
+    const std::string &dir() const { return m_dir; }
+    const TextCodec &codec() const { return m_codec; }
+    const LoadResult &load() const { return m_load; }
+
+    /// The column whose header is `header`, or -1.
+    int columnOf(std::string_view header) const;
+    /// The file a column is written to: the one read at start-up, or header + ".lan".
+    std::string columnPath(int column) const;
+
+    /// The text of `row`'s key as the column's file holds it: the cell's own text, or, where
+    /// the cell shows another line, the text of the line that holds the key.
+    std::string keyText(int row, int column);
+    /// The comment of a label ID, cut to kCommentLimit bytes on a character boundary.
+    std::string comment(std::string_view id) const;
+    static constexpr std::size_t kCommentLimit = 999;
+
+    /// Writes the texts of one line (the row's ID as key), one file per column. Texts that
+    /// the files cannot store refuse the whole command before anything is written.
+    CommandOutcome apply(int row, const std::vector<FieldEdit> &edits);
+    /// Copies the French texts of `rows` into the column named `target`, or every language
+    /// column for "All"; rows whose ID or text the files cannot hold are named and left.
+    CommandOutcome duplicate(const std::vector<int> &rows, std::string_view target);
+    /// Takes back the last command that wrote something, key by key, byte for byte.
+    CommandOutcome undo();
+    /// Makes again what the last undo took back.
+    CommandOutcome redo();
+
+    /// The first row from `start` on whose cell of `column` holds `text` (upper-cased
+    /// compare in the run's code page), or -1.
+    int findNext(int start, int column, std::string_view text) const;
+    /// The next (or previous) row after `from` that needs work, round the end, or -1.
+    int nextNeedingWork(int from, bool forward);
+
+    /// Whether a write of the row's key to `column` lands on another line than the cell's.
+    bool writtenElsewhere(int row, int column) const;
+
+private:
+    std::string utf8(std::string_view bytes) const { return m_codec.toUtf8(bytes); }
+    /// For each row, the row that shows the line a write of its key to `column` lands on
+    /// (-1: none).
+    std::vector<int> landingRows(int column, const std::vector<int> &rows);
+    const KeyIndex &keyIndex(int column);
+    /// After writes to `column` that added or removed lines: its cells are read again from
+    /// its file, as a fresh load would show them.
+    void reloadColumn(int column, CommandOutcome &outcome);
+    /// The bookkeeping after a command: marks of changed rows follow, rows sorted.
+    void finish(CommandOutcome &outcome);
+    CommandOutcome exchange(LabelHistory::Command command, bool undo);
+    static std::string writeProblem(const Result &result);
+    /// Whether a write to `column` added or removed lines, so the column is read afresh.
+    static bool reloads(int column, const FileChanges &changes);
+    /// The first row whose ID is `key`, or -1.
+    int frenchRow(std::string_view key);
+
+    LabelGrid m_grid;
+    LabelMarks m_marks;
+    LabelHistory m_history;
+    LoadResult m_load;
+    std::string m_dir;
+    TextCodec m_codec;
+    std::unique_ptr<CommentIndex> m_comments;
+    std::vector<std::unique_ptr<KeyIndex>> m_keyIndexes; // by column, built when first asked
+};
+
+} // namespace verbolt
