@@ -1,12 +1,14 @@
 // A whole Verbolt window process on a label set, for the figures only a process can give:
 //
-//   verbolt_bench_window DIR [block|scattered]
+//   verbolt_bench_window DIR [block|scattered|showline]
 //
 // prints the time from process start to the main window shown with every label loaded,
 // the process's peak memory there, the size of the set's label files and the longest time
 // the loading window went without a repaint during the load. With "block" or
 // "scattered" it then selects 10,000 rows as one block, or every 10th row, and times
-// Duplicate to "All" through the window, selection included (this rewrites the set).
+// Duplicate to "All" through the window, selection included (this rewrites the set). With
+// "showline" it makes 41 rows spread evenly over the set the one selected row in turn and
+// prints the median time ShowLine takes to fill the fields.
 
 #include "clabelsdlg.h"
 #include "controlids.h"
@@ -20,6 +22,7 @@
 #include <QTableView>
 #include <QWindow>
 
+#include <algorithm>
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
@@ -111,7 +114,7 @@ long statusKb(const std::string &key)
 int main(int argc, char **argv)
 {
     if (argc < 2 || argc > 3) {
-        std::cerr << "usage: verbolt_bench_window DIR [block|scattered]\n";
+        std::cerr << "usage: verbolt_bench_window DIR [block|scattered|showline]\n";
         return 2;
     }
     std::string dir = argv[1];
@@ -150,6 +153,27 @@ int main(int argc, char **argv)
               << " max_gap_ms=" << repaints.longestGapMs() << " repaints=" << repaints.repaints()
               << "\n";
 
+    if (mode == "showline") {
+        QTableView *list = reinterpret_cast<QTableView *>(dialog.list());
+        QItemSelectionModel *selection = list->selectionModel();
+        const int rows = list->model()->rowCount();
+        std::vector<double> times;
+        for (int k = 0; k < 41 && rows > 0; ++k) {
+            const int row = static_cast<int>(static_cast<long long>(rows - 1) * k / 40);
+            // The row is made the one selected row with no current one, so the selection
+            // change does not show it yet; then the timed ShowLine fills the fields.
+            selection->clear();
+            selection->select(list->model()->index(row, 0),
+                              QItemSelectionModel::Select | QItemSelectionModel::Rows);
+            QElapsedTimer timer;
+            timer.start();
+            dialog.setCurrentRow(row);
+            times.push_back(static_cast<double>(timer.nsecsElapsed()) / 1e6);
+            app.processEvents();
+        }
+        std::sort(times.begin(), times.end());
+        std::cout << "showline_ms=" << (times.empty() ? 0.0 : times[times.size() / 2]) << "\n";
+    }
     if (mode == "block" || mode == "scattered") {
         QTableView *list = reinterpret_cast<QTableView *>(dialog.list());
         QAbstractItemModel *model = list->model();
