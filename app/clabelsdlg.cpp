@@ -30,6 +30,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <tuple>
 #include <cstring>
 #include <iostream>
 #include <utility>
@@ -64,8 +65,11 @@ void CLabelsDlg::createControls()
 {
     const DialogUnits du(font());
     const QSize size(du.x(WindowTemplate::kWidth), du.y(WindowTemplate::kHeight));
+    m_templateSize = size;
     setMinimumSize(size);
     resize(size);
+    // What stands below the last of the six fields makes room for further ones.
+    const int belowFields = du.y(276);
 
     std::vector<QWidget *> frames;
     for (const TemplateControl &t : WindowTemplate::controls()) {
@@ -119,10 +123,14 @@ void CLabelsDlg::createControls()
             w = l;
             break;
         }
-        case TemplateControl::Kind::Group:
-            w = new QGroupBox(QString::fromUtf8(t.caption), this);
+        case TemplateControl::Kind::Group: {
+            auto *group = new QGroupBox(QString::fromUtf8(t.caption), this);
+            if (t.x < 100) // the group around the fields, not Find's
+                m_fieldsGroup = group;
+            w = group;
             frames.push_back(w);
             break;
+        }
         case TemplateControl::Kind::Line: {
             auto *line = new QFrame(this);
             line->setFrameShape(QFrame::HLine);
@@ -161,7 +169,8 @@ void CLabelsDlg::createControls()
         w->setGeometry(r);
         if (t.style & TemplateControl::Hidden)
             w->hide();
-        m_layout.push_back({w, r, t.growth});
+        m_layout.push_back({w, r, t.growth, r.y() >= belowFields,
+                            w == m_fieldsGroup});
     }
     m_apply = qobject_cast<QPushButton *>(control(IDC_APPLY));
     m_cbDupTarget = qobject_cast<QComboBox *>(control(IDC_DUP_TARGET));
@@ -243,9 +252,80 @@ void CLabelsDlg::fitDuplicateButton(const DialogUnits &du)
     }
 }
 
+void CLabelsDlg::placeFurtherFields()
+{
+    for (QWidget *w : m_furtherFields) {
+        m_layout.erase(std::remove_if(m_layout.begin(), m_layout.end(),
+                                      [w](const Placed &p) { return p.widget == w; }),
+                       m_layout.end());
+        if (auto *edit = qobject_cast<QLineEdit *>(w))
+            std::erase_if(m_fields, [edit](const auto &f) { return f.second == edit; });
+        delete w;
+    }
+    m_furtherFields.clear();
+
+    const DialogUnits du(font());
+    const TemplateControl *last = WindowTemplate::byId(IDC_EDIT_PORTUGUESE);
+    Growth captionGrowth;
+    for (const TemplateControl &t : WindowTemplate::controls())
+        if (t.kind == TemplateControl::Kind::Caption && t.language == last->language)
+            captionGrowth = t.growth;
+    // In the tab order they follow the fields above Apply, as the six do.
+    QWidget *previous = control(IDC_EDIT_GERMAN);
+    const LabelGrid &g = grid();
+    int n = 0;
+    for (int c = 2; const auto header = g.header(c); ++c) {
+        if (LanguageTable::byColumnName(*header))
+            continue;
+        ++n;
+        // "DUTCH" is captioned "Dutch:", as the six are.
+        QString name = toQt(*header).toLower();
+        if (!name.isEmpty())
+            name[0] = name[0].toUpper();
+        auto *caption = new QLabel(name + QLatin1Char(':'), this);
+        QRect cr = du.rect(11, last->y + 2 + 16 * n, 40, 8);
+        cr.setWidth(std::max(cr.width(), caption->sizeHint().width()));
+        cr.adjust(0, -2, 0, 2);
+        auto *edit = new QLineEdit(this);
+        edit->setMaxLength(INT_MAX);
+        edit->setEnabled(false);
+        edit->setObjectName(QStringLiteral("IDC_EDIT_") + toQt(*header));
+        caption->setBuddy(edit);
+        const QRect er = du.rect(last->x, last->y + 16 * n, last->width, last->height);
+        for (auto [w, r, growth] : {std::tuple<QWidget *, QRect, Growth>{caption, cr, captionGrowth},
+                                    {edit, er, last->growth}}) {
+            w->setGeometry(r);
+            w->show();
+            m_layout.push_back({w, r, growth, false, false});
+            m_furtherFields.push_back(w);
+        }
+        QWidget::setTabOrder(previous, edit);
+        previous = edit;
+        m_fields.emplace(std::string(*header), edit);
+    }
+    if (n > 0)
+        QWidget::setTabOrder(previous, m_apply);
+    m_fieldsShift = du.y(16) * n;
+    setMinimumSize(m_templateSize + QSize(0, m_fieldsShift));
+    if (height() < minimumHeight())
+        resize(width(), minimumHeight());
+    layOut();
+}
+
+void CLabelsDlg::setShownId(std::string_view id)
+{
+    m_fieldsGroup->setTitle(id.empty() ? QStringLiteral("Modification")
+                                       : QStringLiteral("Modification of ") + toQt(id));
+}
+
 void CLabelsDlg::resizeEvent(QResizeEvent *event)
 {
     QDialog::resizeEvent(event);
+    layOut();
+}
+
+void CLabelsDlg::layOut()
+{
     const auto refitFolder = qScopeGuard([this] { showFolder(); });
     const QSize extra = size() - minimumSize();
     const auto grow = [](double fraction, int pixels) {
@@ -254,9 +334,11 @@ void CLabelsDlg::resizeEvent(QResizeEvent *event)
     for (const Placed &p : m_layout) {
         const Growth &g = p.growth;
         p.widget->setGeometry(p.base.x() + grow(g.moveX, extra.width()),
-                              p.base.y() + grow(g.moveY, extra.height()),
+                              p.base.y() + grow(g.moveY, extra.height()) +
+                                  (p.belowFields ? m_fieldsShift : 0),
                               p.base.width() + grow(g.growWidth, extra.width()),
-                              p.base.height() + grow(g.growHeight, extra.height()));
+                              p.base.height() + grow(g.growHeight, extra.height()) +
+                                  (p.aroundFields ? m_fieldsShift : 0));
     }
 }
 
@@ -309,6 +391,7 @@ void CLabelsDlg::loadFolder(const std::string &dir)
         std::swap(m_session, loaded);
         m_model->setSession(*m_session);
     });
+    placeFurtherFields();
     m_editor.setSession(*m_session);
     loaded.reset();
     const LoadResult &load = m_session->load();

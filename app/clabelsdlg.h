@@ -17,6 +17,7 @@
 
 class QAction;
 class QComboBox;
+class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -86,6 +87,7 @@ public:
     void setFieldText(std::string_view header, std::string_view text) override;
     void setFieldEnabled(std::string_view header, bool enabled) override;
     void setApplyEnabled(bool enabled) override;
+    void setShownId(std::string_view id) override;
     void setCommentText(std::string_view text) override;
     std::string dupTargetText() override;
     std::string findColumnText() override;
@@ -104,9 +106,15 @@ private:
         QWidget *widget;
         QRect base;
         Growth growth;
+        bool belowFields = false; // moves down with the fields of further languages
+        bool aroundFields = false; // grows with them
     };
 
     void createControls();
+    /// One field below the six for every further language column of the session, in
+    /// column order; what stands below the fields moves down to make room.
+    void placeFurtherFields();
+    void layOut();
     void fitDuplicateButton(const DialogUnits &du);
     void showListMenu(const QPoint &pos);
     void computeMarks();
@@ -145,6 +153,10 @@ private:
     LabelEditor m_editor;
     std::unique_ptr<LabelTableModel> m_model;
     std::map<std::string, QLineEdit *, std::less<>> m_fields; // by column header
+    std::vector<QWidget *> m_furtherFields; // captions and fields of further languages
+    QGroupBox *m_fieldsGroup = nullptr;
+    QSize m_templateSize;
+    int m_fieldsShift = 0; // pixels the further fields take
     QTimer m_marksTimer;
     std::unique_ptr<UserPrompts> m_ownPrompts;
     UserPrompts *m_prompts;

@@ -21,6 +21,8 @@ public:
     virtual void setFieldText(std::string_view header, std::string_view text) = 0;
     virtual void setFieldEnabled(std::string_view header, bool enabled) = 0;
     virtual void setApplyEnabled(bool enabled) = 0;
+    /// The ID of the line the fields show (empty: none).
+    virtual void setShownId(std::string_view id) = 0;
     virtual void setCommentText(std::string_view text) = 0;
 
     virtual std::string dupTargetText() = 0;

@@ -64,6 +64,7 @@ void LabelEditor::fillFields(int row)
     }
     m_view.setApplyEnabled(true);
     m_view.setCommentText(m_session->comment(m_strCurId));
+    m_view.setShownId(m_strCurId);
     m_shownLine = row;
 }
 
@@ -77,6 +78,7 @@ void LabelEditor::clearFields()
     m_fields.clear();
     m_view.setApplyEnabled(false);
     m_view.setCommentText({});
+    m_view.setShownId({});
     m_shownLine = -1;
 }
 

@@ -61,29 +61,21 @@ private slots:
         QVERIFY(m_dlg->windowFlags() & Qt::WindowMinimizeButtonHint);
         QVERIFY(m_dlg->windowFlags() & Qt::WindowMaximizeButtonHint);
 
-        // Tab order is template order: list, five fields, Apply, Duplicate, target, find
-        // field, column, Find next, Close, then Portuguese last.
-        const QList<int> order = {IDC_LABEL_LIST,
-                                  IDC_EDIT_FRENCH,
-                                  IDC_EDIT_ENGLISH,
-                                  IDC_EDIT_ITALIAN,
-                                  IDC_EDIT_SPANISH,
-                                  IDC_EDIT_GERMAN,
-                                  IDC_APPLY,
-                                  IDC_DUPLICATE,
-                                  IDC_DUP_TARGET,
-                                  IDC_FIND_TEXT,
-                                  IDC_FIND_COLUMN,
-                                  IDC_FIND_NEXT,
-                                  IDOK,
-                                  IDC_EDIT_PORTUGUESE};
+        // Tab order is template order: list, five fields, a field for each further language
+        // (Dutch), Apply, Duplicate, target, find field, column, Find next, Close, then
+        // Portuguese last.
+        const QStringList order = {"IDC_LABEL_LIST",  "IDC_EDIT_FRENCH",    "IDC_EDIT_ENGLISH",
+                                   "IDC_EDIT_ITALIAN", "IDC_EDIT_SPANISH",   "IDC_EDIT_GERMAN",
+                                   "IDC_EDIT_DUTCH",   "IDC_APPLY",          "IDC_DUPLICATE",
+                                   "IDC_DUP_TARGET",   "IDC_FIND_TEXT",      "IDC_FIND_COLUMN",
+                                   "IDC_FIND_NEXT",    "IDOK",               "IDC_EDIT_PORTUGUESE"};
         QWidget *w = m_dlg->control(IDC_LABEL_LIST);
         for (int i = 1; i < order.size(); ++i) {
             do
                 w = w->nextInFocusChain();
             while (!(w->focusPolicy() & Qt::TabFocus) || !w->isVisibleTo(m_dlg.get()) ||
                    w->parentWidget() != m_dlg.get());
-            QCOMPARE(w, m_dlg->control(order[i]));
+            QCOMPARE(w->objectName(), order[i]);
         }
 
         // No line is shown yet: every field and Apply wait for one.
@@ -307,6 +299,40 @@ private slots:
         QCOMPARE(edit(IDC_EDIT_FRENCH)->text(), QStringLiteral("Enregistrer"));
         QCOMPARE(edit(IDC_EDIT_ENGLISH)->text(), QStringLiteral("Save"));
         QCOMPARE(child<QLabel>(IDC_COMMENT)->text(), QStringLiteral("Toolbar button"));
+    }
+
+    void aFurtherLanguageIsEditedInAFieldOfItsOwn()
+    {
+        open();
+        auto *dutch = m_dlg->findChild<QLineEdit *>(QStringLiteral("IDC_EDIT_DUTCH"));
+        QVERIFY(dutch);
+        QVERIFY(!dutch->isEnabled());
+        const QLabel *caption = nullptr;
+        for (const QLabel *l : m_dlg->findChildren<QLabel *>())
+            if (l->buddy() == dutch)
+                caption = l;
+        QVERIFY(caption);
+        QCOMPARE(caption->text(), QStringLiteral("Dutch:"));
+        // Below the six fields, before Apply in the tab order; Apply moved below it.
+        QVERIFY(dutch->y() > edit(IDC_EDIT_PORTUGUESE)->y());
+        QVERIFY(child<QPushButton>(IDC_APPLY)->y() > dutch->y());
+
+        clickRow(1);
+        QCOMPARE(dutch->text(), QStringLiteral("Opslaan"));
+        bool named = false; // the group above the fields names the line
+        for (const QGroupBox *g : m_dlg->findChildren<QGroupBox *>())
+            named = named || g->title() == QStringLiteral("Modification of IDS_SAVE");
+        QVERIFY(named);
+        edit(IDC_EDIT_ENGLISH)->setFocus();
+        QTest::keyClick(edit(IDC_EDIT_ENGLISH), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), dutch);
+        QTest::keyClick(dutch, Qt::Key_End);
+        QTest::keyClicks(dutch, QStringLiteral(" nu"));
+        QTest::keyClick(dutch, Qt::Key_Return);
+        QCOMPARE(m_dir->read("Dutch.lan"),
+                 std::string("[Label]\r\nIDS_OPEN=Openen\r\nIDS_SAVE=Opslaan nu\r\n"));
+        QCOMPARE(m_dir->read("english.lan"), std::string(kEnglish));
+        QCOMPARE(list()->model()->index(1, 2).data().toString(), QStringLiteral("Opslaan nu"));
     }
 
     void enterAppliesFromAnEditorAndFromFindWhat()

@@ -37,6 +37,7 @@ public:
     std::map<std::string, bool> editorEnabled;
     std::optional<bool> applyEnabled;
     std::string comment;
+    std::string shownId;
     std::string dupTarget;
     std::string findColumn;
     std::optional<std::string> find = std::string();
@@ -74,6 +75,7 @@ public:
     void setFieldEnabled(std::string_view header, bool enabled) override;
     void setApplyEnabled(bool enabled) override;
     void setCommentText(std::string_view text) override { comment = text; }
+    void setShownId(std::string_view id) override { shownId = id; }
 
     std::string dupTargetText() override { return dupTarget; }
     std::string findColumnText() override { return findColumn; }
