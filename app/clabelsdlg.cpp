@@ -30,9 +30,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
-#include <tuple>
 #include <cstring>
 #include <iostream>
+#include <tuple>
 #include <utility>
 
 namespace verbolt {
@@ -169,8 +169,7 @@ void CLabelsDlg::createControls()
         w->setGeometry(r);
         if (t.style & TemplateControl::Hidden)
             w->hide();
-        m_layout.push_back({w, r, t.growth, r.y() >= belowFields,
-                            w == m_fieldsGroup});
+        m_layout.push_back({w, r, t.growth, r.y() >= belowFields, w == m_fieldsGroup});
     }
     m_apply = qobject_cast<QPushButton *>(control(IDC_APPLY));
     m_cbDupTarget = qobject_cast<QComboBox *>(control(IDC_DUP_TARGET));
@@ -292,8 +291,9 @@ void CLabelsDlg::placeFurtherFields()
         edit->setObjectName(QStringLiteral("IDC_EDIT_") + toQt(*header));
         caption->setBuddy(edit);
         const QRect er = du.rect(last->x, last->y + 16 * n, last->width, last->height);
-        for (auto [w, r, growth] : {std::tuple<QWidget *, QRect, Growth>{caption, cr, captionGrowth},
-                                    {edit, er, last->growth}}) {
+        for (auto [w, r, growth] :
+             {std::tuple<QWidget *, QRect, Growth>{caption, cr, captionGrowth},
+              {edit, er, last->growth}}) {
             w->setGeometry(r);
             w->show();
             m_layout.push_back({w, r, growth, false, false});
@@ -775,6 +775,15 @@ std::optional<std::string> CLabelsDlg::findText()
 void CLabelsDlg::showMessage(const std::string &text)
 {
     m_prompts->message(this, QString::fromStdString(text));
+}
+
+int CLabelsDlg::ask(const std::string &question, const std::vector<std::string> &choices,
+                    int preferred)
+{
+    QStringList buttons;
+    for (const std::string &c : choices)
+        buttons << QString::fromStdString(c);
+    return m_prompts->ask(this, QString::fromStdString(question), buttons, preferred);
 }
 
 } // namespace verbolt

@@ -93,6 +93,8 @@ public:
     std::string findColumnText() override;
     std::optional<std::string> findText() override;
     void showMessage(const std::string &text) override;
+    int ask(const std::string &question, const std::vector<std::string> &choices,
+            int preferred) override;
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -106,7 +108,7 @@ private:
         QWidget *widget;
         QRect base;
         Growth growth;
-        bool belowFields = false; // moves down with the fields of further languages
+        bool belowFields = false;  // moves down with the fields of further languages
         bool aroundFields = false; // grows with them
     };
 

@@ -2,6 +2,9 @@
 
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
+
+#include <vector>
 
 namespace verbolt {
 
@@ -22,6 +25,28 @@ QString DialogPrompts::chooseScript(QWidget *owner, const QString &folder)
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().constFirst();
+}
+
+int DialogPrompts::ask(QWidget *owner, const QString &question, const QStringList &choices,
+                       int preferred)
+{
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Verbolt"), question,
+                    QMessageBox::NoButton, owner);
+    box.setWindowModality(Qt::WindowModal);
+    std::vector<QAbstractButton *> buttons;
+    for (int i = 0; i < choices.size(); ++i) {
+        QPushButton *b = box.addButton(choices[i], QMessageBox::ActionRole);
+        buttons.push_back(b);
+        if (i == preferred)
+            box.setDefaultButton(b);
+    }
+    QPushButton *cancel = box.addButton(QMessageBox::Cancel);
+    box.setEscapeButton(cancel);
+    box.exec();
+    for (std::size_t i = 0; i < buttons.size(); ++i)
+        if (box.clickedButton() == buttons[i])
+            return static_cast<int>(i);
+    return -1;
 }
 
 QString DialogPrompts::chooseFolder(QWidget *owner, const QString &folder)

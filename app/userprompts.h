@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 class QWidget;
 
@@ -20,6 +21,10 @@ public:
     /// A folder chooser starting in `folder`. Returns the folder's path, or an empty text
     /// when cancelled.
     virtual QString chooseFolder(QWidget *owner, const QString &folder) = 0;
+    /// A modal question with one button per choice, `preferred` the default one. Returns
+    /// the index of the choice, or -1 when the question was cancelled (Escape).
+    virtual int ask(QWidget *owner, const QString &question, const QStringList &choices,
+                    int preferred) = 0;
 };
 
 /// The real dialogs: QMessageBox and QFileDialog.
@@ -29,6 +34,8 @@ public:
     void message(QWidget *owner, const QString &text) override;
     QString chooseScript(QWidget *owner, const QString &folder) override;
     QString chooseFolder(QWidget *owner, const QString &folder) override;
+    int ask(QWidget *owner, const QString &question, const QStringList &choices,
+            int preferred) override;
 };
 
 } // namespace verbolt

@@ -42,6 +42,12 @@ public:
     void message(QWidget *, const QString &text) override { messages.push_back(text); }
     QString chooseScript(QWidget *, const QString &) override { return {}; }
     QString chooseFolder(QWidget *, const QString &) override { return {}; }
+    // Duplicate's question about translations it would replace: replace them, as the
+    // figures are for copying every selected line.
+    int ask(QWidget *, const QString &, const QStringList &choices, int) override
+    {
+        return static_cast<int>(choices.indexOf(QStringLiteral("Replace them too")));
+    }
     std::vector<QString> messages;
 };
 

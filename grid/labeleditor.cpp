@@ -122,7 +122,21 @@ void LabelEditor::OnDuplicate()
         return;
     }
     const std::vector<int> rows = m_view.selectedRows();
-    const CommandOutcome outcome = m_session->duplicate(rows, target);
+    // Several translations are not replaced without a word; one line is, as it was asked.
+    bool keep = false;
+    if (rows.size() > 1)
+        if (const int n = m_session->translatedLines(rows, target); n >= 2) {
+            const std::string question =
+                std::to_string(n) + " lines of " +
+                (target == "All" ? std::string("the languages") : codec().toUtf8(target)) +
+                " already hold a translation.";
+            const int choice = m_view.ask(
+                question, {"Fill only the empty and missing ones", "Replace them too"}, 0);
+            if (choice < 0)
+                return;
+            keep = choice == 0;
+        }
+    const CommandOutcome outcome = m_session->duplicate(rows, target, keep);
     // The fields mirror the copy only when the one selected row is the line they show.
     if (rows.size() == 1 && shownLine() == rows.front())
         for (Field &f : m_fields)

@@ -186,15 +186,44 @@ CommandOutcome LabelSession::apply(int row, const std::vector<FieldEdit> &edits)
     return outcome;
 }
 
-CommandOutcome LabelSession::duplicate(const std::vector<int> &rows, std::string_view target)
+std::vector<int> LabelSession::targetColumns(std::string_view target) const
 {
-    CommandOutcome outcome;
-    // The target columns: every language column for "All", else the one of that header.
-    // The ID and FRENCH columns are never written.
+    // Every language column for "All", else the one of that header. The ID and FRENCH
+    // columns are never written.
     std::vector<int> targets;
     for (int c = 2; const auto header = m_grid.header(c); ++c)
         if (target == "All" || *header == target)
             targets.push_back(c);
+    return targets;
+}
+
+bool LabelSession::translated(int row, int column)
+{
+    const std::string text = keyText(row, column);
+    return !text.empty() && text != m_grid.itemText(row, 1);
+}
+
+int LabelSession::translatedLines(const std::vector<int> &rows, std::string_view target)
+{
+    const std::vector<int> targets = targetColumns(target);
+    int count = 0;
+    for (const int r : rows) {
+        if (r < 0 || r >= m_grid.rowCount())
+            continue;
+        for (const int c : targets)
+            if (translated(r, c)) {
+                ++count;
+                break;
+            }
+    }
+    return count;
+}
+
+CommandOutcome LabelSession::duplicate(const std::vector<int> &rows, std::string_view target,
+                                       bool keepTranslations)
+{
+    CommandOutcome outcome;
+    const std::vector<int> targets = targetColumns(target);
 
     // Every target file gets the same keys: one batch per file, with the same result as one
     // write per cell. A row the files cannot hold is left out and named; the rest go on.
@@ -225,8 +254,21 @@ CommandOutcome LabelSession::duplicate(const std::vector<int> &rows, std::string
                                       (written.size() == 1 ? " line" : " lines"),
                                   {}};
     for (const int c : targets) {
+        // Keeping translations, each file gets the rows whose text it lacks.
+        std::vector<KeyValue> kept;
+        std::vector<int> keptRows;
+        if (keepTranslations)
+            for (std::size_t i = 0; i < written.size(); ++i)
+                if (!translated(written[i], c)) {
+                    kept.push_back(writes[i]);
+                    keptRows.push_back(written[i]);
+                }
+        const std::vector<KeyValue> &batch = keepTranslations ? kept : writes;
+        const std::vector<int> &batchRows = keepTranslations ? keptRows : written;
+        if (batch.empty())
+            continue;
         LabelHistory::FileRecord record{c, columnPath(c), {}};
-        const Result r = ProfileFile::writeKeys(record.path, writes, m_dir, &record.changes);
+        const Result r = ProfileFile::writeKeys(record.path, batch, m_dir, &record.changes);
         if (!r.ok()) {
             outcome.problems.push_back(writeProblem(r));
             continue;
@@ -235,10 +277,10 @@ CommandOutcome LabelSession::duplicate(const std::vector<int> &rows, std::string
         if (reloads(c, record.changes)) {
             reloadColumn(c, outcome);
         } else {
-            const std::vector<int> shown = landingRows(c, written);
-            for (std::size_t i = 0; i < written.size(); ++i)
+            const std::vector<int> shown = landingRows(c, batchRows);
+            for (std::size_t i = 0; i < batchRows.size(); ++i)
                 if (shown[i] >= 0) {
-                    m_grid.setItemText(shown[i], c, writes[i].value);
+                    m_grid.setItemText(shown[i], c, batch[i].value);
                     outcome.rows.push_back(shown[i]);
                 }
         }

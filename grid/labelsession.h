@@ -78,7 +78,13 @@ public:
     CommandOutcome apply(int row, const std::vector<FieldEdit> &edits);
     /// Copies the French texts of `rows` into the column named `target`, or every language
     /// column for "All"; rows whose ID or text the files cannot hold are named and left.
-    CommandOutcome duplicate(const std::vector<int> &rows, std::string_view target);
+    /// With `keepTranslations`, a target whose text for a row differs from the French one
+    /// (a translation) keeps it: only empty and missing texts are filled.
+    CommandOutcome duplicate(const std::vector<int> &rows, std::string_view target,
+                             bool keepTranslations = false);
+    /// How many of `rows` hold a translation in a column Duplicate into `target` writes: a
+    /// text of the row's key that is not empty and differs from the French text.
+    int translatedLines(const std::vector<int> &rows, std::string_view target);
     /// Takes back the last command that wrote something, key by key, byte for byte.
     CommandOutcome undo();
     /// Makes again what the last undo took back.
@@ -98,6 +104,10 @@ private:
     /// For each row, the row that shows the line a write of its key to `column` lands on
     /// (-1: none).
     std::vector<int> landingRows(int column, const std::vector<int> &rows);
+    /// The language columns Duplicate into `target` writes.
+    std::vector<int> targetColumns(std::string_view target) const;
+    /// Whether the row's key has, in `column`, a text other than empty or the French one.
+    bool translated(int row, int column);
     const KeyIndex &keyIndex(int column);
     /// After writes to `column` that added or removed lines: its cells are read again from
     /// its file, as a fresh load would show them.

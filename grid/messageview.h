@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace verbolt {
 
@@ -10,6 +11,10 @@ class MessageView
 public:
     virtual ~MessageView() = default;
     virtual void showMessage(const std::string &text) = 0;
+    /// A question with one button per choice (UTF-8), `preferred` the default; the index of
+    /// the choice, or -1 when cancelled.
+    virtual int ask(const std::string &question, const std::vector<std::string> &choices,
+                    int preferred) = 0;
 };
 
 } // namespace verbolt

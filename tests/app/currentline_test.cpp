@@ -247,6 +247,7 @@ private slots:
         clickRow(0);
         key(Qt::Key_A, Qt::ControlModifier);
         child<QComboBox>(IDC_DUP_TARGET)->setCurrentText(QStringLiteral("All"));
+        m_prompts->answers = {1}; // replace the translations
         QTest::mouseClick(child<QPushButton>(IDC_DUPLICATE), Qt::LeftButton);
         QCOMPARE(m_prompts->messages,
                  QStringList{"The ID or FRENCH text of IDS_101 holds characters that these "

@@ -64,11 +64,14 @@ private slots:
         // Tab order is template order: list, five fields, a field for each further language
         // (Dutch), Apply, Duplicate, target, find field, column, Find next, Close, then
         // Portuguese last.
-        const QStringList order = {"IDC_LABEL_LIST",  "IDC_EDIT_FRENCH",    "IDC_EDIT_ENGLISH",
-                                   "IDC_EDIT_ITALIAN", "IDC_EDIT_SPANISH",   "IDC_EDIT_GERMAN",
-                                   "IDC_EDIT_DUTCH",   "IDC_APPLY",          "IDC_DUPLICATE",
-                                   "IDC_DUP_TARGET",   "IDC_FIND_TEXT",      "IDC_FIND_COLUMN",
-                                   "IDC_FIND_NEXT",    "IDOK",               "IDC_EDIT_PORTUGUESE"};
+        const QStringList order = {"IDC_LABEL_LIST",     "IDC_EDIT_FRENCH",
+                                   "IDC_EDIT_ENGLISH",   "IDC_EDIT_ITALIAN",
+                                   "IDC_EDIT_SPANISH",   "IDC_EDIT_GERMAN",
+                                   "IDC_EDIT_DUTCH",     "IDC_APPLY",
+                                   "IDC_DUPLICATE",      "IDC_DUP_TARGET",
+                                   "IDC_FIND_TEXT",      "IDC_FIND_COLUMN",
+                                   "IDC_FIND_NEXT",      "IDOK",
+                                   "IDC_EDIT_PORTUGUESE"};
         QWidget *w = m_dlg->control(IDC_LABEL_LIST);
         for (int i = 1; i < order.size(); ++i) {
             do

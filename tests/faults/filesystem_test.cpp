@@ -68,6 +68,7 @@ TEST(FileSystem, AFolderRemovedWhileRunningIsReportedNotRecreated)
     const Strings messages = s.apply(2, {{"FRENCH", "Trois !"}, {"ENGLISH", "Three !"}});
     EXPECT_EQ(messages, Strings{unableToWrite(labels + "FRENCH.lan") + "\n" +
                                 unableToWrite(labels + "ENGLISH.lan")});
+    s.view->answers = {1}; // replace the translations
     EXPECT_EQ(s.duplicate({0, 1}, "All"), Strings{unableToWrite(labels + "ENGLISH.lan")});
     EXPECT_EQ(s.view->comment, ""); // no comments.cmt to read: nothing shown
     EXPECT_EQ(s.grid().itemText(2, 2), "Three") << "the table shows what is on disk";

@@ -117,6 +117,7 @@ TEST(Duplicate, WritesTheRowsItCanStoreAndNamesTheOthers)
     ASSERT_EQ(w.grid().rowCount(), 4);
     w.view->select({0, 1, 2, 3});
     w.view->dupTarget = "ENGLISH";
+    w.view->answers = {1}; // replace the translations
     w.editor->OnDuplicate();
     EXPECT_EQ(w.view->messages,
               Strings{"The ID or FRENCH text of K2 holds characters that these label files "
@@ -147,6 +148,7 @@ TEST(Duplicate, SeveralRowsGiveWhatOneWritePerCellWould)
     FakeView &v = *w.view;
     v.select({0, 2, 3, 4});
     v.dupTarget = "All";
+    v.answers = {1}; // replace the translations
     v.editorsWritten.clear();
     w.editor->OnDuplicate();
     EXPECT_TRUE(v.messages.empty());
@@ -197,3 +199,36 @@ TEST(Duplicate, AReadOnlyTargetIsReportedAndTheOthersWritten)
 }
 
 } // namespace
+
+TEST(Duplicate, AsksBeforeItReplacesTranslations)
+{
+    Workspace w;
+    w.dir.write("french.lan", "[Label]\nA=Un\nB=Deux\nC=Trois\nD=Quatre\n");
+    // A and C translated, B the same as French, D empty.
+    w.dir.write("german.lan", "[Label]\nA=Eins\nB=Deux\nC=Drei\nD=\n");
+    w.start();
+    const std::string before = w.dir.read("german.lan");
+    const auto ask = [&](std::set<int> rows, std::vector<int> answers) {
+        w.view->questions.clear();
+        w.view->answers = std::move(answers);
+        return w.duplicate(std::move(rows), "GERMAN");
+    };
+
+    // Cancel writes nothing.
+    EXPECT_EQ(ask({0, 1, 2, 3}, {-1}), Strings{});
+    EXPECT_EQ(w.view->questions, Strings{"2 lines of GERMAN already hold a translation."});
+    EXPECT_EQ(w.view->asked.back(),
+              (Strings{"Fill only the empty and missing ones", "Replace them too"}));
+    EXPECT_EQ(w.dir.read("german.lan"), before);
+
+    // The default fills the others only; one step of undo takes it back.
+    EXPECT_EQ(ask({0, 1, 2, 3}, {}), Strings{});
+    EXPECT_EQ(w.dir.read("german.lan"), "[Label]\nA=Eins\nB=Deux\nC=Drei\nD=Quatre\n");
+    w.editor->OnUndo();
+    EXPECT_EQ(w.dir.read("german.lan"), before);
+
+    // One translated line is replaced without a question, as before.
+    EXPECT_EQ(ask({0, 3}, {}), Strings{});
+    EXPECT_TRUE(w.view->questions.empty());
+    EXPECT_EQ(w.dir.read("german.lan"), "[Label]\nA=Un\nB=Deux\nC=Drei\nD=Quatre\n");
+}

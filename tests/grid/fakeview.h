@@ -82,6 +82,20 @@ public:
     std::optional<std::string> findText() override { return find; }
 
     void showMessage(const std::string &text) override { messages.push_back(text); }
+    int ask(const std::string &question, const std::vector<std::string> &choices,
+            int preferred) override
+    {
+        questions.push_back(question);
+        asked.push_back(choices);
+        if (answers.empty())
+            return preferred;
+        const int a = answers.front();
+        answers.erase(answers.begin());
+        return a;
+    }
+    std::vector<std::string> questions;
+    std::vector<std::vector<std::string>> asked;
+    std::vector<int> answers; // in turn; the default once none is left
 
 private:
     TextCodec m_codec;

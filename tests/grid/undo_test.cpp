@@ -113,6 +113,7 @@ TEST(Undo, LeavesWhatAnotherProgramChangedAndReportsFailures)
     w.start();
     w.view->select({0, 1});
     w.view->dupTarget = "ENGLISH";
+    w.view->answers = {1}; // replace the translations
     w.editor->OnDuplicate();
     // Another program changes B after the copy.
     w.dir.write("english.lan", "[Label]\nA=Un\nB=Deux (revu)\n");
