@@ -101,9 +101,20 @@ void LabelEditor::OnApply()
                                " text holds characters that these label files cannot store.");
             return;
         }
-        edits.push_back({f.column, std::move(*text)});
+        edits.push_back({f.column, std::move(*text), f.shown});
     }
-    const CommandOutcome outcome = m_session->apply(row, edits);
+    // A text another program changed since the field showed it is not overwritten without
+    // a word.
+    std::vector<Conflict> skip = m_session->applyConflicts(row, edits);
+    if (!skip.empty()) {
+        const int choice =
+            m_view.ask(m_session->conflictQuestion(skip), {"Keep theirs", "Write mine"}, 0);
+        if (choice < 0)
+            return;
+        if (choice == 1)
+            skip.clear();
+    }
+    const CommandOutcome outcome = m_session->apply(row, edits, skip);
     // After a failure the field keeps what was typed, so Apply retries.
     for (const FieldEdit &e : edits)
         if (std::find(outcome.writtenColumns.begin(), outcome.writtenColumns.end(), e.column) !=
@@ -136,7 +147,16 @@ void LabelEditor::OnDuplicate()
                 return;
             keep = choice == 0;
         }
-    const CommandOutcome outcome = m_session->duplicate(rows, target, keep);
+    std::vector<Conflict> skip = m_session->duplicateConflicts(rows, target);
+    if (!skip.empty()) {
+        const int choice =
+            m_view.ask(m_session->conflictQuestion(skip), {"Keep theirs", "Write mine"}, 0);
+        if (choice < 0)
+            return;
+        if (choice == 1)
+            skip.clear();
+    }
+    const CommandOutcome outcome = m_session->duplicate(rows, target, keep, skip);
     // The fields mirror the copy only when the one selected row is the line they show.
     if (rows.size() == 1 && shownLine() == rows.front())
         for (Field &f : m_fields)

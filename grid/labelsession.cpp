@@ -12,7 +12,7 @@
 namespace verbolt {
 
 LabelSession::LabelSession()
-    : m_marks(m_grid), m_codec(CodePage::Windows1252), m_comments(std::make_unique<CommentIndex>())
+    : m_marks(m_grid), m_codec(CodePage::Windows1252), m_comments(std::make_unique<FileValues>())
 {}
 
 std::unique_ptr<LabelSession> LabelSession::open(const std::string &dir, LoadProgress &progress)
@@ -25,12 +25,9 @@ std::unique_ptr<LabelSession> LabelSession::open(const std::string &dir, LoadPro
     s->m_marks.restart();
     s->m_keyIndexes.resize(static_cast<std::size_t>(std::max(s->m_grid.columnCount(), 0)));
     // The comments are read once; a comment file that cannot be read has no comments.
-    if (!dir.empty()) {
-        FileContent comments =
-            FileReader::read(LabelDirectory::resolve(dir, s->m_load.commentsName, "comments.cmt"));
-        if (comments.result.ok())
-            s->m_comments = std::make_unique<CommentIndex>(std::move(comments.bytes));
-    }
+    if (!dir.empty())
+        s->m_comments =
+            FileValues::read(LabelDirectory::resolve(dir, s->m_load.commentsName, "comments.cmt"));
     return s;
 }
 
@@ -82,7 +79,7 @@ std::string LabelSession::keyText(int row, int column)
 std::string LabelSession::comment(std::string_view id) const
 {
     // Cut on a character boundary so a UTF-8 comment never ends in half a character.
-    return std::string(m_codec.prefix(m_comments->comment(id), kCommentLimit));
+    return std::string(m_codec.prefix(m_comments->value(id).value_or(""), kCommentLimit));
 }
 
 int LabelSession::frenchRow(std::string_view key)
@@ -124,6 +121,8 @@ bool LabelSession::reloads(int column, const FileChanges &changes)
 
 void LabelSession::reloadColumn(int column, CommandOutcome &outcome)
 {
+    if (column < 2)
+        return; // the French column gives the rows: it is read again with the whole folder
     FileBuffer file = FileReader::readBuffer(columnPath(column));
     SilentProgress quiet;
     LabelLoader(m_grid, quiet)
@@ -143,7 +142,55 @@ void LabelSession::finish(CommandOutcome &outcome)
     ProfileFile::releaseBuffers();
 }
 
-CommandOutcome LabelSession::apply(int row, const std::vector<FieldEdit> &edits)
+std::vector<Conflict> LabelSession::applyConflicts(int row,
+                                                   const std::vector<FieldEdit> &edits) const
+{
+    std::vector<Conflict> out;
+    if (row < 0 || row >= m_grid.rowCount())
+        return out;
+    const std::string_view id = m_grid.itemText(row, 0);
+    for (const FieldEdit &e : edits) {
+        // A file gone or unreadable is no other program's text: the write says what it finds.
+        const auto file = FileValues::read(columnPath(e.column));
+        if (file->read() && file->value(id).value_or("") != e.basedOn)
+            out.push_back({e.column, std::string(id)});
+    }
+    return out;
+}
+
+std::vector<Conflict> LabelSession::duplicateConflicts(const std::vector<int> &rows,
+                                                       std::string_view target)
+{
+    std::vector<Conflict> out;
+    // Each file's text of a key against the text the table has for it.
+    std::vector<int> columns = targetColumns(target);
+    columns.insert(columns.begin(), 1);
+    for (const int c : columns) {
+        const auto file = FileValues::read(columnPath(c));
+        if (!file->read())
+            continue;
+        for (const int r : rows)
+            if (r >= 0 && r < m_grid.rowCount() &&
+                file->value(m_grid.itemText(r, 0)).value_or("") != keyText(r, c))
+                out.push_back({c, std::string(m_grid.itemText(r, 0))});
+    }
+    return out;
+}
+
+std::string LabelSession::conflictQuestion(const std::vector<Conflict> &conflicts) const
+{
+    std::string q = "Another program changed these texts since Verbolt read them:";
+    constexpr std::size_t kNamed = 12;
+    for (std::size_t i = 0; i < conflicts.size() && i < kNamed; ++i)
+        q += "\n" + utf8(conflicts[i].key) + " in " +
+             utf8(FilePath::nameOf(columnPath(conflicts[i].column)));
+    if (conflicts.size() > kNamed)
+        q += "\nand " + std::to_string(conflicts.size() - kNamed) + " more";
+    return q;
+}
+
+CommandOutcome LabelSession::apply(int row, const std::vector<FieldEdit> &edits,
+                                   const std::vector<Conflict> &skip)
 {
     CommandOutcome outcome;
     if (row < 0 || row >= m_grid.rowCount())
@@ -162,6 +209,17 @@ CommandOutcome LabelSession::apply(int row, const std::vector<FieldEdit> &edits)
     const std::string id(m_grid.itemText(row, 0));
     LabelHistory::Command command{"Apply to " + utf8(id), {}, {}};
     for (const FieldEdit &e : edits) {
+        if (std::find(skip.begin(), skip.end(), Conflict{e.column, id}) != skip.end()) {
+            // Theirs stays, and the table shows it.
+            if (e.column >= 2) {
+                reloadColumn(e.column, outcome);
+            } else if (const int shown = frenchRow(id); shown >= 0) {
+                const auto file = FileValues::read(columnPath(1));
+                m_grid.setItemText(shown, 1, file->value(id).value_or(""));
+                outcome.rows.push_back(shown);
+            }
+            continue;
+        }
         LabelHistory::FileRecord record{e.column, columnPath(e.column), {}};
         const Result r = ProfileFile::writeKey(record.path, id, e.text, m_dir, &record.changes);
         if (!r.ok()) {
@@ -220,8 +278,13 @@ int LabelSession::translatedLines(const std::vector<int> &rows, std::string_view
 }
 
 CommandOutcome LabelSession::duplicate(const std::vector<int> &rows, std::string_view target,
-                                       bool keepTranslations)
+                                       bool keepTranslations, const std::vector<Conflict> &skip)
 {
+    const auto skipped = [&](int column, std::string_view id) {
+        return std::any_of(skip.begin(), skip.end(), [&](const Conflict &c) {
+            return (c.column == column || c.column == 1) && ProfileEdit::sameKey(c.key, id);
+        });
+    };
     CommandOutcome outcome;
     const std::vector<int> targets = targetColumns(target);
 
@@ -257,14 +320,18 @@ CommandOutcome LabelSession::duplicate(const std::vector<int> &rows, std::string
         // Keeping translations, each file gets the rows whose text it lacks.
         std::vector<KeyValue> kept;
         std::vector<int> keptRows;
-        if (keepTranslations)
+        const bool filter = keepTranslations || !skip.empty();
+        if (filter)
             for (std::size_t i = 0; i < written.size(); ++i)
-                if (!translated(written[i], c)) {
+                if (!(keepTranslations && translated(written[i], c)) &&
+                    !skipped(c, writes[i].key)) {
                     kept.push_back(writes[i]);
                     keptRows.push_back(written[i]);
                 }
-        const std::vector<KeyValue> &batch = keepTranslations ? kept : writes;
-        const std::vector<int> &batchRows = keepTranslations ? keptRows : written;
+        const std::vector<KeyValue> &batch = filter ? kept : writes;
+        const std::vector<int> &batchRows = filter ? keptRows : written;
+        if (batch.size() < written.size() && !skip.empty())
+            reloadColumn(c, outcome); // texts kept as another program wrote them show
         if (batch.empty())
             continue;
         LabelHistory::FileRecord record{c, columnPath(c), {}};

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "commentindex.h"
+#include "filevalues.h"
 #include "keyindex.h"
 #include "labelgrid.h"
 #include "labelhistory.h"
@@ -18,11 +18,21 @@
 
 namespace verbolt {
 
-/// A text typed for one language column of a line.
+/// A text typed for one language column of a line, and the text the field showed before.
 struct FieldEdit
 {
     int column;
     std::string text;
+    std::string basedOn;
+};
+
+/// A key whose file holds another text now than the one a command was based on: another
+/// program changed it since the table was read.
+struct Conflict
+{
+    int column;
+    std::string key;
+    bool operator==(const Conflict &) const = default;
 };
 
 /// What a command changed: the rows whose cells now show other texts, the columns read
@@ -75,13 +85,22 @@ public:
 
     /// Writes the texts of one line (the row's ID as key), one file per column. Texts that
     /// the files cannot store refuse the whole command before anything is written.
-    CommandOutcome apply(int row, const std::vector<FieldEdit> &edits);
+    CommandOutcome apply(int row, const std::vector<FieldEdit> &edits,
+                         const std::vector<Conflict> &skip = {});
+    /// The edits whose key's text in its file is no longer the one the field showed.
+    std::vector<Conflict> applyConflicts(int row, const std::vector<FieldEdit> &edits) const;
     /// Copies the French texts of `rows` into the column named `target`, or every language
     /// column for "All"; rows whose ID or text the files cannot hold are named and left.
     /// With `keepTranslations`, a target whose text for a row differs from the French one
     /// (a translation) keeps it: only empty and missing texts are filled.
+    /// Keys in `skip` are left as their files hold them (a conflict on FRENCH: the row).
     CommandOutcome duplicate(const std::vector<int> &rows, std::string_view target,
-                             bool keepTranslations = false);
+                             bool keepTranslations = false, const std::vector<Conflict> &skip = {});
+    /// The rows whose French text french.lan no longer holds (column 1), and the target
+    /// texts changed in their files since the table showed them.
+    std::vector<Conflict> duplicateConflicts(const std::vector<int> &rows, std::string_view target);
+    /// The question a command asks about conflicts (UTF-8), one line per key and file.
+    std::string conflictQuestion(const std::vector<Conflict> &conflicts) const;
     /// How many of `rows` hold a translation in a column Duplicate into `target` writes: a
     /// text of the row's key that is not empty and differs from the French text.
     int translatedLines(const std::vector<int> &rows, std::string_view target);
@@ -127,7 +146,7 @@ private:
     LoadResult m_load;
     std::string m_dir;
     TextCodec m_codec;
-    std::unique_ptr<CommentIndex> m_comments;
+    std::unique_ptr<FileValues> m_comments;
     std::vector<std::unique_ptr<KeyIndex>> m_keyIndexes; // by column, built when first asked
 };
 

@@ -177,18 +177,48 @@ TEST(OtherPrograms, AFileDeletedOrCutShortIsWrittenAgain)
     EXPECT_EQ(s.view->comment, "second") << "comments are read once, at the load";
     EXPECT_EQ(dir.read("ENGLISH.lan"), "[Label]\r\nB=Two !\r\n");
 
-    // Cut to nothing, then cut in the middle of a line: the key lands all the same.
+    // Cut to nothing, then cut in the middle of a line: the translator is asked, and the
+    // key lands all the same when told to write.
+    s.view->answers = {1, 1, 1}; // "Write mine"
     ASSERT_EQ(::truncate(dir.file("french.lan").c_str(), 0), 0);
     EXPECT_EQ(s.apply(2, {{"FRENCH", "Trois !"}}), Strings{});
     EXPECT_EQ(dir.read("french.lan"), "[Label]\r\nC=Trois !\r\n");
     dir.write("french.lan", "[Label]\r\nA=Un\r\nB=De");
     EXPECT_EQ(s.apply(1, {{"FRENCH", "Deux !"}}), Strings{});
     EXPECT_EQ(dir.read("french.lan"), "[Label]\r\nA=Un\r\nB=Deux !");
+    EXPECT_EQ(s.view->questions.size(), 2u);
 
     ASSERT_EQ(::unlink(dir.file("ENGLISH.lan").c_str()), 0);
     EXPECT_EQ(s.duplicate({0, 2}, "ENGLISH"), Strings{});
     EXPECT_EQ(dir.read("ENGLISH.lan"), "[Label]\r\nA=Un\r\nC=Trois !\r\n");
     EXPECT_EQ(entriesOf(dir.path()), (Strings{"ENGLISH.lan", "french.lan"}));
+}
+
+TEST(OtherPrograms, AChangeMadeWhileTheWindowIsOpenIsNeverOverwrittenSilently)
+{
+    TempDir dir;
+    dir.write("french.lan", kFrench);
+    dir.write("english.lan", kEnglish);
+    Session s(dir.path());
+    // Another program (a pull, an editor) changes B's English text and C's French text.
+    dir.write("english.lan", "[Label]\r\nA=One\r\nB=Two (theirs)\r\nC=Three\r\n");
+    dir.write("french.lan", "[Label]\r\nA=Un\r\nB=Deux\r\nC=Trois (revu)\r\n");
+
+    // Keep theirs, the default: nothing of theirs goes, and the table shows it.
+    EXPECT_EQ(s.apply(1, {{"ENGLISH", "Two (mine)"}}), Strings{});
+    EXPECT_EQ(s.view->questions, Strings{"Another program changed these texts since Verbolt "
+                                         "read them:\nB in english.lan"});
+    EXPECT_EQ(s.view->asked.back(), (Strings{"Keep theirs", "Write mine"}));
+    EXPECT_EQ(dir.read("english.lan"), "[Label]\r\nA=One\r\nB=Two (theirs)\r\nC=Three\r\n");
+    EXPECT_EQ(s.grid().itemText(1, 2), "Two (theirs)");
+
+    // Duplicate names the French text french.lan no longer holds; Write mine writes it.
+    s.view->questions.clear();
+    s.view->answers = {1};
+    EXPECT_EQ(s.duplicate({2}, "ENGLISH"), Strings{});
+    EXPECT_EQ(s.view->questions, Strings{"Another program changed these texts since Verbolt "
+                                         "read them:\nC in french.lan"});
+    EXPECT_EQ(dir.read("english.lan"), "[Label]\r\nA=One\r\nB=Two (theirs)\r\nC=Trois\r\n");
 }
 
 } // namespace

@@ -1,0 +1,39 @@
+#include "filevalues.h"
+
+#include "entrycursor.h"
+#include "filereader.h"
+
+namespace verbolt {
+
+std::unique_ptr<FileValues> FileValues::read(const std::string &path)
+{
+    FileContent file = FileReader::read(path);
+    if (!file.result.ok())
+        return std::make_unique<FileValues>();
+    auto values = std::make_unique<FileValues>(std::move(file.bytes));
+    values->m_read = true;
+    return values;
+}
+
+FileValues::FileValues(std::string bytes) : m_bytes(std::move(bytes))
+{
+    EntryCursor cursor(m_bytes);
+    Entry e;
+    while (cursor.next(e)) {
+        if (!e.inLabel)
+            continue;
+        const int id = m_keys.insert(e.key);
+        if (static_cast<std::size_t>(id) == m_values.size())
+            m_values.push_back(e.value);
+    }
+}
+
+std::optional<std::string_view> FileValues::value(std::string_view key) const
+{
+    const int id = m_keys.find(Blanks::trim(key));
+    if (id < 0)
+        return std::nullopt;
+    return m_values[static_cast<std::size_t>(id)];
+}
+
+} // namespace verbolt
