@@ -8,6 +8,7 @@
 #include "profilefile.h"
 
 #include <algorithm>
+#include <sys/stat.h>
 
 namespace verbolt {
 
@@ -28,7 +29,82 @@ std::unique_ptr<LabelSession> LabelSession::open(const std::string &dir, LoadPro
     if (!dir.empty())
         s->m_comments =
             FileValues::read(LabelDirectory::resolve(dir, s->m_load.commentsName, "comments.cmt"));
+    // What the files were as read: a later change of one is another program's. (A change
+    // between the read and this stat is taken for the read's: the window of a load.)
+    s->m_stamps.resize(s->m_keyIndexes.size());
+    for (int c = 1; c < s->m_grid.columnCount(); ++c)
+        s->noteWritten(c);
+    if (!dir.empty()) {
+        s->m_commentsStamp =
+            stampOf(LabelDirectory::resolve(dir, s->m_load.commentsName, "comments.cmt"));
+        s->m_fileNames = s->labelFileNames();
+    }
     return s;
+}
+
+LabelSession::Stamp LabelSession::stampOf(const std::string &path)
+{
+    struct stat st
+    {
+    };
+    if (::stat(path.c_str(), &st) != 0)
+        return {};
+    return {true, static_cast<long long>(st.st_size),
+            static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec,
+            static_cast<unsigned long long>(st.st_ino)};
+}
+
+std::vector<std::string> LabelSession::labelFileNames() const
+{
+    std::vector<std::string> names;
+    for (const LabelFileEntry &e : LabelDirectory::list(m_dir).entries)
+        names.push_back(e.name);
+    return names;
+}
+
+std::vector<std::string> LabelSession::watchedPaths() const
+{
+    std::vector<std::string> paths;
+    if (m_dir.empty())
+        return paths;
+    paths.push_back(m_dir);
+    for (int c = 1; c < m_grid.columnCount(); ++c)
+        paths.push_back(columnPath(c));
+    paths.push_back(LabelDirectory::resolve(m_dir, m_load.commentsName, "comments.cmt"));
+    return paths;
+}
+
+DiskChanges LabelSession::diskChanges() const
+{
+    DiskChanges changes;
+    if (m_dir.empty())
+        return changes;
+    changes.files = labelFileNames() != m_fileNames;
+    for (int c = 1; c < m_grid.columnCount(); ++c) {
+        if (stampOf(columnPath(c)) == m_stamps[static_cast<std::size_t>(c)])
+            continue;
+        if (c == 1)
+            changes.french = true;
+        else
+            changes.columns.push_back(c);
+    }
+    changes.comments = stampOf(LabelDirectory::resolve(m_dir, m_load.commentsName,
+                                                       "comments.cmt")) != m_commentsStamp;
+    return changes;
+}
+
+CommandOutcome LabelSession::reload(const DiskChanges &changes)
+{
+    CommandOutcome outcome;
+    for (const int c : changes.columns)
+        reloadColumn(c, outcome);
+    if (changes.comments) {
+        const std::string path =
+            LabelDirectory::resolve(m_dir, m_load.commentsName, "comments.cmt");
+        m_commentsStamp = stampOf(path);
+        m_comments = FileValues::read(path);
+    }
+    return outcome;
 }
 
 int LabelSession::columnOf(std::string_view header) const
@@ -105,12 +181,14 @@ std::vector<int> LabelSession::landingRows(int column, const std::vector<int> &r
     return out;
 }
 
-bool LabelSession::reloads(int column, const FileChanges &changes)
+bool LabelSession::changedOnDisk(int column) const
+{
+    return stampOf(columnPath(column)) != m_stamps[static_cast<std::size_t>(column)];
+}
+
+bool LabelSession::addsLines(const FileChanges &changes)
 {
     // Rows take texts by position: a line added or removed moves what every row below shows.
-    // The French column gives the rows themselves: its cells follow by key.
-    if (column < 2)
-        return false;
     if (changes.created || !changes.headerAdded.empty())
         return true;
     for (std::size_t i = 0; i < changes.keys.size(); ++i)
@@ -128,12 +206,16 @@ void LabelSession::reloadColumn(int column, CommandOutcome &outcome)
     LabelLoader(m_grid, quiet)
         .LoadLanguageColumn(file.result.ok() ? std::move(file.bytes) : ByteBuffer(), column);
     m_keyIndexes[static_cast<std::size_t>(column)].reset();
+    m_stamps[static_cast<std::size_t>(column)] = stampOf(columnPath(column));
     m_marks.restart();
     outcome.reloadedColumns.push_back(column);
 }
 
 void LabelSession::finish(CommandOutcome &outcome)
 {
+    // The session's own writes are no other program's change.
+    for (const int c : outcome.writtenColumns)
+        noteWritten(c);
     std::vector<int> &rows = outcome.rows;
     std::sort(rows.begin(), rows.end());
     rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
@@ -221,13 +303,14 @@ CommandOutcome LabelSession::apply(int row, const std::vector<FieldEdit> &edits,
             continue;
         }
         LabelHistory::FileRecord record{e.column, columnPath(e.column), {}};
+        const bool stale = changedOnDisk(e.column);
         const Result r = ProfileFile::writeKey(record.path, id, e.text, m_dir, &record.changes);
         if (!r.ok()) {
             outcome.problems.push_back(writeProblem(r));
             continue;
         }
         outcome.writtenColumns.push_back(e.column);
-        if (reloads(e.column, record.changes)) {
+        if (e.column >= 2 && (stale || addsLines(record.changes))) {
             reloadColumn(e.column, outcome);
         } else if (const int shown = landingRows(e.column, {row}).front(); shown >= 0) {
             m_grid.setItemText(shown, e.column, e.text);
@@ -335,13 +418,14 @@ CommandOutcome LabelSession::duplicate(const std::vector<int> &rows, std::string
         if (batch.empty())
             continue;
         LabelHistory::FileRecord record{c, columnPath(c), {}};
+        const bool stale = changedOnDisk(c);
         const Result r = ProfileFile::writeKeys(record.path, batch, m_dir, &record.changes);
         if (!r.ok()) {
             outcome.problems.push_back(writeProblem(r));
             continue;
         }
         outcome.writtenColumns.push_back(c);
-        if (reloads(c, record.changes)) {
+        if (stale || addsLines(record.changes)) { // a language column
             reloadColumn(c, outcome);
         } else {
             const std::vector<int> shown = landingRows(c, batchRows);
@@ -377,6 +461,8 @@ CommandOutcome LabelSession::exchange(LabelHistory::Command command, bool undo)
     // same key tries again.
     LabelHistory::Command left{command.name, command.about, {}};
     for (LabelHistory::FileRecord &file : command.files) {
+        const bool stale =
+            file.column >= 0 && file.column < m_grid.columnCount() && changedOnDisk(file.column);
         const ProfileFile::Reverted r =
             ProfileFile::revertKeys(file.path, file.changes, undo, m_dir);
         if (!r.result.ok()) {
@@ -406,7 +492,7 @@ CommandOutcome LabelSession::exchange(LabelHistory::Command command, bool undo)
             }
             exchanged[i] = true;
         }
-        if (reloads(file.column, file.changes)) {
+        if (file.column >= 2 && (stale || addsLines(file.changes))) {
             // A line the write added comes or goes: the column shows its file afresh.
             reloadColumn(file.column, outcome);
         } else {

@@ -26,6 +26,16 @@ struct FieldEdit
     std::string basedOn;
 };
 
+/// What another program changed on disk since the session read it or last wrote it.
+struct DiskChanges
+{
+    bool french = false;      // french.lan: the rows themselves
+    bool comments = false;    // comments.cmt
+    bool files = false;       // a *.lan file came or went: the columns themselves
+    std::vector<int> columns; // language columns whose file changed or went
+    bool any() const { return french || comments || files || !columns.empty(); }
+};
+
 /// A key whose file holds another text now than the one a command was based on: another
 /// program changed it since the table was read.
 struct Conflict
@@ -115,6 +125,16 @@ public:
     /// The next (or previous) row after `from` that needs work, round the end, or -1.
     int nextNeedingWork(int from, bool forward);
 
+    /// The paths another program's change to would matter: the folder, every column's file
+    /// and comments.cmt.
+    std::vector<std::string> watchedPaths() const;
+    /// What changed on disk since the load or the session's own last write of each file.
+    DiskChanges diskChanges() const;
+    /// Reads again the columns and the comments that changed (not the French file or the
+    /// folder's list of files: those need a new session). The columns' cells then show
+    /// their files as a fresh load would.
+    CommandOutcome reload(const DiskChanges &changes);
+
     /// Whether a write of the row's key to `column` lands on another line than the cell's.
     bool writtenElsewhere(int row, int column) const;
 
@@ -135,10 +155,30 @@ private:
     void finish(CommandOutcome &outcome);
     CommandOutcome exchange(LabelHistory::Command command, bool undo);
     static std::string writeProblem(const Result &result);
-    /// Whether a write to `column` added or removed lines, so the column is read afresh.
-    static bool reloads(int column, const FileChanges &changes);
+    /// Whether a write added or removed lines, so a language column is read afresh.
+    static bool addsLines(const FileChanges &changes);
     /// The first row whose ID is `key`, or -1.
     int frenchRow(std::string_view key);
+
+    /// What a file is on disk now, to tell another program's change from none.
+    struct Stamp
+    {
+        bool exists = false;
+        long long size = 0;
+        long long mtimeNs = 0;
+        unsigned long long inode = 0;
+        bool operator==(const Stamp &) const = default;
+    };
+    static Stamp stampOf(const std::string &path);
+    /// Whether another program changed a column's file since it was read or written here:
+    /// after a write to it, the whole column is read again, its other keys too.
+    bool changedOnDisk(int column) const;
+    /// The names of the folder's label files, as the load lists them.
+    std::vector<std::string> labelFileNames() const;
+    void noteWritten(int column)
+    {
+        m_stamps[static_cast<std::size_t>(column)] = stampOf(columnPath(column));
+    }
 
     LabelGrid m_grid;
     LabelMarks m_marks;
@@ -148,6 +188,9 @@ private:
     TextCodec m_codec;
     std::unique_ptr<FileValues> m_comments;
     std::vector<std::unique_ptr<KeyIndex>> m_keyIndexes; // by column, built when first asked
+    std::vector<Stamp> m_stamps;                         // by column, as last read or written
+    Stamp m_commentsStamp;
+    std::vector<std::string> m_fileNames; // the label files listed at the load
 };
 
 } // namespace verbolt
