@@ -143,11 +143,12 @@ int align(const std::string &folder, LabelAlign::Fill fill, std::ostream &out, s
     for (const LabelFileEntry &e : listing.entries) {
         if (&e == &*french)
             continue;
-        if (e.kind != LabelFileEntry::Kind::File) {
+        if (e.kind == LabelFileEntry::Kind::Directory) {
             err << e.name << ": cannot be written: not a file\n";
             status = 1;
             continue;
         }
+        // A link to nothing is a missing file: nothing to put in order.
         LabelAlign::Aligned aligned;
         const Result r = ProfileFile::replaceFile(
             dir + e.name, dir,
