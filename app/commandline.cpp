@@ -2,10 +2,15 @@
 
 #include "alignmentcheck.h"
 #include "csvexport.h"
+#include "filereader.h"
+#include "frenchorder.h"
+#include "labelalign.h"
 #include "labeldirectory.h"
 #include "languagetable.h"
+#include "profilefile.h"
 #include "stringtableextractor.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -110,6 +115,72 @@ int check(const std::string &folder, std::ostream &out, std::ostream &err)
     return *lines == 0 ? 0 : 1;
 }
 
+// Puts every language file in French order; one line per file changed, one per failure.
+int align(const std::string &folder, LabelAlign::Fill fill, std::ostream &out, std::ostream &err)
+{
+    const std::string dir = labelDirectory(folder, err);
+    if (dir.empty())
+        return folder.empty() ? 1 : 2;
+    const Listing listing = LabelDirectory::list(dir);
+    if (!listing.result.ok()) {
+        err << LabelDirectory::unreadableMessage(dir) << "\n";
+        return 1;
+    }
+    const auto french =
+        std::find_if(listing.entries.begin(), listing.entries.end(),
+                     [](const LabelFileEntry &e) { return LabelDirectory::isFrench(e.name); });
+    if (french == listing.entries.end()) {
+        err << "french.lan: not found\n";
+        return 1;
+    }
+    const FileContent frenchFile = FileReader::read(dir + french->name);
+    if (french->kind != LabelFileEntry::Kind::File || !frenchFile.result.ok()) {
+        err << french->name << ": cannot be read\n";
+        return 1;
+    }
+    const FrenchOrder order(frenchFile.bytes);
+    int status = 0;
+    for (const LabelFileEntry &e : listing.entries) {
+        if (&e == &*french)
+            continue;
+        if (e.kind == LabelFileEntry::Kind::Directory) {
+            err << e.name << ": cannot be written: not a file\n";
+            status = 1;
+            continue;
+        }
+        // A link to nothing is a missing file: nothing to put in order.
+        LabelAlign::Aligned aligned;
+        const Result r = ProfileFile::replaceFile(
+            dir + e.name, dir,
+            [&](std::string_view bytes, bool exists) -> std::optional<std::string> {
+                if (!exists)
+                    return std::nullopt;
+                aligned = LabelAlign::align(order, bytes, fill);
+                if (!aligned.changed)
+                    return std::nullopt;
+                return std::move(aligned.bytes);
+            });
+        if (!r.ok()) {
+            err << e.name << ": cannot be written: "
+                << (r.failure() == Result::Failure::LinksOutside ? "it links outside the folder"
+                                                                 : std::strerror(r.error()))
+                << "\n";
+            status = 1;
+        } else if (aligned.changed) {
+            out << e.name << ": " << aligned.linesMoved
+                << (aligned.linesMoved == 1 ? " line moved, " : " lines moved, ")
+                << aligned.labelsAdded
+                << (aligned.labelsAdded == 1 ? " label added\n" : " labels added\n");
+        }
+    }
+    ProfileFile::releaseBuffers();
+    if (!out.flush()) {
+        err << "verbolt: cannot write the standard output\n";
+        return 1;
+    }
+    return status;
+}
+
 int extract(const std::string &language, const std::string &script, std::ostream &out,
             std::ostream &err)
 {
@@ -139,6 +210,11 @@ const char *CommandLine::usage()
            "                                       french.lan and the texts whose placeholders\n"
            "                                       or accelerators differ from the French;\n"
            "                                       exit status 1 if any\n"
+           "       verbolt --align [--fill=empty|french] [FOLDER]\n"
+           "                                       put the [Label] entries of every language\n"
+           "                                       file in French order, adding the labels a\n"
+           "                                       file lacks with an empty text (or the\n"
+           "                                       French one); one line per file changed\n"
            "       verbolt --extract LANGUAGE SCRIPT\n"
            "                                       extract the string tables of the resource\n"
            "                                       script SCRIPT into a file beside it named\n"
@@ -155,10 +231,17 @@ std::optional<int> CommandLine::run(int argc, char **argv, std::ostream &out, st
     std::string option;
     std::vector<std::string> operands;
     bool chooseFolder = false;
+    std::optional<LabelAlign::Fill> fill; // --align's
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
         if (arg == "--choose-folder") {
             chooseFolder = true; // the window's: it needs Qt
+            continue;
+        }
+        if (arg.starts_with("--fill=")) {
+            if (fill || (arg != "--fill=empty" && arg != "--fill=french"))
+                return usageError(err, "--fill takes empty or french, once");
+            fill = arg == "--fill=french" ? LabelAlign::Fill::French : LabelAlign::Fill::Empty;
             continue;
         }
         if (isOption(arg)) {
@@ -172,6 +255,8 @@ std::optional<int> CommandLine::run(int argc, char **argv, std::ostream &out, st
             operands.emplace_back(arg);
         }
     }
+    if (fill && option != "--align")
+        return usageError(err, "--fill goes with --align");
     if (option.empty()) {
         // The window's arguments are checked before Qt starts, so that a wrong FOLDER is
         // said without a display too.
@@ -198,13 +283,15 @@ std::optional<int> CommandLine::run(int argc, char **argv, std::ostream &out, st
         return exportCsv(folder, out, err);
     if (option == "--check" && atMost(1))
         return check(folder, out, err);
+    if (option == "--align" && atMost(1))
+        return align(folder, fill.value_or(LabelAlign::Fill::Empty), out, err);
     if (option == "--extract") {
         if (operands.size() != 2)
             return usageError(err, "--extract needs a LANGUAGE and a SCRIPT");
         return extract(operands[0], operands[1], out, err);
     }
     if (option == "--help" || option == "--version" || option == "--export-csv" ||
-        option == "--check")
+        option == "--check" || option == "--align")
         return usageError(err, "too many arguments for " + option);
     return usageError(err, "unknown option " + option);
 }

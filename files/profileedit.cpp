@@ -6,6 +6,7 @@
 #include "entrycursor.h"
 #include "filechanges.h"
 #include "foldedkeyset.h"
+#include "frenchorder.h"
 #include "labeldirectory.h"
 #include "labelreader.h"
 
@@ -78,8 +79,8 @@ struct Slot
 class Batch
 {
 public:
-    Batch(std::string_view old, const std::vector<KeyValue> &writes)
-        : m_old(old), m_eol(lineEndOf(old))
+    Batch(std::string_view old, const std::vector<KeyValue> &writes, const FrenchOrder *order)
+        : m_old(old), m_eol(lineEndOf(old)), m_order(order)
     {
         // Only lines whose key is written are recorded: indexing every line of a large file
         // for a write of a few keys costs more than the rest of the write together. A key
@@ -194,54 +195,171 @@ public:
                 changes.keys.add(keyOf(line), valueOf(line), *line.newValue);
         for (std::size_t i = 0; i < m_added.size(); ++i)
             changes.keys.add(*m_addedKeys[i], std::nullopt, addedValue(i));
-        changes.lineEndAdded = m_added.empty() ? std::string() : std::string(lineEndFix());
-        changes.headerAdded =
-            m_added.empty() || !m_needHeader ? std::string() : "[Label]" + std::string(m_eol);
+        changes.lineEndAdded = std::string(lineEndFix());
+        changes.headerAdded = headerNeeded() ? "[Label]" + std::string(m_eol) : std::string();
     }
 
     /// The new bytes, into a std::string or a ByteBuffer (whose memory a large file's write
     /// need not zero first).
     template <class Out> void result(Out &out) const
     {
-        std::string block;
-        if (!m_added.empty()) {
-            block += lineEndFix();
-            if (m_needHeader)
-                block.append("[Label]").append(m_eol);
-            for (const std::string &line : m_added)
-                block.append(line).append(m_eol);
-        }
+        const std::vector<Block> blocks = placedBlocks();
+        std::size_t added = 0;
+        for (const Block &b : blocks)
+            added += b.bytes.size();
         out.clear();
-        out.reserve(m_old.size() + block.size());
+        out.reserve(m_old.size() + added);
         std::size_t copied = 0;
-        bool blockDone = false;
-        auto emitBlock = [&] {
-            out.append(m_old.substr(copied, m_insertAt - copied));
-            out.append(block);
-            copied = m_insertAt;
-            blockDone = true;
+        auto block = blocks.begin();
+        const auto emitBlocksUpTo = [&](std::size_t offset) {
+            for (; block != blocks.end() && block->at <= offset; ++block) {
+                out.append(m_old.substr(copied, block->at - copied));
+                out.append(block->bytes);
+                copied = block->at;
+            }
         };
         for (const KeyLine &line : m_lines) {
             if (!line.newValue)
                 continue;
-            if (!blockDone && line.lineBegin >= m_insertAt)
-                emitBlock();
+            emitBlocksUpTo(line.lineBegin);
             out.append(m_old.substr(copied, line.valueBegin - copied));
             out.append(*line.newValue);
             copied = line.valueEnd;
         }
-        if (!blockDone)
-            emitBlock();
+        emitBlocksUpTo(m_old.size());
         out.append(m_old.substr(copied));
     }
 
 private:
+    // New lines put in at one offset, in order.
+    struct Block
+    {
+        std::size_t at;
+        std::string bytes;
+    };
+
+    // Where each new line goes. Without a French order, or for a key French lacks, after the
+    // last entry line of the first [Label] section. Else at its French place: right after the
+    // line of the nearest label above it in French order that the file holds, else right
+    // before that of the nearest one below. New lines at one place stay in French order,
+    // so a batch lands as one write after the other would put it.
+    struct Placed
+    {
+        std::size_t at;
+        int kind; // 0 after a line, 1 before a line, 2 the section's end
+        std::size_t seq;
+        int position;
+        std::size_t index; // into m_added
+        bool operator<(const Placed &o) const
+        {
+            if (at != o.at)
+                return at < o.at;
+            if (kind != o.kind)
+                return kind < o.kind;
+            if (seq != o.seq)
+                return seq < o.seq;
+            return position < o.position;
+        }
+    };
+
+    const std::vector<Placed> &placement() const
+    {
+        if (!m_placed)
+            m_placed = place();
+        return *m_placed;
+    }
+
+    std::vector<Placed> place() const
+    {
+        struct Held
+        {
+            int position;
+            std::size_t begin;
+            std::size_t next;
+        };
+        std::vector<Held> held;
+        const bool french = m_order && std::any_of(m_addedPositions.begin(), m_addedPositions.end(),
+                                                   [](int p) { return p >= 0; });
+        if (french) {
+            scan(
+                m_old,
+                [&](std::string_view key, std::string_view, std::size_t, std::size_t begin,
+                    std::size_t next) {
+                    const int p = m_order->position(key);
+                    if (p >= 0)
+                        held.push_back({p, begin, next});
+                },
+                [](bool, std::size_t) {});
+            // The first line of a key is where it is.
+            std::stable_sort(held.begin(), held.end(),
+                             [](const Held &a, const Held &b) { return a.position < b.position; });
+            held.erase(
+                std::unique(held.begin(), held.end(),
+                            [](const Held &a, const Held &b) { return a.position == b.position; }),
+                held.end());
+        }
+        std::vector<Placed> placed;
+        placed.reserve(m_added.size());
+        std::size_t firstKnown = SIZE_MAX; // without a held label, French ones stay together
+        for (std::size_t i = 0; i < m_added.size(); ++i) {
+            const int p = m_order ? m_addedPositions[i] : -1;
+            if (p >= 0 && !held.empty()) {
+                const auto below =
+                    std::lower_bound(held.begin(), held.end(), p, [](const Held &h, int position) {
+                        return h.position < position;
+                    });
+                if (below != held.begin())
+                    placed.push_back({std::prev(below)->next, 0, 0, p, i});
+                else
+                    placed.push_back({below->begin, 1, 0, p, i});
+                continue;
+            }
+            if (p >= 0 && firstKnown == SIZE_MAX)
+                firstKnown = i;
+            placed.push_back({m_insertAt, 2, p >= 0 ? firstKnown : i, p, i});
+        }
+        std::sort(placed.begin(), placed.end());
+        return placed;
+    }
+
+    std::vector<Block> placedBlocks() const
+    {
+        std::vector<Block> blocks;
+        bool headerDone = !m_needHeader;
+        for (const Placed &p : placement()) {
+            if (blocks.empty() || blocks.back().at != p.at) {
+                blocks.push_back({p.at, {}});
+                if (p.at == m_old.size())
+                    blocks.back().bytes += lineEndFix();
+            }
+            std::string &bytes = blocks.back().bytes;
+            if (p.kind == 2 && !headerDone) {
+                bytes.append("[Label]").append(m_eol);
+                headerDone = true;
+            }
+            bytes.append(m_added[p.index]).append(m_eol);
+        }
+        return blocks;
+    }
+
+    bool headerNeeded() const
+    {
+        if (!m_needHeader)
+            return false;
+        for (const Placed &p : placement())
+            if (p.kind == 2)
+                return true;
+        return false;
+    }
+
     // The line end given to a last line that lacks one before new lines follow it.
     std::string_view lineEndFix() const
     {
-        if (m_insertAt == m_old.size() && m_old.size() > LabelReader::bomLength(m_old) &&
-            m_old.back() != '\n')
-            return m_old.back() == '\r' ? "\n" : m_eol;
+        if (m_old.size() <= LabelReader::bomLength(m_old) || m_old.back() == '\n')
+            return {};
+        for (const Placed &p : placement())
+            if (p.at == m_old.size())
+                return m_old.back() == '\r' ? "\n" : m_eol;
         return {};
     }
 
@@ -254,6 +372,7 @@ private:
         line.append(kv.key).append("=").append(kv.value);
         m_added.push_back(std::move(line));
         m_addedKeys.push_back(&kv.key);
+        m_addedPositions.push_back(m_order ? m_order->position(kv.key) : -1);
 
         // The key the reader sees in the new line differs from kv.key only when kv.key holds
         // "="; the new line then becomes the first match of that shorter key unless an
@@ -272,7 +391,10 @@ private:
     std::vector<Slot> m_slots;                    // by key id
     std::vector<std::string> m_added;             // new lines in order, without line ends
     std::vector<const std::string *> m_addedKeys; // their keys as written
-    std::size_t m_insertAt = 0;                   // offset where new lines go
+    std::vector<int> m_addedPositions;            // their places in French order, or -1
+    const FrenchOrder *m_order;
+    mutable std::optional<std::vector<Placed>> m_placed; // made once the writes are in
+    std::size_t m_insertAt = 0;                          // offset where new lines go
     bool m_needHeader = false; // no "Label" section yet: new lines come after one
 };
 
@@ -295,10 +417,11 @@ bool ProfileEdit::storable(std::string_view text)
 }
 
 std::optional<std::string> ProfileEdit::apply(std::string_view oldBytes, bool fileExists,
-                                              const std::vector<KeyValue> &writes)
+                                              const std::vector<KeyValue> &writes,
+                                              const FrenchOrder *order)
 {
     std::string out;
-    if (!applyInto(oldBytes, fileExists, writes, out))
+    if (!applyInto(oldBytes, fileExists, writes, out, nullptr, nullptr, order))
         return std::nullopt;
     return out;
 }
@@ -307,10 +430,10 @@ namespace {
 
 template <class Out>
 bool applyTo(std::string_view oldBytes, bool fileExists, const std::vector<KeyValue> &writes,
-             Out &out, bool *changed, FileChanges *changes)
+             Out &out, bool *changed, FileChanges *changes, const FrenchOrder *order)
 {
     if (changes)
-        *changes = FileChanges{!fileExists, {}, {}, fileExists ? oldBytes.size() : 0, {}};
+        *changes = FileChanges{!fileExists, {}, {}, fileExists ? oldBytes.size() : 0, {}, nullptr};
     for (const KeyValue &kv : writes) {
         if (!ProfileEdit::storable(kv.key) || !ProfileEdit::storable(kv.value))
             return false;
@@ -324,7 +447,7 @@ bool applyTo(std::string_view oldBytes, bool fileExists, const std::vector<KeyVa
             *changed = false;
         return true;
     }
-    Batch batch(oldBytes, writes);
+    Batch batch(oldBytes, writes, order);
     for (const KeyValue &kv : writes)
         batch.write(kv);
     batch.result(out);
@@ -339,21 +462,28 @@ bool applyTo(std::string_view oldBytes, bool fileExists, const std::vector<KeyVa
 
 bool ProfileEdit::applyInto(std::string_view oldBytes, bool fileExists,
                             const std::vector<KeyValue> &writes, std::string &out, bool *changed,
-                            FileChanges *changes)
+                            FileChanges *changes, const FrenchOrder *order)
 {
-    return applyTo(oldBytes, fileExists, writes, out, changed, changes);
+    return applyTo(oldBytes, fileExists, writes, out, changed, changes, order);
 }
 
 bool ProfileEdit::applyInto(std::string_view oldBytes, bool fileExists,
                             const std::vector<KeyValue> &writes, ByteBuffer &out, bool *changed,
-                            FileChanges *changes)
+                            FileChanges *changes, const FrenchOrder *order)
 {
-    return applyTo(oldBytes, fileExists, writes, out, changed, changes);
+    return applyTo(oldBytes, fileExists, writes, out, changed, changes, order);
 }
 
 std::vector<bool> ProfileEdit::revertInto(std::string_view oldBytes, bool fileExists,
-                                          const FileChanges &changes, bool undo, std::string &out)
+                                          const FileChanges &changes, bool undo, std::string &out,
+                                          const FrenchOrder *order)
 {
+    if (changes.lines) {
+        if (revertLines(oldBytes, fileExists, *changes.lines, changes.lineEndAdded, undo, out))
+            return {true};
+        out.assign(fileExists ? oldBytes : std::string_view());
+        return {false};
+    }
     // The first line of each key, where the writer would find it.
     struct Found
     {
@@ -442,7 +572,7 @@ std::vector<bool> ProfileEdit::revertInto(std::string_view oldBytes, bool fileEx
 
     // Keys added again go where the writer puts them, as the first time.
     if (!inserts.empty())
-        applyInto(kept, fileExists, inserts, out);
+        applyInto(kept, fileExists, inserts, out, nullptr, nullptr, order);
     else
         out = std::move(kept);
     if (undo) {
@@ -474,6 +604,160 @@ std::string ProfileEdit::readValue(std::string_view bytes, std::string_view key)
         },
         [](bool, std::size_t) {});
     return std::string(value.value_or(std::string_view()));
+}
+
+} // namespace verbolt
+
+namespace verbolt {
+
+namespace {
+
+// The next line of `text` from `pos`, with its line feed.
+std::string_view nextLine(std::string_view text, std::size_t &pos)
+{
+    const std::size_t lf = text.find('\n', pos);
+    const std::size_t end = lf == std::string_view::npos ? text.size() : lf + 1;
+    const std::string_view line = text.substr(pos, end - pos);
+    pos = end;
+    return line;
+}
+
+std::size_t hashOf(std::string_view bytes)
+{
+    return std::hash<std::string_view>{}(bytes);
+}
+
+} // namespace
+
+std::string_view ProfileEdit::lineEndOf(std::string_view bytes)
+{
+    return verbolt::lineEndOf(bytes);
+}
+
+std::vector<std::pair<std::size_t, std::size_t>> ProfileEdit::linesOf(std::string_view bytes)
+{
+    std::vector<std::pair<std::size_t, std::size_t>> lines;
+    LabelReader::forEachLine(bytes, [&](std::string_view, std::size_t begin, std::size_t next) {
+        lines.emplace_back(begin, next);
+    });
+    return lines;
+}
+
+std::size_t ProfileEdit::removeInto(std::string_view oldBytes, const std::vector<std::string> &keys,
+                                    std::string &out, FileChanges *changes)
+{
+    FoldedKeySet wanted;
+    wanted.reserve(keys.size());
+    for (const std::string &key : keys)
+        wanted.insert(Blanks::trim(key));
+    std::vector<bool> found(wanted.size(), false);
+    struct Gone
+    {
+        std::size_t line; // 0-based, after a byte-order mark
+        std::size_t begin;
+        std::size_t next;
+    };
+    std::vector<Gone> gone;
+    EntryCursor cursor(oldBytes);
+    Entry e;
+    while (cursor.next(e)) {
+        if (!e.inLabel)
+            continue;
+        const int id = wanted.find(e.key);
+        if (id < 0 || found[static_cast<std::size_t>(id)])
+            continue;
+        found[static_cast<std::size_t>(id)] = true;
+        gone.push_back({e.line - 1, e.begin, e.next});
+    }
+    out.clear();
+    out.reserve(oldBytes.size());
+    std::size_t copied = 0;
+    for (const Gone &g : gone) {
+        out.append(oldBytes.substr(copied, g.begin - copied));
+        copied = g.next;
+    }
+    out.append(oldBytes.substr(copied));
+    if (changes) {
+        *changes = FileChanges{false, {}, {}, oldBytes.size(), {}, nullptr};
+        if (!gone.empty()) {
+            auto map = std::make_shared<LineMap>();
+            map->oldLines = static_cast<std::uint32_t>(cursor.lines());
+            std::size_t line = 0;
+            for (const Gone &g : gone) {
+                if (g.line > line)
+                    map->runs.push_back({static_cast<std::uint32_t>(line),
+                                         static_cast<std::uint32_t>(g.line - line)});
+                map->removed.append(oldBytes.substr(g.begin, g.next - g.begin));
+                line = g.line + 1;
+            }
+            if (map->oldLines > line)
+                map->runs.push_back({static_cast<std::uint32_t>(line),
+                                     static_cast<std::uint32_t>(map->oldLines - line)});
+            map->sizeBefore = oldBytes.size();
+            map->sizeAfter = out.size();
+            map->hashBefore = hashOf(oldBytes);
+            map->hashAfter = hashOf(out);
+            changes->lines = std::move(map);
+        }
+    }
+    return gone.size();
+}
+
+bool ProfileEdit::revertLines(std::string_view bytes, bool fileExists, const LineMap &map,
+                              std::string_view lineEndAdded, bool undo, std::string &out)
+{
+    if (!fileExists || bytes.size() != (undo ? map.sizeAfter : map.sizeBefore) ||
+        hashOf(bytes) != (undo ? map.hashAfter : map.hashBefore))
+        return false;
+    const std::vector<std::pair<std::size_t, std::size_t>> lines = linesOf(bytes);
+    const auto line = [&](std::size_t i) {
+        return bytes.substr(lines[i].first, lines[i].second - lines[i].first);
+    };
+    const std::uint32_t lastOld = map.oldLines - 1;
+    std::string result(bytes.substr(0, LabelReader::bomLength(bytes)));
+    result.reserve(undo ? map.sizeBefore : map.sizeAfter);
+    if (!undo) {
+        std::size_t added = 0;
+        for (const LineMap::Run &run : map.runs) {
+            for (std::uint32_t i = 0; i < run.count; ++i) {
+                if (run.first == LineMap::kAdded) {
+                    result.append(nextLine(map.added, added));
+                    continue;
+                }
+                result.append(line(run.first + i));
+                if (run.first + i == lastOld)
+                    result.append(lineEndAdded);
+            }
+        }
+    } else {
+        // The runs in old order, each with the line of the result it starts at.
+        std::vector<std::pair<LineMap::Run, std::size_t>> kept;
+        std::size_t at = 0;
+        for (const LineMap::Run &run : map.runs) {
+            if (run.first != LineMap::kAdded)
+                kept.push_back({run, at});
+            at += run.count;
+        }
+        std::sort(kept.begin(), kept.end(),
+                  [](const auto &a, const auto &b) { return a.first.first < b.first.first; });
+        std::size_t removed = 0;
+        std::uint32_t next = 0;
+        for (const auto &[run, from] : kept) {
+            for (; next < run.first; ++next)
+                result.append(nextLine(map.removed, removed));
+            for (std::uint32_t i = 0; i < run.count; ++i) {
+                std::string_view text = line(from + i);
+                if (run.first + i == lastOld && text.ends_with(lineEndAdded))
+                    text.remove_suffix(lineEndAdded.size());
+                result.append(text);
+            }
+            next = run.first + run.count;
+        }
+        for (; next < map.oldLines; ++next)
+            result.append(nextLine(map.removed, removed));
+    }
+    out = std::move(result);
+    return true;
 }
 
 } // namespace verbolt

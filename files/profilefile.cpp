@@ -58,9 +58,11 @@ std::string ProfileFile::readKey(const std::string &path, std::string_view key,
 }
 
 Result ProfileFile::writeKey(const std::string &path, std::string_view key, std::string_view value,
-                             const std::string &folder, FileChanges *changes)
+                             const std::string &folder, FileChanges *changes,
+                             const FrenchOrder *order)
 {
-    return writeKeys(path, {KeyValue{std::string(key), std::string(value)}}, folder, changes);
+    return writeKeys(path, {KeyValue{std::string(key), std::string(value)}}, folder, changes,
+                     order);
 }
 
 namespace {
@@ -95,7 +97,8 @@ Result rewrite(const std::string &path, const std::string &folder, Edit &&edit)
 } // namespace
 
 Result ProfileFile::writeKeys(const std::string &path, const std::vector<KeyValue> &writes,
-                              const std::string &folder, FileChanges *changes)
+                              const std::string &folder, FileChanges *changes,
+                              const FrenchOrder *order)
 {
     // Refused before the lock is taken or the file read.
     for (const KeyValue &kv : writes) {
@@ -104,7 +107,7 @@ Result ProfileFile::writeKeys(const std::string &path, const std::vector<KeyValu
     }
     return rewrite(path, folder, [&](bool exists, const std::string &) {
         bool changed = true;
-        if (!ProfileEdit::applyInto(before.view(), exists, writes, after, &changed, changes))
+        if (!ProfileEdit::applyInto(before.view(), exists, writes, after, &changed, changes, order))
             return Result::failed(Result::Failure::Refused, EINVAL, path);
         if ((exists && !changed) || (!exists && writes.empty()))
             return Result::done(path);
@@ -113,12 +116,13 @@ Result ProfileFile::writeKeys(const std::string &path, const std::vector<KeyValu
 }
 
 ProfileFile::Reverted ProfileFile::revertKeys(const std::string &path, const FileChanges &changes,
-                                              bool undo, const std::string &folder)
+                                              bool undo, const std::string &folder,
+                                              const FrenchOrder *order)
 {
     std::vector<bool> applied;
     std::string reverted; // made afresh by revertInto: no buffer to keep
     Result result = rewrite(path, folder, [&](bool exists, const std::string &target) {
-        applied = ProfileEdit::revertInto(before.view(), exists, changes, undo, reverted);
+        applied = ProfileEdit::revertInto(before.view(), exists, changes, undo, reverted, order);
         if ((exists && reverted == before.view()) || (!exists && reverted.empty()))
             return Result::done(path); // nothing changes (or nothing to take back)
         // Taking back the write that created the file leaves nothing of it: it goes too.
@@ -130,6 +134,32 @@ ProfileFile::Reverted ProfileFile::revertKeys(const std::string &path, const Fil
         return AtomicFile::write(path, reverted, folder);
     });
     return {std::move(result), std::move(applied)};
+}
+
+Result ProfileFile::removeKeys(const std::string &path, const std::vector<std::string> &keys,
+                               const std::string &folder, FileChanges *changes)
+{
+    if (changes)
+        *changes = FileChanges{};
+    return rewrite(path, folder, [&](bool exists, const std::string &) {
+        if (!exists)
+            return Result::done(path);
+        std::string out;
+        if (ProfileEdit::removeInto(before.view(), keys, out, changes) == 0)
+            return Result::done(path);
+        return AtomicFile::write(path, out, folder);
+    });
+}
+
+Result ProfileFile::replaceFile(const std::string &path, const std::string &folder,
+                                const Transform &transform)
+{
+    return rewrite(path, folder, [&](bool exists, const std::string &) {
+        const std::optional<std::string> out = transform(before.view(), exists);
+        if (!out || (exists && *out == before.view()))
+            return Result::done(path);
+        return AtomicFile::write(path, *out, folder);
+    });
 }
 
 void ProfileFile::releaseBuffers()

@@ -106,6 +106,36 @@ TEST(CommandLineProcess, ExportAndCheckWorkOnTheWorkingDirectoryWithoutADisplay)
     EXPECT_EQ(r.out, "");
 }
 
+TEST(CommandLineProcess, AlignPutsEachLanguageFileInFrenchOrder)
+{
+    TempDir dir;
+    const std::string french = "[Label]\r\nA=un\r\nB=deux\r\nC=trois\r\n";
+    dir.write("french.lan", french);
+    dir.write("german.lan", "[Label]\nC=drei\n; B\nB=zwei\n");
+    dir.write("dutch.lan", "");
+    dir.write("english.lan", "[Label]\r\nA=one\r\nB=two\r\nC=three");
+    TempDir outside;
+    outside.write("x.lan", "[Label]\r\nC=c\r\n");
+    ASSERT_EQ(::symlink(outside.file("x.lan").c_str(), dir.file("italian.lan").c_str()), 0);
+
+    Outcome r = runVerbolt(dir, {"--align", "--fill=french"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.out, "dutch.lan: 0 lines moved, 3 labels added\n"
+                     "german.lan: 1 line moved, 1 label added\n");
+    EXPECT_EQ(r.err, "italian.lan: cannot be written: it links outside the folder\n");
+    EXPECT_EQ(dir.read("german.lan"), "[Label]\nA=un\n; B\nB=zwei\nC=drei\n");
+    EXPECT_EQ(dir.read("dutch.lan"), "[Label]\r\nA=un\r\nB=deux\r\nC=trois\r\n");
+    EXPECT_EQ(dir.read("english.lan"), "[Label]\r\nA=one\r\nB=two\r\nC=three");
+    EXPECT_EQ(dir.read("french.lan"), french);
+    EXPECT_EQ(outside.read("x.lan"), "[Label]\r\nC=c\r\n");
+
+    ASSERT_EQ(::unlink(dir.file("italian.lan").c_str()), 0);
+    r = runVerbolt(dir, {"--align", dir.path()});
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(runVerbolt(dir, {"--check", "--fill=empty"}).code, 2);
+}
+
 TEST(CommandLineProcess, ExtractWritesBesideTheScript)
 {
     TempDir dir;

@@ -154,3 +154,31 @@ TEST(ProfileFile, ConcurrentProcessesLoseNoKey)
 }
 
 } // namespace
+
+TEST(ProfileFile, RemovedLinesComeBackOnDiskWhileTheFileIsAsLeft)
+{
+    TempDir dir;
+    const std::string path = dir.file("german.lan");
+    const std::string folder = verbolt::FilePath::folderOf(path);
+    const std::string old = "[Label]\n; A\nA=1\nB=2\n";
+    dir.write("german.lan", old);
+    verbolt::FileChanges changes;
+    EXPECT_EQ(errorOf(ProfileFile::removeKeys(path, {"a"}, folder, &changes)), 0);
+    EXPECT_EQ(dir.read("german.lan"), "[Label]\n; A\nB=2\n");
+    ProfileFile::Reverted r = ProfileFile::revertKeys(path, changes, true, folder);
+    EXPECT_TRUE(r.result.ok() && r.applied == std::vector<bool>{true});
+    EXPECT_EQ(dir.read("german.lan"), old);
+    dir.write("german.lan", old + "C=3\n"); // changed since: redo leaves it
+    r = ProfileFile::revertKeys(path, changes, false, folder);
+    EXPECT_TRUE(r.result.ok() && r.applied == std::vector<bool>{false});
+    EXPECT_EQ(dir.read("german.lan"), old + "C=3\n");
+
+    // A whole-file replace never goes through a link out of the folder.
+    TempDir outside;
+    outside.write("x.lan", "x");
+    ASSERT_EQ(::symlink(outside.file("x.lan").c_str(), dir.file("link.lan").c_str()), 0);
+    const Result refused = ProfileFile::replaceFile(
+        dir.file("link.lan"), folder, [](std::string_view, bool) { return std::string("y"); });
+    EXPECT_EQ(refused.failure(), Result::Failure::LinksOutside);
+    EXPECT_EQ(outside.read("x.lan"), "x");
+}
