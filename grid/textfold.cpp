@@ -1,0 +1,131 @@
+#include "textfold.h"
+
+#include <array>
+#include <cstdint>
+
+namespace verbolt {
+
+namespace {
+
+// Base letters of U+00C0-U+017F; 0 where the character folds to another code point or stays.
+constexpr std::string_view kLatin1 = // U+00C0-U+00FF
+    "aaaaaa\0ceeeeiiii"
+    "dnooooo\0ouuuuy\0\0"
+    "aaaaaa\0ceeeeiiii"
+    "dnooooo\0ouuuuy\0y";
+constexpr std::string_view kExtendedA = // U+0100-U+017F
+    "aaaaaaccccccccdd"
+    "ddeeeeeeeeeegggg"
+    "gggghhhhiiiiiiii"
+    "ii\0\0jjkkklllllll"
+    "lllnnnnnnnnnoooo"
+    "oo\0\0rrrrrrssssss"
+    "ssttttttuuuuuuuu"
+    "uuuuwwyyyzzzzzzs";
+
+// One byte of a Windows-1252 set, folded: up to three UTF-8 bytes, none for "&".
+struct Folded
+{
+    std::uint8_t length = 0;
+    std::array<char, 3> bytes{};
+};
+
+std::array<Folded, 256> windows1252Table()
+{
+    std::array<Folded, 256> table{};
+    const TextCodec codec(CodePage::Windows1252);
+    for (int b = 0; b < 256; ++b) {
+        const char byte = static_cast<char>(b);
+        const std::string utf8 = codec.toUtf8(std::string_view(&byte, 1));
+        const std::string folded = TextFold::foldUtf8(utf8);
+        Folded &f = table[static_cast<std::size_t>(b)];
+        f.length = static_cast<std::uint8_t>(folded.size());
+        for (std::size_t i = 0; i < folded.size() && i < f.bytes.size(); ++i)
+            f.bytes[i] = folded[i];
+    }
+    return table;
+}
+
+} // namespace
+
+char32_t TextFold::foldCodePoint(char32_t c)
+{
+    if (c == U'&')
+        return 0;
+    if (c >= U'A' && c <= U'Z')
+        return c + (U'a' - U'A');
+    if (c >= 0xC0 && c <= 0xFF) {
+        if (const char base = kLatin1[c - 0xC0])
+            return static_cast<char32_t>(base);
+        if (c == 0xC6 || c == 0xDE) // Æ Þ
+            return c + 0x20;
+        return c; // × ÷ ß æ þ
+    }
+    if (c >= 0x100 && c <= 0x17F) {
+        if (const char base = kExtendedA[c - 0x100])
+            return static_cast<char32_t>(base);
+        return (c & 1) ? c : c + 1; // Ĳ ĳ Œ œ: the small form
+    }
+    return c;
+}
+
+std::string TextFold::foldUtf8(std::string_view utf8)
+{
+    std::string out;
+    out.reserve(utf8.size());
+    for (std::size_t i = 0; i < utf8.size();) {
+        const auto b = static_cast<unsigned char>(utf8[i]);
+        // Only the two-byte forms of U+0080-U+07FF can fold; everything else is copied.
+        if (b >= 0xC2 && b <= 0xDF && i + 1 < utf8.size() &&
+            (static_cast<unsigned char>(utf8[i + 1]) & 0xC0) == 0x80) {
+            const char32_t c =
+                (char32_t(b & 0x1F) << 6) | (static_cast<unsigned char>(utf8[i + 1]) & 0x3F);
+            if (const char32_t f = foldCodePoint(c))
+                TextCodec::appendUtf8(out, f);
+            i += 2;
+            continue;
+        }
+        if (b < 0x80) {
+            if (const char32_t f = foldCodePoint(b))
+                out.push_back(static_cast<char>(f));
+        } else {
+            out.push_back(static_cast<char>(b));
+        }
+        ++i;
+    }
+    return out;
+}
+
+void TextFold::appendFolded(std::string_view bytes, std::string &out) const
+{
+    if (m_page == CodePage::Utf8) {
+        for (std::size_t i = 0; i < bytes.size();) {
+            if (static_cast<unsigned char>(bytes[i]) < 0x80) {
+                if (const char32_t f = foldCodePoint(static_cast<unsigned char>(bytes[i])))
+                    out.push_back(static_cast<char>(f));
+                ++i;
+                continue;
+            }
+            std::size_t end = i + 1;
+            while (end < bytes.size() && static_cast<unsigned char>(bytes[end]) >= 0x80)
+                ++end;
+            out += foldUtf8(bytes.substr(i, end - i));
+            i = end;
+        }
+        return;
+    }
+    static const std::array<Folded, 256> table = windows1252Table();
+    const std::size_t at = out.size();
+    out.resize(at + bytes.size() * 3);
+    char *p = out.data() + at;
+    for (const char byte : bytes) {
+        const Folded &f = table[static_cast<unsigned char>(byte)];
+        p[0] = f.bytes[0];
+        p[1] = f.bytes[1];
+        p[2] = f.bytes[2];
+        p += f.length;
+    }
+    out.resize(static_cast<std::size_t>(p - out.data()));
+}
+
+} // namespace verbolt
