@@ -106,6 +106,25 @@ TEST(CommandLineProcess, ExportAndCheckWorkOnTheWorkingDirectoryWithoutADisplay)
     EXPECT_EQ(r.out, "");
 }
 
+TEST(CommandLineProcess, StatsPrintOneLinePerLanguage)
+{
+    TempDir dir;
+    dir.write("french.lan", "[Label]\r\nA=&Ouvrir le fichier\r\nB=OK\r\nC=Quitter\r\n");
+    dir.write("english.lan", "[Label]\r\nA=&Open the file\r\nB=OK\r\n");
+    dir.write("german.lan", "[Label]\r\nA=\xD6"
+                            "ffnen\r\nB=Gut\r\nC=Beenden\r\n");
+
+    TempDir elsewhere;
+    const Outcome r = runVerbolt(elsewhere, {"--stats", dir.path()});
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.out, "ENGLISH: 33.3% translated, 1 missing, 0 empty, 1 untranslated, "
+                     "1 needing work, 2 words to translate\n"
+                     "GERMAN: 100.0% translated, 0 missing, 0 empty, 0 untranslated, "
+                     "1 needing work, 0 words to translate\n");
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(runVerbolt(elsewhere, {"--stats"}).err, "french.lan: not found\n");
+}
+
 TEST(CommandLineProcess, ExtractWritesBesideTheScript)
 {
     TempDir dir;
@@ -143,7 +162,7 @@ TEST(CommandLineProcess, HelpVersionAndUnknownOptions)
     EXPECT_EQ(r.code, 0);
     EXPECT_EQ(r.out, verbolt::CommandLine::usage());
     for (const char *option :
-         {"--export-csv", "--check", "--extract LANGUAGE SCRIPT", "--help", "--version"})
+         {"--export-csv", "--check", "--stats", "--extract LANGUAGE SCRIPT", "--help", "--version"})
         EXPECT_NE(r.out.find(option), std::string::npos) << option;
 
     r = runVerbolt(dir, {"--version"});
