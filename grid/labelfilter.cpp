@@ -50,6 +50,23 @@ void LabelFilter::setQuery(FilterQuery query)
 {
     m_query = std::move(query);
     m_words = words(m_query.text);
+    // Per word its rarest letter or digit, best one without accented forms: a cell without
+    // it is passed over without folding it.
+    constexpr std::string_view rarestFirst = "qjxzkvwbpfgyhmcldurnsotaie9876543210";
+    m_keys.assign(m_words.size(), 0);
+    m_keyAccented.assign(m_words.size(), 0);
+    for (std::size_t i = 0; i < m_words.size(); ++i) {
+        std::size_t best = 2 * rarestFirst.size();
+        for (const char c : m_words[i])
+            if (const std::size_t at = rarestFirst.find(c); at != std::string_view::npos) {
+                const std::size_t rank = at + (m_fold.hasAccentedForms(c) ? rarestFirst.size() : 0);
+                if (rank < best) {
+                    m_keys[i] = c;
+                    m_keyAccented[i] = m_fold.hasAccentedForms(c);
+                    best = rank;
+                }
+            }
+    }
     m_found.clear();
     m_nextShown = m_nextChanged = 0;
     m_nextRow = 0;
@@ -86,16 +103,33 @@ bool LabelFilter::matches(int row) const
         return false;
     if (m_words.empty())
         return true;
-    // One folded text of the whole line; a line break (never part of a word or a cell) keeps
-    // a word from matching across two cells.
-    m_scratch.clear();
+    // Each word within one cell; a cell is folded only when it may hold a word's key.
+    m_wordFound.assign(m_words.size(), 0);
+    std::size_t left = m_words.size();
     for (int c = 0; c < m_grid.columnCount(); ++c) {
-        m_fold.appendFolded(m_grid.itemText(row, c), m_scratch);
-        m_scratch.push_back('\n');
+        const std::string_view text = m_grid.itemText(row, c);
+        if (text.empty())
+            continue;
+        std::string_view folded;
+        bool isFolded = false;
+        for (std::size_t i = 0; i < m_words.size(); ++i) {
+            if (m_wordFound[i] ||
+                (m_keys[i] && !TextFold::mayHold(text, m_keys[i], m_keyAccented[i])))
+                continue;
+            if (!isFolded) {
+                if (m_scratch.size() < text.size() * TextFold::kMaxPerByte)
+                    m_scratch.resize(text.size() * TextFold::kMaxPerByte * 2);
+                folded = {m_scratch.data(), m_fold.foldInto(text, m_scratch.data())};
+                isFolded = true;
+            }
+            if (folded.find(m_words[i]) != std::string_view::npos) {
+                m_wordFound[i] = 1;
+                if (--left == 0)
+                    return true;
+            }
+        }
     }
-    return std::all_of(m_words.begin(), m_words.end(), [&](const std::string &w) {
-        return m_scratch.find(w) != std::string::npos;
-    });
+    return false;
 }
 
 bool LabelFilter::computeSome(std::size_t budget)

@@ -68,6 +68,13 @@ public:
     /// Whether a row matches the newest query now.
     bool matches(int row) const;
 
+    /// The bytes its row lists hold now (what it keeps beyond the grid, but a few words).
+    std::size_t memoryBytes() const
+    {
+        return (m_shown.capacity() + m_found.capacity() + m_changed.capacity()) *
+               sizeof(std::uint32_t);
+    }
+
 private:
     static std::vector<std::string> words(const std::string &text);
     bool narrows(const FilterQuery &shown, const std::vector<std::string> &shownWords) const;
@@ -79,7 +86,10 @@ private:
     TextFold m_fold;
 
     FilterQuery m_query;
-    std::vector<std::string> m_words; // the newest query's, folded
+    std::vector<std::string> m_words;      // the newest query's, folded
+    std::vector<char> m_keys;              // per word a rare letter of it, or 0
+    std::vector<char> m_keyAccented;       // per word whether its key has accented forms
+    mutable std::vector<char> m_wordFound; // per word, while a line is tested
 
     // What is shown, and the query it was computed for.
     FilterQuery m_shownQuery;
@@ -100,7 +110,7 @@ private:
     std::uint32_t m_nextRow = 0;
     int m_endRow = 0;
     bool m_nextShowsAll = true;
-    mutable std::string m_scratch;
+    mutable std::vector<char> m_scratch; // a cell folded, grown to the longest cell
 };
 
 } // namespace verbolt

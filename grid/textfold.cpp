@@ -1,7 +1,9 @@
 #include "textfold.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstring>
 
 namespace verbolt {
 
@@ -98,34 +100,110 @@ std::string TextFold::foldUtf8(std::string_view utf8)
 
 void TextFold::appendFolded(std::string_view bytes, std::string &out) const
 {
+    const std::size_t at = out.size();
+    out.resize(at + bytes.size() * kMaxPerByte);
+    out.resize(at + foldInto(bytes, out.data() + at));
+}
+
+bool TextFold::hasAccentedForms(char folded) const
+{
+    static const auto forms = [] {
+        std::array<std::array<bool, 128>, 2> f{};
+        for (char32_t c = 0x80; c <= 0x17F; ++c)
+            if (const char32_t base = foldCodePoint(c); base < 0x80)
+                f[1][base] = true;
+        const std::array<Folded, 256> cp1252 = windows1252Table();
+        for (std::size_t b = 0x80; b < 256; ++b)
+            if (cp1252[b].length == 1)
+                f[0][static_cast<unsigned char>(cp1252[b].bytes[0])] = true;
+        return f;
+    }();
+    const auto c = static_cast<unsigned char>(folded);
+    return c >= 0x80 || forms[m_page == CodePage::Utf8 ? 1 : 0][c];
+}
+
+bool TextFold::mayHold(std::string_view bytes, char folded, bool orHigh)
+{
+    constexpr std::uint64_t ones = 0x0101010101010101ull;
+    constexpr std::uint64_t highs = 0x8080808080808080ull;
+    const auto c = static_cast<unsigned char>(folded);
+    const bool letter = c >= 'a' && c <= 'z';
+    // A letter in either case: both have the 0x20 bit once it is set, and no other byte does.
+    const std::uint64_t caseBit = letter ? 0x20 * ones : 0;
+    const std::uint64_t pattern = c * ones;
+    const char *p = bytes.data();
+    std::size_t n = bytes.size();
+    for (; n >= 8; p += 8, n -= 8) {
+        std::uint64_t x;
+        std::memcpy(&x, p, 8);
+        if (orHigh && (x & highs))
+            return true;
+        const std::uint64_t t = (x | caseBit) ^ pattern;
+        if ((t - ones) & ~t & highs) // a byte of t is zero
+            return true;
+    }
+    for (; n > 0; ++p, --n) {
+        const auto b = static_cast<unsigned char>(*p);
+        if ((orHigh && b >= 0x80) || (letter ? (b | 0x20) : b) == c)
+            return true;
+    }
+    return false;
+}
+
+std::size_t TextFold::foldInto(std::string_view bytes, char *out) const
+{
+    static const std::array<Folded, 256> table = windows1252Table();
+    char *p = out;
     if (m_page == CodePage::Utf8) {
         for (std::size_t i = 0; i < bytes.size();) {
             if (static_cast<unsigned char>(bytes[i]) < 0x80) {
-                if (const char32_t f = foldCodePoint(static_cast<unsigned char>(bytes[i])))
-                    out.push_back(static_cast<char>(f));
-                ++i;
+                // ASCII folds the same in both code pages.
+                const Folded &f = table[static_cast<unsigned char>(bytes[i++])];
+                *p = f.bytes[0];
+                p += f.length;
                 continue;
             }
             std::size_t end = i + 1;
             while (end < bytes.size() && static_cast<unsigned char>(bytes[end]) >= 0x80)
                 ++end;
-            out += foldUtf8(bytes.substr(i, end - i));
+            const std::string folded = foldUtf8(bytes.substr(i, end - i)); // never longer
+            p = std::copy(folded.begin(), folded.end(), p);
             i = end;
         }
-        return;
+        return static_cast<std::size_t>(p - out);
     }
-    static const std::array<Folded, 256> table = windows1252Table();
-    const std::size_t at = out.size();
-    out.resize(at + bytes.size() * 3);
-    char *p = out.data() + at;
-    for (const char byte : bytes) {
+    constexpr std::uint64_t ones = 0x0101010101010101ull;
+    constexpr std::uint64_t highs = 0x8080808080808080ull;
+    std::size_t i = 0;
+    // Eight ASCII bytes without "&" at a time: only A-Z change, by their 0x20 bit.
+    for (; i + 8 <= bytes.size(); i += 8) {
+        std::uint64_t x;
+        std::memcpy(&x, bytes.data() + i, 8);
+        const std::uint64_t amp = x ^ ('&' * ones);
+        if ((x & highs) || ((amp - ones) & ~amp & highs)) {
+            for (std::size_t j = i; j < i + 8; ++j) {
+                const Folded &f = table[static_cast<unsigned char>(bytes[j])];
+                p[0] = f.bytes[0];
+                p[1] = f.bytes[1];
+                p[2] = f.bytes[2];
+                p += f.length;
+            }
+            continue;
+        }
+        const std::uint64_t fromA = x + (0x80 - 'A') * ones;     // high bit: at least 'A'
+        const std::uint64_t pastZ = x + (0x80 - 'Z' - 1) * ones; // high bit: past 'Z'
+        x |= ((fromA & ~pastZ) & highs) >> 2;
+        std::memcpy(p, &x, 8);
+        p += 8;
+    }
+    for (const char byte : bytes.substr(i)) {
         const Folded &f = table[static_cast<unsigned char>(byte)];
         p[0] = f.bytes[0];
         p[1] = f.bytes[1];
         p[2] = f.bytes[2];
         p += f.length;
     }
-    out.resize(static_cast<std::size_t>(p - out.data()));
+    return static_cast<std::size_t>(p - out);
 }
 
 } // namespace verbolt

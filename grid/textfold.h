@@ -2,6 +2,7 @@
 
 #include "textcodec.h"
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -28,8 +29,28 @@ public:
         appendFolded(bytes, out);
         return out;
     }
+    /// The same written to `out`, which has room for kMaxPerByte bytes per byte; returns how
+    /// many it wrote. For loops over many texts, without a string per text.
+    std::size_t foldInto(std::string_view bytes, char *out) const;
+    static constexpr std::size_t kMaxPerByte = 3;
+
     /// The folded form of a UTF-8 text (what the window's fields hold).
     static std::string foldUtf8(std::string_view utf8);
+
+    /// Whether a letter or digit of the folded form (ASCII) is also the fold of bytes of
+    /// 0x80 and above in this code page (an accented letter): a byte test for it alone then
+    /// misses those.
+    bool hasAccentedForms(char folded) const;
+
+    /// Whether `bytes` hold a byte that folds to the ASCII letter or digit `folded`, or may
+    /// (any byte of 0x80 and above, when it has accented forms). A quick test, eight bytes
+    /// at a time, that tells which texts need folding at all.
+    bool mayHold(std::string_view bytes, char folded) const
+    {
+        return mayHold(bytes, folded, hasAccentedForms(folded));
+    }
+    /// The same with hasAccentedForms(folded) known: for loops over many texts.
+    static bool mayHold(std::string_view bytes, char folded, bool accented);
 
     /// The folded form of one code point: 0 for one that is dropped ("&").
     static char32_t foldCodePoint(char32_t c);

@@ -61,6 +61,14 @@ TEST(TextFold, CaseAccentsAndAcceleratorsInBothCodePages)
               cp1252.folded("\xC9"
                             "cran"));
     EXPECT_EQ(utf8.folded("\xC3"), "\xC3") << "a broken sequence is kept as it is";
+    EXPECT_EQ(cp1252.folded("ABCDEFGH@[_Z&xyz"), "abcdefgh@[_zxyz");
+
+    // The quick test before folding misses no byte that folds to its letter.
+    EXPECT_TRUE(cp1252.mayHold("abcdefghijklmnoQ", 'q'));
+    EXPECT_FALSE(cp1252.mayHold("abcdefghijklmnop\xE9", 'q'));
+    EXPECT_TRUE(cp1252.mayHold("abcdefgh\x9E", 'z'));
+    EXPECT_TRUE(utf8.mayHold("\xC5\xBE", 'z'));
+    EXPECT_FALSE(utf8.mayHold("abcdefgh 123", '4'));
 }
 
 TEST(LabelFilter, EveryWordInSomeColumnAndEachShowMode)
