@@ -1,6 +1,5 @@
 #include "textfold.h"
 
-#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstring>
@@ -71,10 +70,12 @@ char32_t TextFold::foldCodePoint(char32_t c)
     return c;
 }
 
-std::string TextFold::foldUtf8(std::string_view utf8)
+namespace {
+
+// Folds UTF-8 into `out`, which has room for as many bytes: no character folds longer.
+std::size_t foldUtf8Into(std::string_view utf8, char *out)
 {
-    std::string out;
-    out.reserve(utf8.size());
+    char *p = out;
     for (std::size_t i = 0; i < utf8.size();) {
         const auto b = static_cast<unsigned char>(utf8[i]);
         // Only the two-byte forms of U+0080-U+07FF can fold; everything else is copied.
@@ -82,19 +83,33 @@ std::string TextFold::foldUtf8(std::string_view utf8)
             (static_cast<unsigned char>(utf8[i + 1]) & 0xC0) == 0x80) {
             const char32_t c =
                 (char32_t(b & 0x1F) << 6) | (static_cast<unsigned char>(utf8[i + 1]) & 0x3F);
-            if (const char32_t f = foldCodePoint(c))
-                TextCodec::appendUtf8(out, f);
+            const char32_t f = TextFold::foldCodePoint(c);
+            if (f >= 0x80) {
+                *p++ = static_cast<char>(0xC0 | (f >> 6));
+                *p++ = static_cast<char>(0x80 | (f & 0x3F));
+            } else if (f) {
+                *p++ = static_cast<char>(f);
+            }
             i += 2;
             continue;
         }
         if (b < 0x80) {
-            if (const char32_t f = foldCodePoint(b))
-                out.push_back(static_cast<char>(f));
+            if (const char32_t f = TextFold::foldCodePoint(b))
+                *p++ = static_cast<char>(f);
         } else {
-            out.push_back(static_cast<char>(b));
+            *p++ = static_cast<char>(b);
         }
         ++i;
     }
+    return static_cast<std::size_t>(p - out);
+}
+
+} // namespace
+
+std::string TextFold::foldUtf8(std::string_view utf8)
+{
+    std::string out(utf8.size(), '\0');
+    out.resize(foldUtf8Into(utf8, out.data()));
     return out;
 }
 
@@ -166,8 +181,7 @@ std::size_t TextFold::foldInto(std::string_view bytes, char *out) const
             std::size_t end = i + 1;
             while (end < bytes.size() && static_cast<unsigned char>(bytes[end]) >= 0x80)
                 ++end;
-            const std::string folded = foldUtf8(bytes.substr(i, end - i)); // never longer
-            p = std::copy(folded.begin(), folded.end(), p);
+            p += foldUtf8Into(bytes.substr(i, end - i), p);
             i = end;
         }
         return static_cast<std::size_t>(p - out);
