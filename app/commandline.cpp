@@ -6,6 +6,9 @@
 #include "frenchorder.h"
 #include "labelalign.h"
 #include "labeldirectory.h"
+#include "labelloader.h"
+#include "labelmarks.h"
+#include "languagestats.h"
 #include "languagetable.h"
 #include "profilefile.h"
 #include "stringtableextractor.h"
@@ -181,6 +184,36 @@ int align(const std::string &folder, LabelAlign::Fill fill, std::ostream &out, s
     return status;
 }
 
+int stats(const std::string &folder, std::ostream &out, std::ostream &err)
+{
+    const std::string dir = labelDirectory(folder, err);
+    if (dir.empty())
+        return folder.empty() ? 1 : 2;
+    LabelGrid grid;
+    SilentProgress progress;
+    const LoadResult load = LabelLoader(grid, progress).LoadAllLabels(dir);
+    if (!load.listing.ok()) {
+        err << LabelDirectory::unreadableMessage(dir) << "\n";
+        return 1;
+    }
+    if (!load.loaded) {
+        if (load.frenchName.empty())
+            err << "french.lan: not found\n";
+        else
+            err << load.frenchName << ": cannot be read\n";
+        return 1;
+    }
+    LabelMarks marks(grid);
+    marks.computeAll();
+    for (const LanguageProgress &p : LanguageStats::compute(grid, marks))
+        out << LanguageStats::describe(p) << "\n";
+    if (!out.flush()) {
+        err << "verbolt: cannot write the standard output\n";
+        return 1;
+    }
+    return 0;
+}
+
 int extract(const std::string &language, const std::string &script, std::ostream &out,
             std::ostream &err)
 {
@@ -215,6 +248,10 @@ const char *CommandLine::usage()
            "                                       file in French order, adding the labels a\n"
            "                                       file lacks with an empty text (or the\n"
            "                                       French one); one line per file changed\n"
+           "       verbolt --stats [FOLDER]        print each language's progress: its share\n"
+           "                                       translated, its missing, empty,\n"
+           "                                       untranslated and needing-work labels and\n"
+           "                                       the words of French text left to translate\n"
            "       verbolt --extract LANGUAGE SCRIPT\n"
            "                                       extract the string tables of the resource\n"
            "                                       script SCRIPT into a file beside it named\n"
@@ -285,13 +322,15 @@ std::optional<int> CommandLine::run(int argc, char **argv, std::ostream &out, st
         return check(folder, out, err);
     if (option == "--align" && atMost(1))
         return align(folder, fill.value_or(LabelAlign::Fill::Empty), out, err);
+    if (option == "--stats" && atMost(1))
+        return stats(folder, out, err);
     if (option == "--extract") {
         if (operands.size() != 2)
             return usageError(err, "--extract needs a LANGUAGE and a SCRIPT");
         return extract(operands[0], operands[1], out, err);
     }
     if (option == "--help" || option == "--version" || option == "--export-csv" ||
-        option == "--check" || option == "--align")
+        option == "--check" || option == "--align" || option == "--stats")
         return usageError(err, "too many arguments for " + option);
     return usageError(err, "unknown option " + option);
 }

@@ -5,6 +5,7 @@
 // disk the labels would live on, since Apply and Duplicate include fsync.
 
 #include "labeleditor.h"
+#include "labelfilter.h"
 #include "labelgen.h"
 #include "labelgrid.h"
 #include "labelloader.h"
@@ -342,6 +343,55 @@ void B5_FindNothing(benchmark::State &state)
     }
 }
 
+// ---- B7: the filter over every column, in the slices the window computes it in
+
+// Runs `query` to its result, slice by slice; the peak of what the filter keeps goes to
+// `peakBytes`.
+void filterTo(LabelFilter &f, const std::string &query, std::size_t &peakBytes)
+{
+    f.setQuery({query, ShowLines::All, -1});
+    while (!f.computeSome(65536))
+        peakBytes = std::max(peakBytes, f.memoryBytes());
+    peakBytes = std::max(peakBytes, f.memoryBytes());
+}
+
+// One more key typed: "fich" becomes "fichi", tested on the rows "fich" shows.
+void B7_FilterNarrow(benchmark::State &state)
+{
+    Session s(Scratch::instance().set(static_cast<std::size_t>(state.range(0)), "load"));
+    LabelFilter f(s.grid, *s.marks, s.load.codePage);
+    std::size_t peak = 0;
+    std::size_t shown = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        filterTo(f, "fich", peak);
+        state.ResumeTiming();
+        filterTo(f, "fichi", peak);
+        shown = f.shownCount();
+    }
+    state.counters["shown"] = static_cast<double>(shown);
+    state.counters["bytes_per_label"] =
+        static_cast<double>(peak) / static_cast<double>(state.range(0));
+}
+
+// A fresh query that matches nothing: every cell of every row folded and searched.
+void B7_FilterNothing(benchmark::State &state)
+{
+    Session s(Scratch::instance().set(static_cast<std::size_t>(state.range(0)), "load"));
+    LabelFilter f(s.grid, *s.marks, s.load.codePage);
+    std::size_t peak = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        filterTo(f, "", peak);
+        state.ResumeTiming();
+        filterTo(f, "zqxj\xC3\xA9w", peak);
+        if (f.shownCount() != 0)
+            state.SkipWithError("the filter found something");
+    }
+    state.counters["bytes_per_label"] =
+        static_cast<double>(peak) / static_cast<double>(state.range(0));
+}
+
 } // namespace
 
 // Benchmarks are registered here for the sizes asked for: --sizes=10000,100000 (the default).
@@ -385,6 +435,8 @@ int main(int argc, char **argv)
         add(std::string("B4_Baseline") + tag, [sh](benchmark::State &st) { B4_Baseline(st, sh); });
     }
     add("B5_FindNothing", B5_FindNothing);
+    add("B7_FilterNarrow", B7_FilterNarrow);
+    add("B7_FilterNothing", B7_FilterNothing);
 
     int count = static_cast<int>(args.size());
     benchmark::Initialize(&count, args.data());

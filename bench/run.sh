@@ -75,7 +75,7 @@ if [[ -n "$million" ]]; then
     # Several writes per loaded session: one write alone would be the first after the load,
     # whose fresh memory and the load's pending disk writes cost more than the write itself.
     TMPDIR="$work" "$build/bench/verbolt_bench_core" --sizes=$n --benchmark_repetitions=3 \
-        --benchmark_min_time=4 --benchmark_filter='B1|B3|B4_(DuplicateBlock|UndoBlock|Baseline)|B5' \
+        --benchmark_min_time=4 --benchmark_filter='B1|B3|B4_(DuplicateBlock|UndoBlock|Baseline)|B5|B7' \
         --benchmark_out="$work/core-$n.json" --benchmark_out_format=json >"$work/core-$n.txt" 2>&1
     echo "N=1,000,000: window process..." >&2
     window "$work/load-plain-$n" >/dev/null
@@ -147,7 +147,8 @@ def dupwin(n, shape, kind):
 
 def figures(n, shapes, kinds):
     f = {"load": core("B1_Load", n), "raw": core("B1_RawScan", n),
-         "find": core("B5_FindNothing", n)}
+         "find": core("B5_FindNothing", n), "narrow": core("B7_FilterNarrow", n),
+         "nothing": core("B7_FilterNothing", n)}
     for shape in shapes:
         f[shape] = {"apply": core(f"B3_Apply/{shape}", n),
                     "apply_base": core(f"B3_Baseline/{shape}", n),
@@ -214,6 +215,12 @@ for shape in shapes:
 # the larger set no longer fits the caches.
 add("B5 Find next, no hit (ms)", a["find"], b["find"], "< 20",
     yes(b["find"] < 20 and linear(a["find"], b["find"], a["raw"], b["raw"])))
+# The filter over every column: one more key that narrows it, and a fresh query that matches
+# nothing; both are linear in the rows they test.
+add("B7 filter, a key that narrows (ms)", a["narrow"], b["narrow"], "-",
+    yes(linear(a["narrow"], b["narrow"])))
+add("B7 filter, fresh query, no match (ms)", a["nothing"], b["nothing"], "-",
+    yes(linear(a["nothing"], b["nothing"])))
 add("B6 peak memory (MB)", a["hwm"], b["hwm"], f"< {2.5 * b['lanmb'] + 80:.0f}",
     yes(b["hwm"] < 2.5 * b["lanmb"] + 80))
 add("   label files (MB)", a["lanmb"], b["lanmb"], "-", "")
@@ -245,6 +252,10 @@ if million:
              yes(m["csv_mb"] <= limit)),
             ("   label files (MB)", f"{m['lanmb']:.0f}", "-", ""),
             ("B5 Find next, no hit (ms)", f"{m['find']:.1f}", "<= 40", yes(m["find"] <= 40)),
+            ("B7 filter, a key that narrows (ms)", f"{m['narrow']:.0f}", "<= 150",
+             yes(m["narrow"] <= 150)),
+            ("B7 filter, fresh query, no match (ms)", f"{m['nothing']:.0f}", "<= 300",
+             yes(m["nothing"] <= 300)),
             ("loading window, longest gap between repaints (ms)", f"{m['gap']:.0f}", "<= 100",
              yes(m["gap"] <= 100))]
     for shape in shapes:

@@ -136,6 +136,25 @@ TEST(CommandLineProcess, AlignPutsEachLanguageFileInFrenchOrder)
     EXPECT_EQ(runVerbolt(dir, {"--check", "--fill=empty"}).code, 2);
 }
 
+TEST(CommandLineProcess, StatsPrintOneLinePerLanguage)
+{
+    TempDir dir;
+    dir.write("french.lan", "[Label]\r\nA=&Ouvrir le fichier\r\nB=OK\r\nC=Quitter\r\n");
+    dir.write("english.lan", "[Label]\r\nA=&Open the file\r\nB=OK\r\n");
+    dir.write("german.lan", "[Label]\r\nA=\xD6"
+                            "ffnen\r\nB=Gut\r\nC=Beenden\r\n");
+
+    TempDir elsewhere;
+    const Outcome r = runVerbolt(elsewhere, {"--stats", dir.path()});
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.out, "ENGLISH: 33.3% translated, 1 missing, 0 empty, 1 untranslated, "
+                     "1 needing work, 2 words to translate\n"
+                     "GERMAN: 100.0% translated, 0 missing, 0 empty, 0 untranslated, "
+                     "1 needing work, 0 words to translate\n");
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(runVerbolt(elsewhere, {"--stats"}).err, "french.lan: not found\n");
+}
+
 TEST(CommandLineProcess, ExtractWritesBesideTheScript)
 {
     TempDir dir;

@@ -1,0 +1,234 @@
+#include "labelfilter.h"
+
+#include <algorithm>
+
+namespace verbolt {
+
+namespace {
+
+bool isBlank(char c)
+{
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+} // namespace
+
+LabelFilter::LabelFilter(const LabelGrid &grid, const LabelMarks &marks, CodePage page)
+    : m_grid(grid), m_marks(marks), m_fold(page), m_shownRowCount(grid.rowCount())
+{}
+
+std::vector<std::string> LabelFilter::words(const std::string &text)
+{
+    const std::string folded = TextFold::foldUtf8(text);
+    std::vector<std::string> out;
+    for (std::size_t i = 0; i < folded.size();) {
+        while (i < folded.size() && isBlank(folded[i]))
+            ++i;
+        std::size_t end = i;
+        while (end < folded.size() && !isBlank(folded[end]))
+            ++end;
+        if (end > i)
+            out.push_back(folded.substr(i, end - i));
+        i = end;
+    }
+    return out;
+}
+
+bool LabelFilter::narrows(const FilterQuery &shown,
+                          const std::vector<std::string> &shownWords) const
+{
+    if (shown.show != m_query.show || shown.column != m_query.column)
+        return false;
+    // Every line the new words match holds each shown word inside one of the new words.
+    return std::all_of(shownWords.begin(), shownWords.end(), [&](const std::string &old) {
+        return std::any_of(m_words.begin(), m_words.end(),
+                           [&](const std::string &w) { return w.find(old) != std::string::npos; });
+    });
+}
+
+void LabelFilter::setQuery(FilterQuery query)
+{
+    m_query = std::move(query);
+    m_words = words(m_query.text);
+    // Per word its rarest letter or digit, best one without accented forms: a cell without
+    // it is passed over without folding it.
+    constexpr std::string_view rarestFirst = "qjxzkvwbpfgyhmcldurnsotaie9876543210";
+    m_keys.assign(m_words.size(), 0);
+    m_keyAccented.assign(m_words.size(), 0);
+    for (std::size_t i = 0; i < m_words.size(); ++i) {
+        std::size_t best = 2 * rarestFirst.size();
+        for (const char c : m_words[i])
+            if (const std::size_t at = rarestFirst.find(c); at != std::string_view::npos) {
+                const std::size_t rank = at + (m_fold.hasAccentedForms(c) ? rarestFirst.size() : 0);
+                if (rank < best) {
+                    m_keys[i] = c;
+                    m_keyAccented[i] = m_fold.hasAccentedForms(c);
+                    best = rank;
+                }
+            }
+    }
+    m_found.clear();
+    m_nextShown = m_nextChanged = 0;
+    m_nextRow = 0;
+    m_endRow = m_grid.rowCount();
+    m_changedWhileComputing = false;
+    m_nextShowsAll = m_words.empty() && m_query.show == ShowLines::All;
+    m_narrowing = !m_nextShowsAll && !m_showsAll && narrows(m_shownQuery, m_shownWords);
+    if (m_narrowing)
+        m_nextRow = static_cast<std::uint32_t>(m_shownRowCount); // then the rows added since
+    m_complete = false;
+    if (m_nextShowsAll)
+        finish();
+}
+
+bool LabelFilter::showModeAllows(int row) const
+{
+    switch (m_query.show) {
+    case ShowLines::All:
+        return true;
+    case ShowLines::NeedingWork:
+        return m_marks.needsWork(row);
+    case ShowLines::NeedingWorkIn:
+        return (m_marks.at(row, m_query.column) & Mark::kNeedsWork) != 0;
+    case ShowLines::UntranslatedIn:
+        return (m_marks.at(row, m_query.column) &
+                (Mark::Missing | Mark::Empty | Mark::Untranslated)) != 0;
+    }
+    return true;
+}
+
+bool LabelFilter::matches(int row) const
+{
+    if (row < 0 || row >= m_grid.rowCount() || !showModeAllows(row))
+        return false;
+    if (m_words.empty())
+        return true;
+    // Each word within one cell; a cell is folded only when it may hold a word's key.
+    m_wordFound.assign(m_words.size(), 0);
+    std::size_t left = m_words.size();
+    for (int c = 0; c < m_grid.columnCount(); ++c) {
+        const std::string_view text = m_grid.itemText(row, c);
+        if (text.empty())
+            continue;
+        std::string_view folded;
+        bool isFolded = false;
+        for (std::size_t i = 0; i < m_words.size(); ++i) {
+            if (m_wordFound[i] ||
+                (m_keys[i] && !TextFold::mayHold(text, m_keys[i], m_keyAccented[i])))
+                continue;
+            if (!isFolded) {
+                if (m_scratch.size() < text.size() * TextFold::kMaxPerByte)
+                    m_scratch.resize(text.size() * TextFold::kMaxPerByte * 2);
+                folded = {m_scratch.data(), m_fold.foldInto(text, m_scratch.data())};
+                isFolded = true;
+            }
+            if (folded.find(m_words[i]) != std::string_view::npos) {
+                m_wordFound[i] = 1;
+                if (--left == 0)
+                    return true;
+            }
+        }
+    }
+    return false;
+}
+
+bool LabelFilter::computeSome(std::size_t budget)
+{
+    if (m_complete)
+        return true;
+    const auto test = [&](std::uint32_t row) {
+        if (matches(static_cast<int>(row)))
+            m_found.push_back(row);
+    };
+    if (m_narrowing) {
+        // The shown rows and the changed ones, merged in ascending order.
+        while (budget > 0 && (m_nextShown < m_shown.size() || m_nextChanged < m_changed.size())) {
+            const bool fromShown =
+                m_nextChanged >= m_changed.size() ||
+                (m_nextShown < m_shown.size() && m_shown[m_nextShown] <= m_changed[m_nextChanged]);
+            const std::uint32_t row = fromShown ? m_shown[m_nextShown] : m_changed[m_nextChanged];
+            if (fromShown) {
+                ++m_nextShown;
+                if (m_nextChanged < m_changed.size() && m_changed[m_nextChanged] == row)
+                    ++m_nextChanged;
+            } else {
+                ++m_nextChanged;
+            }
+            test(row);
+            --budget;
+        }
+        if (m_nextShown < m_shown.size() || m_nextChanged < m_changed.size())
+            return false;
+    }
+    for (; budget > 0 && static_cast<int>(m_nextRow) < m_endRow; --budget)
+        test(m_nextRow++);
+    if (static_cast<int>(m_nextRow) < m_endRow)
+        return false;
+    finish();
+    return true;
+}
+
+void LabelFilter::computeAll()
+{
+    while (!computeSome(1 << 20)) {
+    }
+}
+
+void LabelFilter::finish()
+{
+    m_shownQuery = m_query;
+    m_shownWords = m_words;
+    m_showsAll = m_nextShowsAll;
+    m_shown = std::move(m_found);
+    m_found = {};
+    m_shownRowCount = m_endRow;
+    // Rows edited before this computation began were tested with their present texts.
+    if (!m_changedWhileComputing)
+        m_changed.clear();
+    m_complete = true;
+}
+
+std::size_t LabelFilter::shownCount() const
+{
+    return m_showsAll ? static_cast<std::size_t>(m_grid.rowCount()) : m_shown.size();
+}
+
+int LabelFilter::gridRow(std::size_t index) const
+{
+    if (m_showsAll)
+        return index < static_cast<std::size_t>(m_grid.rowCount()) ? static_cast<int>(index) : -1;
+    return index < m_shown.size() ? static_cast<int>(m_shown[index]) : -1;
+}
+
+int LabelFilter::shownIndex(int row) const
+{
+    if (row < 0 || row >= m_grid.rowCount())
+        return -1;
+    if (m_showsAll)
+        return row;
+    const auto it =
+        std::lower_bound(m_shown.begin(), m_shown.end(), static_cast<std::uint32_t>(row));
+    return it != m_shown.end() && *it == static_cast<std::uint32_t>(row)
+               ? static_cast<int>(it - m_shown.begin())
+               : -1;
+}
+
+void LabelFilter::rowChanged(int row)
+{
+    if (row < 0)
+        return;
+    const auto r = static_cast<std::uint32_t>(row);
+    const auto it = std::lower_bound(m_changed.begin(), m_changed.end(), r);
+    if (it == m_changed.end() || *it != r) {
+        // A narrowing computation walks this list: an insertion before its place is skipped,
+        // so the row is tested afresh by the next query instead.
+        const std::size_t at = static_cast<std::size_t>(it - m_changed.begin());
+        m_changed.insert(it, r);
+        if (!m_complete && m_narrowing && at < m_nextChanged)
+            ++m_nextChanged;
+    }
+    if (!m_complete)
+        m_changedWhileComputing = true;
+}
+
+} // namespace verbolt
