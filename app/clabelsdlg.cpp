@@ -157,6 +157,12 @@ void CLabelsDlg::createControls()
             m_folder->setTextFormat(Qt::PlainText);
             w = m_folder;
             break;
+        case TemplateControl::Kind::Status:
+            m_status = new QLabel(this);
+            m_status->setTextFormat(Qt::PlainText);
+            m_status->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            w = m_status;
+            break;
         case TemplateControl::Kind::Summary:
             m_summary = new QLabel(this);
             m_summary->setTextFormat(Qt::PlainText);

@@ -142,6 +142,7 @@ private:
     QLabel *m_comment = nullptr;
     QLabel *m_summary = nullptr;
     QLabel *m_folder = nullptr;
+    QLabel *m_status = nullptr;
     QAction *m_nextNeedingWork = nullptr;
     QAction *m_previousNeedingWork = nullptr;
     QAction *m_undo = nullptr;

@@ -31,6 +31,7 @@ enum ControlId : int
     IDC_FIND_NEXT = 1020,
     IDC_SUMMARY = 1021, // what needs work; not in the original template
     IDC_FOLDER = 1022,  // the label folder open; not in the original template
+    IDC_STATUS = 1023,  // what happened on disk, under the table; not in the original template
 };
 
 } // namespace verbolt

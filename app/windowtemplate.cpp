@@ -21,13 +21,16 @@ constexpr Growth kLeftEnd{kLeft, 1, 0, 0};
 constexpr Growth kRightWide{kLeft, 1, 1 - kLeft, 0};
 constexpr Growth kRightEnd{1, 1, 0, 0};
 constexpr Growth kCentred{0.5, 0, 0, 0};
+// The row under the table: the filter on its left, the status line on its right.
+constexpr double kStatusFrom = 0.6;
+constexpr Growth kStatus{kStatusFrom, 1, 1 - kStatusFrom, 0};
 
 } // namespace
 
 const std::vector<TemplateControl> &WindowTemplate::controls()
 {
     static const std::vector<TemplateControl> table = {
-        {IDC_LABEL_LIST, "IDC_LABEL_LIST", Kind::List, "", -1, 3, 52, 391, 100, Plain, kTable},
+        {IDC_LABEL_LIST, "IDC_LABEL_LIST", Kind::List, "", -1, 3, 52, 391, 86, Plain, kTable},
         {IDC_EDIT_FRENCH, "IDC_EDIT_FRENCH", Kind::Edit, "", 0, 57, 184, 214, 12, Plain, kLeftWide},
         {IDC_EDIT_ENGLISH, "IDC_EDIT_ENGLISH", Kind::Edit, "", 1, 57, 200, 214, 12, Plain,
          kLeftWide},
@@ -74,6 +77,7 @@ const std::vector<TemplateControl> &WindowTemplate::controls()
         {0, "", Kind::Caption, "", 5, 11, 266, 39, 8, Plain, kBelow},
         {IDC_FOLDER, "IDC_FOLDER", Kind::Folder, "", -1, 283, 247, 110, 9, Plain, kRightWide},
         {IDC_SUMMARY, "IDC_SUMMARY", Kind::Summary, "", -1, 283, 258, 110, 45, Plain, kRightWide},
+        {IDC_STATUS, "IDC_STATUS", Kind::Status, "", -1, 238, 141, 156, 10, Plain, kStatus},
     };
     return table;
 }

@@ -30,6 +30,7 @@ struct TemplateControl
         Comment,
         Folder,  // the label folder open
         Summary, // what needs work
+        Status,  // a line under the table: what was reloaded, what is refused
     };
     enum Style : unsigned
     {
