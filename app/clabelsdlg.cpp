@@ -13,6 +13,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QFrame>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -47,6 +48,14 @@ CLabelsDlg::CLabelsDlg(std::string dir, UserPrompts *prompts, QWidget *parent)
     m_dlgLoading = new CLoadingDlg(this);
     m_marksTimer.setInterval(0);
     connect(&m_marksTimer, &QTimer::timeout, this, &CLabelsDlg::computeMarks);
+    // A writer's rename, an editor's save and a pull each come as several events: one look
+    // at the disk a moment after the last of them.
+    m_diskTimer.setSingleShot(true);
+    m_diskTimer.setInterval(250);
+    connect(&m_diskTimer, &QTimer::timeout, this, &CLabelsDlg::OnDiskChanged);
+    connect(&m_watcher, &QFileSystemWatcher::fileChanged, this, [this] { m_diskTimer.start(); });
+    connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this,
+            [this] { m_diskTimer.start(); });
     if (!m_prompts) {
         m_ownPrompts = std::make_unique<DialogPrompts>();
         m_prompts = m_ownPrompts.get();
@@ -403,6 +412,8 @@ void CLabelsDlg::loadFolder(const std::string &dir)
     const LoadResult &load = m_session->load();
     if (!load.listing.ok())
         m_pendingMessage = LabelDirectory::unreadableMessage(m_strDir);
+    setStatus(m_session->loadNote());
+    armWatcher();
 
     for (int c = 1; c < grid().columnCount(); ++c)
         m_list->setColumnWidth(c, 200);
@@ -421,6 +432,93 @@ void CLabelsDlg::loadFolder(const std::string &dir)
     showFolder();
     if (isVisible())
         startAfterShow();
+}
+
+void CLabelsDlg::armWatcher()
+{
+    if (!m_watcher.files().isEmpty())
+        m_watcher.removePaths(m_watcher.files());
+    if (!m_watcher.directories().isEmpty())
+        m_watcher.removePaths(m_watcher.directories());
+    QStringList paths;
+    for (const std::string &p : m_session->watchedPaths())
+        if (QFileInfo::exists(QString::fromStdString(p)))
+            paths << QString::fromStdString(p);
+    if (!paths.isEmpty())
+        m_watcher.addPaths(paths);
+}
+
+void CLabelsDlg::setStatus(const std::string &text)
+{
+    const QString shown = QString::fromStdString(text);
+    m_status->setToolTip(shown);
+    m_status->setText(
+        m_status->fontMetrics().elidedText(shown, Qt::ElideMiddle, std::max(m_status->width(), 1)));
+}
+
+void CLabelsDlg::OnDiskChanged()
+{
+    const DiskChanges changes = m_session->diskChanges();
+    if (!changes.any()) {
+        armWatcher();
+        return;
+    }
+    if (changes.french || changes.files) {
+        reloadKeepingPlace();
+        setStatus(changes.french ? "french.lan was changed by another program: the table was "
+                                   "read again."
+                                 : "Label files came or went: the table was read again.");
+        return;
+    }
+    std::string what;
+    for (const int c : changes.columns)
+        what += (what.empty() ? "" : ", ") + codec().toUtf8(grid().fileName(c));
+    if (changes.comments)
+        what += (what.empty() ? "" : ", ") + std::string("comments.cmt");
+    const CommandOutcome outcome = m_session->reload(changes);
+    m_editor.OnReloaded(outcome);
+    if (changes.comments && m_editor.shownLine() >= 0)
+        m_comment->setText(toQt(m_session->comment(m_editor.currentId())));
+    setStatus("Read again, changed by another program: " + what + ".");
+    armWatcher();
+}
+
+void CLabelsDlg::reloadKeepingPlace()
+{
+    // The place by ID: rows may have come or gone above it.
+    const std::string current =
+        currentRow() >= 0 ? std::string(grid().itemText(currentRow(), 0)) : std::string();
+    std::vector<std::string> selected;
+    for (const int r : selectedRows())
+        selected.emplace_back(grid().itemText(r, 0));
+    const int top = m_list->rowAt(0);
+    const std::string topId = top >= 0 ? std::string(grid().itemText(top, 0)) : std::string();
+    std::unique_ptr<LabelSession> previous;
+    {
+        // The previous session's history goes on in the new one.
+        std::unique_ptr<LabelSession> loaded = LabelSession::open(m_strDir, *m_dlgLoading);
+        loaded->adoptHistory(*m_session);
+        m_model->load([&] {
+            std::swap(m_session, loaded);
+            m_model->setSession(*m_session);
+        });
+        previous = std::move(loaded);
+    }
+    placeFurtherFields();
+    m_editor.setSession(*m_session);
+    previous.reset();
+    LabelMarks &marks = m_session->marks();
+    marks.computeThrough(0); // the French IDs, to find the rows by ID
+    if (const int row = marks.frenchRow(topId); row >= 0)
+        m_list->scrollTo(m_model->index(row, 0), QAbstractItemView::PositionAtTop);
+    for (const std::string &id : selected)
+        setRowSelected(marks.frenchRow(id), true);
+    if (const int row = marks.frenchRow(current); row >= 0)
+        setCurrentRow(row);
+    m_editor.ShowLine(currentRow());
+    if (isVisible())
+        startAfterShow();
+    armWatcher();
 }
 
 void CLabelsDlg::showFolder()

@@ -8,6 +8,7 @@
 #include "windowtemplate.h"
 
 #include <QDialog>
+#include <QFileSystemWatcher>
 #include <QModelIndex>
 #include <QPixmap>
 #include <QTimer>
@@ -124,6 +125,16 @@ private:
     void showFolder();
     /// What waits for the window to be on screen: the marks, a message about the load.
     void startAfterShow();
+    /// Watches the folder, the label files and comments.cmt again (a file replaced by a
+    /// rename is a new file to watch).
+    void armWatcher();
+    /// Another program changed something on disk: what changed is read again.
+    void OnDiskChanged();
+    /// Reads the folder again into a new session, keeping the undo history, the current
+    /// line, the selection and the scroll position by ID.
+    void reloadKeepingPlace();
+    /// The line under the table (UTF-8); empty clears it.
+    void setStatus(const std::string &text);
     void sizeIdColumn();
     const TextCodec &codec() const { return m_session->codec(); }
     QString toQt(std::string_view bytes) const;
@@ -161,6 +172,8 @@ private:
     QSize m_templateSize;
     int m_fieldsShift = 0; // pixels the further fields take
     QTimer m_marksTimer;
+    QFileSystemWatcher m_watcher;
+    QTimer m_diskTimer; // gathers the events of one change
     std::unique_ptr<UserPrompts> m_ownPrompts;
     UserPrompts *m_prompts;
     std::string m_lastScriptFolder;

@@ -236,7 +236,7 @@ void LabelEditor::present(const CommandOutcome &outcome, bool exchanged)
         shownChanged = shownChanged ||
                        std::binary_search(outcome.rows.begin(), outcome.rows.end(), shownLine());
     }
-    if (shownChanged && shownLine() >= 0 && outcome.wrote()) {
+    if (shownChanged && shownLine() >= 0 && (outcome.wrote() || !outcome.reloadedColumns.empty())) {
         // Fields the translator typed in keep their text; the others follow the files.
         std::vector<std::pair<std::string, std::string>> typed;
         for (const Field &f : m_fields)

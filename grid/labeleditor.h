@@ -43,6 +43,9 @@ public:
     void OnUndo();
     /// Makes again what the last undo took back.
     void OnRedo();
+    /// Files another program changed were read again: the line shown follows them, but for
+    /// the fields the translator typed in.
+    void OnReloaded(const CommandOutcome &outcome) { present(outcome, true); }
     const LabelHistory &history() const { return m_session->history(); }
 
     int currentLine() const { return m_nCurLine; }

@@ -34,6 +34,17 @@ std::unique_ptr<LabelSession> LabelSession::open(const std::string &dir, LoadPro
     s->m_stamps.resize(s->m_keyIndexes.size());
     for (int c = 1; c < s->m_grid.columnCount(); ++c)
         s->noteWritten(c);
+    s->m_sameFileAs.assign(s->m_keyIndexes.size(), -1);
+    for (int c = 2; c < s->m_grid.columnCount(); ++c) {
+        const Stamp mine = s->m_stamps[static_cast<std::size_t>(c)];
+        for (int earlier = 1; earlier < c && mine.exists; ++earlier) {
+            const Stamp &theirs = s->m_stamps[static_cast<std::size_t>(earlier)];
+            if (theirs.exists && theirs.device == mine.device && theirs.inode == mine.inode) {
+                s->m_sameFileAs[static_cast<std::size_t>(c)] = earlier;
+                break;
+            }
+        }
+    }
     if (!dir.empty()) {
         s->m_commentsStamp =
             stampOf(LabelDirectory::resolve(dir, s->m_load.commentsName, "comments.cmt"));
@@ -51,7 +62,31 @@ LabelSession::Stamp LabelSession::stampOf(const std::string &path)
         return {};
     return {true, static_cast<long long>(st.st_size),
             static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec,
-            static_cast<unsigned long long>(st.st_ino)};
+            static_cast<unsigned long long>(st.st_ino), static_cast<unsigned long long>(st.st_dev)};
+}
+
+int LabelSession::sameFileAs(int column) const
+{
+    return column >= 0 && static_cast<std::size_t>(column) < m_sameFileAs.size()
+               ? m_sameFileAs[static_cast<std::size_t>(column)]
+               : -1;
+}
+
+std::string LabelSession::loadNote() const
+{
+    if (!m_dir.empty() && m_load.listing.ok() && !m_load.loaded)
+        return m_load.frenchName.empty()
+                   ? "This folder has no french.lan: there are no labels to show."
+                   : utf8(m_load.frenchName) + " cannot be read: there are no labels to show.";
+    std::string note;
+    for (int c = 2; c < m_grid.columnCount(); ++c)
+        if (const int other = sameFileAs(c); other >= 0) {
+            if (!note.empty())
+                note += ' ';
+            note += utf8(m_grid.fileName(c)) + " is the same file as " +
+                    utf8(m_grid.fileName(other)) + ": its column is never written.";
+        }
+    return note;
 }
 
 std::vector<std::string> LabelSession::labelFileNames() const
@@ -181,6 +216,17 @@ std::vector<int> LabelSession::landingRows(int column, const std::vector<int> &r
     return out;
 }
 
+bool LabelSession::refusedAsSameFile(int column, CommandOutcome &outcome) const
+{
+    const int other = sameFileAs(column);
+    if (other < 0)
+        return false;
+    outcome.problems.push_back("The file " + utf8(m_grid.fileName(column)) +
+                               " is the same file as " + utf8(m_grid.fileName(other)) +
+                               "; it was not written.");
+    return true;
+}
+
 bool LabelSession::changedOnDisk(int column) const
 {
     return stampOf(columnPath(column)) != m_stamps[static_cast<std::size_t>(column)];
@@ -291,6 +337,8 @@ CommandOutcome LabelSession::apply(int row, const std::vector<FieldEdit> &edits,
     const std::string id(m_grid.itemText(row, 0));
     LabelHistory::Command command{"Apply to " + utf8(id), {}, {}};
     for (const FieldEdit &e : edits) {
+        if (refusedAsSameFile(e.column, outcome))
+            continue;
         if (std::find(skip.begin(), skip.end(), Conflict{e.column, id}) != skip.end()) {
             // Theirs stays, and the table shows it.
             if (e.column >= 2) {
@@ -411,6 +459,8 @@ CommandOutcome LabelSession::duplicate(const std::vector<int> &rows, std::string
                     kept.push_back(writes[i]);
                     keptRows.push_back(written[i]);
                 }
+        if (refusedAsSameFile(c, outcome))
+            continue;
         const std::vector<KeyValue> &batch = filter ? kept : writes;
         const std::vector<int> &batchRows = filter ? keptRows : written;
         if (batch.size() < written.size() && !skip.empty())

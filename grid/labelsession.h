@@ -80,6 +80,15 @@ public:
     const std::string &dir() const { return m_dir; }
     const TextCodec &codec() const { return m_codec; }
     const LoadResult &load() const { return m_load; }
+    /// Takes over the undo history of the session this one replaces (the same folder read
+    /// again): its records go by key and file, not by row.
+    void adoptHistory(LabelSession &previous) { m_history = std::move(previous.m_history); }
+    /// The column an earlier column's file is also the file of (a link to it), or -1. Such
+    /// a column is shown but never written: a write would change the other language.
+    int sameFileAs(int column) const;
+    /// What the window says once after the load (UTF-8): columns that are one file, a folder
+    /// without french.lan. Empty when there is nothing to say.
+    std::string loadNote() const;
 
     /// The column whose header is `header`, or -1.
     int columnOf(std::string_view header) const;
@@ -167,12 +176,15 @@ private:
         long long size = 0;
         long long mtimeNs = 0;
         unsigned long long inode = 0;
+        unsigned long long device = 0;
         bool operator==(const Stamp &) const = default;
     };
     static Stamp stampOf(const std::string &path);
     /// Whether another program changed a column's file since it was read or written here:
     /// after a write to it, the whole column is read again, its other keys too.
     bool changedOnDisk(int column) const;
+    /// Names a write refused because the column's file is an earlier column's.
+    bool refusedAsSameFile(int column, CommandOutcome &outcome) const;
     /// The names of the folder's label files, as the load lists them.
     std::vector<std::string> labelFileNames() const;
     void noteWritten(int column)
@@ -191,6 +203,7 @@ private:
     std::vector<Stamp> m_stamps;                         // by column, as last read or written
     Stamp m_commentsStamp;
     std::vector<std::string> m_fileNames; // the label files listed at the load
+    std::vector<int> m_sameFileAs;        // by column, -1 for its own file
 };
 
 } // namespace verbolt

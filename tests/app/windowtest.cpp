@@ -9,6 +9,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QtTest>
@@ -336,6 +337,42 @@ private slots:
                  std::string("[Label]\r\nIDS_OPEN=Openen\r\nIDS_SAVE=Opslaan nu\r\n"));
         QCOMPARE(m_dir->read("english.lan"), std::string(kEnglish));
         QCOMPARE(list()->model()->index(1, 2).data().toString(), QStringLiteral("Opslaan nu"));
+    }
+
+    void aChangeByAnotherProgramIsReadAgainAndNeverLost()
+    {
+        open();
+        clickRow(1);
+        edit(IDC_EDIT_FRENCH)->setText(QStringLiteral("Enregistrer tout")); // typed, not applied
+        // A second process replaces english.lan by a rename, as git and editors do.
+        const QString dir = QString::fromStdString(m_dir->path());
+        QCOMPARE(QProcess::execute(
+                     QStringLiteral("sh"),
+                     {QStringLiteral("-c"),
+                      QStringLiteral("cd '%1' && printf '[Label]\\r\\nIDS_OPEN=Open\\r\\n"
+                                     "IDS_SAVE=Save all\\r\\nIDS_QUIT=Quit\\r\\n' > e.tmp && "
+                                     "mv e.tmp english.lan")
+                          .arg(dir)}),
+                 0);
+        QTRY_COMPARE_WITH_TIMEOUT(list()->model()->index(1, 3).data().toString(),
+                                  QStringLiteral("Save all"), 2000);
+        QCOMPARE(edit(IDC_EDIT_ENGLISH)->text(), QStringLiteral("Save all"));        // untouched
+        QCOMPARE(edit(IDC_EDIT_FRENCH)->text(), QStringLiteral("Enregistrer tout")); // typed
+        QVERIFY(child<QLabel>(IDC_STATUS)->toolTip().contains(QStringLiteral("english.lan")));
+
+        // Verbolt's own write is no change of another program's; theirs since is asked about.
+        edit(IDC_EDIT_FRENCH)->setText(QStringLiteral("Enregistrer"));
+        edit(IDC_EDIT_ENGLISH)->setText(QStringLiteral("Save everything"));
+        QTest::keyClick(edit(IDC_EDIT_ENGLISH), Qt::Key_Return);
+        QVERIFY(m_prompts->questions.isEmpty());
+        QVERIFY(m_dir->read("english.lan").find("IDS_SAVE=Save everything\r\n") !=
+                std::string::npos);
+        m_dir->write("english.lan", "[Label]\r\nIDS_OPEN=Open\r\nIDS_SAVE=Theirs\r\n");
+        edit(IDC_EDIT_ENGLISH)->setText(QStringLiteral("Mine"));
+        QTest::keyClick(edit(IDC_EDIT_ENGLISH), Qt::Key_Return);
+        QCOMPARE(m_prompts->questions.size(), 1);
+        QCOMPARE(m_dir->read("english.lan"),
+                 std::string("[Label]\r\nIDS_OPEN=Open\r\nIDS_SAVE=Theirs\r\n"));
     }
 
     void enterAppliesFromAnEditorAndFromFindWhat()
