@@ -251,8 +251,13 @@ ImportedFile ImportReader::readXliff(std::string_view bytes)
 ImportedFile ImportReader::fromTable(const std::vector<std::vector<std::string>> &rows,
                                      bool unguard)
 {
-    if (rows.empty() || rows[0].size() < 2 || rows[0][0] != "ID" || rows[0][1] != "FRENCH")
-        return {{}, "no header row naming ID and FRENCH: not an export for translation"};
+    // The export's header ends in COMMENT: the window's table by position has none, and its
+    // rows must never be taken for rows by ID.
+    if (rows.empty() || rows[0].size() < 3 || rows[0][0] != "ID" || rows[0][1] != "FRENCH" ||
+        rows[0].back() != "COMMENT")
+        return {{},
+                "no header row ID, FRENCH, languages, COMMENT: not an export for "
+                "translation"};
     const std::vector<std::string> &header = rows[0];
     const auto cell = [unguard](const std::vector<std::string> &row, std::size_t c) {
         std::string s = c < row.size() ? row[c] : std::string();
@@ -264,7 +269,7 @@ ImportedFile ImportReader::fromTable(const std::vector<std::vector<std::string>>
     };
     ImportedFile file;
     for (std::size_t c = 2; c < header.size(); ++c) {
-        if (header[c] == "COMMENT" || header[c].empty())
+        if (c + 1 == header.size() || header[c].empty())
             continue;
         ImportedLanguage language;
         language.language = header[c];
@@ -296,14 +301,17 @@ ImportedFile ImportReader::readCsv(std::string_view bytes)
     else if (text.starts_with("ID"))
         start = 2;
     else
-        return {{}, "line 1 of the CSV: no header naming ID and FRENCH"};
+        return {{}, "line 1 of the CSV: no header ID, FRENCH, languages, COMMENT"};
     const char sep = start < text.size() ? text[start] : '\0';
     if (sep != ',' && sep != ';' && sep != '\t')
-        return {{}, "line 1 of the CSV: no header naming ID and FRENCH"};
+        return {{}, "line 1 of the CSV: no header ID, FRENCH, languages, COMMENT"};
     CsvRecords records = parseCsv(text, sep);
     if (!records.error.empty())
         return {{}, records.error};
-    return fromTable(records.rows, true);
+    ImportedFile file = fromTable(records.rows, true);
+    if (!file.ok())
+        file.error = "line 1 of the CSV: " + file.error;
+    return file;
 }
 
 ImportedFile ImportReader::readWorkbook(const std::string &path)
@@ -406,7 +414,10 @@ ImportedFile ImportReader::readWorkbook(const std::string &path)
     });
     if (const std::string why = xml.parse(sheetXml); !why.empty())
         return {{}, "a damaged workbook: " + why};
-    return fromTable(sheet.rows, false);
+    ImportedFile file = fromTable(sheet.rows, false);
+    if (!file.ok())
+        file.error = "the workbook's first sheet: " + file.error;
+    return file;
 }
 
 ImportedFile ImportReader::read(const std::string &path)

@@ -152,12 +152,13 @@ TEST(Exchange, CsvFromAFrenchSpreadsheet)
                                       "IDS_C=''=SUM(A2)\nIDS_D=0012\nIDS_E=-5 dB\n");
 
     // A text the code page cannot hold, a language without a file, no header at all.
-    dir.write("more.csv", "ID,FRENCH,GERMAN,SPANISH\nIDS_D,0012,\xCE\xA9,x\n");
+    dir.write("more.csv", "ID,FRENCH,GERMAN,SPANISH,COMMENT\nIDS_D,0012,\xCE\xA9,x,\n");
     r = runVerbolt({"--import", dir.file("more.csv"), dir.path()});
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.out.find("1 refused"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("SPANISH: no language file"), std::string::npos) << r.out;
-    dir.write("table.csv", "IDS_A,Ouvrir\n");
+    dir.write("table.csv", "ID,FRENCH,GERMAN\nIDS_A,Ouvrir &fichier,Schlie\xDF"
+                           "en\n");
     r = runVerbolt({"--import", dir.file("table.csv"), dir.path()});
     EXPECT_EQ(r.status, 2);
     EXPECT_NE(r.err.find("line 1 of the CSV"), std::string::npos) << r.err;
