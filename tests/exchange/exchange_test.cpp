@@ -6,6 +6,7 @@
 #include <sstream>
 #include <string>
 #include <vector>
+#include <xlsxwriter.h>
 
 using verbolt::CommandLine;
 using verbolt::ImportReader;
@@ -119,9 +120,32 @@ TEST(Exchange, WorkbookCellsAreTextAndComeBackUnchanged)
     EXPECT_EQ(units[2].french, "=SUM(A1)");
     EXPECT_EQ(units[3].text, "0012");
     EXPECT_EQ(units[1].french, "%d \xC3\xA9l\xC3\xA9ments");
-    const Outcome r = runVerbolt({"--import", xlsx, dir.path()});
+    Outcome r = runVerbolt({"--import", xlsx, dir.path()});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "german.lan: 0 written, 5 unchanged, 0 stale, 0 unknown\n");
+
+    // Changed and saved back as a spreadsheet saves it: shared strings, the sheet's own order.
+    lxw_workbook *saved = workbook_new(dir.file("back.xlsx").c_str());
+    lxw_worksheet *sheet = workbook_add_worksheet(saved, nullptr);
+    const char *cells[][4] = {{"ID", "FRENCH", "GERMAN", "COMMENT"},
+                              {"IDS_E", "Fermer",
+                               "Schlie\xC3\x9F"
+                               "en",
+                               ""},
+                              {"IDS_A", "Ouvrir &fichier", "", ""},
+                              {"IDS_C", "=SUM(A1)", "=SUMME(A1)", ""}};
+    for (lxw_row_t row = 0; row < 4; ++row)
+        for (lxw_col_t col = 0; col < 4; ++col)
+            if (*cells[row][col])
+                worksheet_write_string(sheet, row, col, cells[row][col], nullptr);
+    ASSERT_EQ(workbook_close(saved), LXW_NO_ERROR);
+    r = runVerbolt({"--import", dir.file("back.xlsx"), dir.path()});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "german.lan: 2 written, 1 unchanged, 0 stale, 0 unknown\n");
+    EXPECT_NE(dir.read("german.lan")
+                  .find("IDS_C==SUMME(A1)\nIDS_D=0012\nIDS_E=Schlie\xDF"
+                        "en\n"),
+              std::string::npos);
 
     dir.write("broken.xlsx", "PK not really");
     EXPECT_EQ(runVerbolt({"--import", dir.file("broken.xlsx"), dir.path()}).status, 2);
@@ -162,4 +186,20 @@ TEST(Exchange, CsvFromAFrenchSpreadsheet)
     r = runVerbolt({"--import", dir.file("table.csv"), dir.path()});
     EXPECT_EQ(r.status, 2);
     EXPECT_NE(r.err.find("line 1 of the CSV"), std::string::npos) << r.err;
+}
+
+TEST(Exchange, ControlCharactersAreLeftOutAndNamed)
+{
+    TempDir dir;
+    dir.write("french.lan", "[Label]\nIDS_A=a\x01"
+                            "b\nIDS_B=Oui\n");
+    dir.write("english.lan", "[Label]\nIDS_A=ab\nIDS_B=Y\x02s\n");
+    const Outcome r =
+        runVerbolt({"--export", dir.file("x.xliff"), "--language", "ENGLISH", dir.path()});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("IDS_A: a control character"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("IDS_B: its translation"), std::string::npos) << r.err;
+    const std::string x = dir.read("x.xliff");
+    EXPECT_EQ(x.find("IDS_A"), std::string::npos);
+    EXPECT_NE(x.find("<target state=\"needs-translation\"></target>"), std::string::npos);
 }
