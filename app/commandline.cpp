@@ -2,6 +2,8 @@
 
 #include "alignmentcheck.h"
 #include "csvexport.h"
+#include "exchangeexport.h"
+#include "exchangeimport.h"
 #include "filereader.h"
 #include "frenchorder.h"
 #include "labelalign.h"
@@ -230,6 +232,64 @@ int extract(const std::string &language, const std::string &script, std::ostream
     return 0;
 }
 
+int exportFor(const std::string &file, const std::string &language, const std::string &folder,
+              std::ostream &err)
+{
+    const ExchangeExport::Format format = ExchangeExport::formatOf(file);
+    if (format == ExchangeExport::Format::None)
+        return usageError(err, "--export writes a .xlf, .xliff, .xlsx or .csv file");
+    if (format == ExchangeExport::Format::Xliff && language.empty())
+        return usageError(err, "an XLIFF export needs --language NAME");
+    const std::string dir = labelDirectory(folder, err);
+    if (dir.empty())
+        return 2;
+    const ExchangeFolder loaded(dir);
+    if (!loaded.loaded()) {
+        err << "verbolt: " << LabelDirectory::shown(dir) << ": no french.lan to export\n";
+        return 2;
+    }
+    int column = -1;
+    if (!language.empty()) {
+        column = loaded.findLanguage(language);
+        if (column < 0) {
+            err << "verbolt: no language file for " << language << "\n";
+            return 2;
+        }
+    }
+    return ExchangeExport::toFile(loaded, file, column, err);
+}
+
+int importFrom(const std::string &file, bool dryRun, const std::string &folder, std::ostream &out,
+               std::ostream &err)
+{
+    const std::string dir = labelDirectory(folder, err);
+    if (dir.empty())
+        return 2;
+    const ImportedFile imported = ImportReader::read(file);
+    if (!imported.ok()) {
+        err << "verbolt: " << file << ": " << imported.error << "\n";
+        return 2;
+    }
+    const ExchangeFolder loaded(dir);
+    if (!loaded.loaded()) {
+        err << "verbolt: " << LabelDirectory::shown(dir) << ": no french.lan to import into\n";
+        return 2;
+    }
+    const ImportPlan plan = ExchangeImport::plan(loaded, imported);
+    ExchangeImport::report(plan, out);
+    int status = plan.anythingSkipped() ? 1 : 0;
+    if (dryRun)
+        return status;
+    for (const ImportWrite &w : ExchangeImport::write(plan, loaded)) {
+        if (!w.result.ok()) {
+            err << "verbolt: " << w.path << ": not written: " << std::strerror(w.result.error())
+                << "\n";
+            status = 1;
+        }
+    }
+    return status;
+}
+
 } // namespace
 
 const char *CommandLine::usage()
@@ -258,6 +318,13 @@ const char *CommandLine::usage()
            "                                       after LANGUAGE in lower case (english.txt);\n"
            "                                       LANGUAGE: french, english, italian, spanish\n"
            "                                       or german, in any letter case\n"
+           "       verbolt --export FILE [--language NAME] [FOLDER]\n"
+           "                                       write the labels by ID for translators:\n"
+           "                                       FILE.xlf or .xliff (XLIFF 1.2, needs NAME),\n"
+           "                                       .xlsx or .csv (every language, or NAME)\n"
+           "       verbolt --import FILE [--dry-run] [FOLDER]\n"
+           "                                       write back the translations of such a file;\n"
+           "                                       --dry-run only tells what it would write\n"
            "       verbolt --help                  show this help\n"
            "       verbolt --version               show the version\n";
 }
@@ -269,6 +336,8 @@ std::optional<int> CommandLine::run(int argc, char **argv, std::ostream &out, st
     std::vector<std::string> operands;
     bool chooseFolder = false;
     std::optional<LabelAlign::Fill> fill; // --align's
+    bool dryRun = false;
+    std::optional<std::string> language;
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
         if (arg == "--choose-folder") {
@@ -279,6 +348,16 @@ std::optional<int> CommandLine::run(int argc, char **argv, std::ostream &out, st
             if (fill || (arg != "--fill=empty" && arg != "--fill=french"))
                 return usageError(err, "--fill takes empty or french, once");
             fill = arg == "--fill=french" ? LabelAlign::Fill::French : LabelAlign::Fill::Empty;
+            continue;
+        }
+        if (arg == "--dry-run") {
+            dryRun = true;
+            continue;
+        }
+        if (arg == "--language") {
+            if (i + 1 >= argc)
+                return usageError(err, "--language needs a NAME");
+            language = argv[++i];
             continue;
         }
         if (isOption(arg)) {
@@ -294,6 +373,9 @@ std::optional<int> CommandLine::run(int argc, char **argv, std::ostream &out, st
     }
     if (fill && option != "--align")
         return usageError(err, "--fill goes with --align");
+    if (option.empty() && (dryRun || language))
+        return usageError(err, dryRun ? "--dry-run goes with --import"
+                                      : "--language goes with --export");
     if (option.empty()) {
         // The window's arguments are checked before Qt starts, so that a wrong FOLDER is
         // said without a display too.
@@ -305,6 +387,18 @@ std::optional<int> CommandLine::run(int argc, char **argv, std::ostream &out, st
     }
     if (chooseFolder)
         return usageError(err, "one option at a time");
+    if (language && option != "--export")
+        return usageError(err, "--language goes with --export");
+    if (dryRun && option != "--import")
+        return usageError(err, "--dry-run goes with --import");
+    if (option == "--export" || option == "--import") {
+        if (operands.empty() || operands.size() > 2)
+            return usageError(err, option + " needs a FILE and at most one FOLDER");
+        const std::string folderOperand = operands.size() == 2 ? operands[1] : std::string();
+        if (option == "--export")
+            return exportFor(operands[0], language.value_or(""), folderOperand, err);
+        return importFrom(operands[0], dryRun, folderOperand, out, err);
+    }
 
     const auto atMost = [&](std::size_t n) { return operands.size() <= n; };
     if (option == "--help" && atMost(0)) {

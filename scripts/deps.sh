@@ -3,7 +3,10 @@
 # Runs as root on Debian 12; does nothing when everything is already there.
 set -euo pipefail
 packages=(cmake ninja-build g++ qt6-base-dev libgl-dev libgtest-dev libgmock-dev
-          libbenchmark-dev xvfb xauth fonts-dejavu-core
+          libbenchmark-dev xvfb
+          # the exchange formats: XML, writing and reading workbooks
+          libexpat1-dev libxlsxwriter-dev libminizip-dev pkg-config
+          xauth fonts-dejavu-core
           # checking what is installed (scripts/check-install.sh) and packaging it (cpack)
           desktop-file-utils appstream man-db groff dpkg-dev "$@")
 missing=()
