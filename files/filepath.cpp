@@ -73,6 +73,12 @@ bool FilePath::folderStaysIn(const std::string &dir, const std::string &folder)
            (inner.size() > outer.size() && inner.starts_with(outer) && inner[outer.size()] == '/');
 }
 
+bool FilePath::linksStayIn(const std::string &path, const std::string &folder)
+{
+    std::string target = path;
+    return followLinks(target) == 0 && staysIn(target, folder);
+}
+
 bool FilePath::sameFile(const std::string &a, const std::string &b)
 {
     struct stat sa

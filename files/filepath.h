@@ -25,6 +25,10 @@ public:
     /// The same for the folder `dir` itself, its links followed.
     static bool folderStaysIn(const std::string &dir, const std::string &folder);
 
+    /// Whether `path`, its links followed, names a file in `folder` or its subfolders: the
+    /// rule for what may be read as well as written. False when the links cannot be followed.
+    static bool linksStayIn(const std::string &path, const std::string &folder);
+
     /// Whether `a` and `b`, their links followed, are one file (the same device and inode):
     /// two names that would overwrite each other's writes. False when either is missing.
     static bool sameFile(const std::string &a, const std::string &b);

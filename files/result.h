@@ -40,7 +40,8 @@ public:
     const std::string &path() const { return m_path; }
 
     /// Why it failed, for a message: the system's text for the errno ("No space left on
-    /// device"), else Verbolt's own reason; empty when done.
+    /// device"), else Verbolt's own reason; empty when done or when there is
+    /// nothing more to say.
     std::string reason() const
     {
         if (m_error != 0)
@@ -59,7 +60,7 @@ public:
         case Failure::Refused:
             return "the request cannot be carried out";
         default:
-            return "it failed";
+            return {};
         }
     }
 

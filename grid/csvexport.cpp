@@ -200,6 +200,8 @@ Result CsvExport::exportDirectory(const std::string &dir, std::ostream &out)
     // A folder listed only in part would give a table short of languages: no CSV at all.
     if (!load.listing.ok())
         return load.listing;
+    if (!load.rows.ok())
+        return load.rows;
     if (load.loaded) {
         write(grid, TextCodec(load.codePage), out);
         return Result::done(dir);
