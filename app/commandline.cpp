@@ -96,8 +96,10 @@ int exportCsv(const std::string &folder, std::ostream &out, std::ostream &err)
     if (const Result r = CsvExport::exportDirectory(dir, out); !r.ok()) {
         if (r.failure() == Result::Failure::List)
             err << LabelDirectory::unreadableMessage(dir) << "\n";
-        else
+        else if (r.reason().empty())
             err << r.path() << ": cannot be read\n";
+        else
+            err << r.path() << ": cannot be read: " << r.reason() << "\n";
         return 1;
     }
     if (!out.flush()) {

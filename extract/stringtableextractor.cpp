@@ -16,16 +16,21 @@ namespace verbolt {
 
 namespace {
 
-bool sameFile(const std::string &a, const std::string &b)
+bool isLink(const std::string &path)
 {
-    struct stat sa
+    struct stat st
     {
     };
-    struct stat sb
-    {
-    };
-    return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
-           sa.st_ino == sb.st_ino;
+    return ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
+bool endsWithLan(std::string_view name)
+{
+    if (name.size() < 4)
+        return false;
+    const std::string_view tail = name.substr(name.size() - 4);
+    return tail[0] == '.' && (tail[1] | 0x20) == 'l' && (tail[2] | 0x20) == 'a' &&
+           (tail[3] | 0x20) == 'n';
 }
 
 // Reads a script's text (its bytes, or UTF-8 from UTF-16) into the label body.
@@ -80,8 +85,13 @@ Result StringTableExtractor::extractToFile(const std::string &scriptPath,
     const std::string folder = FilePath::folderOf(script);
     const std::string outputPath = folder + "/" + outputName;
     // Replacing the script with its own extraction would lose it: refuse before writing.
-    if (sameFile(script, outputPath))
+    if (FilePath::sameFile(script, outputPath))
         return Result::failed(Failure::Refused, 0, outputName);
+
+    // The output is never written through a link, nor over a label file: an extraction
+    // must not replace the translations it is meant to feed.
+    if (endsWithLan(outputName) || isLink(outputPath))
+        return Result::failed(Failure::Create, 0, outputName);
 
     // An output that is a link leading out of the script's folder is never written through.
     const Result written = AtomicFile::write(outputPath, *extracted, folder);
@@ -105,6 +115,9 @@ std::string StringTableExtractor::messageFor(const Result &result)
     case Result::Failure::Create:
     case Result::Failure::LinksOutside:
     case Result::Failure::Refused:
+    case Result::Failure::Unsupported:
+    case Result::Failure::Gone:
+    case Result::Failure::TooLarge:
         break;
     }
     return "Unable to create the file " + result.path() + ".";

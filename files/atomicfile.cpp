@@ -4,11 +4,16 @@
 #include "filepath.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <climits>
+#include <cstdint>
+#include <ctime>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace verbolt {
 
@@ -41,8 +46,10 @@ int writeAll(int fd, std::string_view bytes)
 }
 
 // Two halves, so that a test can fail the write with half of the bytes on disk.
-int writeContent(int fd, std::string_view bytes)
+int writeContent(int fd, std::string_view bytes, bool hooked = true)
 {
+    if (!hooked)
+        return writeAll(fd, bytes);
     const std::size_t half = bytes.size() / 2;
     if (const int err = writeAll(fd, bytes.substr(0, half)))
         return err;
@@ -51,19 +58,11 @@ int writeContent(int fd, std::string_view bytes)
     return writeAll(fd, bytes.substr(half));
 }
 
-mode_t newFileMode()
-{
-    // umask can only be read by setting it; writes run on one thread.
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
-}
-
 // Flushes the written file to disk (unless `err` already failed the write) and closes it:
 // close() has the last word on a write; returns the first error.
-int syncAndClose(FileDescriptor &fd, int err)
+int syncAndClose(FileDescriptor &fd, int err, bool hooked = true)
 {
-    if (!err)
+    if (!err && hooked)
         err = fault(AtomicFile::Stage::BeforeSync);
     if (!err && ::fsync(fd.get()) != 0)
         err = errno;
@@ -72,53 +71,167 @@ int syncAndClose(FileDescriptor &fd, int err)
     return err;
 }
 
-// Keeps the links shared; the price is that a failure half-way leaves the file damaged.
-int rewriteInPlace(const std::string &target, std::string_view bytes)
+// A name no other file of the folder has yet: ".NAME." and six letters or digits, so it
+// never ends in ".lan" and tidy() can tell it for Verbolt's own.
+std::string temporaryName(const std::string &name, unsigned attempt)
 {
-    FileDescriptor fd(::open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY));
-    if (!fd)
-        return errno;
-    int err = writeContent(fd.get(), bytes);
-    if (!err && ::ftruncate(fd.get(), static_cast<off_t>(bytes.size())) != 0)
-        err = errno;
-    return syncAndClose(fd, err);
+    static constexpr char kChars[] =
+        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    timespec now{};
+    ::clock_gettime(CLOCK_MONOTONIC, &now);
+    std::uint64_t x = static_cast<std::uint64_t>(now.tv_nsec) ^
+                      (static_cast<std::uint64_t>(::getpid()) << 32) ^
+                      (attempt * 0x9E3779B97F4A7C15u);
+    std::string temp = "." + name.substr(0, std::min<std::size_t>(name.size(), NAME_MAX - 8)) + ".";
+    for (int i = 0; i < 6; ++i) {
+        x = x * 6364136223846793005u + 1442695040888963407u;
+        temp.push_back(kChars[(x >> 33) % (sizeof kChars - 1)]);
+    }
+    return temp;
 }
 
-int replace(const std::string &target, std::string_view bytes, const struct stat *old)
+// Creates the temporary file in `dir`, never through a link. A new file gets 0666 less the
+// umask from the system itself: the process umask is never changed.
+FileDescriptor createTemporary(int dir, const std::string &name, std::string &temp, bool exists)
 {
-    const std::string dir = FilePath::folderOf(target);
-    const std::string name = FilePath::nameOf(target);
-    // ".NAME.XXXXXX" ends in six letters or digits, so it never ends in ".lan".
-    std::string temp =
-        dir + "/." + name.substr(0, std::min<std::size_t>(name.size(), NAME_MAX - 8)) + ".XXXXXX";
-    FileDescriptor fd(::mkostemp(temp.data(), O_CLOEXEC));
+    for (unsigned attempt = 0; attempt < 100; ++attempt) {
+        temp = temporaryName(name, attempt);
+        FileDescriptor fd(::openat(dir, temp.c_str(),
+                                   O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY,
+                                   exists ? 0600 : 0666));
+        if (fd || errno != EEXIST)
+            return fd;
+    }
+    errno = EEXIST;
+    return FileDescriptor();
+}
+
+// The copy a hard-linked file's in-place rewrite leaves until it is done.
+std::string copyName(const std::string &name)
+{
+    return "." + name.substr(0, std::min<std::size_t>(name.size(), NAME_MAX - 6)) + ".copy";
+}
+
+int writeInPlace(int dir, const std::string &name, std::string_view bytes, bool hooked = true)
+{
+    FileDescriptor fd(::openat(dir, name.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY));
     if (!fd)
         return errno;
-    int err = writeContent(fd.get(), bytes);
+    int err = writeContent(fd.get(), bytes, hooked);
+    if (!err && ::ftruncate(fd.get(), static_cast<off_t>(bytes.size())) != 0)
+        err = errno;
+    return syncAndClose(fd, err, hooked);
+}
+
+int readAll(int dir, const std::string &name, std::string &bytes)
+{
+    FileDescriptor in(::openat(dir, name.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+    if (!in)
+        return errno;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(in.get(), buffer, sizeof buffer);
+        if (n == 0)
+            return 0;
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        bytes.append(buffer, static_cast<std::size_t>(n));
+    }
+}
+
+// Writes `bytes` to a fresh temporary file of `dir`, synced, and renames it to `to`.
+int writeAndRename(int dir, const std::string &name, const std::string &to, std::string_view bytes,
+                   const struct stat *old, bool hooked = true)
+{
+    std::string temp;
+    FileDescriptor fd = createTemporary(dir, name, temp, old != nullptr);
+    if (!fd)
+        return errno;
+    int err = writeContent(fd.get(), bytes, hooked);
     if (!err && old && (old->st_uid != ::geteuid() || old->st_gid != ::getegid())) {
         // The owner where permitted; else at least the group, when we belong to it.
         if (::fchown(fd.get(), old->st_uid, old->st_gid) != 0) {
-            if (errno != EPERM)
-                err = errno;
+            const int e = errno;
+            if (e != EPERM)
+                err = e;
             else if (::fchown(fd.get(), static_cast<uid_t>(-1), old->st_gid) != 0 && errno != EPERM)
                 err = errno;
         }
     }
     // After fchown, which may clear set-id bits.
-    if (!err && ::fchmod(fd.get(), old ? (old->st_mode & 07777) : newFileMode()) != 0)
+    if (!err && old && ::fchmod(fd.get(), old->st_mode & 07777) != 0)
         err = errno;
-    err = syncAndClose(fd, err);
-    if (!err)
+    err = syncAndClose(fd, err, hooked);
+    if (!err && hooked)
         err = fault(AtomicFile::Stage::BeforeRename);
-    if (!err && ::rename(temp.c_str(), target.c_str()) != 0)
+    if (!err && ::renameat(dir, temp.c_str(), dir, to.c_str()) != 0)
         err = errno;
-    if (err) {
-        ::unlink(temp.c_str());
-        return err;
-    }
+    if (err)
+        ::unlinkat(dir, temp.c_str(), 0);
     // The directory is not synced: the data was, before the rename, so a crash leaves the
     // old or the new file, never a torn one, and a sync per file would double a save's cost.
-    return 0;
+    return err;
+}
+
+// Keeps the links shared. A synced full copy of the old bytes goes beside the file first and
+// stays until the rewrite is synced: a failure puts them back at once, a crash leaves the
+// copy for tidy() to put back.
+int rewriteInPlace(int dir, const std::string &name, std::string_view bytes, const struct stat &old)
+{
+    std::string oldBytes;
+    if (const int err = readAll(dir, name, oldBytes))
+        return err;
+    const std::string copy = copyName(name);
+    if (const int err = writeAndRename(dir, name, copy, oldBytes, &old, false))
+        return err;
+    const int err = writeInPlace(dir, name, bytes);
+    if (err && writeInPlace(dir, name, oldBytes, false) != 0)
+        return err; // the copy stays for tidy()
+    ::unlinkat(dir, copy.c_str(), 0);
+    return err;
+}
+
+// Whether the folder open as `dir` (found at `path`) is still `folder` or inside it: a swap
+// of a folder for a link between the check and now must not redirect the write.
+bool openedInside(int dir, const std::string &path, const std::string &folder)
+{
+    if (FilePath::folderStaysIn("/proc/self/fd/" + std::to_string(dir), folder))
+        return true;
+    // Without /proc: the path, resolved now, must name the very folder that is open.
+    struct stat opened
+    {
+    };
+    struct stat named
+    {
+    };
+    return ::access("/proc/self/fd", F_OK) != 0 && FilePath::folderStaysIn(path, folder) &&
+           ::fstat(dir, &opened) == 0 && ::stat(path.c_str(), &named) == 0 &&
+           opened.st_dev == named.st_dev && opened.st_ino == named.st_ino;
+}
+
+bool isLabelFileName(std::string_view name)
+{
+    if (name.size() < 5)
+        return false;
+    std::string ext(name.substr(name.size() - 4));
+    for (char &c : ext)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return ext == ".lan" || ext == ".cmt";
+}
+
+bool isTemporaryOfLabelFile(std::string_view entry)
+{
+    // ".NAME.XXXXXX" where NAME ends in ".lan" or ".cmt".
+    if (entry.size() < 1 + 4 + 1 + 6 + 1 || entry[0] != '.' || entry[entry.size() - 7] != '.')
+        return false;
+    for (const char c : entry.substr(entry.size() - 6)) {
+        if (!std::isalnum(static_cast<unsigned char>(c)))
+            return false;
+    }
+    return isLabelFileName(entry.substr(1, entry.size() - 8));
 }
 
 } // namespace
@@ -135,26 +248,81 @@ Result AtomicFile::write(const std::string &path, std::string_view bytes, const 
     std::string target = path;
     if (const int err = FilePath::followLinks(target))
         return Result::failed(Result::Failure::Write, err, path);
+    // A folder that is not there says so; one that cannot be resolved is never written to.
+    if (::access(FilePath::folderOf(target).c_str(), F_OK) != 0)
+        return Result::failed(Result::Failure::Write, errno, path);
     if (!FilePath::staysIn(target, folder))
+        return Result::failed(Result::Failure::LinksOutside, 0, path);
+
+    // From here on everything is relative to the folder as opened, and is checked again.
+    const std::string dirPath = FilePath::folderOf(target);
+    const std::string name = FilePath::nameOf(target);
+    FileDescriptor dir(::open(dirPath.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    if (!dir)
+        return Result::failed(Result::Failure::Write, errno, path);
+    if (!openedInside(dir.get(), dirPath, folder))
         return Result::failed(Result::Failure::LinksOutside, 0, path);
 
     struct stat st
     {
     };
-    const bool exists = ::stat(target.c_str(), &st) == 0;
+    const bool exists = ::fstatat(dir.get(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
     if (!exists && errno != ENOENT)
         return Result::failed(Result::Failure::Write, errno, path);
     if (exists) {
+        // A link here now was put in place since the path was resolved.
+        if (S_ISLNK(st.st_mode))
+            return Result::failed(Result::Failure::LinksOutside, 0, path);
         if (!S_ISREG(st.st_mode))
             return Result::failed(Result::Failure::Write, S_ISDIR(st.st_mode) ? EISDIR : EINVAL,
                                   path);
         // The rename would replace a read-only file; the user made it read-only to keep it.
-        if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0)
+        if (::faccessat(dir.get(), name.c_str(), W_OK, AT_EACCESS) != 0)
             return Result::failed(Result::Failure::Write, errno, path);
     }
-    const int err = exists && st.st_nlink > 1 ? rewriteInPlace(target, bytes)
-                                              : replace(target, bytes, exists ? &st : nullptr);
+    const int err = exists && st.st_nlink > 1
+                        ? rewriteInPlace(dir.get(), name, bytes, st)
+                        : writeAndRename(dir.get(), name, name, bytes, exists ? &st : nullptr);
     return err ? Result::failed(Result::Failure::Write, err, path) : Result::done(path);
+}
+
+Result AtomicFile::tidy(const std::string &dirPath)
+{
+    FileDescriptor dir(::open(dirPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!dir)
+        return Result::failed(Result::Failure::List, errno, dirPath);
+    DIR *listing = ::fdopendir(::dup(dir.get()));
+    if (!listing)
+        return Result::failed(Result::Failure::List, errno, dirPath);
+    std::vector<std::string> stale;
+    std::vector<std::string> copies;
+    while (const dirent *entry = ::readdir(listing)) {
+        const std::string_view n = entry->d_name;
+        if (isTemporaryOfLabelFile(n))
+            stale.emplace_back(n);
+        else if (n.size() > 6 && n[0] == '.' && n.ends_with(".copy") &&
+                 isLabelFileName(n.substr(1, n.size() - 6)))
+            copies.emplace_back(n);
+    }
+    ::closedir(listing);
+    for (const std::string &n : stale)
+        ::unlinkat(dir.get(), n.c_str(), 0);
+    for (const std::string &copy : copies) {
+        const std::string name = copy.substr(1, copy.size() - 6);
+        struct stat st
+        {
+        };
+        if (::fstatat(dir.get(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 ||
+            !S_ISREG(st.st_mode))
+            continue; // not a copy of ours
+        std::string bytes;
+        if (const int err = readAll(dir.get(), copy, bytes))
+            return Result::failed(Result::Failure::Read, err, dirPath + "/" + copy);
+        if (const int err = writeInPlace(dir.get(), name, bytes, false))
+            return Result::failed(Result::Failure::Write, err, dirPath + "/" + name);
+        ::unlinkat(dir.get(), copy.c_str(), 0);
+    }
+    return Result::done(dirPath);
 }
 
 } // namespace verbolt

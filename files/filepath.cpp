@@ -58,14 +58,37 @@ int FilePath::followLinks(std::string &path)
 
 bool FilePath::staysIn(const std::string &target, const std::string &folder)
 {
-    const std::string inner = resolved(folderOf(target));
+    return folderStaysIn(folderOf(target), folder);
+}
+
+bool FilePath::folderStaysIn(const std::string &dir, const std::string &folder)
+{
+    const std::string inner = resolved(dir);
     const std::string outer = resolved(folder);
     if (inner.empty() || outer.empty())
-        return true;
+        return false;
     if (outer == "/")
         return true;
     return inner == outer ||
            (inner.size() > outer.size() && inner.starts_with(outer) && inner[outer.size()] == '/');
+}
+
+bool FilePath::linksStayIn(const std::string &path, const std::string &folder)
+{
+    std::string target = path;
+    return followLinks(target) == 0 && staysIn(target, folder);
+}
+
+bool FilePath::sameFile(const std::string &a, const std::string &b)
+{
+    struct stat sa
+    {
+    };
+    struct stat sb
+    {
+    };
+    return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+           sa.st_ino == sb.st_ino;
 }
 
 } // namespace verbolt

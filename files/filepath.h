@@ -19,8 +19,19 @@ public:
 
     /// Whether the folder of `target` (a path whose links are followed), resolved fully, is
     /// `folder` (resolved the same way) or one of its subfolders. A folder that cannot be
-    /// resolved counts as inside: writing there fails on its own.
+    /// resolved counts as outside: what it is cannot be known, so nothing goes there.
     static bool staysIn(const std::string &target, const std::string &folder);
+
+    /// The same for the folder `dir` itself, its links followed.
+    static bool folderStaysIn(const std::string &dir, const std::string &folder);
+
+    /// Whether `path`, its links followed, names a file in `folder` or its subfolders: the
+    /// rule for what may be read as well as written. False when the links cannot be followed.
+    static bool linksStayIn(const std::string &path, const std::string &folder);
+
+    /// Whether `a` and `b`, their links followed, are one file (the same device and inode):
+    /// two names that would overwrite each other's writes. False when either is missing.
+    static bool sameFile(const std::string &a, const std::string &b);
 };
 
 } // namespace verbolt

@@ -168,4 +168,21 @@ std::string LabelDirectory::resolve(const std::string &dir, const std::string &n
     return dir + (found.empty() ? std::string(fallbackName) : found);
 }
 
+Resolved LabelDirectory::resolveExisting(const std::string &dir, const std::string &nameOnDisk,
+                                         std::string_view fallbackName)
+{
+    struct stat st
+    {
+    };
+    if (!nameOnDisk.empty() && ::lstat((dir + nameOnDisk).c_str(), &st) == 0)
+        return {Result::done(dir + nameOnDisk), dir + nameOnDisk};
+    // A file renamed only in letter case is still the column's file.
+    std::string found = findName(dir, nameOnDisk.empty() ? fallbackName : nameOnDisk);
+    if (!found.empty())
+        return {Result::done(dir + found), dir + found};
+    if (!nameOnDisk.empty())
+        return {Result::failed(Result::Failure::Gone, ENOENT, dir + nameOnDisk), {}};
+    return {Result::done(dir + std::string(fallbackName)), dir + std::string(fallbackName)};
+}
+
 } // namespace verbolt

@@ -31,6 +31,13 @@ struct Listing
     Result result = Result::done();
 };
 
+/// Where a column's file is, or why there is none to write.
+struct Resolved
+{
+    Result result; // Gone, naming the file, when the column's file has gone
+    std::string path;
+};
+
 /// Listing and name resolution in the label directory. Names are byte strings; letter case
 /// is folded for A-Z only, as file names on disk carry no code page.
 class LabelDirectory
@@ -76,6 +83,12 @@ public:
     /// else an entry equal to `fallbackName` but for letter case, else `dir + fallbackName`.
     static std::string resolve(const std::string &dir, const std::string &nameOnDisk,
                                std::string_view fallbackName);
+    /// The same for a write that must not recreate a file under another name: a file read
+    /// as `nameOnDisk` that is no longer there (in any letter case) is Gone, naming it; only
+    /// a column that never had a file (empty `nameOnDisk`) gets `dir + fallbackName`.
+    [[nodiscard]] static Resolved resolveExisting(const std::string &dir,
+                                                  const std::string &nameOnDisk,
+                                                  std::string_view fallbackName);
 };
 
 } // namespace verbolt

@@ -5,6 +5,7 @@
 #include "filedescriptor.h"
 #include "filepath.h"
 #include "filereader.h"
+#include "labelencoding.h"
 #include "profileedit.h"
 
 #include <cerrno>
@@ -83,14 +84,25 @@ Result rewrite(const std::string &path, const std::string &folder, Edit &&edit)
     std::string target = path;
     if (const int err = FilePath::followLinks(target))
         return Result::failed(Result::Failure::Write, err, path);
+    // A folder that is not there says so; one that cannot be resolved is never written to.
+    if (::access(FilePath::folderOf(target).c_str(), F_OK) != 0)
+        return Result::failed(Result::Failure::Write, errno, path);
     if (!FilePath::staysIn(target, folder))
         return Result::failed(Result::Failure::LinksOutside, 0, path);
     const DirectoryLock lock(FilePath::folderOf(target));
     if (lock.error())
         return Result::failed(Result::Failure::Write, lock.error(), path);
+    // What a killed writer left is cleared up first; a hard-linked file it was rewriting
+    // gets its old bytes back before they are read.
+    if (const Result tidied = AtomicFile::tidy(FilePath::folderOf(target));
+        tidied.failure() == Result::Failure::Write)
+        return Result::failed(Result::Failure::Write, tidied.error(), path);
     const Result read = FileReader::readInto(path, before);
     if (!read.ok() && read.error() != ENOENT)
         return Result::failed(Result::Failure::Write, read.error(), path);
+    // Bytes the editing rules would break are never rewritten.
+    if (read.ok() && !LabelEncoding::whyReadOnly(before.view()).empty())
+        return Result::failed(Result::Failure::Unsupported, 0, path);
     return edit(read.ok(), target);
 }
 

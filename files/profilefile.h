@@ -32,7 +32,10 @@ public:
                            const FrenchOrder *order = nullptr);
 
     /// Writes the keys in order, with the result of one write each, in one atomic rewrite.
-    /// Writers of one directory are serialised with flock() on it. A missing file is
+    /// Writers of one directory are serialised with flock() on it (an advisory lock: it
+    /// holds between Verbolt's writers, not against other programs). Under it, what a killed
+    /// writer left in the directory is cleared up first. A UTF-16 file, or one whose lines
+    /// end in CR alone, is refused (Unsupported), unchanged. A missing file is
     /// created; a write that changes nothing touches nothing and succeeds, even on a
     /// read-only file. A key or value holding CR, LF or NUL fails with EINVAL. A path that
     /// links to a file outside `folder` (the label folder) and its subfolders is refused.

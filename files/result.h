@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstring>
 #include <string>
 #include <utility>
 
@@ -7,7 +8,7 @@ namespace verbolt {
 
 /// How an operation on a file or a folder ended: done, or failed, saying which failure it
 /// was, the errno where the system gave one (0 where the refusal is Verbolt's own), and the
-/// path it was about. There is no default: every result says what happened.
+/// path it was about. It is made only by done() or failed(): every result says what happened.
 class Result
 {
 public:
@@ -21,6 +22,10 @@ public:
         LinksOutside, // the file links out of the folder the write is for: refused
         Refused,      // the request itself cannot be carried out (a text the files cannot
                       // hold, an output over its own input)
+        Unsupported,  // the file's bytes are in a form Verbolt reads but must not rewrite
+                      // (UTF-16, lines ending in CR alone)
+        Gone,         // the file a column was read from is no longer there
+        TooLarge,     // more rows than the table can hold
     };
 
     static Result done(std::string path = {}) { return {Failure::None, 0, std::move(path)}; }
@@ -33,6 +38,31 @@ public:
     Failure failure() const { return m_failure; }
     int error() const { return m_error; }
     const std::string &path() const { return m_path; }
+
+    /// Why it failed, for a message: the system's text for the errno ("No space left on
+    /// device"), else Verbolt's own reason; empty when done or when there is
+    /// nothing more to say.
+    std::string reason() const
+    {
+        if (m_error != 0)
+            return std::strerror(m_error);
+        switch (m_failure) {
+        case Failure::None:
+            return {};
+        case Failure::LinksOutside:
+            return "it links outside the label folder";
+        case Failure::Unsupported:
+            return "its encoding or line ends cannot be written back safely";
+        case Failure::Gone:
+            return "the file is no longer there";
+        case Failure::TooLarge:
+            return "it has more rows than the table can hold";
+        case Failure::Refused:
+            return "the request cannot be carried out";
+        default:
+            return {};
+        }
+    }
 
 private:
     Result(Failure failure, int error, std::string path)

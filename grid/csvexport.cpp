@@ -80,10 +80,28 @@ unsigned needsOf(std::string_view text)
 
 // Appends one cell as a field: copied or converted straight into the buffer, quoted when it
 // must be.
+// A spreadsheet takes a cell starting with one of these for a formula, and runs it.
+bool startsFormula(std::string_view text)
+{
+    if (text.empty())
+        return false;
+    switch (text.front()) {
+    case '=':
+    case '+':
+    case '-':
+    case '@':
+    case '\t':
+    case '\r':
+        return true;
+    default:
+        return false;
+    }
+}
+
 void appendCell(std::string_view bytes, const TextCodec &codec, ByteBuffer &buffer)
 {
     const unsigned needs = needsOf(bytes);
-    if (needs & kQuotes) {
+    if ((needs & kQuotes) || startsFormula(bytes)) {
         std::string record;
         CsvExport::appendField(codec.toUtf8(bytes), record);
         buffer.append(record);
@@ -121,11 +139,16 @@ void appendRows(const LabelGrid &grid, const TextCodec &codec, int first, int la
 
 void CsvExport::appendField(std::string_view utf8, std::string &record)
 {
+    const bool formula = startsFormula(utf8);
     if (!(needsOf(utf8) & kQuotes)) {
+        if (formula)
+            record.push_back('\'');
         record.append(utf8);
         return;
     }
     record.push_back('"');
+    if (formula)
+        record.push_back('\'');
     for (const char c : utf8) {
         if (c == '"')
             record.push_back('"');
@@ -177,6 +200,8 @@ Result CsvExport::exportDirectory(const std::string &dir, std::ostream &out)
     // A folder listed only in part would give a table short of languages: no CSV at all.
     if (!load.listing.ok())
         return load.listing;
+    if (!load.rows.ok())
+        return load.rows;
     if (load.loaded) {
         write(grid, TextCodec(load.codePage), out);
         return Result::done(dir);

@@ -12,7 +12,9 @@ namespace verbolt {
 
 /// The label grid as CSV: UTF-8 without a byte-order mark, comma-separated, every record
 /// ending in CRLF, a field enclosed in double quotes only when it holds a comma, a double
-/// quote, CR or LF (inner quotes doubled). The first record holds the column headers.
+/// quote, CR or LF (inner quotes doubled). A field starting with = + - @ tab or CR gets one
+/// leading "'", so that a spreadsheet shows it as text instead of running it as a formula.
+/// The first record holds the column headers.
 class CsvExport
 {
 public:

@@ -1,12 +1,15 @@
 #include "filevalues.h"
 
 #include "entrycursor.h"
+#include "filepath.h"
 #include "filereader.h"
 
 namespace verbolt {
 
-std::unique_ptr<FileValues> FileValues::read(const std::string &path)
+std::unique_ptr<FileValues> FileValues::read(const std::string &path, const std::string &folder)
 {
+    if (!FilePath::linksStayIn(path, folder))
+        return std::make_unique<FileValues>();
     FileContent file = FileReader::read(path);
     if (!file.result.ok())
         return std::make_unique<FileValues>();

@@ -20,8 +20,9 @@ public:
     FileValues() = default;
     /// Takes a file's bytes.
     explicit FileValues(std::string bytes);
-    /// Reads `path`; a file that is missing or cannot be read holds no keys.
-    static std::unique_ptr<FileValues> read(const std::string &path);
+    /// Reads `path`; a file that is missing, cannot be read or links out of `folder` (the
+    /// label folder: nothing outside it is read) holds no keys.
+    static std::unique_ptr<FileValues> read(const std::string &path, const std::string &folder);
     /// Whether it was read from a file (false for one missing or unreadable).
     bool read() const { return m_read; }
     FileValues(const FileValues &) = delete;

@@ -1,7 +1,9 @@
 #include "labelloader.h"
 
+#include "filepath.h"
 #include "filereader.h"
 #include "labeldirectory.h"
+#include "labelencoding.h"
 #include "labelreader.h"
 
 #include <cstring>
@@ -77,12 +79,20 @@ LoadResult LabelLoader::LoadAllLabels(const std::string &dir)
             result.frenchName = e.name;
         }
         ByteBuffer bytes;
-        if (e.kind == LabelFileEntry::Kind::File) {
+        // Reads follow the rule of writes: a file linking out of the folder (to a user's
+        // other files, to /proc) is not read.
+        if (e.kind == LabelFileEntry::Kind::File && !FilePath::linksStayIn(dir + e.name, dir)) {
+            result.unread.push_back({e.name, "it links outside the label folder"});
+            if (frenchIndex == static_cast<int>(files.size()))
+                frenchIndex = -1;
+        } else if (e.kind == LabelFileEntry::Kind::File) {
             FileBuffer c = FileReader::readBuffer(dir + e.name, keepPainted);
             if (c.result.ok())
                 bytes = std::move(c.bytes);
             else if (frenchIndex == static_cast<int>(files.size()))
                 frenchIndex = -1; // an unreadable French file loads nothing
+            if (const std::string_view why = LabelEncoding::whyReadOnly(bytes.view()); !why.empty())
+                result.readOnly.push_back({e.name, "its text is " + std::string(why)});
         } else if (frenchIndex == static_cast<int>(files.size())) {
             frenchIndex = -1;
         }
@@ -100,9 +110,15 @@ LoadResult LabelLoader::LoadAllLabels(const std::string &dir)
     const TextCodec codec(result.codePage);
 
     LanguageFile &french = files[static_cast<std::size_t>(frenchIndex)];
+    m_frenchLines = CountLabelLines(french.bytes.view());
+    // Lines bound the labels from above; only when they are too many are the labels counted.
+    if (static_cast<std::size_t>(m_frenchLines) > m_rowLimit &&
+        LabelReader::forEachEntry(french.bytes.view(), [](const auto &) {}) > m_rowLimit) {
+        result.rows = Result::failed(Result::Failure::TooLarge, 0, dir + french.entry.name);
+        return result;
+    }
     m_grid.insertColumn("ID", {});
     m_grid.insertColumn("FRENCH", french.entry.name);
-    m_frenchLines = CountLabelLines(french.bytes.view());
     m_progress.SetProgressRange(0, m_frenchLines);
     m_progress.SetStatusText("Load FRENCH labels...");
     LoadLanguageColumn(std::move(french.bytes), 1);

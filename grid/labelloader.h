@@ -5,10 +5,19 @@
 #include "result.h"
 #include "textcodec.h"
 
+#include <climits>
+#include <cstddef>
 #include <string>
 #include <vector>
 
 namespace verbolt {
+
+/// A label file the load treated apart, and why (a sentence ending without a full stop).
+struct ColumnNote
+{
+    std::string fileName; // as found on disk
+    std::string why;
+};
 
 /// What the start-up load found besides the grid itself.
 struct LoadResult
@@ -20,6 +29,10 @@ struct LoadResult
     std::vector<std::string> dupTargets;       // "", each language but FRENCH, "All"
     std::vector<std::string> findColumns;      // every language, FRENCH included
     std::string commentsName = "comments.cmt"; // the comment file's name on disk
+    std::vector<ColumnNote> unread;            // not read: their columns stay empty
+    std::vector<ColumnNote> readOnly;          // shown, but no write may touch them
+    Result rows = Result::done(); // TooLarge: french.lan has more labels than the table
+                                  // holds, and nothing was loaded
 };
 
 /// The start-up load: reads french.lan and every further *.lan file of the label directory
@@ -42,6 +55,10 @@ public:
         LoadLanguageColumn(ByteBuffer(bytes), column);
     }
 
+    /// The most rows the table takes; a French file of more labels is refused whole. Lower
+    /// only to try the refusal.
+    void setRowLimit(std::size_t rows) { m_rowLimit = rows; }
+
     /// The language name of a file: the name without its extension, upper-cased.
     static std::string languageName(std::string_view fileName, const TextCodec &codec);
 
@@ -49,6 +66,7 @@ private:
     LabelGrid &m_grid;
     LoadProgress &m_progress;
     int m_frenchLines = -1; // CountLabelLines of the French file, once LoadAllLabels has it
+    std::size_t m_rowLimit = INT_MAX - 1; // rows are counted in int
 };
 
 } // namespace verbolt

@@ -28,7 +28,7 @@ std::unique_ptr<LabelSession> LabelSession::open(const std::string &dir, LoadPro
     // The comments are read once; a comment file that cannot be read has no comments.
     if (!dir.empty())
         s->m_comments =
-            FileValues::read(LabelDirectory::resolve(dir, s->m_load.commentsName, "comments.cmt"));
+            FileValues::read(LabelDirectory::resolve(dir, s->m_load.commentsName, "comments.cmt"), dir);
     // What the files were as read: a later change of one is another program's. (A change
     // between the read and this stat is taken for the read's: the window of a load.)
     s->m_stamps.resize(s->m_keyIndexes.size());
@@ -137,7 +137,7 @@ CommandOutcome LabelSession::reload(const DiskChanges &changes)
         const std::string path =
             LabelDirectory::resolve(m_dir, m_load.commentsName, "comments.cmt");
         m_commentsStamp = stampOf(path);
-        m_comments = FileValues::read(path);
+        m_comments = FileValues::read(path, m_dir);
     }
     return outcome;
 }
@@ -247,7 +247,11 @@ void LabelSession::reloadColumn(int column, CommandOutcome &outcome)
 {
     if (column < 2)
         return; // the French column gives the rows: it is read again with the whole folder
-    FileBuffer file = FileReader::readBuffer(columnPath(column));
+    // As at the load: a file linking out of the folder is not read.
+    const std::string path = columnPath(column);
+    FileBuffer file = FilePath::linksStayIn(path, m_dir)
+                          ? FileReader::readBuffer(path)
+                          : FileBuffer{Result::failed(Result::Failure::Read, 0, path), {}};
     SilentProgress quiet;
     LabelLoader(m_grid, quiet)
         .LoadLanguageColumn(file.result.ok() ? std::move(file.bytes) : ByteBuffer(), column);
@@ -279,7 +283,7 @@ std::vector<Conflict> LabelSession::applyConflicts(int row,
     const std::string_view id = m_grid.itemText(row, 0);
     for (const FieldEdit &e : edits) {
         // A file gone or unreadable is no other program's text: the write says what it finds.
-        const auto file = FileValues::read(columnPath(e.column));
+        const auto file = FileValues::read(columnPath(e.column), m_dir);
         if (file->read() && file->value(id).value_or("") != e.basedOn)
             out.push_back({e.column, std::string(id)});
     }
@@ -294,7 +298,7 @@ std::vector<Conflict> LabelSession::duplicateConflicts(const std::vector<int> &r
     std::vector<int> columns = targetColumns(target);
     columns.insert(columns.begin(), 1);
     for (const int c : columns) {
-        const auto file = FileValues::read(columnPath(c));
+        const auto file = FileValues::read(columnPath(c), m_dir);
         if (!file->read())
             continue;
         for (const int r : rows)
@@ -344,7 +348,7 @@ CommandOutcome LabelSession::apply(int row, const std::vector<FieldEdit> &edits,
             if (e.column >= 2) {
                 reloadColumn(e.column, outcome);
             } else if (const int shown = frenchRow(id); shown >= 0) {
-                const auto file = FileValues::read(columnPath(1));
+                const auto file = FileValues::read(columnPath(1), m_dir);
                 m_grid.setItemText(shown, 1, file->value(id).value_or(""));
                 outcome.rows.push_back(shown);
             }

@@ -125,7 +125,7 @@ TEST(ExtractToFile, OutputThatCannotBeWrittenIsNamedByItsFullPath)
     EXPECT_FALSE(dir.exists("ro/spanish.txt"));
 }
 
-TEST(ExtractToFile, NeverWritesThroughALinkLeadingOutOfTheScriptsFolder)
+TEST(ExtractToFile, NeverWritesThroughALinkNorOverALabelFile)
 {
     TempDir dir;
     TempDir elsewhere;
@@ -145,10 +145,15 @@ TEST(ExtractToFile, NeverWritesThroughALinkLeadingOutOfTheScriptsFolder)
     EXPECT_EQ(elsewhere.listing(), "profile\n");
     EXPECT_EQ(elsewhere.read("profile"), "keep me\n");
 
-    // A link that stays inside the folder is written through and stays a link.
-    EXPECT_EQ(said(StringTableExtractor::extractToFile(dir.file("app.rc"), "french.txt")),
-              "Extraction terminated.");
-    EXPECT_EQ(dir.read("out/french-real.txt"), extracted);
+    // Not even a link that stays inside the folder, and never over a label file.
+    dir.write("german.lan", "[Label]\r\n");
+    for (const char *name : {"french.txt", "german.lan", "new.LAN"})
+        EXPECT_EQ(said(StringTableExtractor::extractToFile(dir.file("app.rc"), name)),
+                  "Unable to create")
+            << name;
+    EXPECT_FALSE(dir.exists("out/french-real.txt"));
+    EXPECT_FALSE(dir.exists("new.LAN"));
+    EXPECT_EQ(dir.read("german.lan"), "[Label]\r\n");
     struct stat st
     {
     };

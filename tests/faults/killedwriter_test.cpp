@@ -1,5 +1,6 @@
 // A writer killed at any moment leaves the label file whole: its old bytes or its new ones,
 // never a mix, and no temporary file that a later start would take for a label file.
+#include "atomicfile.h"
 #include "filepath.h"
 #include "labeldirectory.h"
 #include "profilefile.h"
@@ -39,7 +40,7 @@ TEST(KilledWriter, FileIsAlwaysTheOldOrTheNewContent)
     SCOPED_TRACE("seed " + std::to_string(seed) + " (VERBOLT_TEST_SEED sets another)");
     std::mt19937 rng(seed);
     std::uniform_int_distribution<int> pause(0, 40000); // microseconds
-    int sawA = 0, sawB = 0;
+    int sawA = 0, sawB = 0, duringWrite = 0;
     for (int round = 0; round < 30; ++round) {
         const pid_t pid = ::fork();
         ASSERT_GE(pid, 0);
@@ -60,7 +61,8 @@ TEST(KilledWriter, FileIsAlwaysTheOldOrTheNewContent)
         ASSERT_TRUE(now == contentA || now == contentB)
             << "round " << round << ": torn file of " << now.size() << " bytes";
         // Whatever the kill left beside it is a ".french.lan.XXXXXX" temporary file, which no
-        // listing takes for a label file.
+        // listing takes for a label file, and the next write clears away.
+        duringWrite += entriesOf(dir.path()).size() > 1;
         for (const std::string &name : entriesOf(dir.path())) {
             if (name == "french.lan")
                 continue;
@@ -72,7 +74,6 @@ TEST(KilledWriter, FileIsAlwaysTheOldOrTheNewContent)
     EXPECT_EQ(sawA + sawB, 30);
     // Each temporary file left is a kill that landed during a write, between the file's
     // creation and its rename; kills that all fell between two writes would prove nothing.
-    const int duringWrite = static_cast<int>(entriesOf(dir.path()).size()) - 1;
     EXPECT_GT(duringWrite, 0);
     RecordProperty("kills_during_write", duringWrite);
 
@@ -81,6 +82,42 @@ TEST(KilledWriter, FileIsAlwaysTheOldOrTheNewContent)
     EXPECT_EQ(s.headers(), (std::vector<std::string>{"ID", "FRENCH"}));
     EXPECT_EQ(s.grid().rowCount(), 20001);
     EXPECT_EQ(s.grid().itemText(20000, 0), "IDS_19999");
+}
+
+// A file of several hard links is rewritten in place: killed half-way, the next write puts
+// its old bytes back first, so every link reads the old or the new content.
+TEST(KilledWriter, HardLinkedFileIsTheOldOrTheNewContentAfterTheNextWrite)
+{
+    TempDir dir;
+    const std::string path = dir.file("french.lan");
+    const std::string contentA = "[Label]\r\nBIG=" + std::string(1 << 21, 'a') + "\r\n";
+    const std::string contentB = "[Label]\r\nBIG=" + std::string(1 << 20, 'b') + "\r\n";
+    writeFile(path, contentA);
+    ASSERT_EQ(::link(path.c_str(), dir.file("shared.lan").c_str()), 0);
+
+    const unsigned seed = testSeed(2);
+    SCOPED_TRACE("seed " + std::to_string(seed) + " (VERBOLT_TEST_SEED sets another)");
+    std::mt19937 rng(seed);
+    std::uniform_int_distribution<int> pause(0, 40000);
+    for (int round = 0; round < 20; ++round) {
+        const pid_t pid = ::fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            for (bool a = false;; a = !a)
+                ProfileFile::writeKey(
+                    path, "BIG", std::string(a ? 1 << 21 : 1 << 20, a ? 'a' : 'b'), dir.path());
+        }
+        ::usleep(static_cast<useconds_t>(pause(rng)));
+        ASSERT_EQ(::kill(pid, SIGKILL), 0);
+        int status = 0;
+        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+        // What the next write does first, under the folder's lock.
+        ASSERT_TRUE(AtomicFile::tidy(dir.path()).ok());
+        const std::string now = readFile(dir.file("shared.lan"));
+        ASSERT_TRUE(now == contentA || now == contentB)
+            << "round " << round << ": torn file of " << now.size() << " bytes";
+        EXPECT_EQ(entriesOf(dir.path()), (std::vector<std::string>{"french.lan", "shared.lan"}));
+    }
 }
 
 } // namespace

@@ -4,13 +4,18 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
 #include <regex>
 #include <string>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 using verbolt::AtomicFile;
+using verbolt::FilePath;
 using verbolt::test::TempDir;
 
 namespace {
@@ -110,6 +115,74 @@ TEST(AtomicFile, FailureAtAnyStageLeavesTheOriginalAndNoTemporaryFile)
         EXPECT_TRUE(std::regex_match(seen, std::regex("\\.a\\.lan\\.[A-Za-z0-9]{6}\na\\.lan\n")))
             << seen;
     }
+}
+
+TEST(AtomicFile, FolderThatCannotBeResolvedIsOutsideAndSameFileFollowsLinks)
+{
+    TempDir dir;
+    dir.write("a.lan", "a");
+    dir.write("b.lan", "b");
+    EXPECT_FALSE(FilePath::staysIn(dir.file("gone/a.lan"), dir.path()));
+    EXPECT_FALSE(FilePath::staysIn(dir.file("a.lan"), dir.file("gone")));
+    EXPECT_FALSE(AtomicFile::write(dir.file("a.lan"), "x", dir.file("gone")).ok());
+    EXPECT_EQ(dir.read("a.lan"), "a");
+
+    ASSERT_EQ(::symlink("a.lan", dir.file("link.lan").c_str()), 0);
+    ASSERT_EQ(::link(dir.file("b.lan").c_str(), dir.file("hard.lan").c_str()), 0);
+    EXPECT_TRUE(FilePath::sameFile(dir.file("a.lan"), dir.file("link.lan")));
+    EXPECT_TRUE(FilePath::sameFile(dir.file("b.lan"), dir.file("hard.lan")));
+    EXPECT_FALSE(FilePath::sameFile(dir.file("a.lan"), dir.file("b.lan")));
+    EXPECT_FALSE(FilePath::sameFile(dir.file("a.lan"), dir.file("gone.lan")));
+}
+
+// Another program swaps the subfolder written to for a link to a folder outside, and back,
+// as fast as it can: no write may land outside.
+TEST(AtomicFile, FolderSwappedForALinkMeanwhileNeverRedirectsTheWrite)
+{
+    TempDir dir;
+    TempDir outside;
+    ASSERT_EQ(::mkdir(dir.file("sub").c_str(), 0777), 0);
+    dir.write("sub/a.lan", "inside");
+    outside.write("a.lan", "outside");
+    ASSERT_EQ(::symlink(outside.path().c_str(), dir.file("swap").c_str()), 0);
+    std::atomic<bool> stop{false};
+    std::thread swapper([&] {
+        while (!stop)
+            ::renameat2(AT_FDCWD, dir.file("sub").c_str(), AT_FDCWD, dir.file("swap").c_str(),
+                        RENAME_EXCHANGE);
+    });
+    int written = 0;
+    for (int i = 0; i < 400; ++i)
+        written += AtomicFile::write(dir.file("sub/a.lan"), "new", dir.path()).ok();
+    stop = true;
+    swapper.join();
+    EXPECT_EQ(outside.read("a.lan"), "outside");
+    EXPECT_EQ(outside.listing(), "a.lan\n");
+    EXPECT_GT(written, 0);
+}
+
+TEST(AtomicFile, TidyRemovesStaleTemporariesAndPutsBackAHalfRewrittenHardLinkedFile)
+{
+    TempDir dir;
+    dir.write("a.lan", "torn");
+    ASSERT_EQ(::link(dir.file("a.lan").c_str(), dir.file("b.lan").c_str()), 0);
+    dir.write(".a.lan.copy", "old whole");
+    dir.write(".c.lan.Ab12Cd", "stale");
+    dir.write(".notes.txt.Ab12Cd", "not ours");
+    EXPECT_TRUE(AtomicFile::tidy(dir.path()).ok());
+    EXPECT_EQ(dir.listing(), ".notes.txt.Ab12Cd\na.lan\nb.lan\n");
+    EXPECT_EQ(dir.read("b.lan"), "old whole");
+
+    // A rewrite in place that fails half-way puts the old bytes back at once.
+    AtomicFile::setFaultHook(
+        [](AtomicFile::Stage s) { return s == AtomicFile::Stage::AfterPartialWrite ? EIO : 0; });
+    const verbolt::Result r =
+        AtomicFile::write(dir.file("a.lan"), "a new and longer text", dir.path());
+    AtomicFile::setFaultHook({});
+    EXPECT_EQ(r.error(), EIO);
+    EXPECT_EQ(r.reason(), "Input/output error");
+    EXPECT_EQ(dir.read("b.lan"), "old whole");
+    EXPECT_EQ(dir.listing(), ".notes.txt.Ab12Cd\na.lan\nb.lan\n");
 }
 
 } // namespace

@@ -75,6 +75,13 @@ TEST(LabelDirectoryNames, ResolveFindsTheFileWhateverItsCase)
     EXPECT_EQ(LabelDirectory::resolve(dir.path(), "gone.lan", "FRENCH.lan"),
               dir.file("French.LAN"));
     EXPECT_EQ(LabelDirectory::resolve(dir.path(), "gone.lan", "GONE.lan"), dir.file("GONE.lan"));
+    // For a write a vanished file is gone, not made again under the header's name.
+    const auto gone = LabelDirectory::resolveExisting(dir.path(), "gone.lan", "FRENCH.lan");
+    EXPECT_EQ(gone.result.failure(), verbolt::Result::Failure::Gone);
+    EXPECT_EQ(gone.result.path(), dir.file("gone.lan"));
+    EXPECT_EQ(LabelDirectory::resolveExisting(dir.path(), "FRENCH.lan", "x").path,
+              dir.file("French.LAN"));
+    EXPECT_EQ(LabelDirectory::resolveExisting(dir.path(), "", "NEW.lan").path, dir.file("NEW.lan"));
     EXPECT_TRUE(LabelDirectory::lessByName("a", "B"));
     EXPECT_TRUE(LabelDirectory::lessByName("B", "b")); // tie broken by unfolded bytes
     EXPECT_TRUE(LabelDirectory::lessByName("z", "\xE9"));

@@ -82,6 +82,23 @@ TEST(ProfileFile, WritesCreateChangeOrLeaveTheFile)
     EXPECT_EQ(dir.listing(), "german.lan\nsub.lan\n");
 }
 
+TEST(ProfileFile, BytesTheRulesWouldBreakAreNeverRewritten)
+{
+    TempDir dir;
+    const std::string utf16 = "\xFF\xFE[\0L\0]\0\r\0\n\0"s;
+    const std::string bare = "[\0L\0a\0b\0e\0l\0]\0\r\0\n\0K\0=\0v\0"s;
+    dir.write("b.lan", "[Label]\r\nK=a\0b\r\n"s); // a stray NUL is not UTF-16
+    EXPECT_TRUE(ProfileFile::writeKey(dir.file("b.lan"), "L", "w", dir.path()).ok());
+    const std::string crOnly = "[Label]\rK=v\r";
+    for (const std::string &bytes : {utf16, bare, crOnly}) {
+        dir.write("a.lan", bytes);
+        const Result r = ProfileFile::writeKey(dir.file("a.lan"), "K", "w", dir.path());
+        EXPECT_EQ(r.failure(), Result::Failure::Unsupported);
+        EXPECT_FALSE(r.reason().empty());
+        EXPECT_EQ(dir.read("a.lan"), bytes);
+    }
+}
+
 TEST(ProfileFile, PermissionsAreRespected)
 {
     TempDir dir;

@@ -51,6 +51,17 @@ TEST(CsvExport, QuotesOnlyFieldsThatNeedItAndKeepsEveryOtherByte)
     CsvExport::appendField("a\nb", record);
     CsvExport::appendField(" edge ", record);
     EXPECT_EQ(record, "\"a\nb\" edge ");
+
+    // What a spreadsheet would run as a formula gets one leading quote mark, inside the
+    // field's double quotes when it has them; one that only holds such a sign further on not.
+    record.clear();
+    for (const char *cell : {"=1+1", "+x", "-x", "@x", "\tx", "\rx", "=a,b", "a=b", ""}) {
+        CsvExport::appendField(cell, record);
+        record += '|';
+    }
+    EXPECT_EQ(record, "'=1+1|'+x|'-x|'@x|'\tx|\"'\rx\"|\"'=a,b\"|a=b||");
+    dir.write("french.lan", "[Label]\r\nSUM==SUM(A1)\r\nMINUS=-1\r\n");
+    EXPECT_EQ(exportOf(dir), "ID,FRENCH\r\nSUM,'=SUM(A1)\r\nMINUS,'-1\r\n");
 }
 
 TEST(CsvExport, ConvertsEveryTextFromTheCodePageOfTheRun)

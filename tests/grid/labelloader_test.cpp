@@ -97,6 +97,47 @@ TEST(StartupLoad, WithoutAReadableFrenchFileNothingLoads)
     }
 }
 
+TEST(StartupLoad, LinksOutOfTheFolderAreNotReadAndOddEncodingsAreReadOnly)
+{
+    Workspace w;
+    TempDir outside;
+    outside.write("secret.lan", "[Label]\nA=secret\n");
+    w.dir.write("french.lan", "[Label]\nA=un\n");
+    ASSERT_EQ(::symlink(outside.file("secret.lan").c_str(), w.dir.file("english.lan").c_str()), 0);
+    ASSERT_EQ(::symlink("/proc/self/environ", w.dir.file("german.lan").c_str()), 0);
+    w.dir.write("italian.lan", std::string("\xFF\xFE[\0L\0]\0", 8));
+    w.dir.write("spanish.lan", "[Label]\rA=uno\r");
+    w.start();
+    ASSERT_TRUE(w.load().loaded);
+    EXPECT_EQ(w.column(2), (Strings{""}));
+    EXPECT_EQ(w.column(3), (Strings{""}));
+    Strings unread, readOnly;
+    for (const ColumnNote &n : w.load().unread)
+        unread.push_back(n.fileName);
+    for (const ColumnNote &n : w.load().readOnly)
+        readOnly.push_back(n.fileName + ": " + n.why);
+    EXPECT_EQ(unread, (Strings{"english.lan", "german.lan"}));
+    EXPECT_EQ(readOnly, (Strings{"italian.lan: its text is UTF-16",
+                                 "spanish.lan: its text is lines ending in CR alone"}));
+}
+
+TEST(StartupLoad, MoreLabelsThanTheTableHoldsAreRefusedWhole)
+{
+    Workspace w;
+    w.dir.write("french.lan", "[Label]\nA=1\nB=2\n\n\nC=3\n");
+    for (const std::size_t limit : {std::size_t(3), std::size_t(2)}) {
+        LabelGrid grid;
+        SilentProgress progress;
+        LabelLoader loader(grid, progress);
+        loader.setRowLimit(limit);
+        const LoadResult load = loader.LoadAllLabels(w.dir.path());
+        EXPECT_EQ(load.loaded, limit == 3);
+        EXPECT_EQ(load.rows.failure(),
+                  limit == 3 ? Result::Failure::None : Result::Failure::TooLarge);
+        EXPECT_EQ(grid.rowCount(), limit == 3 ? 3 : 0);
+    }
+}
+
 TEST(StartupLoad, LanguagesArePlacedByPositionAndProgressFollows)
 {
     Workspace w;
