@@ -90,7 +90,7 @@ std::vector<Range> urlRanges(std::string_view s)
         return e;
     };
     std::size_t i = 0;
-    while (i < s.size()) {
+    while ((i = s.find_first_of(":wW@", i)) != std::string_view::npos) {
         std::size_t b = i, e = i;
         if (s.compare(i, 3, "://") == 0) {
             while (b > 0 && (isAsciiAlnum(s[b - 1]) || std::strchr("+.-", s[b - 1])))
@@ -150,29 +150,38 @@ std::size_t tagAt(std::string_view s, std::size_t i)
     return close + 1 - i;
 }
 
-// The text with its placeholders, escapes, URLs and markup blanked out, byte for byte, so
-// what is left is prose and its offsets are the text's.
+// The text with its placeholders, escapes, URLs and markup overwritten byte for byte with
+// a filler that is neither blank, letter, digit nor punctuation, so what is left is prose,
+// its offsets are the text's, and "%d?" keeps no space before its "?".
+constexpr char kFiller = '\x01';
+
 std::string masked(std::string_view s)
 {
     std::string m(s);
-    const auto blank = [&](std::size_t b, std::size_t e) { std::fill(&m[b], &m[0] + e, ' '); };
-    for (const std::string_view p : Placeholders::of(s)) {
-        const auto b = static_cast<std::size_t>(p.data() - s.data());
-        blank(b, b + p.size());
-    }
-    for (const auto &[b, e] : urlRanges(s))
-        blank(b, e);
-    for (std::size_t i = 0; i < s.size(); ++i) {
-        if (s[i] == '\\' && i + 1 < s.size()) {
-            blank(i, i + 2);
-            ++i;
-        } else if (s[i] == '<') {
-            if (const std::size_t n = tagAt(s, i)) {
-                blank(i, i + n);
-                i += n - 1;
+    const auto blank = [&](std::size_t b, std::size_t e) {
+        std::fill(m.begin() + static_cast<std::ptrdiff_t>(b),
+                  m.begin() + static_cast<std::ptrdiff_t>(e), kFiller);
+    };
+    if (s.find_first_of("%{") != std::string_view::npos)
+        for (const std::string_view p : Placeholders::of(s)) {
+            const auto b = static_cast<std::size_t>(p.data() - s.data());
+            blank(b, b + p.size());
+        }
+    if (s.find_first_of("@:wW") != std::string_view::npos)
+        for (const auto &[b, e] : urlRanges(s))
+            blank(b, e);
+    if (s.find_first_of("\\<") != std::string_view::npos)
+        for (std::size_t i = 0; i < s.size(); ++i) {
+            if (s[i] == '\\' && i + 1 < s.size()) {
+                blank(i, i + 2);
+                ++i;
+            } else if (s[i] == '<') {
+                if (const std::size_t n = tagAt(s, i)) {
+                    blank(i, i + n);
+                    i += n - 1;
+                }
             }
         }
-    }
     return m;
 }
 
@@ -247,7 +256,7 @@ std::size_t count(std::string_view s, std::string_view what)
 
 // The numbers of a masked text, each as its digits ("1 000", "1,000" and "1.000" alike) and
 // as written.
-std::vector<std::pair<std::string, std::string_view>> numbersOf(std::string_view m,
+std::vector<std::pair<std::string, std::string_view>> numbersIn(std::string_view m,
                                                                 std::string_view s)
 {
     std::vector<std::pair<std::string, std::string_view>> found;
@@ -344,7 +353,12 @@ std::string TextChecks::markup(std::string_view french, std::string_view transla
 std::string TextChecks::punctuation(std::string_view french, std::string_view translation,
                                     std::string_view column)
 {
-    const std::string f = masked(french), t = masked(translation);
+    return punctuationOf(masked(french), masked(translation), column);
+}
+
+std::string TextChecks::punctuationOf(std::string_view f, std::string_view t,
+                                      std::string_view column)
+{
     std::vector<std::string> found;
     if (const std::string_view fe = ending(f), te = ending(t); fe != te)
         found.push_back(fe.empty() ? "ends with " + quoted(te) + " where French has no ending mark"
@@ -384,8 +398,13 @@ std::string TextChecks::spaces(std::string_view french, std::string_view transla
 
 std::string TextChecks::numbers(std::string_view french, std::string_view translation)
 {
-    const std::string fm = masked(french), tm = masked(translation);
-    auto f = numbersOf(fm, french), t = numbersOf(tm, translation);
+    return numbersOf(masked(french), french, masked(translation), translation);
+}
+
+std::string TextChecks::numbersOf(std::string_view fm, std::string_view french, std::string_view tm,
+                                  std::string_view translation)
+{
+    auto f = numbersIn(fm, french), t = numbersIn(tm, translation);
     std::string out;
     for (const auto &[digits, written] : f) {
         const auto it =
@@ -403,6 +422,8 @@ std::string TextChecks::numbers(std::string_view french, std::string_view transl
 std::string TextChecks::urls(std::string_view french, std::string_view translation)
 {
     std::string out;
+    if (french.find_first_of("@:wW") == std::string_view::npos)
+        return out;
     for (const auto &[b, e] : urlRanges(french)) {
         const std::string_view url = french.substr(b, e - b);
         bool kept = false;
@@ -416,6 +437,12 @@ std::string TextChecks::urls(std::string_view french, std::string_view translati
 
 std::string TextChecks::repeated(std::string_view translation, std::string_view column)
 {
+    return repeatedOf(translation, masked(translation), column);
+}
+
+std::string TextChecks::repeatedOf(std::string_view translation, std::string_view tm,
+                                   std::string_view column)
+{
     // Pairs that the language writes on purpose ("I had had", "die die").
     static constexpr std::array<std::pair<std::string_view, std::string_view>, 8> kAllowed{{
         {"ENGLISH", "had"},
@@ -427,7 +454,7 @@ std::string TextChecks::repeated(std::string_view translation, std::string_view 
         {"FRENCH", "vous"},
         {"FRENCH", "nous"},
     }};
-    const auto ws = words(translation);
+    const auto ws = wordsOf(tm);
     for (std::size_t k = 1; k < ws.size(); ++k) {
         const std::string_view gap =
             translation.substr(ws[k - 1].second, ws[k].first - ws[k - 1].second);
@@ -450,7 +477,11 @@ std::string TextChecks::repeated(std::string_view translation, std::string_view 
 
 std::vector<std::pair<std::size_t, std::size_t>> TextChecks::words(std::string_view text)
 {
-    const std::string m = masked(text);
+    return wordsOf(masked(text));
+}
+
+std::vector<std::pair<std::size_t, std::size_t>> TextChecks::wordsOf(std::string_view m)
+{
     std::vector<Range> found;
     std::size_t i = 0, start = 0;
     bool in = false, letter = false;
@@ -540,16 +571,21 @@ void TextChecks::compare(std::string_view frenchBytes, std::string_view translat
         add(Check::Escapes, escapes(french, translation));
     if (on(Check::Markup))
         add(Check::Markup, markup(french, translation));
-    if (on(Check::Punctuation))
-        add(Check::Punctuation, punctuation(french, translation, column));
     if (on(Check::Spaces))
         add(Check::Spaces, spaces(french, translation));
-    if (on(Check::Numbers))
-        add(Check::Numbers, numbers(french, translation));
     if (on(Check::Urls))
         add(Check::Urls, urls(french, translation));
+    if (!on(Check::Punctuation) && !on(Check::Numbers) && !on(Check::Repeated))
+        return;
+    // The prose of both texts, once for the checks that read it.
+    m_frenchMask = masked(french);
+    m_translationMask = masked(translation);
+    if (on(Check::Punctuation))
+        add(Check::Punctuation, punctuationOf(m_frenchMask, m_translationMask, column));
+    if (on(Check::Numbers))
+        add(Check::Numbers, numbersOf(m_frenchMask, french, m_translationMask, translation));
     if (on(Check::Repeated))
-        add(Check::Repeated, repeated(translation, column));
+        add(Check::Repeated, repeatedOf(translation, m_translationMask, column));
 }
 
 } // namespace verbolt

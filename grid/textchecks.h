@@ -89,10 +89,20 @@ public:
 
 private:
     std::string_view utf8(std::string_view text, std::string &buffer) const;
+    // The same checks on texts already masked down to their prose.
+    static std::string punctuationOf(std::string_view french, std::string_view translation,
+                                     std::string_view column);
+    static std::string numbersOf(std::string_view frenchMask, std::string_view french,
+                                 std::string_view translationMask, std::string_view translation);
+    static std::string repeatedOf(std::string_view translation, std::string_view mask,
+                                  std::string_view column);
+    static std::vector<std::pair<std::size_t, std::size_t>> wordsOf(std::string_view mask);
 
     TextCodec m_codec;
     std::string m_french;
     std::string m_translation;
+    std::string m_frenchMask;
+    std::string m_translationMask;
 };
 
 } // namespace verbolt
