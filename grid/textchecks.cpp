@@ -90,15 +90,18 @@ std::vector<Range> urlRanges(std::string_view s)
         return e;
     };
     std::size_t i = 0;
-    while ((i = s.find_first_of(":wW@", i)) != std::string_view::npos) {
+    for (;; ++i) {
+        // The bytes a URL or an address is recognised at.
+        while (i < s.size() && s[i] != ':' && s[i] != 'w' && s[i] != 'W' && s[i] != '@')
+            ++i;
+        if (i >= s.size())
+            break;
         std::size_t b = i, e = i;
         if (s.compare(i, 3, "://") == 0) {
             while (b > 0 && (isAsciiAlnum(s[b - 1]) || std::strchr("+.-", s[b - 1])))
                 --b;
-            if (b == i) {
-                ++i;
+            if (b == i)
                 continue;
-            }
             e = i + 3;
         } else if ((s.compare(i, 4, "www.") == 0 || s.compare(i, 4, "WWW.") == 0) &&
                    (i == 0 || !isAsciiAlnum(s[i - 1]))) {
@@ -111,15 +114,12 @@ std::vector<Range> urlRanges(std::string_view s)
                 ++e;
             e = trimEnd(i + 1, e);
             const std::string_view domain = s.substr(i + 1, e - i - 1);
-            if (b == i || domain.find('.') == std::string_view::npos) {
-                ++i;
+            if (b == i || domain.find('.') == std::string_view::npos)
                 continue;
-            }
             found.emplace_back(b, e);
-            i = e;
+            i = e - 1;
             continue;
         } else {
-            ++i;
             continue;
         }
         while (e < s.size() && urlByte(s[e]))
@@ -127,11 +127,11 @@ std::vector<Range> urlRanges(std::string_view s)
         e = trimEnd(b, e);
         // A match inside one found already (an address's "www." after its "://").
         if (!found.empty() && b < found.back().second) {
-            i = e > i ? e : i + 1;
+            i = e > i ? e - 1 : i;
             continue;
         }
         found.emplace_back(b, e);
-        i = e;
+        i = e > i ? e - 1 : i;
     }
     return found;
 }
@@ -158,19 +158,25 @@ constexpr char kFiller = '\x01';
 std::string masked(std::string_view s)
 {
     std::string m(s);
+    bool inserts = false, links = false, escapes = false;
+    for (const char c : s) {
+        inserts = inserts || c == '%' || c == '{';
+        links = links || c == '@' || c == ':' || c == 'w' || c == 'W';
+        escapes = escapes || c == '\\' || c == '<';
+    }
     const auto blank = [&](std::size_t b, std::size_t e) {
         std::fill(m.begin() + static_cast<std::ptrdiff_t>(b),
                   m.begin() + static_cast<std::ptrdiff_t>(e), kFiller);
     };
-    if (s.find_first_of("%{") != std::string_view::npos)
+    if (inserts)
         for (const std::string_view p : Placeholders::of(s)) {
             const auto b = static_cast<std::size_t>(p.data() - s.data());
             blank(b, b + p.size());
         }
-    if (s.find_first_of("@:wW") != std::string_view::npos)
+    if (links)
         for (const auto &[b, e] : urlRanges(s))
             blank(b, e);
-    if (s.find_first_of("\\<") != std::string_view::npos)
+    if (escapes)
         for (std::size_t i = 0; i < s.size(); ++i) {
             if (s[i] == '\\' && i + 1 < s.size()) {
                 blank(i, i + 2);
@@ -422,7 +428,8 @@ std::string TextChecks::numbersOf(std::string_view fm, std::string_view french, 
 std::string TextChecks::urls(std::string_view french, std::string_view translation)
 {
     std::string out;
-    if (french.find_first_of("@:wW") == std::string_view::npos)
+    if (std::none_of(french.begin(), french.end(),
+                     [](char c) { return c == '@' || c == ':' || c == 'w' || c == 'W'; }))
         return out;
     for (const auto &[b, e] : urlRanges(french)) {
         const std::string_view url = french.substr(b, e - b);
