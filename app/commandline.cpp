@@ -1,6 +1,6 @@
 #include "commandline.h"
 
-#include "alignmentcheck.h"
+#include "checkreport.h"
 #include "csvexport.h"
 #include "exchangeexport.h"
 #include "exchangeimport.h"
@@ -109,17 +109,40 @@ int exportCsv(const std::string &folder, std::ostream &out, std::ostream &err)
     return 0;
 }
 
-int check(const std::string &folder, std::ostream &out, std::ostream &err)
+int check(const std::string &folder, const CheckOptions &options, bool spelling, std::ostream &out,
+          std::ostream &err)
 {
     const std::string dir = labelDirectory(folder, err);
     if (dir.empty())
         return folder.empty() ? 1 : 2;
-    const std::optional<std::size_t> lines = AlignmentCheck::checkDirectory(dir, out);
-    if (!lines) {
-        err << LabelDirectory::unreadableMessage(dir) << "\n";
+    if (spelling)
+        err << "verbolt: spelling is not available in this build; skipped\n";
+    const std::optional<CheckTotals> totals = CheckReport::run(dir, options, out, err);
+    if (!totals)
+        return 1;
+    if (!out.flush()) {
+        err << "verbolt: cannot write the standard output\n";
         return 1;
     }
-    return *lines == 0 ? 0 : 1;
+    return totals->failed(options) ? 1 : 0;
+}
+
+// The checks named by --check=NAME,NAME; nothing, having said why, for an unknown name.
+std::optional<CheckMask> checkList(std::string_view list, std::ostream &err)
+{
+    CheckMask mask = 0;
+    while (!list.empty()) {
+        const std::size_t comma = std::min(list.find(','), list.size());
+        const std::string_view name = list.substr(0, comma);
+        list.remove_prefix(std::min(comma + 1, list.size()));
+        const std::optional<Check> check = TextChecks::byName(name);
+        if (!check) {
+            usageError(err, "unknown check " + std::string(name));
+            return std::nullopt;
+        }
+        mask |= checkBit(*check);
+    }
+    return mask;
 }
 
 // Puts every language file in French order; one line per file changed, one per failure.
@@ -301,10 +324,12 @@ const char *CommandLine::usage()
            "       verbolt --choose-folder         choose the label folder first\n"
            "       verbolt --export-csv [FOLDER]   write the labels to standard output as CSV\n"
            "                                       (UTF-8)\n"
-           "       verbolt --check [FOLDER]        list the label files out of step with\n"
-           "                                       french.lan and the texts whose placeholders\n"
-           "                                       or accelerators differ from the French;\n"
-           "                                       exit status 1 if any\n"
+           "       verbolt --check[=NAME,...] [--strict] [--all] [--spelling] [FOLDER]\n"
+           "                                       list what the checks find in the label\n"
+           "                                       files, a line each: FILE:LINE: SEVERITY:\n"
+           "                                       ID: MESSAGE [CHECK]; exit status 1 on an\n"
+           "                                       error (--strict: on a warning too); --all\n"
+           "                                       shows muted findings\n"
            "       verbolt --align [--fill=empty|french] [FOLDER]\n"
            "                                       put the [Label] entries of every language\n"
            "                                       file in French order, adding the labels a\n"
@@ -340,8 +365,12 @@ std::optional<int> CommandLine::run(int argc, char **argv, std::ostream &out, st
     std::optional<LabelAlign::Fill> fill; // --align's
     bool dryRun = false;
     std::optional<std::string> language;
+    CheckOptions checkOptions;
+    bool spelling = false;
+    std::vector<std::string_view> checkFlags; // --check's own: nothing without it
+    std::optional<std::string_view> checkNames;
     for (int i = 1; i < argc; ++i) {
-        const std::string_view arg = argv[i];
+        std::string_view arg = argv[i];
         if (arg == "--choose-folder") {
             chooseFolder = true; // the window's: it needs Qt
             continue;
@@ -361,6 +390,17 @@ std::optional<int> CommandLine::run(int argc, char **argv, std::ostream &out, st
                 return usageError(err, "--language needs a NAME");
             language = argv[++i];
             continue;
+        }
+        if (arg == "--strict" || arg == "--all" || arg == "--spelling") {
+            checkOptions.strict = checkOptions.strict || arg == "--strict";
+            checkOptions.all = checkOptions.all || arg == "--all";
+            spelling = spelling || arg == "--spelling";
+            checkFlags.push_back(arg);
+            continue;
+        }
+        if (arg.starts_with("--check=")) {
+            checkNames = arg.substr(8);
+            arg = "--check";
         }
         if (isOption(arg)) {
             if (!option.empty())
@@ -401,6 +441,8 @@ std::optional<int> CommandLine::run(int argc, char **argv, std::ostream &out, st
             return exportFor(operands[0], language.value_or(""), folderOperand, err);
         return importFrom(operands[0], dryRun, folderOperand, out, err);
     }
+    if (!checkFlags.empty() && option != "--check")
+        return usageError(err, std::string(checkFlags.front()) + " goes with --check");
 
     const auto atMost = [&](std::size_t n) { return operands.size() <= n; };
     if (option == "--help" && atMost(0)) {
@@ -414,8 +456,17 @@ std::optional<int> CommandLine::run(int argc, char **argv, std::ostream &out, st
     const std::string folder = operands.empty() ? std::string() : operands.front();
     if (option == "--export-csv" && atMost(1))
         return exportCsv(folder, out, err);
-    if (option == "--check" && atMost(1))
-        return check(folder, out, err);
+    if (option == "--check" && atMost(1)) {
+        if (checkNames) {
+            const std::optional<CheckMask> mask = checkList(*checkNames, err);
+            if (!mask)
+                return 2;
+            checkOptions.checks = *mask;
+        }
+        if (spelling)
+            checkOptions.checks |= checkBit(Check::Spelling);
+        return check(folder, checkOptions, spelling, out, err);
+    }
     if (option == "--align" && atMost(1))
         return align(folder, fill.value_or(LabelAlign::Fill::Empty), out, err);
     if (option == "--stats" && atMost(1))

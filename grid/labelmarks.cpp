@@ -44,20 +44,12 @@ std::optional<LabelLine> nextEntry(std::string_view bytes, std::size_t &pos)
     return nextEntry(bytes, pos, inScope);
 }
 
-// What a translation's text says against the French text of its key.
-MarkSet textMarks(std::string_view french, std::string_view text)
-{
-    if (text.empty())
-        return french.empty() ? 0 : Mark::Empty;
-    MarkSet marks = 0;
-    if (text == french)
-        marks |= Mark::Untranslated;
-    if (!Placeholders::agree(french, text))
-        marks |= Mark::Placeholders;
-    if (Placeholders::accelerators(french) != Placeholders::accelerators(text))
-        marks |= Mark::Accelerators;
-    return marks;
-}
+// The text checks that set marks of their own; empty, placeholders and accelerators are
+// judged here, the way the marks have always judged them.
+constexpr CheckMask kTextMarkChecks = checkBit(Check::Escapes) | checkBit(Check::Markup) |
+                                      checkBit(Check::Punctuation) | checkBit(Check::Spaces) |
+                                      checkBit(Check::Numbers) | checkBit(Check::Urls) |
+                                      checkBit(Check::Repeated);
 
 } // namespace
 
@@ -140,8 +132,8 @@ bool LabelMarks::computeSome(int rows)
                     const auto entry = nextEntry(m_grid.columnBytes(c), cursor.pos, cursor.inScope);
                     MarkSet marks = Mark::Missing;
                     if (entry)
-                        marks =
-                            cellMarks(r, c, entry->key) | (cursor.inScope ? 0 : Mark::OtherSection);
+                        marks = cellMarks(r, c, entry->key) |
+                                (cursor.inScope ? MarkSet{0} : MarkSet{Mark::OtherSection});
                     set(r, c, marks);
                 }
             }
@@ -173,6 +165,77 @@ void LabelMarks::computeAll()
     }
 }
 
+std::uint32_t Mark::of(Check check)
+{
+    switch (check) {
+    case Check::Order:
+        return OutOfStep | Missing | OtherSection | RepeatedId;
+    case Check::Empty:
+        return Empty;
+    case Check::Placeholders:
+        return Placeholders;
+    case Check::Accelerators:
+        return Accelerators;
+    case Check::Escapes:
+        return Escapes;
+    case Check::Markup:
+        return Markup;
+    case Check::Punctuation:
+        return Punctuation;
+    case Check::Spaces:
+        return Spaces;
+    case Check::Numbers:
+        return Numbers;
+    case Check::Urls:
+        return Urls;
+    case Check::Repeated:
+        return Repeated;
+    case Check::Inconsistent:
+        return Inconsistent;
+    case Check::Spelling:
+        return Spelling;
+    }
+    return 0;
+}
+
+MarkSet LabelMarks::textMarks(int french, int row, int column) const
+{
+    const std::string_view frenchText = m_grid.itemText(french, 1);
+    const std::string_view text = m_grid.itemText(row, column);
+    if (text.empty())
+        return frenchText.empty() ? MarkSet{0} : MarkSet{Mark::Empty};
+    MarkSet marks = 0;
+    if (text == frenchText)
+        marks |= Mark::Untranslated;
+    if (!Placeholders::agree(frenchText, text))
+        marks |= Mark::Placeholders;
+    if (Placeholders::accelerators(frenchText) != Placeholders::accelerators(text))
+        marks |= Mark::Accelerators;
+    m_scratch.clear();
+    m_checks.compare(frenchText, text, m_grid.header(column).value_or(""), kTextMarkChecks,
+                     m_scratch);
+    for (const auto &f : m_scratch)
+        marks |= Mark::of(f.check);
+    return marks;
+}
+
+std::vector<TextChecks::Finding> LabelMarks::textFindings(int row, int column,
+                                                          CheckMask checks) const
+{
+    std::vector<TextChecks::Finding> out;
+    const MarkSet marks = at(row, column);
+    if (column < 2 || (marks & Mark::Missing))
+        return out;
+    const std::string key =
+        (marks & Mark::OutOfStep) ? lineKey(row, column) : std::string(m_grid.itemText(row, 0));
+    const int french = frenchRow(key);
+    if (french < 0)
+        return out;
+    m_checks.compare(m_grid.itemText(french, 1), m_grid.itemText(row, column),
+                     m_grid.header(column).value_or(""), checks, out);
+    return out;
+}
+
 MarkSet LabelMarks::cellMarks(int row, int column, std::string_view lineKey) const
 {
     const std::string_view id = m_grid.itemText(row, 0);
@@ -185,7 +248,7 @@ MarkSet LabelMarks::cellMarks(int row, int column, std::string_view lineKey) con
         french = frenchRow(lineKey); // a line whose key french.lan lacks is not checked
     }
     if (french >= 0)
-        marks |= textMarks(m_grid.itemText(french, 1), m_grid.itemText(row, column));
+        marks |= textMarks(french, row, column);
     return marks;
 }
 
@@ -292,7 +355,16 @@ std::string LabelMarks::summary() const
                                                         "with other accelerators",
                                                         "untranslated",
                                                         "repeated IDs",
-                                                        "outside [Label]"};
+                                                        "outside [Label]",
+                                                        "with other escapes",
+                                                        "with other markup",
+                                                        "with other punctuation",
+                                                        "with doubled spaces",
+                                                        "with other numbers",
+                                                        "with URLs missing",
+                                                        "with repeated words",
+                                                        "inconsistent",
+                                                        "misspelled"};
     std::string out;
     for (int k = 0; k < Mark::kKinds; ++k) {
         if (m_counts[static_cast<std::size_t>(k)] == 0)
@@ -338,6 +410,10 @@ std::vector<std::string> LabelMarks::reasons(int row, int column) const
                       std::to_string(Placeholders::accelerators(frenchText)));
     if (marks & Mark::Untranslated)
         out.push_back("the same as French");
+    if (marks & (Mark::kWarnings | Mark::Escapes | Mark::Markup))
+        for (auto &f : textFindings(row, column, kTextMarkChecks))
+            if (marks & Mark::of(f.check))
+                out.push_back(std::move(f.message));
     return out;
 }
 

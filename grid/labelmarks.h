@@ -1,6 +1,7 @@
 #pragma once
 
 #include "labelgrid.h"
+#include "textchecks.h"
 
 #include <array>
 #include <cstdint>
@@ -13,7 +14,7 @@ namespace verbolt {
 /// Why a cell needs a look; a cell may have several marks.
 struct Mark
 {
-    enum : std::uint8_t
+    enum : std::uint32_t
     {
         OutOfStep = 1 << 0,    // its line holds another key than the row's ID
         Missing = 1 << 1,      // its file has fewer entry lines: no line for this row
@@ -24,12 +25,27 @@ struct Mark
         RepeatedId = 1 << 6,   // French column: the ID stands on an earlier line too
         OtherSection = 1 << 7, // its line stands in a section other than [Label]: writes
                                // never reach it
+        Escapes = 1 << 8,      // its escapes (backslash n, t ...) differ from the French text's
+        Markup = 1 << 9,       // its tags differ from the French text's
+        Punctuation = 1 << 10, // warnings from here on: worth a look, may be right
+        Spaces = 1 << 11,
+        Numbers = 1 << 12,
+        Urls = 1 << 13,
+        Repeated = 1 << 14,
+        Inconsistent = 1 << 15,
+        Spelling = 1 << 16,
     };
-    static constexpr int kKinds = 8;
-    /// Every mark but the weak one: the cell needs work.
-    static constexpr std::uint8_t kNeedsWork = 0xFF & ~Untranslated;
+    static constexpr int kKinds = 17;
+    /// The marks that say the cell is wrong in the product (Empty among them, as the window
+    /// has always shown it).
+    static constexpr std::uint32_t kNeedsWork = 0x3FF & ~Untranslated;
+    /// The lighter marks: the cell is worth a look.
+    static constexpr std::uint32_t kWarnings =
+        Punctuation | Spaces | Numbers | Urls | Repeated | Inconsistent | Spelling;
+    /// The mark a check's finding sets.
+    static std::uint32_t of(Check check);
 };
-using MarkSet = std::uint8_t;
+using MarkSet = std::uint32_t;
 
 /// The marks of every cell of a loaded grid, one byte per cell. Language cells (column 2
 /// on) are compared with the French line of the same key: keys compare as the writer
@@ -39,6 +55,9 @@ class LabelMarks
 {
 public:
     explicit LabelMarks(const LabelGrid &grid);
+
+    /// The code page the texts are in (Windows-1252 until told).
+    void setCodePage(CodePage page) { m_checks = TextChecks(page); }
 
     /// Starts over on what the grid holds now (after a load); nothing is computed yet.
     void restart();
@@ -61,8 +80,13 @@ public:
     const std::array<std::size_t, Mark::kKinds> &counts() const { return m_counts; }
     /// "12 out of step · 40 missing · 310 untranslated"; empty when nothing is marked.
     std::string summary() const;
-    /// Why a cell is marked, one phrase per mark (bytes of the run's code page).
+    /// Why a cell is marked, one phrase per mark (bytes of the run's code page; the text
+    /// checks' phrases in UTF-8).
     std::vector<std::string> reasons(int row, int column) const;
+    /// The text checks' findings of a language cell against the French text of its line's
+    /// key, for the checks in `checks`.
+    std::vector<TextChecks::Finding> textFindings(int row, int column,
+                                                  CheckMask checks = kAllChecks) const;
 
     /// The first row whose ID is `key`, or -1.
     int frenchRow(std::string_view key) const;
@@ -88,6 +112,7 @@ private:
 
     void startCursors();
     MarkSet cellMarks(int row, int column, std::string_view lineKey) const;
+    MarkSet textMarks(int french, int row, int column) const;
     void set(int row, int column, MarkSet marks);
     std::size_t slot(std::string_view key) const;
 
@@ -100,6 +125,8 @@ private:
     std::vector<std::uint32_t> m_ids;
     std::vector<Cursor> m_cursors; // by column, while comparing
     std::array<std::size_t, Mark::kKinds> m_counts{};
+    mutable TextChecks m_checks;                        // scratch buffers kept between cells
+    mutable std::vector<TextChecks::Finding> m_scratch; // the same
 };
 
 } // namespace verbolt

@@ -97,8 +97,8 @@ TEST(CommandLineProcess, ExportAndCheckWorkOnTheWorkingDirectoryWithoutADisplay)
 
     r = runVerbolt(dir, {"--check"});
     EXPECT_EQ(r.code, 1);
-    EXPECT_EQ(r.out, "english.lan: 1 labels missing at the end (french.lan has 2 entries, "
-                     "english.lan has 1)\n");
+    EXPECT_EQ(r.out, "english.lan:3: error: 1 label missing at the end (french.lan has 2 "
+                     "entries, english.lan has 1) [order]\n");
 
     dir.write("english.lan", "[Label]\r\nA=summer\r\nB=\"yes\", no\r\n");
     r = runVerbolt(dir, {"--check"});
@@ -153,6 +153,23 @@ TEST(CommandLineProcess, StatsPrintOneLinePerLanguage)
                      "1 needing work, 0 words to translate\n");
     EXPECT_EQ(r.err, "");
     EXPECT_EQ(runVerbolt(elsewhere, {"--stats"}).err, "french.lan: not found\n");
+}
+
+TEST(CommandLineProcess, CheckExitsOnErrorsAndWithStrictOnWarnings)
+{
+    TempDir dir;
+    dir.write("french.lan", "[Label]\r\nA=Nom :\r\n");
+    dir.write("english.lan", "[Label]\r\nA=Name\r\n");
+    Outcome r = runVerbolt(dir, {"--check"});
+    EXPECT_EQ(r.code, 0) << "a warning alone";
+    EXPECT_EQ(r.out, "english.lan:2: warning: A: no ending mark where French ends with \":\" "
+                     "[punctuation]\n");
+    EXPECT_EQ(runVerbolt(dir, {"--check", "--strict"}).code, 1);
+    r = runVerbolt(dir, {"--check=placeholders,order", "--strict"});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(runVerbolt(dir, {"--check=nosuch"}).code, 2);
+    EXPECT_EQ(runVerbolt(dir, {"--export-csv", "--strict"}).code, 2);
 }
 
 TEST(CommandLineProcess, ExtractWritesBesideTheScript)
@@ -239,7 +256,7 @@ TEST(CommandLineProcess, AFolderArgumentNamesTheLabelFolder)
     EXPECT_EQ(r.out, "ID,FRENCH,ENGLISH\r\nA,\xC3\xA9t\xC3\xA9,summer\r\n");
     r = runVerbolt(elsewhere, {"--check", labels.path()});
     EXPECT_EQ(r.code, 1);
-    EXPECT_EQ(r.out.substr(0, 22), "english.lan:2: key B w");
+    EXPECT_EQ(r.out.substr(0, 32), "english.lan:2: error: B: key whe");
 
     // No such folder, a file, two folders: said on standard error, no window, status 2.
     // Qt's own options are Qt's, before and after.

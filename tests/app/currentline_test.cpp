@@ -203,8 +203,8 @@ private slots:
 
     void ctrlJAndCtrlKGoToTheLinesNeedingWork()
     {
-        // Row 3 empty, row 12 with a placeholder French lacks; row 7 only untranslated,
-        // which does not count.
+        // Row 3 empty, row 12 with a placeholder French lacks (and without its number, a
+        // warning); row 7 only untranslated, which does not count.
         std::string english = labels("Text");
         const auto replace = [&](const std::string &from, const std::string &to) {
             english.replace(english.find(from), from.size(), to);
@@ -216,7 +216,7 @@ private slots:
         open();
         QTRY_COMPARE(child<QLabel>(IDC_SUMMARY)->text().replace(QChar::Nbsp, QLatin1Char(' ')),
                      QStringLiteral("1 empty \u00B7 1 with other placeholders \u00B7 "
-                                    "1 untranslated"));
+                                    "1 untranslated \u00B7 1 with other numbers"));
         const auto press = [&](Qt::Key k) { QTest::keyClick(list(), k, Qt::ControlModifier); };
         press(Qt::Key_J); // no current line: from the top
         QCOMPARE(currentRow(), 3);

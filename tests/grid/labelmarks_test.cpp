@@ -112,3 +112,22 @@ TEST(LabelMarks, FollowApplyAndDuplicate)
     EXPECT_EQ(w.grid().itemText(5, kEnglish), "");
     EXPECT_EQ(w.dir.read("english.lan"), "[Label]\nA=Encore\nB=&Fichier\nC=Quit\nD=Texte\nE=OK\n");
 }
+
+TEST(LabelMarks, TextChecksMarkCellsAndWarningsAreLighter)
+{
+    Workspace w;
+    w.dir.write("french.lan", "[Label]\nA=Nom :\nB=Ligne\\nsuivante\nC=Enregistrer ?\n");
+    w.dir.write("english.lan", "[Label]\nA=Name\nB=Line next\nC=Save?\n");
+    w.dir.write("spanish.lan", "[Label]\nA=Nombre:\nB=L\xEDnea\\nsiguiente\nC=Guardar?\n");
+    w.start();
+    LabelMarks &m = w.marks();
+    m.computeAll();
+    EXPECT_EQ(m.at(0, 2), Mark::Punctuation);
+    EXPECT_EQ(m.at(1, 2), Mark::Escapes);
+    EXPECT_EQ(m.at(2, 2), 0u) << "French spacing is no finding";
+    EXPECT_EQ(m.at(2, 3), Mark::Punctuation) << "Spanish opens its question";
+    EXPECT_EQ(m.at(0, 3) | m.at(1, 3), 0u);
+    EXPECT_FALSE(m.needsWork(0)) << "a warning alone";
+    EXPECT_TRUE(m.needsWork(1));
+    EXPECT_EQ(m.reasons(0, 2), (Strings{"no ending mark where French ends with \":\""}));
+}

@@ -1,0 +1,108 @@
+#pragma once
+
+#include "textcodec.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace verbolt {
+
+/// The checks a cell can fail, in the order findings of one cell are listed.
+enum class Check : std::uint8_t
+{
+    Order,
+    Empty,
+    Placeholders,
+    Accelerators,
+    Escapes,
+    Markup,
+    Punctuation,
+    Spaces,
+    Numbers,
+    Urls,
+    Repeated,
+    Inconsistent,
+    Spelling,
+};
+inline constexpr int kCheckCount = 13;
+using CheckMask = std::uint32_t;
+inline constexpr CheckMask checkBit(Check c)
+{
+    return CheckMask{1} << static_cast<int>(c);
+}
+inline constexpr CheckMask kAllChecks = (CheckMask{1} << kCheckCount) - 1;
+
+/// An error is wrong in the product; a warning is worth a look.
+enum class Severity : std::uint8_t
+{
+    Error,
+    Warning
+};
+
+/// Compares one translation with its French text. Texts are bytes of the run's code page;
+/// they are read as UTF-8 (Windows-1252 texts are converted first). One object serves one
+/// thread: it keeps its scratch buffers between calls.
+class TextChecks
+{
+public:
+    explicit TextChecks(CodePage page = CodePage::Windows1252) : m_codec(page) {}
+
+    /// "punctuation", as given to --check=NAME.
+    static std::string_view name(Check check);
+    static std::optional<Check> byName(std::string_view name);
+    static Severity severity(Check check);
+
+    struct Finding
+    {
+        Check check;
+        std::string message; // UTF-8
+    };
+    /// The findings of `translation` in the column headed `column` ("ENGLISH", "SPANISH"...)
+    /// against `french`, for the checks in `checks` among empty, placeholders, accelerators,
+    /// escapes, markup, punctuation, spaces, numbers, urls and repeated (the others need
+    /// more than one text). Appended to `out`.
+    void compare(std::string_view french, std::string_view translation, std::string_view column,
+                 CheckMask checks, std::vector<Finding> &out);
+
+    // Each check on UTF-8 texts: what is wrong, in words, or empty when nothing is.
+    static std::string escapes(std::string_view french, std::string_view translation);
+    static std::string markup(std::string_view french, std::string_view translation);
+    /// Judged by the translation's language: only French sets ": ; ! ?" apart with a space.
+    static std::string punctuation(std::string_view french, std::string_view translation,
+                                   std::string_view column);
+    static std::string spaces(std::string_view french, std::string_view translation);
+    static std::string numbers(std::string_view french, std::string_view translation);
+    static std::string urls(std::string_view french, std::string_view translation);
+    static std::string repeated(std::string_view translation, std::string_view column);
+
+    /// The words of a UTF-8 text as [begin, end) byte ranges: placeholders, escapes, URLs,
+    /// e-mail addresses and markup are not words; an accelerator's "&" stays inside its word
+    /// (see `plainWord`).
+    static std::vector<std::pair<std::size_t, std::size_t>> words(std::string_view text);
+    /// A word without its accelerator marks.
+    static std::string plainWord(std::string_view word);
+
+private:
+    std::string_view utf8(std::string_view text, std::string &buffer) const;
+    // The same checks on texts already masked down to their prose.
+    static std::string punctuationOf(std::string_view french, std::string_view translation,
+                                     std::string_view column);
+    static std::string numbersOf(std::string_view frenchMask, std::string_view french,
+                                 std::string_view translationMask, std::string_view translation);
+    static std::string repeatedOf(std::string_view translation, std::string_view mask,
+                                  std::string_view column);
+    static std::vector<std::pair<std::size_t, std::size_t>> wordsOf(std::string_view mask);
+
+    TextCodec m_codec;
+    std::string m_french;
+    std::string m_translation;
+    std::string m_frenchMask;
+    std::string m_translationMask;
+};
+
+} // namespace verbolt

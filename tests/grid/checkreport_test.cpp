@@ -1,0 +1,130 @@
+#include "checkreport.h"
+#include "tempdir.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+
+using verbolt::CheckOptions;
+using verbolt::CheckReport;
+using verbolt::CheckTotals;
+using verbolt::test::TempDir;
+
+namespace {
+
+struct Report
+{
+    CheckTotals totals;
+    std::string text;
+};
+
+Report check(const TempDir &dir, CheckOptions options = {})
+{
+    std::ostringstream out, err;
+    const std::optional<CheckTotals> totals = CheckReport::run(dir.path(), options, out, err);
+    EXPECT_TRUE(totals) << "the folder was listed whole";
+    EXPECT_EQ(err.str(), "");
+    return {totals.value_or(CheckTotals{}), out.str()};
+}
+
+// Four labels, with the line numbers of their entries: 3, 4, 6, 7.
+const char *const french = "\xEF\xBB\xBF; master\r\n"
+                           "[Label]\r\n"
+                           "OPEN=Ouvrir\r\n"
+                           "SAVE=Enregistrer\r\n"
+                           "\r\n"
+                           "CLOSE=Fermer\r\n"
+                           "QUIT=Quitter\r\n";
+
+} // namespace
+
+TEST(CheckReport, AlignedSetSaysNothingButAnEntryOutsideLabelIsAnError)
+{
+    TempDir dir;
+    dir.write("french.lan", french);
+    // Keys match without letter case and white space around them; comments, blank lines and
+    // lines without "=" are no positions.
+    dir.write("english.lan", "[Label]\nopen=Open\n  Save  =Save\n; note\nnot an entry\n"
+                             "\tCLOSE\t=Close\nQuit=Quit");
+    dir.write("german.lan", french);
+    Report r = check(dir);
+    EXPECT_EQ(r.text, "");
+    EXPECT_FALSE(r.totals.failed({}));
+
+    dir.write("english.lan", "[Label]\nOPEN=Open\nSAVE=Save\n[Other]\nCLOSE=Close\nQUIT=Quit\n");
+    r = check(dir);
+    EXPECT_EQ(r.text, "english.lan:5: error: CLOSE: entry outside [Label]: writes never reach it "
+                      "[order]\n"
+                      "english.lan:6: error: QUIT: entry outside [Label]: writes never reach it "
+                      "[order]\n");
+    EXPECT_EQ(r.totals.errors, 2u);
+}
+
+TEST(CheckReport, EachKindOfShiftOnceWithItsLine)
+{
+    TempDir dir;
+    dir.write("french.lan", french);
+    dir.write("english.lan", "[Label]\r\nOPEN=Open\r\nclose=Close\r\nSAVE=Save\r\nQUIT=Quit\r\n");
+    // A label missing in the middle shifts the rest and leaves the end short.
+    dir.write("german.lan", "\xEF\xBB\xBFOPEN=\xD6\x66\x66nen\r\nCLOSE=Schlie\xDF\x65n\r\n"
+                            "QUIT=Beenden\r\n");
+    dir.write("Italian.lan", "[Label]\nOPEN=Apri\nSAVE=Salva\n");
+    dir.write("spanish.lan", "[Label]\nOPEN=Abrir\nSAVE=Guardar\nCLOSE=Cerrar\nQUIT=Salir\n"
+                             "; old\nEXTRA=Extra\nMORE=Mas\n");
+    const Report r = check(dir);
+    EXPECT_EQ(r.text,
+              "english.lan:3: error: close: key where french.lan:4 has SAVE (2 lines out of step) "
+              "[order]\n"
+              "german.lan:2: error: CLOSE: key where french.lan:4 has SAVE (2 lines out of step) "
+              "[order]\n"
+              "german.lan:4: error: 1 label missing at the end (french.lan has 4 entries, "
+              "german.lan has 3) [order]\n"
+              "Italian.lan:4: error: 2 labels missing at the end (french.lan has 4 entries, "
+              "Italian.lan has 2) [order]\n"
+              "spanish.lan:7: error: 2 entries past the last French label [order]\n");
+    EXPECT_EQ(r.totals.errors, 5u);
+}
+
+TEST(CheckReport, RepeatedIdsAndFilesThatCannotBeRead)
+{
+    TempDir dir;
+    dir.write("French.lan", "[Label]\nA=1\nB=2\n a =3\nA=6\n");
+    std::filesystem::create_directory(dir.file("german.lan"));
+    EXPECT_EQ(check(dir).text,
+              "german.lan: error: cannot be read [order]\n"
+              "French.lan:4: error: a: ID appears again (first at line 2) [order]\n"
+              "French.lan:5: error: A: ID appears again (first at line 2) [order]\n");
+
+    TempDir none;
+    none.write("english.lan", "A=1\n");
+    EXPECT_EQ(check(none).text, "french.lan: error: not found [order]\n");
+}
+
+TEST(CheckReport, TextFindingsMutingSeverityAndEscapedNames)
+{
+    TempDir dir;
+    dir.write("french.lan", "[Label]\nOPEN=&Ouvrir %s\nNAME=Nom :\nNUM=1 000 fichiers\n");
+    dir.write("english.lan", "[Label]\nOPEN=Open %d\nNAME=Name\nNUM=1,000 files\n");
+    dir.write("checks.ignore", "accelerators * OPEN\n");
+    Report r = check(dir);
+    EXPECT_EQ(r.text, "english.lan:2: error: OPEN: placeholder %s missing, placeholder %d not in "
+                      "French [placeholders]\n"
+                      "english.lan:3: warning: NAME: no ending mark where French ends with \":\" "
+                      "[punctuation]\n");
+    EXPECT_EQ(r.totals.muted, 1u);
+    EXPECT_TRUE(r.totals.failed({}));
+
+    CheckOptions only;
+    only.checks = verbolt::checkBit(verbolt::Check::Punctuation);
+    r = check(dir, only);
+    EXPECT_FALSE(r.totals.failed(only)) << "a warning alone";
+    only.strict = true;
+    EXPECT_TRUE(r.totals.failed(only));
+    only.all = true;
+    only.checks = verbolt::checkBit(verbolt::Check::Accelerators);
+    EXPECT_EQ(check(dir, only).text, "english.lan:2: muted: OPEN: 0 accelerators where French "
+                                     "has 1 [accelerators]\n");
+
+    EXPECT_EQ(CheckReport::escaped("a\nb\x1b"), "a\\nb\\x1b");
+}

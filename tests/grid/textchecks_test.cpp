@@ -1,0 +1,96 @@
+#include "textchecks.h"
+
+#include <gtest/gtest.h>
+
+using verbolt::Check;
+using verbolt::TextChecks;
+
+namespace {
+
+// The checks that fire on a translation, by name.
+std::vector<std::string> fired(std::string_view french, std::string_view translation,
+                               std::string_view column = "ENGLISH",
+                               verbolt::CodePage page = verbolt::CodePage::Utf8)
+{
+    TextChecks checks(page);
+    std::vector<TextChecks::Finding> found;
+    checks.compare(french, translation, column, verbolt::kAllChecks, found);
+    std::vector<std::string> names;
+    for (const auto &f : found)
+        names.emplace_back(TextChecks::name(f.check));
+    return names;
+}
+
+using Names = std::vector<std::string>;
+
+} // namespace
+
+TEST(TextChecks, PunctuationKnowsFrenchSpacingSpanishMarksAndEllipses)
+{
+    EXPECT_EQ(fired("Nom :", "Name:"), Names{});
+    EXPECT_EQ(fired("Enregistrer ?", "Save?"), Names{});
+    EXPECT_EQ(fired("Enregistrer\u00A0?", "Speichern?", "GERMAN"), Names{});
+    EXPECT_EQ(fired("Enregistrer ?", "\u00BFGuardar?", "SPANISH"), Names{});
+    EXPECT_EQ(fired("Attention !", "\u00A1Atenci\u00F3n!", "SPANISH"), Names{});
+    EXPECT_EQ(fired("Ouvrir...", "Open\u2026"), Names{});
+    EXPECT_EQ(fired("Ouvrir \u00AB %s \u00BB.", "Open \"%s\"."), Names{});
+    EXPECT_EQ(fired("Taille : %d", "Size: %d"), Names{}) << "placeholders set aside";
+
+    EXPECT_EQ(fired("Nom :", "Name"), Names{"punctuation"});
+    EXPECT_EQ(fired("Enregistrer ?", "Save ?"), Names{"punctuation"});
+    EXPECT_EQ(fired("Enregistrer ?", "Guardar?", "SPANISH"), Names{"punctuation"});
+    EXPECT_EQ(fired("Ouvrir...", "Open."), Names{"punctuation"});
+}
+
+TEST(TextChecks, PlaceholdersAcceleratorsEscapesAndMarkup)
+{
+    EXPECT_EQ(fired("%1 sur %2", "%2 of %1"), Names{});
+    EXPECT_EQ(fired("%1 sur %2", "%1 of"), Names{"placeholders"});
+    EXPECT_EQ(fired("&Fichier", "File"), Names{"accelerators"});
+    EXPECT_EQ(fired("Ligne 1\\nLigne 2", "Line 1\\nLine 2"), Names{});
+    EXPECT_EQ(fired("Ligne 1\\nLigne 2", "Line 1 Line 2"), Names{"escapes"});
+    EXPECT_EQ(fired("<b>Gras</b><br>", "<B>Bold</B><br/>"), Names{});
+    EXPECT_EQ(TextChecks::markup("<b>Gras</b>", "<b>Bold"), "tag </b> missing");
+}
+
+TEST(TextChecks, NumbersMatchWhateverTheyAreGroupedWith)
+{
+    EXPECT_EQ(fired("1 000 fichiers", "1,000 files"), Names{});
+    EXPECT_EQ(fired("1\u202F000 fichiers", "1.000 Dateien", "GERMAN"), Names{});
+    EXPECT_EQ(fired("%1 fichiers sur %2", "%2: %1 files"), Names{})
+        << "placeholder digits are not numbers";
+    EXPECT_EQ(TextChecks::numbers("3 essais", "4 tries"),
+              "number 3 missing, number 4 not in French");
+    EXPECT_EQ(TextChecks::numbers("Pages 1, 2", "Pages 1, 2"), "");
+}
+
+TEST(TextChecks, SpacesUrlsRepeatedAndEmpty)
+{
+    EXPECT_EQ(fired("Un mot", "One  word"), Names{"spaces"});
+    EXPECT_EQ(fired("Voir https://example.com/a?b=1.", "See https://example.com/a?b=1."), Names{});
+    EXPECT_EQ(
+        TextChecks::urls("\u00C9crire \u00E0 aide@example.com.", "Write to help@example.com."),
+        "\"aide@example.com\" missing");
+    EXPECT_EQ(fired("Le fichier", "The the file"), Names{"repeated"});
+    EXPECT_EQ(fired("Vous vous connectez", "You sign in", "ENGLISH"), Names{});
+    EXPECT_EQ(fired("Le fichier", "the file that that you have"), Names{});
+    EXPECT_EQ(fired("Le fichier", "  "), Names{"empty"});
+    EXPECT_EQ(fired("", ""), Names{});
+}
+
+TEST(TextChecks, WordsLeaveOutWhatIsNotProse)
+{
+    const std::string_view text = "\\nFichier &Ouvrir %s <b>l\u2019image</b> www.example.com 12";
+    std::vector<std::string> got;
+    for (const auto &[b, e] : TextChecks::words(text))
+        got.push_back(TextChecks::plainWord(text.substr(b, e - b)));
+    EXPECT_EQ(got, (Names{"Fichier", "Ouvrir", "l\u2019image"}));
+}
+
+TEST(TextChecks, Windows1252TextsAreReadAsTheirCharacters)
+{
+    // "Enregistrer ?" / "¿Guardar?" in Windows-1252 bytes.
+    EXPECT_EQ(fired("Enregistrer\xA0?", "\xBFGuardar?", "SPANISH", verbolt::CodePage::Windows1252),
+              Names{});
+    EXPECT_EQ(fired("Ouvrir\x85", "Open...", "ENGLISH", verbolt::CodePage::Windows1252), Names{});
+}
