@@ -237,7 +237,7 @@ private slots:
         checkRule();
         // A marked cell says why.
         const QString tip = list()->model()->index(12, 2).data(Qt::ToolTipRole).toString();
-        QCOMPARE(tip, QStringLiteral("placeholder %d not in French"));
+        QCOMPARE(tip, QStringLiteral("placeholder %d not in French\nnumber 12 missing"));
     }
 
     void duplicateNamesTheRowsItCannotStore()
