@@ -567,11 +567,15 @@ void CLabelsDlg::showSummary()
 {
     if (!marks().complete())
         return;
-    // Lines break between the counts, never inside one.
-    QStringList counts =
-        QString::fromStdString(marks().summary()).split(QStringLiteral(" \u00B7 "));
-    for (QString &count : counts)
-        count.replace(QLatin1Char(' '), QChar::Nbsp);
+    // One count a mark, its words held together: lines break between the counts only.
+    QStringList counts;
+    for (int k = 0; k < Mark::kKinds; ++k)
+        if (const std::size_t n = marks().counts()[static_cast<std::size_t>(k)]; n > 0) {
+            const std::string_view name = LabelMarks::kindName(k);
+            QString count = QString::number(n) + QLatin1Char(' ') +
+                            QString::fromUtf8(name.data(), qsizetype(name.size()));
+            counts << count.replace(QLatin1Char(' '), QChar::Nbsp);
+        }
     m_summary->setText(counts.join(QStringLiteral(" \u00B7 ")));
 }
 

@@ -346,7 +346,7 @@ std::vector<int> LabelMarks::rowsOfKeys(int column, const std::vector<std::strin
     return rows;
 }
 
-std::string LabelMarks::summary() const
+std::string_view LabelMarks::kindName(int kind)
 {
     static constexpr const char *kinds[Mark::kKinds] = {"out of step",
                                                         "missing",
@@ -365,13 +365,19 @@ std::string LabelMarks::summary() const
                                                         "with repeated words",
                                                         "inconsistent",
                                                         "misspelled"};
+    return kind >= 0 && kind < Mark::kKinds ? kinds[kind] : "";
+}
+
+std::string LabelMarks::summary() const
+{
     std::string out;
     for (int k = 0; k < Mark::kKinds; ++k) {
         if (m_counts[static_cast<std::size_t>(k)] == 0)
             continue;
         if (!out.empty())
             out += " \xC2\xB7 "; // a middle dot, in UTF-8
-        out += std::to_string(m_counts[static_cast<std::size_t>(k)]) + " " + kinds[k];
+        out += std::to_string(m_counts[static_cast<std::size_t>(k)]) + " ";
+        out += kindName(k);
     }
     return out;
 }

@@ -80,6 +80,8 @@ public:
     const std::array<std::size_t, Mark::kKinds> &counts() const { return m_counts; }
     /// "12 out of step · 40 missing · 310 untranslated"; empty when nothing is marked.
     std::string summary() const;
+    /// How the summary names the cells of a mark, by its bit's index ("out of step").
+    static std::string_view kindName(int kind);
     /// Why a cell is marked, one phrase per mark (bytes of the run's code page; the text
     /// checks' phrases in UTF-8).
     std::vector<std::string> reasons(int row, int column) const;
