@@ -1,9 +1,11 @@
 #include "checkreport.h"
 #include "tempdir.h"
+#include "workspace.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <set>
 #include <sstream>
 
 using verbolt::CheckOptions;
@@ -127,4 +129,44 @@ TEST(CheckReport, TextFindingsMutingSeverityAndEscapedNames)
                                      "has 1 [accelerators]\n");
 
     EXPECT_EQ(CheckReport::escaped("a\nb\x1b"), "a\\nb\\x1b");
+}
+
+// The report and the window's marks come from one engine: on a folder holding every kind of
+// finding, each file and check the report names is a marked cell of that file, and back.
+TEST(CheckReport, AgreesWithTheWindowsMarks)
+{
+    verbolt::test::Workspace w;
+    w.dir.write("french.lan", "[Label]\nA=Ouvrir %s\nB=&Fichier\nC=Ligne\\nsuite\nD=<b>Gras</b>\n"
+                              "E=Nom :\nF=Page 12\nG=Voir http://x.org\nH=Un texte\nI=Vide\n"
+                              "A=encore\n[Other]\nJ=ailleurs\n");
+    w.dir.write("english.lan", "[Label]\nA=Open\nB=File\nC=Line next\nD=Bold\nE=Name\nF=Page\n"
+                               "G=See\nH=A  text\nI=\n[Other]\nJ=elsewhere\n");
+    w.dir.write("german.lan", "[Label]\nB=&Datei\nA=%s \xF6"
+                              "ffnen\nC=Zeile\\nweiter\nD=<b>Fett</b>\nE=Name:\nF=Seite 12\n"
+                              "G=Siehe http://x.org\nH=Ein Text Text\n");
+    w.start();
+    w.marks().computeAll();
+
+    std::set<std::pair<std::string, std::string>> fromMarks;
+    for (int c = 2; c < w.grid().columnCount(); ++c)
+        for (int r = 0; r < w.grid().rowCount(); ++r)
+            for (int k = 0; k < verbolt::kCheckCount; ++k) {
+                const auto check = static_cast<verbolt::Check>(k);
+                if (w.marks().at(r, c) & verbolt::Mark::of(check))
+                    fromMarks.emplace(w.grid().fileName(c),
+                                      std::string(verbolt::TextChecks::name(check)));
+            }
+    std::set<std::pair<std::string, std::string>> fromReport;
+    std::istringstream lines(check(w.dir).text);
+    for (std::string line; std::getline(lines, line);) {
+        const std::string file = line.substr(0, line.find(':'));
+        const std::size_t open = line.rfind('[');
+        if (file != "french.lan")
+            fromReport.emplace(file, line.substr(open + 1, line.size() - open - 2));
+    }
+    EXPECT_EQ(fromReport, fromMarks);
+    for (const char *check : {"order", "empty", "placeholders", "accelerators", "escapes",
+                              "markup", "punctuation", "spaces", "numbers", "urls", "repeated"})
+        EXPECT_TRUE(fromMarks.count({"english.lan", check}) + fromMarks.count({"german.lan", check}))
+            << check << " is in the folder";
 }
