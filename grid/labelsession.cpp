@@ -27,8 +27,8 @@ std::unique_ptr<LabelSession> LabelSession::open(const std::string &dir, LoadPro
     s->m_keyIndexes.resize(static_cast<std::size_t>(std::max(s->m_grid.columnCount(), 0)));
     // The comments are read once; a comment file that cannot be read has no comments.
     if (!dir.empty())
-        s->m_comments =
-            FileValues::read(LabelDirectory::resolve(dir, s->m_load.commentsName, "comments.cmt"), dir);
+        s->m_comments = FileValues::read(
+            LabelDirectory::resolve(dir, s->m_load.commentsName, "comments.cmt"), dir);
     // What the files were as read: a later change of one is another program's. (A change
     // between the read and this stat is taken for the read's: the window of a load.)
     s->m_stamps.resize(s->m_keyIndexes.size());
@@ -74,11 +74,23 @@ int LabelSession::sameFileAs(int column) const
 
 std::string LabelSession::loadNote() const
 {
+    if (!m_load.rows.ok())
+        return utf8(m_load.frenchName) +
+               " holds more labels than the table can hold: nothing was loaded.";
     if (!m_dir.empty() && m_load.listing.ok() && !m_load.loaded)
         return m_load.frenchName.empty()
                    ? "This folder has no french.lan: there are no labels to show."
                    : utf8(m_load.frenchName) + " cannot be read: there are no labels to show.";
     std::string note;
+    const auto add = [&note](const std::string &line) {
+        if (!note.empty())
+            note += ' ';
+        note += line;
+    };
+    for (const ColumnNote &n : m_load.unread)
+        add(utf8(n.fileName) + " was not read (" + n.why + ").");
+    for (const ColumnNote &n : m_load.readOnly)
+        add(utf8(n.fileName) + " is shown read-only (" + n.why + ").");
     for (int c = 2; c < m_grid.columnCount(); ++c)
         if (const int other = sameFileAs(c); other >= 0) {
             if (!note.empty())
@@ -216,15 +228,31 @@ std::vector<int> LabelSession::landingRows(int column, const std::vector<int> &r
     return out;
 }
 
-bool LabelSession::refusedAsSameFile(int column, CommandOutcome &outcome) const
+bool LabelSession::refused(int column, CommandOutcome &outcome) const
 {
-    const int other = sameFileAs(column);
-    if (other < 0)
-        return false;
-    outcome.problems.push_back("The file " + utf8(m_grid.fileName(column)) +
-                               " is the same file as " + utf8(m_grid.fileName(other)) +
-                               "; it was not written.");
-    return true;
+    const std::string name = utf8(m_grid.fileName(column));
+    if (const int other = sameFileAs(column); other >= 0) {
+        outcome.problems.push_back("The file " + name + " is the same file as " +
+                                   utf8(m_grid.fileName(other)) + "; it was not written.");
+        return true;
+    }
+    for (const ColumnNote &n : m_load.readOnly)
+        if (n.fileName == m_grid.fileName(column)) {
+            outcome.problems.push_back("The file " + name + " is shown read-only (" + n.why +
+                                       "); it was not written.");
+            return true;
+        }
+    // A file gone since the load is not made again under another name, where it would
+    // shadow the real one when that comes back.
+    const std::string header(m_grid.header(column).value_or(""));
+    if (const Resolved r =
+            LabelDirectory::resolveExisting(m_dir, m_grid.fileName(column), header + ".lan");
+        r.result.failure() == Result::Failure::Gone) {
+        outcome.problems.push_back("The file " + name +
+                                   " is no longer in the label folder; it was not written.");
+        return true;
+    }
+    return false;
 }
 
 bool LabelSession::changedOnDisk(int column) const
@@ -341,7 +369,7 @@ CommandOutcome LabelSession::apply(int row, const std::vector<FieldEdit> &edits,
     const std::string id(m_grid.itemText(row, 0));
     LabelHistory::Command command{"Apply to " + utf8(id), {}, {}};
     for (const FieldEdit &e : edits) {
-        if (refusedAsSameFile(e.column, outcome))
+        if (refused(e.column, outcome))
             continue;
         if (std::find(skip.begin(), skip.end(), Conflict{e.column, id}) != skip.end()) {
             // Theirs stays, and the table shows it.
@@ -463,7 +491,7 @@ CommandOutcome LabelSession::duplicate(const std::vector<int> &rows, std::string
                     kept.push_back(writes[i]);
                     keptRows.push_back(written[i]);
                 }
-        if (refusedAsSameFile(c, outcome))
+        if (refused(c, outcome))
             continue;
         const std::vector<KeyValue> &batch = filter ? kept : writes;
         const std::vector<int> &batchRows = filter ? keptRows : written;

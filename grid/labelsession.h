@@ -183,8 +183,9 @@ private:
     /// Whether another program changed a column's file since it was read or written here:
     /// after a write to it, the whole column is read again, its other keys too.
     bool changedOnDisk(int column) const;
-    /// Names a write refused because the column's file is an earlier column's.
-    bool refusedAsSameFile(int column, CommandOutcome &outcome) const;
+    /// Names a write refused: the column's file is an earlier column's, shown read-only, or
+    /// gone since the load.
+    bool refused(int column, CommandOutcome &outcome) const;
     /// The names of the folder's label files, as the load lists them.
     std::vector<std::string> labelFileNames() const;
     void noteWritten(int column)

@@ -64,12 +64,15 @@ TEST(FileSystem, AFolderRemovedWhileRunningIsReportedNotRecreated)
     Session s(labels);
     std::filesystem::remove_all(labels);
 
-    // A column whose file has gone is written to its header's name.
+    // A column whose file has gone is not made again under another name: the write names it.
+    const auto gone = [](const char *name) {
+        return std::string("The file ") + name +
+               " is no longer in the label folder; it was not written.";
+    };
     const Strings messages = s.apply(2, {{"FRENCH", "Trois !"}, {"ENGLISH", "Three !"}});
-    EXPECT_EQ(messages, Strings{unableToWrite(labels + "FRENCH.lan") + "\n" +
-                                unableToWrite(labels + "ENGLISH.lan")});
+    EXPECT_EQ(messages, Strings{gone("french.lan") + "\n" + gone("english.lan")});
     s.view->answers = {1}; // replace the translations
-    EXPECT_EQ(s.duplicate({0, 1}, "All"), Strings{unableToWrite(labels + "ENGLISH.lan")});
+    EXPECT_EQ(s.duplicate({0, 1}, "All"), Strings{gone("english.lan")});
     EXPECT_EQ(s.view->comment, ""); // no comments.cmt to read: nothing shown
     EXPECT_EQ(s.grid().itemText(2, 2), "Three") << "the table shows what is on disk";
     EXPECT_EQ(entriesOf(parent.path()), Strings{});
@@ -169,13 +172,15 @@ TEST(OtherPrograms, AFileDeletedOrCutShortIsWrittenAgain)
     dir.write("comments.cmt", "[Label]\nB=second\n");
     Session s(dir.path());
 
-    // A deleted file comes back under its column's header, as the rules for a column whose
-    // file has gone say.
+    // A deleted file is not made again under its column's header, where it would shadow
+    // the real one when that comes back: the write names it.
     ASSERT_EQ(::unlink(dir.file("english.lan").c_str()), 0);
     ASSERT_EQ(::unlink(dir.file("comments.cmt").c_str()), 0);
-    EXPECT_EQ(s.apply(1, {{"ENGLISH", "Two !"}}), Strings{});
+    EXPECT_EQ(s.apply(1, {{"ENGLISH", "Two !"}}),
+              Strings{"The file english.lan is no longer in the label folder; it was not "
+                      "written."});
     EXPECT_EQ(s.view->comment, "second") << "comments are read once, at the load";
-    EXPECT_EQ(dir.read("ENGLISH.lan"), "[Label]\r\nB=Two !\r\n");
+    EXPECT_EQ(entriesOf(dir.path()), Strings{"french.lan"});
 
     // Cut to nothing, then cut in the middle of a line: the translator is asked, and the
     // key lands all the same when told to write.
@@ -188,10 +193,12 @@ TEST(OtherPrograms, AFileDeletedOrCutShortIsWrittenAgain)
     EXPECT_EQ(dir.read("french.lan"), "[Label]\r\nA=Un\r\nB=Deux !");
     EXPECT_EQ(s.view->questions.size(), 2u);
 
-    ASSERT_EQ(::unlink(dir.file("ENGLISH.lan").c_str()), 0);
+    // The file back, cut short: the keys land in it.
+    dir.write("english.lan", "[Label]\r\nA=One\r\n");
+    s.view->answers = {1, 1}; // replace the translations, write the French the table holds
     EXPECT_EQ(s.duplicate({0, 2}, "ENGLISH"), Strings{});
-    EXPECT_EQ(dir.read("ENGLISH.lan"), "[Label]\r\nA=Un\r\nC=Trois !\r\n");
-    EXPECT_EQ(entriesOf(dir.path()), (Strings{"ENGLISH.lan", "french.lan"}));
+    EXPECT_EQ(dir.read("english.lan"), "[Label]\r\nA=Un\r\nC=Trois !\r\n");
+    EXPECT_EQ(entriesOf(dir.path()), (Strings{"english.lan", "french.lan"}));
 }
 
 TEST(OtherPrograms, AChangeMadeWhileTheWindowIsOpenIsNeverOverwrittenSilently)

@@ -165,8 +165,9 @@ TEST(CheckReport, AgreesWithTheWindowsMarks)
             fromReport.emplace(file, line.substr(open + 1, line.size() - open - 2));
     }
     EXPECT_EQ(fromReport, fromMarks);
-    for (const char *check : {"order", "empty", "placeholders", "accelerators", "escapes",
-                              "markup", "punctuation", "spaces", "numbers", "urls", "repeated"})
-        EXPECT_TRUE(fromMarks.count({"english.lan", check}) + fromMarks.count({"german.lan", check}))
+    for (const char *check : {"order", "empty", "placeholders", "accelerators", "escapes", "markup",
+                              "punctuation", "spaces", "numbers", "urls", "repeated"})
+        EXPECT_TRUE(fromMarks.count({"english.lan", check}) +
+                    fromMarks.count({"german.lan", check}))
             << check << " is in the folder";
 }
