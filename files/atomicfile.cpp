@@ -82,7 +82,8 @@ std::string temporaryName(const std::string &name, unsigned attempt)
     std::uint64_t x = static_cast<std::uint64_t>(now.tv_nsec) ^
                       (static_cast<std::uint64_t>(::getpid()) << 32) ^
                       (attempt * 0x9E3779B97F4A7C15u);
-    std::string temp = "." + name.substr(0, std::min<std::size_t>(name.size(), NAME_MAX - 8)) + ".";
+    std::string temp(1, '.');
+    temp.append(name, 0, std::min<std::size_t>(name.size(), NAME_MAX - 8)).append(1, '.');
     for (int i = 0; i < 6; ++i) {
         x = x * 6364136223846793005u + 1442695040888963407u;
         temp.push_back(kChars[(x >> 33) % (sizeof kChars - 1)]);
@@ -109,7 +110,8 @@ FileDescriptor createTemporary(int dir, const std::string &name, std::string &te
 // The copy a hard-linked file's in-place rewrite leaves until it is done.
 std::string copyName(const std::string &name)
 {
-    return "." + name.substr(0, std::min<std::size_t>(name.size(), NAME_MAX - 6)) + ".copy";
+    std::string copy(1, '.');
+    return copy.append(name, 0, std::min<std::size_t>(name.size(), NAME_MAX - 6)).append(".copy");
 }
 
 int writeInPlace(int dir, const std::string &name, std::string_view bytes, bool hooked = true)
