@@ -3,6 +3,7 @@
 #include "ccolorlistctrl.h"
 #include "controlids.h"
 #include "dialogunits.h"
+#include "exchangecommands.h"
 #include "labeldirectory.h"
 #include "labeltablemodel.h"
 #include "languagetable.h"
@@ -635,8 +636,30 @@ void CLabelsDlg::showBannerMenu(const QPoint &pos)
                        [this, output] { ExtractStringTable(output); });
     }
     menu.addSeparator();
+    menu.addAction(QStringLiteral("Export for translation..."), this,
+                   &CLabelsDlg::OnExportForTranslation);
+    menu.addAction(QStringLiteral("Import translations..."), this,
+                   &CLabelsDlg::OnImportTranslations);
+    menu.addSeparator();
     menu.addAction(QStringLiteral("Open another label folder..."), this, &CLabelsDlg::OnOpenFolder);
     menu.exec(mapToGlobal(pos));
+}
+
+void CLabelsDlg::OnExportForTranslation()
+{
+    if (const std::string status = ExchangeCommands(this, *m_prompts).exportFile(*m_session);
+        !status.empty())
+        setStatus(status);
+}
+
+void CLabelsDlg::OnImportTranslations()
+{
+    std::string status;
+    const CommandOutcome outcome =
+        ExchangeCommands(this, *m_prompts).importFile(*m_session, status);
+    m_editor.OnReloaded(outcome);
+    if (!status.empty())
+        setStatus(status);
 }
 
 void CLabelsDlg::showListMenu(const QPoint &pos)

@@ -61,6 +61,10 @@ public:
     void OnRedo();
     /// Asks for another label folder and loads it.
     void OnOpenFolder();
+    /// Writes the labels to a file for translators' tools.
+    void OnExportForTranslation();
+    /// Reads translations back from such a file, after a preview, as one step of undo.
+    void OnImportTranslations();
     /// Asks for a resource script and writes its string tables to `outputName` beside it.
     void ExtractStringTable(const std::string &outputName);
 

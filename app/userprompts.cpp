@@ -1,6 +1,9 @@
 #include "userprompts.h"
 
+#include "importpreviewdlg.h"
+
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -53,6 +56,37 @@ QString DialogPrompts::chooseFolder(QWidget *owner, const QString &folder)
 {
     return QFileDialog::getExistingDirectory(owner, QStringLiteral("Choose the label folder"),
                                              folder);
+}
+
+namespace {
+const QString kExchangeFilter = QStringLiteral(
+    "Translators' files (*.xlf *.xliff *.xlsx *.csv);;XLIFF (*.xlf *.xliff);;Workbook (*.xlsx);;"
+    "CSV (*.csv)");
+}
+
+QString DialogPrompts::chooseExportFile(QWidget *owner, const QString &folder)
+{
+    return QFileDialog::getSaveFileName(owner, QStringLiteral("Export for translation"), folder,
+                                        kExchangeFilter);
+}
+
+QString DialogPrompts::chooseImportFile(QWidget *owner, const QString &folder)
+{
+    return QFileDialog::getOpenFileName(owner, QStringLiteral("Import translations"), folder,
+                                        kExchangeFilter);
+}
+
+int DialogPrompts::chooseItem(QWidget *owner, const QString &label, const QStringList &items)
+{
+    bool ok = false;
+    const QString chosen =
+        QInputDialog::getItem(owner, QStringLiteral("Verbolt"), label, items, 0, false, &ok);
+    return ok ? static_cast<int>(items.indexOf(chosen)) : -1;
+}
+
+bool DialogPrompts::preview(ImportPreviewDlg &dialog)
+{
+    return dialog.exec() == QDialog::Accepted;
 }
 
 } // namespace verbolt

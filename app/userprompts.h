@@ -6,6 +6,10 @@
 class QWidget;
 
 namespace verbolt {
+class ImportPreviewDlg;
+}
+
+namespace verbolt {
 
 /// The modal questions and messages of the window, behind an interface so that tests can
 /// answer them without a blocking dialog.
@@ -25,6 +29,15 @@ public:
     /// the index of the choice, or -1 when the question was cancelled (Escape).
     virtual int ask(QWidget *owner, const QString &question, const QStringList &choices,
                     int preferred) = 0;
+    /// A save-file chooser for the translators' formats (.xlf, .xliff, .xlsx, .csv) starting
+    /// in `folder`. Returns the full path, or an empty text when cancelled.
+    virtual QString chooseExportFile(QWidget *owner, const QString &folder) = 0;
+    /// An open-file chooser for the same formats. Returns the path, or empty when cancelled.
+    virtual QString chooseImportFile(QWidget *owner, const QString &folder) = 0;
+    /// A drop-down of `items` under `label`. Returns the index chosen, or -1 when cancelled.
+    virtual int chooseItem(QWidget *owner, const QString &label, const QStringList &items) = 0;
+    /// Shows an import's preview modally. Returns whether its write button was pressed.
+    virtual bool preview(ImportPreviewDlg &dialog) = 0;
 };
 
 /// The real dialogs: QMessageBox and QFileDialog.
@@ -36,6 +49,10 @@ public:
     QString chooseFolder(QWidget *owner, const QString &folder) override;
     int ask(QWidget *owner, const QString &question, const QStringList &choices,
             int preferred) override;
+    QString chooseExportFile(QWidget *owner, const QString &folder) override;
+    QString chooseImportFile(QWidget *owner, const QString &folder) override;
+    int chooseItem(QWidget *owner, const QString &label, const QStringList &items) override;
+    bool preview(ImportPreviewDlg &dialog) override;
 };
 
 } // namespace verbolt

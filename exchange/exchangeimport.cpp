@@ -1,5 +1,7 @@
 #include "exchangeimport.h"
 
+#include "filereader.h"
+#include "frenchorder.h"
 #include "profilefile.h"
 
 #include <algorithm>
@@ -95,6 +97,9 @@ ImportPlan ExchangeImport::plan(const ExchangeFolder &folder, const ImportedFile
 std::vector<ImportWrite> ExchangeImport::write(const ImportPlan &plan, const ExchangeFolder &folder)
 {
     std::vector<ImportWrite> out;
+    // A key a file lacks goes in at its French place.
+    const FileContent french = FileReader::read(folder.languagePath(-1)); // column 1
+    const FrenchOrder order(french.result.ok() ? french.bytes : std::string());
     for (const LanguagePlan &lp : plan.languages) {
         if (lp.changes.empty())
             continue;
@@ -104,7 +109,7 @@ std::vector<ImportWrite> ExchangeImport::write(const ImportPlan &plan, const Exc
             writes.push_back(c.write);
         ImportWrite w;
         w.path = lp.path;
-        w.result = ProfileFile::writeKeys(lp.path, writes, folder.dir(), &w.changes);
+        w.result = ProfileFile::writeKeys(lp.path, writes, folder.dir(), &w.changes, &order);
         out.push_back(std::move(w));
     }
     ProfileFile::releaseBuffers();

@@ -3,6 +3,7 @@
 #include "blanks.h"
 #include "filepath.h"
 #include "filereader.h"
+#include "frenchorder.h"
 #include "labeldirectory.h"
 #include "profileedit.h"
 #include "profilefile.h"
@@ -521,6 +522,38 @@ CommandOutcome LabelSession::duplicate(const std::vector<int> &rows, std::string
     }
     for (const KeyValue &kv : writes)
         outcome.keys.push_back(kv.key);
+    m_history.record(std::move(command));
+    finish(outcome);
+    return outcome;
+}
+
+CommandOutcome LabelSession::writeBatches(const std::string &name,
+                                          const std::vector<ColumnBatch> &batches)
+{
+    CommandOutcome outcome;
+    const FileContent french = FileReader::read(columnPath(1));
+    const FrenchOrder order(french.result.ok() ? french.bytes : std::string());
+    std::size_t lines = 0;
+    LabelHistory::Command command{name, {}, {}};
+    for (const ColumnBatch &b : batches) {
+        if (b.column < 2 || b.column >= m_grid.columnCount() || b.writes.empty() ||
+            refusedAsSameFile(b.column, outcome))
+            continue;
+        LabelHistory::FileRecord record{b.column, columnPath(b.column), {}};
+        const Result r =
+            ProfileFile::writeKeys(record.path, b.writes, m_dir, &record.changes, &order);
+        if (!r.ok()) {
+            outcome.problems.push_back(writeProblem(r));
+            continue;
+        }
+        outcome.writtenColumns.push_back(b.column);
+        reloadColumn(b.column, outcome);
+        for (const KeyValue &kv : b.writes)
+            outcome.keys.push_back(kv.key);
+        lines += b.writes.size();
+        command.files.push_back(std::move(record));
+    }
+    command.about = std::to_string(lines) + (lines == 1 ? " line" : " lines");
     m_history.record(std::move(command));
     finish(outcome);
     return outcome;

@@ -2,6 +2,7 @@
 
 #include "filevalues.h"
 #include "keyindex.h"
+#include "keyvalue.h"
 #include "labelgrid.h"
 #include "labelhistory.h"
 #include "labelloader.h"
@@ -56,6 +57,14 @@ struct CommandOutcome
     std::vector<std::string> keys;
     std::vector<std::string> problems;
     bool wrote() const { return !writtenColumns.empty(); }
+};
+
+/// The texts one command writes to one language column's file, keys as french.lan has them
+/// and texts in the folder's code page.
+struct ColumnBatch
+{
+    int column;
+    std::vector<KeyValue> writes;
 };
 
 /// What one loaded label folder is: its grid, the marks of its cells, the undo history,
@@ -123,6 +132,10 @@ public:
     /// How many of `rows` hold a translation in a column Duplicate into `target` writes: a
     /// text of the row's key that is not empty and differs from the French text.
     int translatedLines(const std::vector<int> &rows, std::string_view target);
+    /// Writes each batch to its column's file in one rewrite, a key the file lacks at its
+    /// French place, all as ONE step of undo called `name`. The columns written are then
+    /// read again, as a fresh load would show them.
+    CommandOutcome writeBatches(const std::string &name, const std::vector<ColumnBatch> &batches);
     /// Takes back the last command that wrote something, key by key, byte for byte.
     CommandOutcome undo();
     /// Makes again what the last undo took back.

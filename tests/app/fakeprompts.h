@@ -1,6 +1,11 @@
 #pragma once
 
+#include "importpreviewdlg.h"
 #include "userprompts.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QTreeWidget>
 
 #include <QStringList>
 
@@ -8,7 +13,8 @@ namespace verbolt::test {
 
 // Answers the window's questions without a modal dialog: messages are recorded, the file
 // chooser returns `script` and the folder chooser `folder` (empty: cancelled), and each
-// records the folder it was opened in; questions take `answers` in turn.
+// records the folder it was opened in; questions take `answers` in turn. The exchange
+// choosers return `exchangeFile`; the import preview is recorded and answered by `writePreview`.
 class FakePrompts : public UserPrompts
 {
 public:
@@ -29,6 +35,35 @@ public:
         asked << choices;
         return answers.isEmpty() ? preferred : answers.takeFirst();
     }
+    QString chooseExportFile(QWidget *, const QString &from) override
+    {
+        folders << from;
+        return exchangeFile;
+    }
+    QString chooseImportFile(QWidget *, const QString &from) override
+    {
+        folders << from;
+        return exchangeFile;
+    }
+    int chooseItem(QWidget *, const QString &, const QStringList &items) override
+    {
+        asked << items;
+        return answers.isEmpty() ? 0 : answers.takeFirst();
+    }
+    // The preview as shown: its summary, its rows (cells joined by " | ") and its button.
+    bool preview(ImportPreviewDlg &dialog) override
+    {
+        previewSummary = dialog.summary()->text();
+        previewRows.clear();
+        for (int i = 0; i < dialog.list()->topLevelItemCount(); ++i) {
+            QStringList cells;
+            for (int k = 0; k < dialog.list()->columnCount(); ++k)
+                cells << dialog.list()->topLevelItem(i)->text(k);
+            previewRows << cells.join(QStringLiteral(" | "));
+        }
+        previewButton = dialog.writeButton()->text();
+        return writePreview;
+    }
     QStringList messages;
     QStringList questions;
     QList<QStringList> asked; // the choices of each question
@@ -36,6 +71,11 @@ public:
     QStringList folders;      // where each chooser opened
     QString script;
     QString folder;
+    QString exchangeFile; // what the export and import choosers return
+    bool writePreview = true;
+    QString previewSummary;
+    QStringList previewRows;
+    QString previewButton;
 };
 
 } // namespace verbolt::test

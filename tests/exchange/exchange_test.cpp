@@ -203,3 +203,13 @@ TEST(Exchange, ControlCharactersAreLeftOutAndNamed)
     EXPECT_EQ(x.find("IDS_A"), std::string::npos);
     EXPECT_NE(x.find("<target state=\"needs-translation\"></target>"), std::string::npos);
 }
+
+TEST(Exchange, AKeyAFileLacksLandsAtItsFrenchPlace)
+{
+    TempDir dir;
+    dir.write("french.lan", "[Label]\nIDS_A=Un\nIDS_B=Deux\nIDS_C=Trois\n");
+    dir.write("german.lan", "[Label]\nIDS_A=Eins\nIDS_C=Drei\n");
+    dir.write("back.csv", "ID,FRENCH,GERMAN,COMMENT\nIDS_B,Deux,Zwei,\n");
+    EXPECT_EQ(runVerbolt({"--import", dir.file("back.csv"), dir.path()}).status, 0);
+    EXPECT_EQ(dir.read("german.lan"), "[Label]\nIDS_A=Eins\nIDS_B=Zwei\nIDS_C=Drei\n");
+}

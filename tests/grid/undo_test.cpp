@@ -133,3 +133,26 @@ TEST(Undo, LeavesWhatAnotherProgramChangedAndReportsFailures)
               Strings{"B in english.lan was changed since; it was left as it is."});
     EXPECT_EQ(w.dir.read("english.lan"), "[Label]\nA=One\nB=Deux (revu)\n");
 }
+
+TEST(Undo, BatchesOfSeveralFilesAreOneStep)
+{
+    Workspace w;
+    writeSet(w.dir);
+    w.start();
+    const auto before = files(w.dir);
+    const auto cells = w.cells();
+
+    const CommandOutcome out = w.session->writeBatches(
+        "Import translations", {{w.session->columnOf("ENGLISH"), {{"B", "Two"}}},
+                                {w.session->columnOf("GERMAN"), {{"A", "Eins!"}, {"C", "Drei!"}}}});
+    EXPECT_TRUE(out.problems.empty());
+    EXPECT_EQ(w.dir.read("english.lan"), "[Label]\r\nA=One\r\nB=Two\r\nC=Three")
+        << "the lacking key at its French place";
+    EXPECT_EQ(w.column(w.session->columnOf("ENGLISH")), (Strings{"One", "Two", "Three"}));
+    EXPECT_EQ(w.editor->history().nextUndo(), "Import translations, 3 lines");
+
+    w.editor->OnUndo();
+    EXPECT_EQ(files(w.dir), before);
+    EXPECT_EQ(w.cells(), cells);
+    EXPECT_FALSE(w.editor->history().canUndo());
+}

@@ -1,0 +1,95 @@
+// Export for translation and Import translations from the banner menu, on the real window:
+// the import's preview, its write as one step of undo, and its cancel.
+#include "windowfixture.h"
+
+using namespace verbolt;
+using namespace verbolt::test;
+
+class ExchangeWindowTest : public QObject, public WindowFixture
+{
+    Q_OBJECT
+
+    // german.lan lacks IDS_B; the import changes IDS_A, adds IDS_B, brings a text made from
+    // an old French IDS_C and one for an ID french.lan lacks.
+    void openSet()
+    {
+        m_dir->write("french.lan", "[Label]\r\nIDS_A=Ouvrir\r\nIDS_B=Fermer\r\nIDS_C=Quitter\r\n");
+        m_dir->write("german.lan", "[Label]\r\nIDS_A=Offnen\r\nIDS_C=Beenden\r\n");
+        m_dir->write("english.lan", "[Label]\r\nIDS_A=Open\r\nIDS_B=Close\r\nIDS_C=Quit\r\n");
+        m_dir->write("back.csv", "ID,FRENCH,GERMAN,COMMENT\n"
+                                 "IDS_A,Ouvrir,\xC3\x96"
+                                 "ffnen,\n"
+                                 "IDS_B,Fermer,Schlie\xC3\x9F"
+                                 "en,\n"
+                                 "IDS_C,Sortir,Raus,\n"
+                                 "IDS_X,Autre,Anderes,\n");
+        open();
+        m_prompts->exchangeFile = QString::fromStdString(m_dir->file("back.csv"));
+    }
+    std::string german() { return m_dir->read("german.lan"); }
+    QString cell(int row, int column)
+    {
+        return list()->model()->index(row, column).data().toString();
+    }
+
+private slots:
+    void exportWritesTheChosenLanguage()
+    {
+        openSet();
+        m_prompts->exchangeFile = QString::fromStdString(m_dir->file("out.xlf"));
+        m_prompts->answers = {1}; // the second language column
+        m_dlg->OnExportForTranslation();
+        QVERIFY(m_prompts->messages.isEmpty());
+        QCOMPARE(m_prompts->asked.constLast(), QStringList({"ENGLISH", "GERMAN"}));
+        const std::string xliff = m_dir->read("out.xlf");
+        QVERIFY(xliff.find("target-language=\"de\"") != std::string::npos);
+        QVERIFY(xliff.find("<target state=\"translated\">Offnen</target>") != std::string::npos);
+    }
+
+    void previewThenWriteIsOneStepOfUndo()
+    {
+        openSet();
+        const std::string before = german();
+        const int column = m_dlg->session().columnOf("GERMAN");
+        m_dlg->OnImportTranslations();
+        QVERIFY(m_prompts->messages.isEmpty());
+        QCOMPARE(m_prompts->previewSummary,
+                 QStringLiteral("GERMAN: 2 to change, 0 unchanged, 1 stale, 1 unknown"));
+        QCOMPARE(m_prompts->previewButton, QStringLiteral("Write 2 changes"));
+        QCOMPARE(m_prompts->previewRows.size(), 4);
+        QCOMPARE(m_prompts->previewRows[0], QStringLiteral("GERMAN | IDS_A | Offnen | Öffnen"));
+        QCOMPARE(m_prompts->previewRows[1], QStringLiteral("GERMAN | IDS_B |  | Schließen"));
+        QVERIFY(m_prompts->previewRows[2].startsWith("GERMAN | IDS_C |  | not written"));
+        QVERIFY(m_prompts->previewRows[3].startsWith("GERMAN | IDS_X |  | not written"));
+
+        QCOMPARE(german(), std::string("[Label]\r\nIDS_A=\xD6"
+                                       "ffnen\r\nIDS_B=Schlie\xDF"
+                                       "en\r\nIDS_C=Beenden\r\n"));
+        QCOMPARE(cell(1, column), QStringLiteral("Schließen"));
+        QCOMPARE(QString::fromStdString(m_dlg->editor()->history().nextUndo()),
+                 QStringLiteral("Import translations, 2 lines"));
+
+        QTest::keyClick(list(), Qt::Key_Z, Qt::ControlModifier);
+        QVERIFY(m_prompts->messages.isEmpty());
+        QVERIFY(german() == before);
+        QCOMPARE(cell(0, column), QStringLiteral("Offnen"));
+        QCOMPARE(cell(1, column), QString());
+        QVERIFY(!m_dlg->editor()->history().canUndo());
+    }
+
+    void cancelWritesNothing()
+    {
+        openSet();
+        const std::string before = german();
+        m_prompts->writePreview = false;
+        m_dlg->OnImportTranslations();
+        QCOMPARE(m_prompts->previewButton, QStringLiteral("Write 2 changes"));
+        QVERIFY(german() == before);
+        QVERIFY(!m_dlg->editor()->history().canUndo());
+    }
+
+    void cleanup() { close(); }
+};
+
+QTEST_MAIN(ExchangeWindowTest)
+#include "exchange_window_test.moc"
