@@ -537,7 +537,7 @@ CommandOutcome LabelSession::writeBatches(const std::string &name,
     LabelHistory::Command command{name, {}, {}};
     for (const ColumnBatch &b : batches) {
         if (b.column < 2 || b.column >= m_grid.columnCount() || b.writes.empty() ||
-            refusedAsSameFile(b.column, outcome))
+            refused(b.column, outcome))
             continue;
         LabelHistory::FileRecord record{b.column, columnPath(b.column), {}};
         const Result r =
