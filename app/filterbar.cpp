@@ -31,7 +31,9 @@ FilterBar::FilterBar(QWidget *parent) : QWidget(parent)
     auto *caption = new QLabel(QStringLiteral("Show:"), this);
     m_show = new QComboBox(this);
     m_show->setObjectName(QStringLiteral("IDC_FILTER_SHOW"));
-    m_show->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    // The longest choices name a language: the box stays narrow, its list shows them whole.
+    m_show->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    m_show->setMinimumContentsLength(12);
     caption->setBuddy(m_show);
     m_count = new QLabel(this);
     m_count->setObjectName(QStringLiteral("IDC_FILTER_COUNT"));
