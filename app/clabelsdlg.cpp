@@ -278,7 +278,7 @@ void CLabelsDlg::createFilterBar()
     m_progress->setAlignment(Qt::AlignLeft | Qt::AlignBottom);
     for (Placed &p : m_layout)
         if (p.widget == m_summary) {
-            const int lines = 2 * m_progress->fontMetrics().lineSpacing();
+            const int lines = 3 * m_progress->fontMetrics().lineSpacing();
             p.base.setHeight(p.base.height() - lines);
             const QRect pr(p.base.x(), p.base.bottom() + 1, p.base.width(), lines);
             Growth g = p.growth;
@@ -588,9 +588,7 @@ void CLabelsDlg::showSummary()
         described << toQt(LanguageStats::describe(p));
     }
     m_summary->setText(counts.join(QStringLiteral(" \u00B7 ")));
-    m_progress->setText(shares.isEmpty() ? QString()
-                                         : QStringLiteral("Translated: ") +
-                                               shares.join(QStringLiteral(" \u00B7 ")));
+    m_progress->setText(shares.join(QStringLiteral(" \u00B7 ")));
     m_progress->setToolTip(described.join(QLatin1Char('\n')));
     m_model->setProgress(std::move(progress));
 }

@@ -126,7 +126,7 @@ private slots:
         QVERIFY2(tip.startsWith(QStringLiteral("ENGLISH: 95.0% translated")), qPrintable(tip));
         QTRY_VERIFY(m_dlg->findChild<QLabel *>(QStringLiteral("IDC_PROGRESS"))
                         ->text()
-                        .contains(QStringLiteral("95.0%")));
+                        .contains(QStringLiteral("ENGLISH\u00A095.0%")));
     }
 };
 
