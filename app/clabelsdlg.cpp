@@ -4,8 +4,10 @@
 #include "controlids.h"
 #include "dialogunits.h"
 #include "exchangecommands.h"
+#include "filterbar.h"
 #include "labeldirectory.h"
 #include "labeltablemodel.h"
+#include "languagestats.h"
 #include "languagetable.h"
 #include "stringtableextractor.h"
 #include "userprompts.h"
@@ -191,6 +193,7 @@ void CLabelsDlg::createControls()
     m_cbDupTarget = qobject_cast<QComboBox *>(control(IDC_DUP_TARGET));
     m_cbFindColumn = qobject_cast<QComboBox *>(control(IDC_FIND_COLUMN));
     fitDuplicateButton(du);
+    createFilterBar();
 
     // Frames go beneath the fields they surround, or they would take their mouse clicks.
     for (QWidget *f : frames) {
@@ -243,6 +246,113 @@ void CLabelsDlg::createControls()
             &CLabelsDlg::OnListChanged);
     connect(m_list->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &CLabelsDlg::OnListChanged);
+}
+
+void CLabelsDlg::createFilterBar()
+{
+    m_filterBar = new FilterBar(this);
+    m_filterBar->setObjectName(QStringLiteral("IDC_FILTER"));
+    // The row under the list (the template leaves it free, the status line at its right);
+    // it moves as the list's bottom does, over the left part of the width.
+    Placed *list = nullptr;
+    for (Placed &p : m_layout)
+        if (p.widget == m_list)
+            list = &p;
+    const int height = m_filterBar->sizeHint().height();
+    const int gap = 2;
+    const QRect r(list->base.x(), list->base.bottom() + 1 + gap, list->base.width() * 3 / 5,
+                  height);
+    // The status line shares the row, its text centred on the row's height.
+    for (Placed &p : m_layout)
+        if (p.widget == m_status) {
+            p.base.setTop(r.top());
+            p.base.setHeight(height);
+            m_status->setGeometry(p.base);
+        }
+    Growth growth = list->growth;
+    growth.moveY += growth.growHeight;
+    growth.growHeight = 0;
+    growth.growWidth *= 0.6;
+    m_filterBar->setGeometry(r);
+    m_layout.push_back({m_filterBar, r, growth, false, false});
+
+    // In the tab order the row comes right before the list.
+    QWidget *before = m_list->previousInFocusChain();
+    while (before != m_list && !(before->focusPolicy() & Qt::TabFocus))
+        before = before->previousInFocusChain();
+    QWidget::setTabOrder(before, m_filterBar->field());
+    QWidget::setTabOrder(m_filterBar->field(), m_filterBar->showBox());
+    QWidget::setTabOrder(m_filterBar->showBox(), m_list);
+
+    auto *focusFilter = new QAction(QStringLiteral("Filter"), this);
+    focusFilter->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
+    connect(focusFilter, &QAction::triggered, this, [this] {
+        m_filterBar->field()->setFocus(Qt::ShortcutFocusReason);
+        m_filterBar->field()->selectAll();
+    });
+    addAction(focusFilter);
+    // How far each language is: a line at the foot of the summary's place.
+    m_progress = new QLabel(this);
+    m_progress->setObjectName(QStringLiteral("IDC_PROGRESS"));
+    m_progress->setTextFormat(Qt::PlainText);
+    m_progress->setWordWrap(true);
+    m_progress->setAlignment(Qt::AlignLeft | Qt::AlignBottom);
+    for (Placed &p : m_layout)
+        if (p.widget == m_summary) {
+            const int lines = 3 * m_progress->fontMetrics().lineSpacing();
+            p.base.setHeight(p.base.height() - lines);
+            const QRect pr(p.base.x(), p.base.bottom() + 1, p.base.width(), lines);
+            Growth g = p.growth;
+            g.moveY += g.growHeight;
+            g.growHeight = 0;
+            m_progress->setGeometry(pr);
+            m_layout.push_back({m_progress, pr, g, p.belowFields, false});
+            break;
+        }
+    connect(m_filterBar, &FilterBar::resultReady, this, &CLabelsDlg::showFilterResult);
+    connect(m_filterBar, &FilterBar::toList, this, &CLabelsDlg::enterListFromFilter);
+}
+
+void CLabelsDlg::showFilterResult()
+{
+    LabelFilter *filter = m_filterBar->filter();
+    // The selection and the current line as grid rows, read through what was shown.
+    const int current = currentRow();
+    const int currentColumn = m_list->selectionModel()->currentIndex().column();
+    std::vector<int> selected;
+    for (const QItemSelectionRange &range : m_list->selectionModel()->selection())
+        for (int r = std::max(0, range.top()); r <= range.bottom(); ++r)
+            if (const int row = filter->previousGridRow(std::size_t(r)); row >= 0)
+                if (const int shown = filter->shownIndex(row); shown >= 0)
+                    selected.push_back(shown);
+    m_model->load([] {});
+    // Runs of consecutive rows become one range each: a selection of every line stays small.
+    std::sort(selected.begin(), selected.end());
+    QItemSelection selection;
+    const int last = m_model->columnCount() - 1;
+    for (std::size_t i = 0; i < selected.size();) {
+        std::size_t j = i;
+        while (j + 1 < selected.size() && selected[j + 1] <= selected[j] + 1)
+            ++j;
+        selection.select(m_model->index(selected[i], 0), m_model->index(selected[j], last));
+        i = j + 1;
+    }
+    const QSignalBlocker block(m_list->selectionModel());
+    m_list->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+    if (const int shown = m_model->modelRow(current); shown >= 0) {
+        m_list->selectionModel()->setCurrentIndex(m_model->index(shown, std::max(0, currentColumn)),
+                                                  QItemSelectionModel::NoUpdate);
+        m_list->scrollTo(m_model->index(shown, std::max(0, currentColumn)));
+    }
+    OnListChanged();
+}
+
+void CLabelsDlg::enterListFromFilter()
+{
+    m_list->setFocus(Qt::OtherFocusReason);
+    if (m_model->rowCount() == 0)
+        return;
+    moveToRow(m_model->gridRow(0));
 }
 
 void CLabelsDlg::fitDuplicateButton(const DialogUnits &du)
@@ -406,6 +516,9 @@ void CLabelsDlg::loadFolder(const std::string &dir)
     m_model->load([&] {
         std::swap(m_session, loaded);
         m_model->setSession(*m_session);
+        m_filterBar->setSession(*m_session);
+        m_model->setFilter(m_filterBar->filter());
+        m_model->setProgress({});
     });
     placeFurtherFields();
     m_editor.setSession(*m_session);
@@ -430,6 +543,7 @@ void CLabelsDlg::loadFolder(const std::string &dir)
     m_cbFindColumn->setCurrentIndex(m_cbFindColumn->count() > 0 ? 0 : -1);
 
     m_summary->clear();
+    m_progress->clear();
     showFolder();
     if (isVisible())
         startAfterShow();
@@ -577,7 +691,20 @@ void CLabelsDlg::showSummary()
                             QString::fromUtf8(name.data(), qsizetype(name.size()));
             counts << count.replace(QLatin1Char(' '), QChar::Nbsp);
         }
+    // Then how far each language is, its counts in the tooltip and the column's header.
+    std::vector<LanguageProgress> progress = LanguageStats::compute(grid(), marks());
+    QStringList shares;
+    QStringList described;
+    for (const LanguageProgress &p : progress) {
+        const std::size_t pm = p.perMille();
+        shares << toQt(p.header) + QChar::Nbsp + QString::number(pm / 10) + QLatin1Char('.') +
+                      QString::number(pm % 10) + QLatin1Char('%');
+        described << toQt(LanguageStats::describe(p));
+    }
     m_summary->setText(counts.join(QStringLiteral(" \u00B7 ")));
+    m_progress->setText(shares.join(QStringLiteral(" \u00B7 ")));
+    m_progress->setToolTip(described.join(QLatin1Char('\n')));
+    m_model->setProgress(std::move(progress));
 }
 
 void CLabelsDlg::startAfterShow()
@@ -691,7 +818,7 @@ void CLabelsDlg::showListMenu(const QPoint &pos)
 int CLabelsDlg::currentRow() const
 {
     const QModelIndex current = m_list->selectionModel()->currentIndex();
-    return current.isValid() ? current.row() : -1;
+    return current.isValid() ? m_model->gridRow(current.row()) : -1;
 }
 
 void CLabelsDlg::OnListChanged()
@@ -784,8 +911,9 @@ std::vector<int> CLabelsDlg::selectedRows()
     const int rows = grid().rowCount();
     std::vector<char> marked(static_cast<std::size_t>(rows), 0);
     for (const QItemSelectionRange &range : m_list->selectionModel()->selection())
-        for (int r = std::max(0, range.top()); r <= range.bottom() && r < rows; ++r)
-            marked[static_cast<std::size_t>(r)] = 1;
+        for (int r = std::max(0, range.top()); r <= range.bottom(); ++r)
+            if (const int row = m_model->gridRow(r); row >= 0 && row < rows)
+                marked[static_cast<std::size_t>(row)] = 1;
     std::vector<int> out;
     for (int r = 0; r < rows; ++r)
         if (marked[static_cast<std::size_t>(r)])
@@ -795,15 +923,22 @@ std::vector<int> CLabelsDlg::selectedRows()
 
 bool CLabelsDlg::isRowSelected(int row)
 {
-    return m_list->selectionModel()->isRowSelected(row, {});
+    const int shown = m_model->modelRow(row);
+    return shown >= 0 && m_list->selectionModel()->isRowSelected(shown, {});
+}
+
+bool CLabelsDlg::isRowShown(int row)
+{
+    return m_model->modelRow(row) >= 0;
 }
 
 void CLabelsDlg::setRowSelected(int row, bool selected)
 {
-    if (row < 0 || row >= grid().rowCount())
+    const int shown = m_model->modelRow(row);
+    if (shown < 0)
         return;
     m_list->selectionModel()->select(
-        m_model->index(row, 0),
+        m_model->index(shown, 0),
         (selected ? QItemSelectionModel::Select : QItemSelectionModel::Deselect) |
             QItemSelectionModel::Rows);
 }
@@ -813,18 +948,18 @@ QModelIndex CLabelsDlg::indexInRow(int row) const
     // The current column, or the leftmost one shown: moving to a row never scrolls sideways.
     const QModelIndex current = m_list->selectionModel()->currentIndex();
     const int column = current.isValid() ? current.column() : std::max(0, m_list->columnAt(0));
-    return m_model->index(row, column);
+    return m_model->index(m_model->modelRow(row), column);
 }
 
 void CLabelsDlg::setCurrentRow(int row)
 {
-    const QModelIndex index = row >= 0 && row < grid().rowCount() ? indexInRow(row) : QModelIndex();
+    const QModelIndex index = m_model->modelRow(row) >= 0 ? indexInRow(row) : QModelIndex();
     m_list->selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
 }
 
 void CLabelsDlg::moveToRow(int row)
 {
-    if (row < 0 || row >= grid().rowCount())
+    if (m_model->modelRow(row) < 0)
         return;
     const QModelIndex index = indexInRow(row);
     m_list->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
@@ -844,6 +979,10 @@ void CLabelsDlg::focusList()
 
 void CLabelsDlg::cellsChanged(int firstRow, int lastRow)
 {
+    // What is shown stays; the next query tests these rows afresh.
+    if (LabelFilter *filter = m_filterBar->filter())
+        for (int r = std::max(firstRow, 0); r <= lastRow; ++r)
+            filter->rowChanged(r);
     m_model->refreshRows(firstRow, lastRow);
     // A column read afresh after a write is marked again, a slice at a time.
     if (!marks().complete() && isVisible())

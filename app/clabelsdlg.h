@@ -26,6 +26,7 @@ class QPushButton;
 namespace verbolt {
 
 class CColorListCtrl;
+class FilterBar;
 class LabelTableModel;
 class UserPrompts;
 
@@ -73,6 +74,7 @@ public:
     const LabelEditor *editor() const { return &m_editor; }
     const LabelMarks &marks() const { return m_session->marks(); }
     CColorListCtrl *list() const { return m_list; }
+    FilterBar *filterBar() const { return m_filterBar; }
     CLoadingDlg *loadingDialog() const { return m_dlgLoading; }
     /// The control with the given id (the widgets carry it as their object name).
     QWidget *control(int id) const;
@@ -87,6 +89,7 @@ public:
     void ensureRowVisible(int row) override;
     void focusList() override;
     void cellsChanged(int firstRow, int lastRow) override;
+    bool isRowShown(int row) override;
     bool hasField(std::string_view header) override;
     std::optional<std::string> fieldText(std::string_view header) override;
     void setFieldText(std::string_view header, std::string_view text) override;
@@ -146,6 +149,13 @@ private:
     int currentRow() const;
     QModelIndex indexInRow(int row) const;
     void showBannerMenu(const QPoint &pos);
+    /// The filter row below the list, which gives up the height it takes.
+    void createFilterBar();
+    /// The list takes in a new result of the filter, keeping the current line and the
+    /// selection where they are still shown.
+    void showFilterResult();
+    /// Down or Enter in the filter field: the first shown line, in the fields.
+    void enterListFromFilter();
 
     std::string m_strDir;
     QPixmap m_bmpLogo;
@@ -165,6 +175,8 @@ private:
     std::vector<Placed> m_layout;
     QPushButton *m_apply = nullptr;
     QLineEdit *m_findText = nullptr;
+    FilterBar *m_filterBar = nullptr;
+    QLabel *m_progress = nullptr; // how far each language is, under the summary
 
     // The model refers to the session: it is declared after it, so it goes first.
     std::unique_ptr<LabelSession> m_session;

@@ -10,6 +10,7 @@
 #include "labelgrid.h"
 #include "labelloader.h"
 #include "labelmarks.h"
+#include "labelsession.h"
 #include "labelview.h"
 #include "languagetable.h"
 #include "loadprogress.h"
@@ -90,18 +91,34 @@ public:
     void ensureRowVisible(int) override {}
     void focusList() override {}
     void cellsChanged(int, int) override {}
-    std::optional<std::string> editorText(int id) override { return editors[id]; }
-    void setEditorText(int id, std::string_view text) override { editors[id] = text; }
-    void setEditorEnabled(int, bool) override {}
+    bool hasField(std::string_view header) override
+    {
+        return LanguageTable::byColumnName(header) != nullptr;
+    }
+    std::optional<std::string> fieldText(std::string_view header) override
+    {
+        return editors[std::string(header)];
+    }
+    void setFieldText(std::string_view header, std::string_view text) override
+    {
+        editors[std::string(header)] = text;
+    }
+    void setFieldEnabled(std::string_view, bool) override {}
     void setApplyEnabled(bool) override {}
+    void setShownId(std::string_view) override {}
     void setCommentText(std::string_view) override {}
     std::string dupTargetText() override { return dupTarget; }
     std::string findColumnText() override { return findColumn; }
     std::optional<std::string> findText() override { return find; }
     void showMessage(const std::string &text) override { messages.push_back(text); }
+    // The benchmarks replace translations: what Duplicate copies is the point.
+    int ask(const std::string &, const std::vector<std::string> &choices, int) override
+    {
+        return choices.size() > 1 ? 1 : 0;
+    }
 
     std::vector<int> selected;
-    std::map<int, std::string> editors;
+    std::map<std::string, std::string> editors;
     std::string dupTarget;
     std::string findColumn;
     std::string find;
@@ -111,23 +128,25 @@ public:
 // A loaded set with an editor on it, as the window has after start-up.
 struct Session
 {
-    explicit Session(const std::string &dir)
+    explicit Session(const std::string &dir) : session(opened(dir))
+    {
+        // The marks as the window has them by the time a translator acts.
+        session->marks().computeAll();
+        editor = std::make_unique<LabelEditor>(*session, view);
+    }
+    static std::unique_ptr<LabelSession> opened(const std::string &dir)
     {
         SilentProgress progress;
-        LabelLoader loader(grid, progress);
-        load = loader.LoadAllLabels(dir);
-        if (!load.loaded)
+        std::unique_ptr<LabelSession> s = LabelSession::open(dir, progress);
+        if (!s->load().loaded)
             throw std::runtime_error("the set did not load: " + dir);
-        // The marks as the window has them by the time a translator acts.
-        marks = std::make_unique<LabelMarks>(grid);
-        marks->computeAll();
-        editor = std::make_unique<LabelEditor>(grid, *marks, view, dir, load.codePage,
-                                               load.commentsName);
+        return s;
     }
-    LabelGrid grid;
+    std::unique_ptr<LabelSession> session;
+    LabelGrid &grid = session->editableGrid();
     FakeView view;
-    LoadResult load;
-    std::unique_ptr<LabelMarks> marks;
+    const LoadResult &load = session->load();
+    LabelMarks *marks = &session->marks();
     std::unique_ptr<LabelEditor> editor;
 };
 
@@ -256,7 +275,7 @@ void B3_Apply(benchmark::State &state, bench::IdShape shape)
     Session s(Scratch::instance().set(labels, "apply", shape));
     s.view.selected = {static_cast<int>(labels / 2)};
     s.editor->ShowLine(static_cast<int>(labels / 2));
-    const std::map<int, std::string> shown = s.view.editors;
+    const std::map<std::string, std::string> shown = s.view.editors;
     if (shown.size() != 6)
         state.SkipWithError("not six editor fields");
     long round = 0;

@@ -183,7 +183,9 @@ void LabelEditor::OnFindNext()
 
     const int old = m_nCurLine;
     // A text the code page cannot hold is in no cell: the search misses.
-    const int hit = text ? m_session->findNext(old < 0 ? 0 : old + 1, searched, *text) : -1;
+    const int hit = text ? m_session->findNext(old < 0 ? 0 : old + 1, searched, *text,
+                                               [this](int r) { return m_view.isRowShown(r); })
+                         : -1;
 
     const auto clearSelected = [&](int row) {
         if (row >= 0 && row < grid.rowCount() && m_view.isRowSelected(row))
@@ -261,7 +263,8 @@ void LabelEditor::present(const CommandOutcome &outcome, bool exchanged)
 
 void LabelEditor::OnNextLineNeedingWork(bool forward)
 {
-    const int row = m_session->nextNeedingWork(m_nCurLine, forward);
+    const int row = m_session->nextNeedingWork(m_nCurLine, forward,
+                                               [this](int r) { return m_view.isRowShown(r); });
     if (row < 0)
         return;
     m_view.moveToRow(row);

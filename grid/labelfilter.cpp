@@ -1,6 +1,7 @@
 #include "labelfilter.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace verbolt {
 
@@ -178,8 +179,8 @@ void LabelFilter::finish()
 {
     m_shownQuery = m_query;
     m_shownWords = m_words;
-    m_showsAll = m_nextShowsAll;
-    m_shown = std::move(m_found);
+    m_previousShowsAll = std::exchange(m_showsAll, m_nextShowsAll);
+    m_previous = std::exchange(m_shown, std::move(m_found));
     m_found = {};
     m_shownRowCount = m_endRow;
     // Rows edited before this computation began were tested with their present texts.
@@ -198,6 +199,19 @@ int LabelFilter::gridRow(std::size_t index) const
     if (m_showsAll)
         return index < static_cast<std::size_t>(m_grid.rowCount()) ? static_cast<int>(index) : -1;
     return index < m_shown.size() ? static_cast<int>(m_shown[index]) : -1;
+}
+
+int LabelFilter::previousGridRow(std::size_t index) const
+{
+    if (m_previousShowsAll)
+        return index < static_cast<std::size_t>(m_grid.rowCount()) ? static_cast<int>(index) : -1;
+    return index < m_previous.size() ? static_cast<int>(m_previous[index]) : -1;
+}
+
+void LabelFilter::dropPrevious()
+{
+    m_previous = {};
+    m_previousShowsAll = m_showsAll;
 }
 
 int LabelFilter::shownIndex(int row) const

@@ -63,6 +63,11 @@ public:
     /// Where a grid row is shown, or -1 when it is not.
     int shownIndex(int row) const;
 
+    /// The grid row shown at `index` before the newest result, kept until dropPrevious(), so
+    /// that a list can carry its selection over to the new result.
+    int previousGridRow(std::size_t index) const;
+    void dropPrevious();
+
     /// The texts of a row changed. What is shown stays; later queries test the row afresh.
     void rowChanged(int row);
     /// Whether a row matches the newest query now.
@@ -71,7 +76,8 @@ public:
     /// The bytes its row lists hold now (what it keeps beyond the grid, but a few words).
     std::size_t memoryBytes() const
     {
-        return (m_shown.capacity() + m_found.capacity() + m_changed.capacity()) *
+        return (m_shown.capacity() + m_found.capacity() + m_previous.capacity() +
+                m_changed.capacity()) *
                sizeof(std::uint32_t);
     }
 
@@ -96,8 +102,10 @@ private:
     std::vector<std::string> m_shownWords;
     std::vector<std::uint32_t> m_shown;
     bool m_showsAll = true;
-    int m_shownRowCount = 0;              // grid rows when it was computed
-    std::vector<std::uint32_t> m_changed; // rows edited since, sorted
+    int m_shownRowCount = 0;               // grid rows when it was computed
+    std::vector<std::uint32_t> m_changed;  // rows edited since, sorted
+    std::vector<std::uint32_t> m_previous; // what was shown before, until dropped
+    bool m_previousShowsAll = true;
     bool m_changedWhileComputing = false;
 
     // The result being computed: over every row, or over the shown rows, the changed rows

@@ -631,19 +631,21 @@ CommandOutcome LabelSession::exchange(LabelHistory::Command command, bool undo)
     return outcome;
 }
 
-int LabelSession::findNext(int start, int column, std::string_view text) const
+int LabelSession::findNext(int start, int column, std::string_view text,
+                           const std::function<bool(int)> &shown) const
 {
     if (!m_grid.header(column))
         return -1;
     const std::string needle = m_codec.upper(text);
     std::string scratch;
     for (int r = std::max(start, 0); r < m_grid.rowCount(); ++r)
-        if (m_codec.containsUpper(m_grid.itemText(r, column), needle, scratch))
+        if ((!shown || shown(r)) &&
+            m_codec.containsUpper(m_grid.itemText(r, column), needle, scratch))
             return r;
     return -1;
 }
 
-int LabelSession::nextNeedingWork(int from, bool forward)
+int LabelSession::nextNeedingWork(int from, bool forward, const std::function<bool(int)> &shown)
 {
     const int rows = m_grid.rowCount();
     if (rows == 0)
@@ -654,7 +656,7 @@ int LabelSession::nextNeedingWork(int from, bool forward)
     int row = from < 0 ? (forward ? -1 : rows) : from;
     for (int step = 0; step < rows; ++step) {
         row = forward ? (row + 1) % rows : (row - 1 + rows) % rows;
-        if (m_marks.needsWork(row))
+        if (m_marks.needsWork(row) && (!shown || shown(row)))
             return row;
     }
     return -1;

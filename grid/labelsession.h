@@ -11,6 +11,7 @@
 #include "result.h"
 #include "textcodec.h"
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -83,6 +84,9 @@ public:
     LabelSession &operator=(const LabelSession &) = delete;
 
     const LabelGrid &grid() const { return m_grid; }
+    /// The grid to change in place; the commands keep it in step with the files, so only
+    /// what stands for a translator's own edit (the benchmarks' rounds) changes it directly.
+    LabelGrid &editableGrid() { return m_grid; }
     LabelMarks &marks() { return m_marks; }
     const LabelMarks &marks() const { return m_marks; }
     const LabelHistory &history() const { return m_history; }
@@ -142,10 +146,11 @@ public:
     CommandOutcome redo();
 
     /// The first row from `start` on whose cell of `column` holds `text` (upper-cased
-    /// compare in the run's code page), or -1.
-    int findNext(int start, int column, std::string_view text) const;
+    /// compare in the run's code page), or -1. With `shown`, only rows it accepts count.
+    int findNext(int start, int column, std::string_view text,
+                 const std::function<bool(int)> &shown = {}) const;
     /// The next (or previous) row after `from` that needs work, round the end, or -1.
-    int nextNeedingWork(int from, bool forward);
+    int nextNeedingWork(int from, bool forward, const std::function<bool(int)> &shown = {});
 
     /// The paths another program's change to would matter: the folder, every column's file
     /// and comments.cmt.

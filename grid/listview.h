@@ -25,6 +25,8 @@ public:
     virtual void focusList() = 0;
     /// Grid texts changed (rows first..last, every column): the list repaints them.
     virtual void cellsChanged(int firstRow, int lastRow) = 0;
+    /// Whether the list shows `row` (a filter may hide some).
+    virtual bool isRowShown(int /*row*/) { return true; }
 };
 
 } // namespace verbolt
