@@ -106,14 +106,8 @@ void LabelEditor::OnApply()
     // A text another program changed since the field showed it is not overwritten without
     // a word.
     std::vector<Conflict> skip = m_session->applyConflicts(row, edits);
-    if (!skip.empty()) {
-        const int choice =
-            m_view.ask(m_session->conflictQuestion(skip), {"Keep theirs", "Write mine"}, 0);
-        if (choice < 0)
-            return;
-        if (choice == 1)
-            skip.clear();
-    }
+    if (!settleConflicts(skip))
+        return;
     const CommandOutcome outcome = m_session->apply(row, edits, skip);
     // After a failure the field keeps what was typed, so Apply retries.
     for (const FieldEdit &e : edits)
@@ -148,14 +142,8 @@ void LabelEditor::OnDuplicate()
             keep = choice == 0;
         }
     std::vector<Conflict> skip = m_session->duplicateConflicts(rows, target);
-    if (!skip.empty()) {
-        const int choice =
-            m_view.ask(m_session->conflictQuestion(skip), {"Keep theirs", "Write mine"}, 0);
-        if (choice < 0)
-            return;
-        if (choice == 1)
-            skip.clear();
-    }
+    if (!settleConflicts(skip))
+        return;
     const CommandOutcome outcome = m_session->duplicate(rows, target, keep, skip);
     // The fields mirror the copy only when the one selected row is the line they show.
     if (rows.size() == 1 && shownLine() == rows.front())
@@ -166,6 +154,17 @@ void LabelEditor::OnDuplicate()
                 m_view.setFieldText(f.header, f.shown);
             }
     present(outcome);
+}
+
+bool LabelEditor::settleConflicts(std::vector<Conflict> &skip)
+{
+    if (skip.empty())
+        return true;
+    const int choice =
+        m_view.ask(m_session->conflictQuestion(skip), {"Keep theirs", "Write mine"}, 0);
+    if (choice == 1)
+        skip.clear(); // mine: nothing is left out
+    return choice >= 0;
 }
 
 void LabelEditor::OnFindNext()

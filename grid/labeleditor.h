@@ -66,6 +66,9 @@ private:
 
     std::vector<Field> fields() const;
     void fillFields(int row);
+    /// Asks about the keys another program changed: false when cancelled; "Write mine"
+    /// empties `skip`, "Keep theirs" keeps it, the keys to leave.
+    bool settleConflicts(std::vector<Conflict> &skip);
     void clearFields();
     /// Shows the window what a command changed, then its problems. After an undo or redo
     /// (`exchanged`) the line shown follows the texts it took back.
