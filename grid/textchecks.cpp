@@ -412,9 +412,10 @@ std::string TextChecks::numbersOf(std::string_view fm, std::string_view french, 
 {
     auto f = numbersIn(fm, french), t = numbersIn(tm, translation);
     std::string out;
-    for (const auto &[digits, written] : f) {
-        const auto it =
-            std::find_if(t.begin(), t.end(), [&](const auto &n) { return n.first == digits; });
+    for (const auto &number : f) {
+        const auto &[digits, written] = number;
+        const auto it = std::find_if(t.begin(), t.end(),
+                                     [&](const auto &n) { return n.first == number.first; });
         if (it != t.end())
             t.erase(it);
         else
