@@ -268,7 +268,9 @@ int exportFor(const std::string &file, const std::string &language, const std::s
     const std::string dir = labelDirectory(folder, err);
     if (dir.empty())
         return 2;
-    const ExchangeFolder loaded(dir);
+    // One language's export holds that language's file only.
+    const ExchangeFolder loaded(dir, language.empty() ? std::vector<std::string>()
+                                                      : std::vector<std::string>{language});
     if (!loaded.loaded()) {
         err << "verbolt: " << LabelDirectory::shown(dir) << ": no french.lan to export\n";
         return 2;
@@ -295,7 +297,7 @@ int importFrom(const std::string &file, bool dryRun, const std::string &folder, 
         err << "verbolt: " << file << ": " << imported.error << "\n";
         return 2;
     }
-    const ExchangeFolder loaded(dir);
+    const ExchangeFolder loaded(dir, ExchangeImport::languagesIn(imported));
     if (!loaded.loaded()) {
         err << "verbolt: " << LabelDirectory::shown(dir) << ": no french.lan to import into\n";
         return 2;

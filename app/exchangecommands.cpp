@@ -109,7 +109,7 @@ CommandOutcome ExchangeCommands::importFile(LabelSession &session, std::string &
         return {};
     }
     progress.step(QStringLiteral("Reading the labels..."));
-    const ExchangeFolder folder(session.dir());
+    const ExchangeFolder folder(session.dir(), ExchangeImport::languagesIn(file));
     if (!folder.loaded()) {
         progress.done();
         m_prompts.message(m_owner, QStringLiteral("The label folder cannot be read."));

@@ -91,10 +91,13 @@ import os, subprocess, sys, time
 verbolt, work, sizes = sys.argv[1], sys.argv[2], sys.argv[3:]
 with open(f"{work}/cli.txt", "w") as out:
     for n in sizes:
-        for option in ("--check", "--export-csv"):
+        # The XLIFF export of one language, then its import back unchanged (it writes nothing).
+        xlf = f"{work}/german-{n}.xlf"
+        for option, args in (("--check", []), ("--export-csv", []),
+                             ("--export", [xlf, "--language", "german"]), ("--import", [xlf])):
             for run in range(6):  # one to warm the caches, then five
                 start = time.perf_counter()
-                p = subprocess.Popen([verbolt, option], cwd=f"{work}/load-plain-{n}",
+                p = subprocess.Popen([verbolt, option] + args, cwd=f"{work}/load-plain-{n}",
                                      stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
                 _, status, usage = os.wait4(p.pid, 0)
                 p.returncode = os.waitstatus_to_exitcode(status)
@@ -162,6 +165,8 @@ def figures(n, shapes, kinds):
     f["win"], f["hwm"], f["lanmb"], f["gap"], f["marks"] = window(n)
     f["check"], f["check_mb"] = cli(n, "--check")
     f["csv"], f["csv_mb"] = cli(n, "--export-csv")
+    f["xlf"], f["xlf_mb"] = cli(n, "--export")
+    f["imp"], f["imp_mb"] = cli(n, "--import")
     return f
 
 yes = lambda c: "yes" if c else "NO"
@@ -228,6 +233,8 @@ add("loading window, longest gap between repaints (ms)", a["gap"], b["gap"], "-"
 add("--check, whole process (ms)", a["check"], b["check"], "-", "")
 add("--export-csv > /dev/null, whole process (ms)", a["csv"], b["csv"], "-", "")
 add("--export-csv peak memory (MB)", a["csv_mb"], b["csv_mb"], "-", "")
+add("--export german.xlf, whole process (ms)", a["xlf"], b["xlf"], "-", "")
+add("--import german.xlf, unchanged (ms)", a["imp"], b["imp"], "-", "")
 
 print(f"\nVerbolt benchmarks, {datetime.date.today()}, {os.cpu_count()} cores, "
       f"{platform.system()} {platform.release()}; times: best of 5 (core), median of 5 (processes)\n")
@@ -251,6 +258,12 @@ if million:
             ("--export-csv peak memory (MB)", f"{m['csv_mb']:.0f}", f"<= {limit:.0f}",
              yes(m["csv_mb"] <= limit)),
             ("   label files (MB)", f"{m['lanmb']:.0f}", "-", ""),
+            ("--export german.xlf, whole process (ms)", f"{m['xlf']:.0f}",
+             f"<= 2x --export-csv = {2 * m['csv']:.0f}", yes(m["xlf"] <= 2 * m["csv"])),
+            ("--import german.xlf, unchanged (ms)", f"{m['imp']:.0f}",
+             f"<= 2x export = {2 * m['xlf']:.0f}", yes(m["imp"] <= 2 * m["xlf"])),
+            ("--export / --import peak memory (MB)", f"{max(m['xlf_mb'], m['imp_mb']):.0f}",
+             f"<= window = {m['hwm']:.0f}", yes(max(m["xlf_mb"], m["imp_mb"]) <= m["hwm"])),
             ("B5 Find next, no hit (ms)", f"{m['find']:.1f}", "<= 40", yes(m["find"] <= 40)),
             ("B7 filter, a key that narrows (ms)", f"{m['narrow']:.0f}", "<= 150",
              yes(m["narrow"] <= 150)),

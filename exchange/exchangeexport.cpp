@@ -54,6 +54,40 @@ void appendEscaped(std::string &out, std::string_view utf8)
     }
 }
 
+// Output gathered in a buffer that goes to the file a megabyte at a time: a million labels
+// never stand in memory twice.
+class Spill
+{
+public:
+    explicit Spill(const std::string &path) : m_file(path, std::ios::binary | std::ios::trunc)
+    {
+        m_out.reserve(kChunk + 4096);
+    }
+    std::string &out() { return m_out; }
+    void spillIfFull()
+    {
+        if (m_out.size() >= kChunk)
+            write();
+    }
+    // False when the file could not be opened or written.
+    bool finish()
+    {
+        write();
+        return m_file && m_file.flush();
+    }
+
+private:
+    static constexpr std::size_t kChunk = 1 << 20;
+    void write()
+    {
+        if (m_file)
+            m_file.write(m_out.data(), static_cast<std::streamsize>(m_out.size()));
+        m_out.clear();
+    }
+    std::ofstream m_file;
+    std::string m_out;
+};
+
 // The texts of one row, as UTF-8: ID, FRENCH, the languages, COMMENT.
 struct Rows
 {
@@ -93,7 +127,8 @@ int writeXliff(const ExchangeFolder &folder, const std::string &path, int langua
 {
     const TextCodec &codec = folder.codec();
     int status = 0;
-    std::string out;
+    Spill spill(path);
+    std::string &out = spill.out();
     out += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
            "<xliff version=\"1.2\" xmlns=\"urn:oasis:names:tc:xliff:document:1.2\">\n"
            "  <file original=\"";
@@ -142,11 +177,10 @@ int writeXliff(const ExchangeFolder &folder, const std::string &path, int langua
             out += "</note>\n";
         }
         out += "      </trans-unit>\n";
+        spill.spillIfFull();
     }
     out += "    </body>\n  </file>\n</xliff>\n";
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    if (!file || !file.write(out.data(), static_cast<std::streamsize>(out.size())) ||
-        !file.flush()) {
+    if (!spill.finish()) {
         err << path << ": cannot be written\n";
         return 2;
     }
@@ -155,21 +189,22 @@ int writeXliff(const ExchangeFolder &folder, const std::string &path, int langua
 
 int writeCsv(const Rows &rows, const std::string &path, std::ostream &err)
 {
-    std::string out = "\xEF\xBB\xBF";
-    const auto record = [&out](const std::vector<std::string> &cells) {
+    Spill spill(path);
+    std::string &out = spill.out();
+    out += "\xEF\xBB\xBF";
+    const auto record = [&out, &spill](const std::vector<std::string> &cells) {
         for (std::size_t i = 0; i < cells.size(); ++i) {
             if (i)
                 out += ',';
             CsvExport::appendField(ExchangeExport::guarded(cells[i]), out);
         }
         out += "\r\n";
+        spill.spillIfFull();
     };
     record(rows.header());
     for (const ExchangeFolder::Label &label : rows.folder.labels())
         record(rows.row(label));
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    if (!file || !file.write(out.data(), static_cast<std::streamsize>(out.size())) ||
-        !file.flush()) {
+    if (!spill.finish()) {
         err << path << ": cannot be written\n";
         return 2;
     }

@@ -1,18 +1,28 @@
 #include "exchangefolder.h"
 
-#include "asciifold.h"
 #include "entrycursor.h"
 #include "filereader.h"
 #include "labeldirectory.h"
 #include "languagecode.h"
 #include "loadprogress.h"
 
+#include <algorithm>
+
 namespace verbolt {
 
-ExchangeFolder::ExchangeFolder(std::string dir) : m_dir(std::move(dir))
+ExchangeFolder::ExchangeFolder(std::string dir, const std::vector<std::string> &languages)
+    : m_dir(std::move(dir))
 {
     SilentProgress progress;
-    m_load = LabelLoader(m_grid, progress).LoadAllLabels(m_dir);
+    LabelLoader loader(m_grid, progress);
+    if (!languages.empty())
+        loader.keepOnly([&languages](std::string_view fileName) {
+            const std::string_view stem = fileName.substr(0, fileName.rfind('.'));
+            return std::any_of(languages.begin(), languages.end(), [stem](const std::string &l) {
+                return LanguageCode::names(l, stem);
+            });
+        });
+    m_load = loader.LoadAllLabels(m_dir);
     m_codec = TextCodec(m_load.codePage);
     if (!m_load.loaded)
         return;
@@ -23,15 +33,12 @@ ExchangeFolder::ExchangeFolder(std::string dir) : m_dir(std::move(dir))
     while (cursor.next(e)) {
         if (!e.inLabel)
             continue;
-        auto [it, fresh] = m_frenchIndex.try_emplace(folded(e.key), m_labels.size());
-        if (fresh)
+        if (m_frenchIndex.insert(e.key) == static_cast<int>(m_labels.size()))
             m_labels.push_back({e.key, e.value, e.line});
         else
             m_duplicates.push_back(std::string(e.key) + " (line " + std::to_string(e.line) + ")");
     }
     m_indexes.resize(static_cast<std::size_t>(std::max(0, languageCount())));
-    for (int k = 0; k < languageCount(); ++k)
-        indexBytes(m_grid.columnBytes(k + 2), m_indexes[static_cast<std::size_t>(k)]);
 
     const std::string commentsPath =
         LabelDirectory::resolve(m_dir, m_load.commentsName, "comments.cmt");
@@ -42,21 +49,29 @@ ExchangeFolder::ExchangeFolder(std::string dir) : m_dir(std::move(dir))
     }
 }
 
-std::string ExchangeFolder::folded(std::string_view key)
-{
-    std::string out(key);
-    for (char &c : out)
-        c = static_cast<char>(AsciiFold::fold(c));
-    return out;
-}
-
 void ExchangeFolder::indexBytes(std::string_view bytes, Index &index)
 {
     EntryCursor cursor(bytes);
     Entry e;
     while (cursor.next(e))
-        if (e.inLabel)
-            index.try_emplace(folded(e.key), e.value);
+        if (e.inLabel && index.keys.insert(e.key) == static_cast<int>(index.values.size()))
+            index.values.push_back(e.value);
+}
+
+const std::string_view *ExchangeFolder::Index::find(std::string_view key) const
+{
+    const int id = keys.find(key);
+    return id < 0 ? nullptr : &values[static_cast<std::size_t>(id)];
+}
+
+const ExchangeFolder::Index &ExchangeFolder::languageIndex(int language) const
+{
+    std::unique_ptr<Index> &index = m_indexes[static_cast<std::size_t>(language)];
+    if (!index) {
+        index = std::make_unique<Index>();
+        indexBytes(m_grid.columnBytes(language + 2), *index);
+    }
+    return *index;
 }
 
 std::string_view ExchangeFolder::languageHeader(int language) const
@@ -82,21 +97,19 @@ const std::string_view *ExchangeFolder::text(int language, std::string_view id) 
 {
     if (language < 0 || language >= languageCount())
         return nullptr;
-    const Index &index = m_indexes[static_cast<std::size_t>(language)];
-    const auto it = index.find(folded(id));
-    return it == index.end() ? nullptr : &it->second;
+    return languageIndex(language).find(id);
 }
 
 const ExchangeFolder::Label *ExchangeFolder::label(std::string_view id) const
 {
-    const auto it = m_frenchIndex.find(folded(id));
-    return it == m_frenchIndex.end() ? nullptr : &m_labels[it->second];
+    const int at = m_frenchIndex.find(id);
+    return at < 0 ? nullptr : &m_labels[static_cast<std::size_t>(at)];
 }
 
 std::string_view ExchangeFolder::comment(std::string_view id) const
 {
-    const auto it = m_commentIndex.find(folded(id));
-    return it == m_commentIndex.end() ? std::string_view() : it->second;
+    const std::string_view *text = m_commentIndex.find(id);
+    return text ? *text : std::string_view();
 }
 
 } // namespace verbolt

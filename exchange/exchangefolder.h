@@ -1,12 +1,13 @@
 #pragma once
 
+#include "foldedkeyset.h"
 #include "labelgrid.h"
 #include "labelloader.h"
 #include "textcodec.h"
 
 #include <string>
+#include <memory>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 namespace verbolt {
@@ -25,8 +26,10 @@ public:
         std::size_t line = 0;
     };
 
-    /// Loads `dir` (ending in "/"). Check loaded() after.
-    explicit ExchangeFolder(std::string dir);
+    /// Loads `dir` (ending in "/"). Check loaded() after. Given `languages` (names or codes,
+    /// see LanguageCode), only the files of those languages are held: the others' columns
+    /// stay empty.
+    explicit ExchangeFolder(std::string dir, const std::vector<std::string> &languages = {});
 
     bool loaded() const { return m_load.loaded; }
     const LoadResult &load() const { return m_load; }
@@ -54,9 +57,15 @@ public:
     std::string_view comment(std::string_view id) const;
 
 private:
-    using Index = std::unordered_map<std::string, std::string_view>;
+    // Keys are views of the loaded bytes, found without letter case; the first line wins.
+    struct Index
+    {
+        FoldedKeySet keys;
+        std::vector<std::string_view> values; // by key id
+        const std::string_view *find(std::string_view key) const;
+    };
     static void indexBytes(std::string_view bytes, Index &index);
-    static std::string folded(std::string_view key);
+    const Index &languageIndex(int language) const;
 
     std::string m_dir;
     LabelGrid m_grid;
@@ -64,9 +73,10 @@ private:
     TextCodec m_codec;
     std::vector<Label> m_labels;
     std::vector<std::string> m_duplicates;
-    std::unordered_map<std::string, std::size_t> m_frenchIndex; // into m_labels
-    std::vector<Index> m_indexes;                               // per language column
-    std::string m_comments;                                     // the comment file's bytes
+    FoldedKeySet m_frenchIndex; // ids are positions in m_labels
+    // Per language column, built on first use: an export of one language indexes one file.
+    mutable std::vector<std::unique_ptr<Index>> m_indexes;
+    std::string m_comments; // the comment file's bytes
     Index m_commentIndex;
 };
 

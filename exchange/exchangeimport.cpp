@@ -25,21 +25,48 @@ bool ImportPlan::anythingSkipped() const
     });
 }
 
+namespace {
+
+// An XLIFF "original" names the file: german.lan, or a path to it.
+std::string fileStem(std::string name)
+{
+    if (const std::size_t slash = name.find_last_of("/\\"); slash != std::string::npos)
+        name.erase(0, slash + 1);
+    if (const std::size_t dot = name.rfind('.'); dot != std::string::npos)
+        name.erase(dot);
+    return name;
+}
+
+// Whether the folder's bytes say the UTF-8 text; most texts are ASCII, the same in both, and
+// a million of them are compared without a copy.
+bool sameText(const TextCodec &codec, std::string_view utf8, std::string_view bytes)
+{
+    const bool ascii = std::all_of(bytes.begin(), bytes.end(),
+                                   [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    return ascii ? utf8 == bytes : codec.toUtf8(bytes) == utf8;
+}
+
+} // namespace
+
+std::vector<std::string> ExchangeImport::languagesIn(const ImportedFile &file)
+{
+    std::vector<std::string> out;
+    for (const ImportedLanguage &l : file.languages) {
+        out.push_back(l.language);
+        if (!l.fallback.empty())
+            out.push_back(fileStem(l.fallback));
+    }
+    return out;
+}
+
 ImportPlan ExchangeImport::plan(const ExchangeFolder &folder, const ImportedFile &file)
 {
     const TextCodec &codec = folder.codec();
     ImportPlan plan;
     for (const ImportedLanguage &imported : file.languages) {
         int column = folder.findLanguage(imported.language);
-        if (column < 0 && !imported.fallback.empty()) {
-            // An XLIFF "original" names the file: german.lan, or a path to it.
-            std::string name = imported.fallback;
-            if (const std::size_t slash = name.find_last_of("/\\"); slash != std::string::npos)
-                name.erase(0, slash + 1);
-            if (const std::size_t dot = name.rfind('.'); dot != std::string::npos)
-                name.erase(dot);
-            column = folder.findLanguage(name);
-        }
+        if (column < 0 && !imported.fallback.empty())
+            column = folder.findLanguage(fileStem(imported.fallback));
         if (column < 0) {
             const std::string named =
                 imported.language.empty() ? imported.fallback : imported.language;
@@ -66,16 +93,16 @@ ImportPlan ExchangeImport::plan(const ExchangeFolder &folder, const ImportedFile
                 lp.unknown.push_back(unit.id);
                 continue;
             }
-            if (unit.hasFrench && unit.french != codec.toUtf8(label->french)) {
+            if (unit.hasFrench && !sameText(codec, unit.french, label->french)) {
                 lp.stale.push_back(unit.id);
                 continue;
             }
             const std::string_view *current = folder.text(column, *id);
-            const std::string currentText = current ? codec.toUtf8(*current) : std::string();
-            if (unit.text.empty() || unit.text == currentText) {
+            if (unit.text.empty() || sameText(codec, unit.text, current ? *current : "")) {
                 ++lp.unchanged;
                 continue;
             }
+            std::string currentText = current ? codec.toUtf8(*current) : std::string();
             if (unit.text.find_first_of(std::string_view("\r\n\0", 3)) != std::string::npos) {
                 lp.refused.push_back(unit.id + ": a line break or NUL a label cannot hold");
                 continue;
@@ -88,7 +115,7 @@ ImportPlan ExchangeImport::plan(const ExchangeFolder &folder, const ImportedFile
             // The key as french.lan spells it, so the write finds the line it goes to.
             std::string key(label->id);
             lp.changes.push_back(
-                {unit.id, currentText, unit.text, {std::move(key), std::move(*bytes)}});
+                {unit.id, std::move(currentText), unit.text, {std::move(key), std::move(*bytes)}});
         }
     }
     return plan;
@@ -97,6 +124,8 @@ ImportPlan ExchangeImport::plan(const ExchangeFolder &folder, const ImportedFile
 std::vector<ImportWrite> ExchangeImport::write(const ImportPlan &plan, const ExchangeFolder &folder)
 {
     std::vector<ImportWrite> out;
+    if (plan.changeCount() == 0)
+        return out;
     // A key a file lacks goes in at its French place.
     const FileContent french = FileReader::read(folder.languagePath(-1)); // column 1
     const FrenchOrder order(french.result.ok() ? french.bytes : std::string());

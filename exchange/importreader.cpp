@@ -4,6 +4,8 @@
 #include "filereader.h"
 #include "textcodec.h"
 
+#include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <expat.h>
 #include <map>
@@ -43,8 +45,33 @@ struct XmlParser
     // Empty when the whole text parsed, else why not.
     std::string parse(std::string_view bytes)
     {
-        if (XML_Parse(parser, bytes.data(), static_cast<int>(bytes.size()), 1) == XML_STATUS_OK)
-            return {};
+        return XML_Parse(parser, bytes.data(), static_cast<int>(bytes.size()), 1) == XML_STATUS_OK
+                   ? std::string()
+                   : why();
+    }
+    // The same, a piece at a time from a file: a large XLIFF file never stands in memory
+    // beside what it holds.
+    std::string parseFile(std::FILE *file)
+    {
+        for (;;) {
+            void *buffer = XML_GetBuffer(parser, kPiece);
+            if (!buffer)
+                return why();
+            const std::size_t got = std::fread(buffer, 1, kPiece, file);
+            if (std::ferror(file))
+                return std::string("cannot be read: ") + std::strerror(errno);
+            const bool last = got < kPiece;
+            if (XML_ParseBuffer(parser, static_cast<int>(got), last) != XML_STATUS_OK)
+                return why();
+            if (last)
+                return {};
+        }
+    }
+
+private:
+    static constexpr int kPiece = 1 << 20;
+    std::string why() const
+    {
         return std::string(XML_ErrorString(XML_GetErrorCode(parser))) + " at line " +
                std::to_string(XML_GetCurrentLineNumber(parser));
     }
@@ -121,6 +148,30 @@ void xliffText(void *data, const XML_Char *text, int length)
         s.unit.french.append(text, static_cast<std::size_t>(length));
     else if (s.inTarget)
         s.unit.text.append(text, static_cast<std::size_t>(length));
+}
+
+template <typename Parse> ImportedFile parseXliff(Parse parse)
+{
+    XliffState state;
+    XmlParser xml;
+    XML_SetUserData(xml.parser, &state);
+    XML_SetElementHandler(xml.parser, xliffStart, xliffEnd);
+    XML_SetCharacterDataHandler(xml.parser, xliffText);
+    const std::string why = parse(xml);
+    if (!why.empty())
+        return {{}, "not XLIFF: " + why};
+    if (!state.sawXliff)
+        return {{}, "not XLIFF: no <xliff> element"};
+    return std::move(state.file);
+}
+
+ImportedFile readXliffFile(const std::string &path)
+{
+    const std::unique_ptr<std::FILE, int (*)(std::FILE *)> file(std::fopen(path.c_str(), "rb"),
+                                                                 std::fclose);
+    if (!file)
+        return {{}, std::string("cannot be read: ") + std::strerror(errno)};
+    return parseXliff([&file](XmlParser &xml) { return xml.parseFile(file.get()); });
 }
 
 // RFC 4180 records; `line` tells where a damaged one started.
@@ -235,18 +286,10 @@ std::size_t columnOf(const char *ref, std::size_t fallback)
 
 ImportedFile ImportReader::readXliff(std::string_view bytes)
 {
-    XliffState state;
-    XmlParser xml;
-    XML_SetUserData(xml.parser, &state);
-    XML_SetElementHandler(xml.parser, xliffStart, xliffEnd);
-    XML_SetCharacterDataHandler(xml.parser, xliffText);
-    const std::string why = xml.parse(bytes);
-    if (!why.empty())
-        return {{}, "not XLIFF: " + why};
-    if (!state.sawXliff)
-        return {{}, "not XLIFF: no <xliff> element"};
-    return std::move(state.file);
+    return parseXliff([bytes](XmlParser &xml) { return xml.parse(bytes); });
 }
+
+
 
 ImportedFile ImportReader::fromTable(const std::vector<std::vector<std::string>> &rows,
                                      bool unguard)
@@ -424,12 +467,12 @@ ImportedFile ImportReader::read(const std::string &path)
 {
     if (endsWith(path, ".xlsx"))
         return readWorkbook(path);
+    if (endsWith(path, ".xlf") || endsWith(path, ".xliff"))
+        return readXliffFile(path);
     FileContent content = FileReader::read(path);
     if (!content.result.ok())
         return {{}, std::string("cannot be read: ") + std::strerror(content.result.error())};
     const std::string_view bytes = content.bytes;
-    if (endsWith(path, ".xlf") || endsWith(path, ".xliff"))
-        return readXliff(bytes);
     if (endsWith(path, ".csv"))
         return readCsv(bytes);
     if (bytes.starts_with("PK"))

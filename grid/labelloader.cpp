@@ -97,6 +97,8 @@ LoadResult LabelLoader::LoadAllLabels(const std::string &dir)
             frenchIndex = -1;
         }
         evidence.push_back(TextCodec::evidence(bytes.view()));
+        if (m_keep && frenchIndex != static_cast<int>(files.size()) && !m_keep(e.name))
+            bytes = ByteBuffer();
         m_progress.KeepPainted();
         files.push_back({std::move(e), std::move(bytes)});
     }

@@ -7,6 +7,7 @@
 
 #include <climits>
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -58,6 +59,10 @@ public:
     /// The most rows the table takes; a French file of more labels is refused whole. Lower
     /// only to try the refusal.
     void setRowLimit(std::size_t rows) { m_rowLimit = rows; }
+    /// Language files for which `keep` (given the name on disk) says no are read for the
+    /// code page and their notes, but their columns stay empty: a command that needs one
+    /// language of many holds only that one in memory.
+    void keepOnly(std::function<bool(std::string_view fileName)> keep) { m_keep = std::move(keep); }
 
     /// The language name of a file: the name without its extension, upper-cased.
     static std::string languageName(std::string_view fileName, const TextCodec &codec);
@@ -67,6 +72,7 @@ private:
     LoadProgress &m_progress;
     int m_frenchLines = -1; // CountLabelLines of the French file, once LoadAllLabels has it
     std::size_t m_rowLimit = INT_MAX - 1; // rows are counted in int
+    std::function<bool(std::string_view)> m_keep;
 };
 
 } // namespace verbolt

@@ -213,3 +213,34 @@ TEST(Exchange, AKeyAFileLacksLandsAtItsFrenchPlace)
     EXPECT_EQ(runVerbolt({"--import", dir.file("back.csv"), dir.path()}).status, 0);
     EXPECT_EQ(dir.read("german.lan"), "[Label]\nIDS_A=Eins\nIDS_B=Zwei\nIDS_C=Drei\n");
 }
+
+// An XLIFF file of several megabytes is read a piece at a time: texts cut at a piece's end
+// must come back whole. English stays out of a German import but its file is still there.
+TEST(Exchange, LargeXliffComesBackWholeAcrossPieces)
+{
+    TempDir dir;
+    std::string french = "[Label]\n", german = "[Label]\n";
+    const std::string pad(90, 'x');
+    for (int i = 0; i < 20000; ++i) {
+        const std::string n = std::to_string(i);
+        french += "IDS_" + n + "=Texte " + n + " & " + pad + "\n";
+        german += "IDS_" + n + "=Text " + n + " <" + pad + ">\n";
+    }
+    dir.write("french.lan", french);
+    dir.write("german.lan", german);
+    dir.write("english.lan", "[Label]\nIDS_0=Text\n");
+    const std::string xlf = dir.file("de.xlf");
+    ASSERT_EQ(runVerbolt({"--export", xlf, "--language", "de", dir.path()}).status, 0);
+    std::string x = dir.read("de.xlf");
+    ASSERT_GT(x.size(), 4u << 20);
+
+    Outcome r = runVerbolt({"--import", xlf, "--dry-run", dir.path()});
+    EXPECT_EQ(r.out, "german.lan: 0 written, 20000 unchanged, 0 stale, 0 unknown\n");
+    replaceOnce(x, "Text 19999 &lt;", "Neu 19999 &lt;");
+    dir.write("de.xlf", x);
+    r = runVerbolt({"--import", xlf, dir.path()});
+    EXPECT_EQ(r.out, "german.lan: 1 written, 19999 unchanged, 0 stale, 0 unknown\n") << r.err;
+    EXPECT_NE(dir.read("german.lan").find("\nIDS_19999=Neu 19999 <" + pad + ">\n"),
+              std::string::npos);
+    EXPECT_EQ(dir.read("english.lan"), "[Label]\nIDS_0=Text\n");
+}
