@@ -5,6 +5,8 @@
 #include "languagecode.h"
 #include "placeholders.h"
 
+#include <cerrno>
+#include <cstring>
 #include <fstream>
 #include <xlsxwriter.h>
 
@@ -61,6 +63,8 @@ class Spill
 public:
     explicit Spill(const std::string &path) : m_file(path, std::ios::binary | std::ios::trunc)
     {
+        if (!m_file)
+            m_error = errno;
         m_out.reserve(kChunk + 4096);
     }
     std::string &out() { return m_out; }
@@ -69,23 +73,27 @@ public:
         if (m_out.size() >= kChunk)
             write();
     }
-    // False when the file could not be opened or written.
+    // False when the file could not be opened or written; error() then says why.
     bool finish()
     {
         write();
-        return m_file && m_file.flush();
+        if (m_file && !m_file.flush())
+            m_error = errno;
+        return m_file.good();
     }
+    int error() const { return m_error; }
 
 private:
     static constexpr std::size_t kChunk = 1 << 20;
     void write()
     {
-        if (m_file)
-            m_file.write(m_out.data(), static_cast<std::streamsize>(m_out.size()));
+        if (m_file && !m_file.write(m_out.data(), static_cast<std::streamsize>(m_out.size())))
+            m_error = errno;
         m_out.clear();
     }
     std::ofstream m_file;
     std::string m_out;
+    int m_error = 0;
 };
 
 // The texts of one row, as UTF-8: ID, FRENCH, the languages, COMMENT.
@@ -181,7 +189,7 @@ int writeXliff(const ExchangeFolder &folder, const std::string &path, int langua
     }
     out += "    </body>\n  </file>\n</xliff>\n";
     if (!spill.finish()) {
-        err << path << ": cannot be written\n";
+        err << path << ": cannot be written: " << std::strerror(spill.error()) << "\n";
         return 2;
     }
     return status;
@@ -205,7 +213,7 @@ int writeCsv(const Rows &rows, const std::string &path, std::ostream &err)
     for (const ExchangeFolder::Label &label : rows.folder.labels())
         record(rows.row(label));
     if (!spill.finish()) {
-        err << path << ": cannot be written\n";
+        err << path << ": cannot be written: " << std::strerror(spill.error()) << "\n";
         return 2;
     }
     return 0;
@@ -217,7 +225,7 @@ int writeWorkbook(const Rows &rows, const std::string &path, std::ostream &err)
     options.constant_memory = LXW_TRUE; // rows go out as they come: inline strings
     lxw_workbook *book = workbook_new_opt(path.c_str(), &options);
     if (!book) {
-        err << path << ": cannot be written\n";
+        err << path << ": cannot be written: " << std::strerror(errno) << "\n";
         return 2;
     }
     lxw_worksheet *sheet = workbook_add_worksheet(book, nullptr);
@@ -258,8 +266,8 @@ int writeWorkbook(const Rows &rows, const std::string &path, std::ostream &err)
         }
         put(r++, cells, nullptr);
     }
-    if (workbook_close(book) != LXW_NO_ERROR) {
-        err << path << ": cannot be written\n";
+    if (const lxw_error closed = workbook_close(book); closed != LXW_NO_ERROR) {
+        err << path << ": cannot be written: " << lxw_strerror(closed) << "\n";
         return 2;
     }
     return status;

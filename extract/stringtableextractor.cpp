@@ -104,6 +104,11 @@ Result StringTableExtractor::extractToFile(const std::string &scriptPath,
 
 std::string StringTableExtractor::messageFor(const Result &result)
 {
+    return messageWithoutReason(result) + result.reasonSentence();
+}
+
+std::string StringTableExtractor::messageWithoutReason(const Result &result)
+{
     switch (result.failure()) {
     case Result::Failure::None:
         return "Extraction terminated.";

@@ -26,8 +26,12 @@ public:
     /// out of the script's folder); the output's full path when its write failed.
     static Result extractToFile(const std::string &scriptPath, const std::string &outputName);
 
-    /// The text shown for a result, e.g. "Unable to open the file /home/x/app.rc.".
+    /// The text shown for a result, e.g. "Unable to open the file /home/x/app.rc. Permission
+    /// denied.": what failed, then why.
     static std::string messageFor(const Result &result);
+
+private:
+    static std::string messageWithoutReason(const Result &result);
 };
 
 } // namespace verbolt

@@ -64,6 +64,22 @@ public:
         }
     }
 
+    /// The reason as a sentence of its own, led by a space, to end a message with: a
+    /// translator who sees "Unable to write the file ..." learns whether the disk is full or
+    /// the file is not theirs to write. Empty when there is no reason to give.
+    std::string reasonSentence() const
+    {
+        // A refusal of Verbolt's own is said by the message itself.
+        if (m_failure == Failure::Refused && m_error == 0)
+            return {};
+        std::string r = reason();
+        if (r.empty())
+            return r;
+        if (r[0] >= 'a' && r[0] <= 'z')
+            r[0] = static_cast<char>(r[0] - 'a' + 'A');
+        return " " + r + ".";
+    }
+
 private:
     Result(Failure failure, int error, std::string path)
         : m_failure(failure), m_error(error), m_path(std::move(path))

@@ -667,7 +667,7 @@ std::string LabelSession::writeProblem(const Result &result)
     if (result.failure() == Result::Failure::LinksOutside)
         return "The file " + FilePath::nameOf(result.path()) +
                " links outside the label folder; it was not written.";
-    return "Unable to write the file " + result.path() + ".";
+    return "Unable to write the file " + result.path() + "." + result.reasonSentence();
 }
 
 } // namespace verbolt

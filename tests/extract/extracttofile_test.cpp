@@ -55,7 +55,7 @@ TEST(ExtractToFile, ScriptThatCannotBeReadIsNamedByItsFullPath)
     auto result = StringTableExtractor::extractToFile(dir.file("missing.rc"), "german.txt");
     EXPECT_EQ(said(result), "Unable to open");
     EXPECT_EQ(StringTableExtractor::messageFor(result),
-              "Unable to open the file " + dir.file("missing.rc") + ".");
+              "Unable to open the file " + dir.file("missing.rc") + ". No such file or directory.");
 
     // A relative name is reported as the full path it stands for.
     result = StringTableExtractor::extractToFile("verbolt-no-such-script.rc", "german.txt");
@@ -68,7 +68,8 @@ TEST(ExtractToFile, ScriptThatCannotBeReadIsNamedByItsFullPath)
     result = StringTableExtractor::extractToFile(dir.file("wide.rc"), "german.txt");
     EXPECT_EQ(said(result), "Unable to open");
     EXPECT_EQ(StringTableExtractor::messageFor(result),
-              "Unable to open the file " + dir.file("wide.rc") + ".");
+              "Unable to open the file " + dir.file("wide.rc") +
+                  ". Invalid or incomplete multibyte or wide character.");
     EXPECT_FALSE(dir.exists("german.txt"));
     std::filesystem::remove(dir.file("wide.rc"));
 
@@ -120,7 +121,7 @@ TEST(ExtractToFile, OutputThatCannotBeWrittenIsNamedByItsFullPath)
         const auto r = StringTableExtractor::extractToFile(dir.file("ro/app.rc"), "spanish.txt");
         return Strings{StringTableExtractor::messageFor(r), r.error() != 0 ? "errno" : "none"};
     });
-    EXPECT_EQ(result, (Strings{"Unable to write the file " + output + ".", "errno"}));
+    EXPECT_EQ(result, (Strings{"Unable to write the file " + output + ". Permission denied.", "errno"}));
     EXPECT_EQ(dir.listing(), "ro\n");
     EXPECT_FALSE(dir.exists("ro/spanish.txt"));
 }

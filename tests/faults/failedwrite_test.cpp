@@ -59,7 +59,7 @@ TEST(FullDisk, GrowingAFileFailsWithEfbigAndKeepsTheOriginal)
     });
     ASSERT_TRUE(result);
     EXPECT_EQ(*result, (Strings{std::to_string(EFBIG), std::to_string(EFBIG),
-                                unableToWrite(dir.file("english.lan"))}));
+                                unableToWrite(dir.file("english.lan"), "File too large")}));
     EXPECT_EQ(dir.read("english.lan"), kEnglish);
     EXPECT_EQ(dir.read("french.lan"), "[Label]\r\nA=Un !\r\nB=Deux\r\n");
     EXPECT_EQ(entriesOf(dir.path()), (Strings{"english.lan", "french.lan"}));
@@ -105,7 +105,7 @@ TEST_P(IoError, FailsTheOneFileItHitsAndIsReported)
     });
     const Strings messages =
         s.apply(1, {{"FRENCH", "Deux !"}, {"ENGLISH", "Two !"}, {"GERMAN", "Zwei !"}});
-    EXPECT_EQ(messages, Strings{unableToWrite(dir.file("english.lan"))});
+    EXPECT_EQ(messages, Strings{unableToWrite(dir.file("english.lan"), "Input/output error")});
     EXPECT_EQ(dir.read("french.lan"), "[Label]\r\nA=Un\r\nB=Deux !\r\n");
     EXPECT_EQ(dir.read("english.lan"), kEnglish);
     EXPECT_EQ(dir.read("german.lan"), "[Label]\nA=Eins\nB=Zwei !\n");

@@ -143,7 +143,7 @@ TEST(Apply, AFailedWriteShowsTheFilesTextAndKeepsWhatWasTyped)
     });
     w.editor->OnApply();
     AtomicFile::setFaultHook({});
-    EXPECT_EQ(v.messages, Strings{"Unable to write the file " + w.dir.file("French.LAN") + "."});
+    EXPECT_EQ(v.messages, Strings{unableToWrite(w.dir.file("French.LAN"), "Input/output error")});
     EXPECT_EQ(w.dir.read("French.LAN"), kFrench);
     EXPECT_EQ(w.grid().itemText(0, 1), "Un") << "the table shows what is on disk";
     EXPECT_EQ(w.grid().itemText(0, 3), "One !");
@@ -187,7 +187,7 @@ TEST(Apply, AReadOnlyFileFailsOnlyWhenItsTextChanged)
     });
     ASSERT_TRUE(result);
     EXPECT_EQ(*result, (Strings{"0", "One", "One !",
-                                "Unable to write the file " + w.dir.file("english.lan") + "."}));
+                                unableToWrite(w.dir.file("english.lan"), "Permission denied")}));
     EXPECT_EQ(w.dir.read("english.lan"), kEnglish);
     EXPECT_EQ(w.dir.read("french.lan"), "[Label]\r\nA=Un !\r\nB=Deux\r\n; a note\r\nC=Trois\r\n");
     EXPECT_EQ(w.dir.read("german.lan"), "[Label]\nA=Eins !\nB=Zwei\nC=Drei\n");

@@ -192,7 +192,7 @@ TEST(Duplicate, AReadOnlyTargetIsReportedAndTheOthersWritten)
     ASSERT_TRUE(result);
     // The table shows what the file holds.
     EXPECT_EQ(*result,
-              (Strings{"Zwei", "", "Unable to write the file " + w.dir.file("german.lan") + "."}));
+              (Strings{"Zwei", "", unableToWrite(w.dir.file("german.lan"), "Permission denied")}));
     EXPECT_EQ(w.dir.read("german.lan"), german);
     EXPECT_EQ(w.dir.read("english.lan"), "[Label]\r\nK1=One\r\nK2=Deux\r\nK3=Three\r\n");
     EXPECT_EQ(w.dir.read("id.lan"), "[Label]\nK1=i1\nK2=Deux\nK3=i3\nK4=i4\n");

@@ -123,7 +123,7 @@ TEST(Undo, LeavesWhatAnotherProgramChangedAndReportsFailures)
     w.editor->OnUndo();
     AtomicFile::setFaultHook({});
     EXPECT_EQ(w.view->messages,
-              Strings{"Unable to write the file " + w.dir.file("english.lan") + "."});
+              Strings{unableToWrite(w.dir.file("english.lan"), "Input/output error")});
     EXPECT_EQ(w.dir.read("english.lan"), "[Label]\nA=Un\nB=Deux (revu)\n");
 
     // Undo again: it is taken back, but for B.

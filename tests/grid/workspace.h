@@ -112,9 +112,10 @@ struct Workspace : Session
     }
 };
 
-inline std::string unableToWrite(const std::string &path)
+// The window's message for a failed write: which file, then the system's reason.
+inline std::string unableToWrite(const std::string &path, const std::string &why)
 {
-    return "Unable to write the file " + path + ".";
+    return "Unable to write the file " + path + ". " + why + ".";
 }
 
 /// Every regular file of a directory with its bytes: to show what a command wrote.
