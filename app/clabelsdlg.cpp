@@ -29,6 +29,7 @@
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QScreen>
+#include <QThread>
 #include <QTimer>
 
 #include <algorithm>
@@ -71,7 +72,12 @@ CLabelsDlg::CLabelsDlg(std::string dir, UserPrompts *prompts, QWidget *parent)
     createControls();
 }
 
-CLabelsDlg::~CLabelsDlg() = default;
+CLabelsDlg::~CLabelsDlg()
+{
+    // The read holds no part of the window, but a running thread must not be destroyed.
+    if (m_columnRead)
+        m_columnRead->wait();
+}
 
 void CLabelsDlg::createControls()
 {
@@ -573,6 +579,10 @@ void CLabelsDlg::setStatus(const std::string &text)
 
 void CLabelsDlg::OnDiskChanged()
 {
+    if (m_columnRead) {
+        m_diskTimer.start(); // a read is under way: look again once it is in
+        return;
+    }
     const DiskChanges changes = m_session->diskChanges();
     if (!changes.any()) {
         armWatcher();
@@ -590,12 +600,43 @@ void CLabelsDlg::OnDiskChanged()
         what += (what.empty() ? "" : ", ") + codec().toUtf8(grid().fileName(c));
     if (changes.comments)
         what += (what.empty() ? "" : ", ") + std::string("comments.cmt");
-    const CommandOutcome outcome = m_session->reload(changes);
+    std::vector<std::function<LabelSession::ColumnRead()>> readers;
+    for (const int c : changes.columns)
+        readers.push_back(m_session->columnReader(c));
+    auto reads = std::make_shared<std::vector<LabelSession::ColumnRead>>();
+    m_columnRead = QThread::create([readers = std::move(readers), reads] {
+        for (const auto &read : readers)
+            reads->push_back(read());
+    });
+    connect(m_columnRead, &QThread::finished, this,
+            [this, reads, comments = changes.comments, what] {
+                m_columnRead->deleteLater();
+                m_columnRead = nullptr;
+                adoptColumns(*reads, comments, what);
+            });
+    m_columnRead->start();
+}
+
+void CLabelsDlg::adoptColumns(std::vector<LabelSession::ColumnRead> &reads, bool comments,
+                              const std::string &what)
+{
+    CommandOutcome outcome;
+    bool overtaken = false;
+    for (LabelSession::ColumnRead &read : reads)
+        overtaken = !m_session->adoptColumn(std::move(read), outcome) || overtaken;
+    if (comments) {
+        DiskChanges rest;
+        rest.comments = true;
+        m_session->reload(rest);
+    }
     m_editor.OnReloaded(outcome);
-    if (changes.comments && m_editor.shownLine() >= 0)
+    if (comments && m_editor.shownLine() >= 0)
         m_comment->setText(toQt(m_session->comment(m_editor.currentId())));
-    setStatus("Read again, changed by another program: " + what + ".");
+    if (!outcome.reloadedColumns.empty() || comments)
+        setStatus("Read again, changed by another program: " + what + ".");
     armWatcher();
+    if (overtaken)
+        m_diskTimer.start(); // the table changed while the files were read: read them again
 }
 
 void CLabelsDlg::reloadKeepingPlace()

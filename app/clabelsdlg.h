@@ -22,6 +22,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QThread;
 
 namespace verbolt {
 
@@ -135,8 +136,14 @@ private:
     /// Watches the folder, the label files and comments.cmt again (a file replaced by a
     /// rename is a new file to watch).
     void armWatcher();
-    /// Another program changed something on disk: what changed is read again.
+    /// Another program changed something on disk: what changed is read again. Language
+    /// files are read on another thread (a million labels take longer than a frame) and
+    /// put in place when they are in; French or the folder's files mean a new session.
     void OnDiskChanged();
+    /// The language files read on another thread are in: they take their columns, unless
+    /// the table changed meanwhile (then they are read again).
+    void adoptColumns(std::vector<LabelSession::ColumnRead> &reads, bool comments,
+                      const std::string &what);
     /// Reads the folder again into a new session, keeping the undo history, the current
     /// line, the selection and the scroll position by ID.
     void reloadKeepingPlace();
@@ -190,6 +197,7 @@ private:
     QTimer m_marksTimer;
     QFileSystemWatcher m_watcher;
     QTimer m_diskTimer; // gathers the events of one change
+    QThread *m_columnRead = nullptr; // reading changed language files, while it runs
     std::unique_ptr<UserPrompts> m_ownPrompts;
     UserPrompts *m_prompts;
     std::string m_lastScriptFolder;

@@ -110,6 +110,15 @@ std::string_view LabelGrid::adoptColumnBytes(int column, ByteBuffer &&bytes)
     return c.arena.view();
 }
 
+void LabelGrid::adoptColumn(int column, LoadedColumn &&loaded)
+{
+    Column &c = m_columns.at(static_cast<std::size_t>(column));
+    c.arena = std::move(loaded.bytes);
+    c.cells = std::move(loaded.cells);
+    c.edits = ByteBuffer();
+    c.garbage = 0;
+}
+
 void LabelGrid::reserveRows(std::size_t rows)
 {
     for (std::size_t k = 0; k < m_columns.size() && k < 2; ++k)

@@ -84,6 +84,14 @@ public:
             setCellSpan(c, static_cast<std::size_t>(row), span);
     }
     void reserveRows(std::size_t rows);
+    /// A language column's file and the cells it gives, made apart from the grid (a reload
+    /// reads it on another thread) and put in place whole by adoptColumn.
+    struct LoadedColumn
+    {
+        ByteBuffer bytes;
+        CellSpans cells; // spans into `bytes`, row by row
+    };
+    void adoptColumn(int column, LoadedColumn &&loaded);
 
 private:
     struct Column

@@ -6,6 +6,7 @@
 #include "labelencoding.h"
 #include "labelreader.h"
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 
@@ -34,6 +35,11 @@ std::string LabelLoader::languageName(std::string_view fileName, const TextCodec
 
 void LabelLoader::LoadLanguageColumn(ByteBuffer &&bytes, int column)
 {
+    if (column >= 2) {
+        m_grid.adoptColumn(column,
+                           ReadLanguageColumn(std::move(bytes), m_grid.rowCount(), m_progress));
+        return;
+    }
     m_progress.SetProgressPos(0);
     const std::string_view text = m_grid.adoptColumnBytes(column, std::move(bytes));
     if (column == 1 && m_grid.rowCount() == 0)
@@ -55,6 +61,31 @@ void LabelLoader::LoadLanguageColumn(ByteBuffer &&bytes, int column)
         ++n;
         m_progress.SetProgressPos(n);
     });
+}
+
+LabelGrid::LoadedColumn LabelLoader::ReadLanguageColumn(ByteBuffer &&bytes, int rows,
+                                                        LoadProgress &progress)
+{
+    progress.SetProgressPos(0);
+    LabelGrid::LoadedColumn out{std::move(bytes), {}};
+    const std::string_view text = out.bytes.view();
+    // One cell per row: room for them all at once, not by doubling.
+    out.cells.reserve(static_cast<std::size_t>(std::max(rows, 0)));
+    int n = 0;
+    LabelReader::forEachLine(text, [&](std::string_view line, std::size_t, std::size_t) {
+        if (LabelReader::skippedAtOnce(line))
+            return;
+        progress.PumpOneMessage();
+        const auto entry = LabelReader::entryOf(line);
+        if (!entry)
+            return;
+        if (n < rows)
+            out.cells.push_back({static_cast<std::uint64_t>(entry->value.data() - text.data()),
+                                 entry->value.size()});
+        ++n;
+        progress.SetProgressPos(n);
+    });
+    return out;
 }
 
 LoadResult LabelLoader::LoadAllLabels(const std::string &dir)

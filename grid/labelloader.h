@@ -55,6 +55,10 @@ public:
     {
         LoadLanguageColumn(ByteBuffer(bytes), column);
     }
+    /// A language column's cells from its file's bytes, by position for `rows` rows: what
+    /// LoadLanguageColumn puts in a grid, made without one.
+    static LabelGrid::LoadedColumn ReadLanguageColumn(ByteBuffer &&bytes, int rows,
+                                                      LoadProgress &progress);
 
     /// The most rows the table takes; a French file of more labels is refused whole. Lower
     /// only to try the refusal.

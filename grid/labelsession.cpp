@@ -9,6 +9,7 @@
 #include "profilefile.h"
 
 #include <algorithm>
+#include <atomic>
 #include <sys/stat.h>
 
 namespace verbolt {
@@ -274,24 +275,53 @@ bool LabelSession::addsLines(const FileChanges &changes)
 
 void LabelSession::reloadColumn(int column, CommandOutcome &outcome)
 {
-    if (column < 2)
-        return; // the French column gives the rows: it is read again with the whole folder
-    // As at the load: a file linking out of the folder is not read.
-    const std::string path = columnPath(column);
-    FileBuffer file = FilePath::linksStayIn(path, m_dir)
-                          ? FileReader::readBuffer(path)
-                          : FileBuffer{Result::failed(Result::Failure::Read, 0, path), {}};
-    SilentProgress quiet;
-    LabelLoader(m_grid, quiet)
-        .LoadLanguageColumn(file.result.ok() ? std::move(file.bytes) : ByteBuffer(), column);
-    m_keyIndexes[static_cast<std::size_t>(column)].reset();
-    m_stamps[static_cast<std::size_t>(column)] = stampOf(columnPath(column));
+    // The French column gives the rows: it is read again with the whole folder.
+    if (column >= 2)
+        adoptColumn(columnReader(column)(), outcome);
+}
+
+std::function<LabelSession::ColumnRead()> LabelSession::columnReader(int column) const
+{
+    if (column < 2 || column >= m_grid.columnCount())
+        return [] { return ColumnRead(); };
+    // Values only: the read may go on after the session is gone.
+    return [column, path = columnPath(column), dir = m_dir, rows = m_grid.rowCount(),
+            generation = m_generation] {
+        ColumnRead read{column, generation, stampOf(path), {}};
+        // As at the load: a file linking out of the folder is not read.
+        FileBuffer file = FilePath::linksStayIn(path, dir)
+                              ? FileReader::readBuffer(path)
+                              : FileBuffer{Result::failed(Result::Failure::Read, 0, path), {}};
+        SilentProgress quiet;
+        read.loaded = LabelLoader::ReadLanguageColumn(
+            file.result.ok() ? std::move(file.bytes) : ByteBuffer(), rows, quiet);
+        return read;
+    };
+}
+
+bool LabelSession::adoptColumn(ColumnRead &&read, CommandOutcome &outcome)
+{
+    if (read.column < 2 || read.column >= m_grid.columnCount() || read.generation != m_generation)
+        return false;
+    const auto column = static_cast<std::size_t>(read.column);
+    m_grid.adoptColumn(read.column, std::move(read.loaded));
+    m_keyIndexes[column].reset();
+    m_stamps[column] = read.stamp;
     m_marks.restart();
-    outcome.reloadedColumns.push_back(column);
+    m_generation = nextGeneration();
+    outcome.reloadedColumns.push_back(read.column);
+    return true;
+}
+
+std::uint64_t LabelSession::nextGeneration()
+{
+    static std::atomic<std::uint64_t> last{0};
+    return ++last;
 }
 
 void LabelSession::finish(CommandOutcome &outcome)
 {
+    m_generation = nextGeneration();
     // The session's own writes are no other program's change.
     for (const int c : outcome.writtenColumns)
         noteWritten(c);

@@ -11,6 +11,7 @@
 #include "result.h"
 #include "textcodec.h"
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -165,6 +166,32 @@ public:
     /// Whether a write of the row's key to `column` lands on another line than the cell's.
     bool writtenElsewhere(int row, int column) const;
 
+    /// What a file is on disk now, to tell another program's change from none.
+    struct Stamp
+    {
+        bool exists = false;
+        long long size = 0;
+        long long mtimeNs = 0;
+        unsigned long long inode = 0;
+        unsigned long long device = 0;
+        bool operator==(const Stamp &) const = default;
+    };
+    /// A language column's file read again, away from the window's thread.
+    struct ColumnRead
+    {
+        int column = -1;
+        std::uint64_t generation = 0; // the state of the session it was read against
+        Stamp stamp;                  // the file as it was when the read began
+        LabelGrid::LoadedColumn loaded;
+    };
+    /// Reads a language column's file as a fresh load would, touching nothing of the
+    /// session: it may run on another thread, and outlive the session.
+    std::function<ColumnRead()> columnReader(int column) const;
+    /// Puts a column read by columnReader in place, with the bookkeeping of a reload, unless
+    /// a command or another reload changed the session since the read began: then it leaves
+    /// everything as it is and returns false (the column is to be read again).
+    bool adoptColumn(ColumnRead &&read, CommandOutcome &outcome);
+
 private:
     std::string utf8(std::string_view bytes) const { return m_codec.toUtf8(bytes); }
     /// For each row, the row that shows the line a write of its key to `column` lands on
@@ -187,16 +214,6 @@ private:
     /// The first row whose ID is `key`, or -1.
     int frenchRow(std::string_view key);
 
-    /// What a file is on disk now, to tell another program's change from none.
-    struct Stamp
-    {
-        bool exists = false;
-        long long size = 0;
-        long long mtimeNs = 0;
-        unsigned long long inode = 0;
-        unsigned long long device = 0;
-        bool operator==(const Stamp &) const = default;
-    };
     static Stamp stampOf(const std::string &path);
     /// Whether another program changed a column's file since it was read or written here:
     /// after a write to it, the whole column is read again, its other keys too.
@@ -223,6 +240,10 @@ private:
     Stamp m_commentsStamp;
     std::vector<std::string> m_fileNames; // the label files listed at the load
     std::vector<int> m_sameFileAs;        // by column, -1 for its own file
+    // Taken afresh by every change of the grid; unique across sessions, so a read begun
+    // against one session is never taken for another's.
+    std::uint64_t m_generation = nextGeneration();
+    static std::uint64_t nextGeneration();
 };
 
 } // namespace verbolt

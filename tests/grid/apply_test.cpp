@@ -194,3 +194,31 @@ TEST(Apply, AReadOnlyFileFailsOnlyWhenItsTextChanged)
 }
 
 } // namespace
+
+// The window reads a changed language file on another thread. An Apply that lands before
+// the read is in must not be undone by it; a read that outlives its session harms nothing.
+TEST(Apply, AColumnReadBegunBeforeAnApplyIsNotPutInPlace)
+{
+    Workspace w;
+    w.dir.write("french.lan", "[Label]\nA=Un\nB=Deux\n");
+    w.dir.write("english.lan", "[Label]\nA=One\nB=Two\n");
+    w.start();
+    w.dir.write("english.lan", "[Label]\nA=Theirs\nB=Two\n"); // another program
+    const auto reader = w.session->columnReader(2);
+    LabelSession::ColumnRead early = reader();
+    EXPECT_EQ(w.apply(1, {{"ENGLISH", "Mine"}}), Strings{});
+    CommandOutcome outcome;
+    EXPECT_FALSE(w.session->adoptColumn(std::move(early), outcome));
+    EXPECT_EQ(w.column(2), (Strings{"Theirs", "Mine"})) << "the Apply read the column whole";
+
+    w.dir.write("english.lan", "[Label]\nA=Later\nB=Mine\n");
+    EXPECT_TRUE(w.session->adoptColumn(w.session->columnReader(2)(), outcome));
+    EXPECT_EQ(w.column(2), (Strings{"Later", "Mine"}));
+    EXPECT_EQ(outcome.reloadedColumns, std::vector<int>{2});
+    EXPECT_FALSE(w.session->diskChanges().any());
+
+    const auto orphan = w.session->columnReader(2);
+    w.editor.reset();
+    w.session.reset();
+    EXPECT_EQ(orphan().loaded.cells.size(), 2u);
+}
