@@ -30,6 +30,7 @@
 #include <QScopeGuard>
 #include <QScreen>
 #include <QThread>
+#include <QElapsedTimer>
 #include <QTimer>
 
 #include <algorithm>
@@ -710,8 +711,14 @@ void CLabelsDlg::sizeIdColumn()
 void CLabelsDlg::computeMarks()
 {
     // A slice at a time between events: the window answers while a large set is checked.
-    constexpr int kRowsPerSlice = 20000;
-    const bool done = m_session->marks().computeSome(kRowsPerSlice);
+    // Rows cost what their texts and checks cost (the French IDs far less than the
+    // translations), so a slice is bounded by time: 20 ms, then the events go first.
+    QElapsedTimer timer;
+    timer.start();
+    bool done = false;
+    do
+        done = m_session->marks().computeSome(256);
+    while (!done && timer.elapsed() < 20);
     m_list->viewport()->update();
     if (done) {
         m_marksTimer.stop();
