@@ -1,11 +1,15 @@
 #include "labelfilter.h"
 
 #include <algorithm>
+#include <bit>
 #include <utility>
 
 namespace verbolt {
 
 namespace {
+
+// Letters and digits, the rarest in texts first.
+constexpr std::string_view rarestFirst = "qjxzkvwbpfgyhmcldurnsotaie9876543210";
 
 bool isBlank(char c)
 {
@@ -53,7 +57,6 @@ void LabelFilter::setQuery(FilterQuery query)
     m_words = words(m_query.text);
     // Per word its rarest letter or digit, best one without accented forms: a cell without
     // it is passed over without folding it.
-    constexpr std::string_view rarestFirst = "qjxzkvwbpfgyhmcldurnsotaie9876543210";
     m_keys.assign(m_words.size(), 0);
     m_keyAccented.assign(m_words.size(), 0);
     for (std::size_t i = 0; i < m_words.size(); ++i) {
@@ -77,6 +80,30 @@ void LabelFilter::setQuery(FilterQuery query)
     m_narrowing = !m_nextShowsAll && !m_showsAll && narrows(m_shownQuery, m_shownWords);
     if (m_narrowing)
         m_nextRow = static_cast<std::uint32_t>(m_shownRowCount); // then the rows added since
+    // A fresh query searches the columns whole for the word with the rarest letter that no
+    // accented letter folds to; without such a letter every row is tested.
+    m_scanning = m_scanned = false;
+    m_marked = {};
+    if (!m_narrowing && !m_nextShowsAll) {
+        std::size_t best = rarestFirst.size();
+        for (std::size_t i = 0; i < m_words.size(); ++i)
+            for (std::size_t j = 0; j < m_words[i].size(); ++j) {
+                const char c = m_words[i][j];
+                const std::size_t rank = rarestFirst.find(c);
+                if (rank < best && !m_fold.hasAccentedForms(c)) {
+                    best = rank;
+                    m_scanWord = i;
+                    m_scanAt = j;
+                }
+            }
+        if (best < rarestFirst.size()) {
+            m_scanning = true;
+            m_scanColumn = 0;
+            m_scanRow = 0;
+            m_nextHit = 0;
+            m_marked.assign((static_cast<std::size_t>(m_endRow) + 63) / 64, 0);
+        }
+    }
     m_complete = false;
     if (m_nextShowsAll)
         finish();
@@ -161,12 +188,74 @@ bool LabelFilter::computeSome(std::size_t budget)
         if (m_nextShown < m_shown.size() || m_nextChanged < m_changed.size())
             return false;
     }
-    for (; budget > 0 && static_cast<int>(m_nextRow) < m_endRow; --budget)
+    if (m_scanning) {
+        if (!scanSome(budget))
+            return false;
+        m_scanning = false;
+        m_scanned = true;
+    }
+    for (; budget > 0 && static_cast<int>(m_nextRow) < m_endRow; --budget) {
+        if (m_scanned && (m_nextRow = nextMarked(m_nextRow)) >= static_cast<std::uint32_t>(m_endRow))
+            break;
         test(m_nextRow++);
+    }
     if (static_cast<int>(m_nextRow) < m_endRow)
         return false;
     finish();
     return true;
+}
+
+bool LabelFilter::scanSome(std::size_t &budget)
+{
+    // A row test looks at every column; a cell here costs far less than that.
+    std::size_t cells = budget * 8;
+    const std::string_view word = m_words[m_scanWord];
+    const char key = word[m_scanAt];
+    const auto rows = static_cast<std::uint32_t>(m_endRow);
+    for (; m_scanColumn < m_grid.columnCount(); ++m_scanColumn, m_scanRow = 0, m_nextHit = 0) {
+        const std::string_view bytes = m_grid.columnBytes(m_scanColumn);
+        for (; m_scanRow < rows; ++m_scanRow) {
+            if (cells == 0) {
+                budget = 0;
+                return false;
+            }
+            --cells;
+            std::uint64_t &bits = m_marked[m_scanRow / 64];
+            const std::uint64_t bit = std::uint64_t(1) << (m_scanRow % 64);
+            const CellSpans::Span s = m_grid.cellSpan(static_cast<int>(m_scanRow), m_scanColumn);
+            if (s.length == 0 || (bits & bit))
+                continue;
+            if (s.edited) { // its text is elsewhere: the row is tested as it stands
+                bits |= bit;
+                continue;
+            }
+            if (m_nextHit < s.offset)
+                m_nextHit = TextFold::findKey(bytes, s.offset, key);
+            const std::size_t end = s.offset + s.length;
+            const std::string_view cell = bytes.substr(s.offset, s.length);
+            for (; m_nextHit < end; m_nextHit = TextFold::findKey(bytes, m_nextHit + 1, key))
+                if (m_fold.matchesAt(cell, m_nextHit - s.offset, word, m_scanAt)) {
+                    bits |= bit;
+                    break;
+                }
+        }
+    }
+    budget = cells / 8;
+    return true;
+}
+
+std::uint32_t LabelFilter::nextMarked(std::uint32_t row) const
+{
+    std::size_t w = row / 64;
+    if (w >= m_marked.size())
+        return static_cast<std::uint32_t>(m_endRow);
+    std::uint64_t bits = m_marked[w] & (~std::uint64_t(0) << (row % 64));
+    while (bits == 0) {
+        if (++w >= m_marked.size())
+            return static_cast<std::uint32_t>(m_endRow);
+        bits = m_marked[w];
+    }
+    return static_cast<std::uint32_t>(w * 64 + static_cast<std::size_t>(std::countr_zero(bits)));
 }
 
 void LabelFilter::computeAll()

@@ -86,6 +86,11 @@ private:
     bool narrows(const FilterQuery &shown, const std::vector<std::string> &shownWords) const;
     bool showModeAllows(int row) const;
     void finish();
+    /// Searches whole columns for the scan word, marking the rows it stands in; true once
+    /// every column is searched. Takes from `budget`.
+    bool scanSome(std::size_t &budget);
+    /// The first row at or after `row` the scan marked, or m_endRow.
+    std::uint32_t nextMarked(std::uint32_t row) const;
 
     const LabelGrid &m_grid;
     const LabelMarks &m_marks;
@@ -119,6 +124,18 @@ private:
     int m_endRow = 0;
     bool m_nextShowsAll = true;
     mutable std::vector<char> m_scratch; // a cell folded, grown to the longest cell
+
+    // A fresh query first searches each column's bytes whole for one word, by a letter of it
+    // that only its own two cases fold to (TextFold::findKey); then only the rows it stands
+    // in are tested. Most cells are then never folded, nor even looked at one by one.
+    bool m_scanning = false;         // searching the columns
+    bool m_scanned = false;          // the rows to test are the marked ones
+    std::size_t m_scanWord = 0;      // the word searched for
+    std::size_t m_scanAt = 0;        // the place of its key in it
+    int m_scanColumn = 0;            // the column being searched, 0 the IDs
+    std::uint32_t m_scanRow = 0;     // the next row of that column
+    std::size_t m_nextHit = 0;       // the next place of the key in that column's bytes
+    std::vector<std::uint64_t> m_marked; // a bit per row: the word may stand in it
 };
 
 } // namespace verbolt

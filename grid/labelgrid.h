@@ -51,6 +51,15 @@ public:
             s.edited ? c.edits : loadedBytes(static_cast<std::size_t>(column));
         return {bytes.data() + s.offset, s.length};
     }
+    /// A cell as stored: where its text stands in columnBytes(column), or that it was set
+    /// since (its text is then elsewhere: itemText). Empty past the column's cells. For
+    /// searches over a whole column's bytes at once.
+    CellSpans::Span cellSpan(int row, int column) const
+    {
+        const Column &c = m_columns[static_cast<std::size_t>(column)];
+        return static_cast<std::size_t>(row) < c.cells.size() ? c.cells.get(static_cast<std::size_t>(row))
+                                                              : CellSpans::Span{};
+    }
     /// Sets a cell's text; a row or column that does not exist changes nothing.
     void setItemText(int row, int column, std::string_view text);
 

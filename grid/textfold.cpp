@@ -1,8 +1,12 @@
 #include "textfold.h"
 
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace verbolt {
 
@@ -218,6 +222,90 @@ std::size_t TextFold::foldInto(std::string_view bytes, char *out) const
         p += f.length;
     }
     return static_cast<std::size_t>(p - out);
+}
+
+std::size_t TextFold::findKey(std::string_view bytes, std::size_t from, char key)
+{
+    const auto k = static_cast<unsigned char>(key);
+    // A letter in either case: both have the 0x20 bit once it is set, and no other byte does.
+    const unsigned char caseBit = k >= 'a' && k <= 'z' ? 0x20 : 0;
+    const char *const begin = bytes.data();
+    const char *p = begin + std::min(from, bytes.size());
+    const char *const end = begin + bytes.size();
+#if defined(__SSE2__)
+    const __m128i want = _mm_set1_epi8(static_cast<char>(k));
+    const __m128i bit = _mm_set1_epi8(static_cast<char>(caseBit));
+    for (; end - p >= 16; p += 16) {
+        const __m128i v = _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i *>(p)), bit);
+        if (const int m = _mm_movemask_epi8(_mm_cmpeq_epi8(v, want)))
+            return static_cast<std::size_t>(p - begin) +
+                   static_cast<std::size_t>(std::countr_zero(static_cast<unsigned>(m)));
+    }
+#endif
+    for (; p < end; ++p)
+        if ((static_cast<unsigned char>(*p) | caseBit) == k)
+            return static_cast<std::size_t>(p - begin);
+    return std::string_view::npos;
+}
+
+std::size_t TextFold::charAfter(std::string_view text, std::size_t at) const
+{
+    // The units of foldInto: in UTF-8 a two-byte form of U+0080-U+07FF, else one byte.
+    const auto b = static_cast<unsigned char>(text[at]);
+    if (m_page == CodePage::Utf8 && b >= 0xC2 && b <= 0xDF && at + 1 < text.size() &&
+        (static_cast<unsigned char>(text[at + 1]) & 0xC0) == 0x80)
+        return at + 2;
+    return at + 1;
+}
+
+std::size_t TextFold::charBefore(std::string_view text, std::size_t end) const
+{
+    // A continuation byte after a lead of a two-byte form is that form's second byte: a
+    // lead is never a continuation, so no earlier unit can have taken it.
+    if (m_page == CodePage::Utf8 && end >= 2 &&
+        (static_cast<unsigned char>(text[end - 1]) & 0xC0) == 0x80) {
+        const auto lead = static_cast<unsigned char>(text[end - 2]);
+        if (lead >= 0xC2 && lead <= 0xDF)
+            return end - 2;
+    }
+    return end - 1;
+}
+
+std::size_t TextFold::foldChar(std::string_view unit, char *out) const
+{
+    return foldInto(unit, out);
+}
+
+bool TextFold::matchesAt(std::string_view text, std::size_t at, std::string_view word,
+                         std::size_t k) const
+{
+    char f[2 * kMaxPerByte];
+    // Forward from the key: word[k..] against the folded characters from `at` on.
+    std::size_t j = k;
+    for (std::size_t i = at; j < word.size();) {
+        if (i >= text.size())
+            return false;
+        const std::size_t next = charAfter(text, i);
+        const std::size_t n = std::min(foldChar(text.substr(i, next - i), f), word.size() - j);
+        if (word.compare(j, n, f, n) != 0)
+            return false;
+        j += n;
+        i = next;
+    }
+    // Backward from the key: word[..k) against the folded characters before `at`.
+    j = k;
+    for (std::size_t i = at; j > 0;) {
+        if (i == 0)
+            return false;
+        const std::size_t start = charBefore(text, i);
+        const std::size_t n = foldChar(text.substr(start, i - start), f);
+        const std::size_t m = std::min(n, j);
+        if (word.compare(j - m, m, f + (n - m), m) != 0)
+            return false;
+        j -= m;
+        i = start;
+    }
+    return true;
 }
 
 } // namespace verbolt

@@ -55,7 +55,25 @@ public:
     /// The folded form of one code point: 0 for one that is dropped ("&").
     static char32_t foldCodePoint(char32_t c);
 
+    /// The first place at or after `from` where `bytes` hold `key`, an ASCII letter (in
+    /// either case) or digit without accented forms: no other byte folds to it, so where a
+    /// word holding it can match is found without folding. npos when there is none. Sixteen
+    /// bytes at a time: a million labels are searched whole this way.
+    static std::size_t findKey(std::string_view bytes, std::size_t from, char key);
+    /// Whether the folded form of `text` holds `word` with the word's byte `k` folded from
+    /// the byte at `at` of `text` (where findKey found the key word[k]): the same answer as
+    /// finding `word` in the folded text at that place, folding only around it.
+    bool matchesAt(std::string_view text, std::size_t at, std::string_view word,
+                   std::size_t k) const;
+
 private:
+    // One character of `text` folded: up to three bytes into `out`; returns how many.
+    std::size_t foldChar(std::string_view unit, char *out) const;
+    // Where the character that ends at `end` begins (the same cut as a fold from the start).
+    std::size_t charBefore(std::string_view text, std::size_t end) const;
+    // Where the character that begins at `at` ends.
+    std::size_t charAfter(std::string_view text, std::size_t at) const;
+
     CodePage m_page;
 };
 

@@ -4,6 +4,7 @@
 #include "workspace.h"
 
 #include <gtest/gtest.h>
+#include <random>
 
 using namespace verbolt;
 using namespace verbolt::test;
@@ -158,4 +159,61 @@ TEST(LanguageStats, CountsAndWordsLeftPerLanguage)
               "GERMAN: 80.0% translated, 0 missing, 0 empty, 1 untranslated, 0 needing work, "
               "2 words to translate");
     EXPECT_EQ(LanguageStats::countWords(" & Fichier  &Ouvrir\tle& "), 3u);
+}
+
+// A fresh query searches the columns' bytes whole and folds only around a key letter; it
+// must find what folding every cell and searching it finds. Random texts of letters with
+// and without accented forms, accelerators, accents and other scripts, in both code pages.
+TEST(LabelFilter, SearchOfWholeColumnsFindsWhatFoldingEveryCellFinds)
+{
+    const std::vector<std::string> cp1252 = {"q", "Q", "x", "b", "F", "e", "E", "&", " ",
+                                             "\xE9", "\xC9", "\x9E", "\xE6", "\xDF", "\x80"};
+    const std::vector<std::string> utf8 = {"q", "Q", "x", "b", "F", "e", "&", " ",
+                                           "\xC3\xA9", "\xC3\x89", "\xC5\x82", "\xE2\x82\xAC",
+                                           "\xD0\x96", "\xC3\x9F"};
+    const std::vector<std::string> typed = {"q", "x", "b", "f", "e", "\xC3\xA9", "\xC3\x9F",
+                                            "\xD0\x96", "l"};
+    std::mt19937 random(7);
+    const auto pick = [&](const std::vector<std::string> &from, std::size_t n) {
+        std::string s;
+        for (std::size_t i = 0; i < n; ++i)
+            s += from[random() % from.size()];
+        return s;
+    };
+    for (const auto *alphabet : {&cp1252, &utf8}) {
+        Workspace w;
+        std::string french = "[Label]\n", english = "[Label]\n";
+        for (int r = 0; r < 60; ++r) {
+            french += "ID" + std::to_string(r) + pick(*alphabet, 1 + random() % 2) + "=" +
+                      pick(*alphabet, random() % 12) + "\n";
+            english += "ID" + std::to_string(r) + "=" + pick(*alphabet, random() % 12) + "\n";
+        }
+        w.dir.write("french.lan", french);
+        w.dir.write("english.lan", english);
+        w.start();
+        ASSERT_EQ(w.load().codePage, alphabet == &utf8 ? CodePage::Utf8 : CodePage::Windows1252);
+        const TextFold fold(w.load().codePage);
+        LabelFilter f(w.grid(), w.marks(), w.load().codePage);
+        for (int q = 0; q < 300; ++q) {
+            const std::string query = pick(typed, 1 + random() % 3) +
+                                      (random() % 3 ? "" : " " + pick(typed, 1 + random() % 2));
+            Rows expected;
+            for (int r = 0; r < w.grid().rowCount(); ++r) {
+                std::string cells;
+                for (int c = 0; c < w.grid().columnCount(); ++c)
+                    cells += fold.folded(w.grid().itemText(r, c)) + '\n';
+                bool all = true;
+                for (const std::string &word : {query.substr(0, query.find(' ')),
+                                                query.find(' ') == std::string::npos
+                                                    ? std::string()
+                                                    : query.substr(query.find(' ') + 1)})
+                    all = all && cells.find(TextFold::foldUtf8(word)) != std::string::npos;
+                if (all)
+                    expected.push_back(static_cast<std::uint32_t>(r));
+            }
+            f.setQuery({"", ShowLines::All, -1}); // each query fresh
+            f.computeAll();
+            ASSERT_EQ(shown(f, query), expected) << query;
+        }
+    }
 }
