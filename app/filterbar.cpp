@@ -1,6 +1,7 @@
 #include "filterbar.h"
 
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -91,16 +92,24 @@ void FilterBar::queryChanged()
     }
     if (query == m_filter->query() && m_filter->complete())
         return;
-    // The marks the Show modes read are complete before a line is tested.
-    if (query.show != ShowLines::All)
-        m_session->marks().computeAll();
     m_filter->setQuery(std::move(query));
     m_timer.start();
 }
 
 void FilterBar::computeSlice()
 {
-    if (!m_filter || !m_filter->computeSome(kRowsPerSlice))
+    if (!m_filter)
+        return;
+    // The marks the Show modes read are complete before a line is tested. At a million
+    // labels they take seconds: worked out in slices of 20 ms, the window answers meanwhile.
+    if (m_filter->query().show != ShowLines::All && !m_session->marks().complete()) {
+        QElapsedTimer timer;
+        timer.start();
+        while (!m_session->marks().computeSome(256) && timer.elapsed() < 20) {
+        }
+        return;
+    }
+    if (!m_filter->computeSome(kRowsPerSlice))
         return;
     m_timer.stop();
     emit resultReady();
