@@ -185,7 +185,6 @@ void CLabelsDlg::createControls()
         case TemplateControl::Kind::Summary:
             m_summary = new QLabel(this);
             m_summary->setTextFormat(Qt::PlainText);
-            m_summary->setWordWrap(true);
             m_summary->setAlignment(Qt::AlignLeft | Qt::AlignTop);
             w = m_summary;
             break;
@@ -298,15 +297,15 @@ void CLabelsDlg::createFilterBar()
         m_filterBar->field()->selectAll();
     });
     addAction(focusFilter);
-    // How far each language is: a line at the foot of the summary's place.
+    // How far each language is: one line at the foot of the summary's place, cut short with
+    // "..." where the window is too narrow for every language (the tooltip has them all).
     m_progress = new QLabel(this);
     m_progress->setObjectName(QStringLiteral("IDC_PROGRESS"));
     m_progress->setTextFormat(Qt::PlainText);
-    m_progress->setWordWrap(true);
     m_progress->setAlignment(Qt::AlignLeft | Qt::AlignBottom);
     for (Placed &p : m_layout)
         if (p.widget == m_summary) {
-            const int lines = 3 * m_progress->fontMetrics().lineSpacing();
+            const int lines = m_progress->fontMetrics().lineSpacing();
             p.base.setHeight(p.base.height() - lines);
             const QRect pr(p.base.x(), p.base.bottom() + 1, p.base.width(), lines);
             Growth g = p.growth;
@@ -318,6 +317,36 @@ void CLabelsDlg::createFilterBar()
         }
     connect(m_filterBar, &FilterBar::resultReady, this, &CLabelsDlg::showFilterResult);
     connect(m_filterBar, &FilterBar::toList, this, &CLabelsDlg::enterListFromFilter);
+}
+
+void CLabelsDlg::fitSummary()
+{
+    // The counts fill whole lines, as many lines as the place holds; where they do not all
+    // fit, the last line ends in "..." (the tooltip has them all).
+    const QFontMetrics metrics = m_summary->fontMetrics();
+    const int width = std::max(m_summary->width(), 1);
+    const int room = std::max(1, m_summary->height() / std::max(metrics.lineSpacing(), 1));
+    QStringList lines;
+    for (qsizetype i = 0; i < m_summaryCounts.size(); ++i) {
+        const QString item =
+            m_summaryCounts[i] + (i + 1 < m_summaryCounts.size() ? QStringLiteral(" \u00B7") : QString());
+        if (!lines.isEmpty() && metrics.horizontalAdvance(lines.last() + u' ' + item) <= width)
+            lines.last() += u' ' + item;
+        else
+            lines << item;
+    }
+    if (lines.size() > room) {
+        const QString rest = lines.mid(room - 1).join(u' ');
+        lines = lines.mid(0, room - 1);
+        lines << metrics.elidedText(rest, Qt::ElideRight, width);
+    }
+    m_summary->setText(lines.join(u'\n'));
+}
+
+void CLabelsDlg::fitProgress()
+{
+    m_progress->setText(m_progress->fontMetrics().elidedText(m_progressText, Qt::ElideRight,
+                                                             std::max(m_progress->width(), 1)));
 }
 
 void CLabelsDlg::showFilterResult()
@@ -459,7 +488,11 @@ void CLabelsDlg::resizeEvent(QResizeEvent *event)
 
 void CLabelsDlg::layOut()
 {
-    const auto refitFolder = qScopeGuard([this] { showFolder(); });
+    const auto refitFolder = qScopeGuard([this] {
+        showFolder();
+        fitSummary();
+        fitProgress();
+    });
     const QSize extra = size() - minimumSize();
     const auto grow = [](double fraction, int pixels) {
         return static_cast<int>(fraction * std::max(pixels, 0));
@@ -550,7 +583,10 @@ void CLabelsDlg::loadFolder(const std::string &dir)
     m_cbFindColumn->setCurrentIndex(m_cbFindColumn->count() > 0 ? 0 : -1);
 
     m_summary->clear();
+    m_summary->setToolTip({});
+    m_summaryCounts.clear();
     m_progress->clear();
+    m_progressText.clear();
     showFolder();
     if (isVisible())
         startAfterShow();
@@ -749,8 +785,11 @@ void CLabelsDlg::showSummary()
                       QString::number(pm % 10) + QLatin1Char('%');
         described << toQt(LanguageStats::describe(p));
     }
-    m_summary->setText(counts.join(QStringLiteral(" \u00B7 ")));
-    m_progress->setText(shares.join(QStringLiteral(" \u00B7 ")));
+    m_summaryCounts = counts;
+    m_summary->setToolTip(counts.join(QStringLiteral(" \u00B7 ")));
+    fitSummary();
+    m_progressText = shares.join(QStringLiteral(" \u00B7 "));
+    fitProgress();
     m_progress->setToolTip(described.join(QLatin1Char('\n')));
     m_model->setProgress(std::move(progress));
 }

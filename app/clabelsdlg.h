@@ -130,6 +130,9 @@ private:
     void showListMenu(const QPoint &pos);
     void computeMarks();
     void showSummary();
+    /// The summary's counts in the lines its place holds; the progress line cut to its width.
+    void fitSummary();
+    void fitProgress();
     void showFolder();
     /// What waits for the window to be on screen: the marks, a message about the load.
     void startAfterShow();
@@ -195,6 +198,8 @@ private:
     QSize m_templateSize;
     int m_fieldsShift = 0; // pixels the further fields take
     QTimer m_marksTimer;
+    QString m_progressText;      // the whole progress line, before it is cut to fit
+    QStringList m_summaryCounts; // the summary's counts, before they are fitted
     QFileSystemWatcher m_watcher;
     QTimer m_diskTimer; // gathers the events of one change
     QThread *m_columnRead = nullptr; // reading changed language files, while it runs

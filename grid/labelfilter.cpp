@@ -193,6 +193,11 @@ bool LabelFilter::computeSome(std::size_t budget)
             return false;
         m_scanning = false;
         m_scanned = true;
+        // Room for every row the search marked and no more: the result holds at most that.
+        std::size_t marked = 0;
+        for (const std::uint64_t bits : m_marked)
+            marked += static_cast<std::size_t>(std::popcount(bits));
+        m_found.reserve(marked);
     }
     for (; budget > 0 && static_cast<int>(m_nextRow) < m_endRow; --budget) {
         if (m_scanned && (m_nextRow = nextMarked(m_nextRow)) >= static_cast<std::uint32_t>(m_endRow))

@@ -78,7 +78,8 @@ public:
     {
         return (m_shown.capacity() + m_found.capacity() + m_previous.capacity() +
                 m_changed.capacity()) *
-               sizeof(std::uint32_t);
+                   sizeof(std::uint32_t) +
+               m_marked.capacity() * sizeof(std::uint64_t);
     }
 
 private:

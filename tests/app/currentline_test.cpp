@@ -215,7 +215,7 @@ private slots:
         replace("IDS_107=Text 7", "IDS_107=Texte 7");
         m_dir->write("english.lan", english);
         open();
-        QTRY_COMPARE(child<QLabel>(IDC_SUMMARY)->text().replace(QChar::Nbsp, QLatin1Char(' ')),
+        QTRY_COMPARE(child<QLabel>(IDC_SUMMARY)->toolTip().replace(QChar::Nbsp, QLatin1Char(' ')),
                      QStringLiteral("1 empty \u00B7 1 with other placeholders \u00B7 "
                                     "1 untranslated \u00B7 1 with other numbers"));
         const auto press = [&](Qt::Key k) { QTest::keyClick(list(), k, Qt::ControlModifier); };
