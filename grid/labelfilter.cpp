@@ -84,7 +84,12 @@ void LabelFilter::setQuery(FilterQuery query)
     // accented letter folds to; without such a letter every row is tested.
     m_scanning = m_scanned = false;
     m_marked = {};
-    if (!m_narrowing && !m_nextShowsAll) {
+    // The search's bit per row comes on top of the shown rows and the rows found (four bytes
+    // each): with nearly every row shown already, it would take the filter past eight bytes
+    // a label, and every row is tested instead.
+    const bool roomForBits =
+        m_showsAll || m_shown.size() <= static_cast<std::size_t>(m_endRow) / 32 * 31;
+    if (!m_narrowing && !m_nextShowsAll && roomForBits) {
         std::size_t best = rarestFirst.size();
         for (std::size_t i = 0; i < m_words.size(); ++i)
             for (std::size_t j = 0; j < m_words[i].size(); ++j) {
