@@ -415,7 +415,8 @@ CommandOutcome LabelSession::apply(int row, const std::vector<FieldEdit> &edits,
         }
         LabelHistory::FileRecord record{e.column, columnPath(e.column), {}};
         const bool stale = changedOnDisk(e.column);
-        const Result r = ProfileFile::writeKey(record.path, id, e.text, m_dir, &record.changes);
+        const Result r = ProfileFile::writeKey(record.path, id, e.text, m_dir, &record.changes,
+                                               orderFor(e.column, {id}));
         if (!r.ok()) {
             outcome.problems.push_back(writeProblem(r));
             continue;
@@ -532,7 +533,12 @@ CommandOutcome LabelSession::duplicate(const std::vector<int> &rows, std::string
             continue;
         LabelHistory::FileRecord record{c, columnPath(c), {}};
         const bool stale = changedOnDisk(c);
-        const Result r = ProfileFile::writeKeys(record.path, batch, m_dir, &record.changes);
+        std::vector<std::string_view> keys;
+        keys.reserve(batch.size());
+        for (const KeyValue &kv : batch)
+            keys.push_back(kv.key);
+        const Result r =
+            ProfileFile::writeKeys(record.path, batch, m_dir, &record.changes, orderFor(c, keys));
         if (!r.ok()) {
             outcome.problems.push_back(writeProblem(r));
             continue;
@@ -561,8 +567,7 @@ CommandOutcome LabelSession::writeBatches(const std::string &name,
                                           const std::vector<ColumnBatch> &batches)
 {
     CommandOutcome outcome;
-    const FileContent french = FileReader::read(columnPath(1));
-    const FrenchOrder order(french.result.ok() ? french.bytes : std::string());
+    const FrenchOrder &order = frenchOrder();
     std::size_t lines = 0;
     LabelHistory::Command command{name, {}, {}};
     for (const ColumnBatch &b : batches) {
@@ -608,8 +613,9 @@ CommandOutcome LabelSession::exchange(LabelHistory::Command command, bool undo)
     for (LabelHistory::FileRecord &file : command.files) {
         const bool stale =
             file.column >= 0 && file.column < m_grid.columnCount() && changedOnDisk(file.column);
-        const ProfileFile::Reverted r =
-            ProfileFile::revertKeys(file.path, file.changes, undo, m_dir);
+        // A redo that adds keys again puts them at their French place, as the write did.
+        const ProfileFile::Reverted r = ProfileFile::revertKeys(
+            file.path, file.changes, undo, m_dir, !undo && file.column >= 2 ? &frenchOrder() : nullptr);
         if (!r.result.ok()) {
             outcome.problems.push_back(writeProblem(r.result));
             left.files.push_back(std::move(file));
@@ -690,6 +696,26 @@ int LabelSession::nextNeedingWork(int from, bool forward, const std::function<bo
             return row;
     }
     return -1;
+}
+
+const FrenchOrder &LabelSession::frenchOrder()
+{
+    // The French file as loaded: the rows, and so the order the language files follow.
+    if (!m_frenchOrder)
+        m_frenchOrder = std::make_unique<FrenchOrder>(std::string(m_grid.columnBytes(1)));
+    return *m_frenchOrder;
+}
+
+const FrenchOrder *LabelSession::orderFor(int column, const std::vector<std::string_view> &keys)
+{
+    // Only a key the file lacks needs a place; most writes change lines that are there, and
+    // the order is made once, when the first is not.
+    if (column < 2)
+        return nullptr;
+    const KeyIndex &index = keyIndex(column);
+    const bool missing = std::any_of(keys.begin(), keys.end(),
+                                     [&](std::string_view key) { return index.rowOf(key) == -1; });
+    return missing ? &frenchOrder() : nullptr;
 }
 
 std::string LabelSession::writeProblem(const Result &result)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "filevalues.h"
+#include "frenchorder.h"
 #include "keyindex.h"
 #include "keyvalue.h"
 #include "labelgrid.h"
@@ -209,6 +210,12 @@ private:
     void finish(CommandOutcome &outcome);
     CommandOutcome exchange(LabelHistory::Command command, bool undo);
     static std::string writeProblem(const Result &result);
+    /// The French order, for writes that add keys: made from the French file when first
+    /// needed.
+    const FrenchOrder &frenchOrder();
+    /// The order a write of `keys` to `column` needs: the French one when the column's file
+    /// lacks one of them, else none.
+    const FrenchOrder *orderFor(int column, const std::vector<std::string_view> &keys);
     /// Whether a write added or removed lines, so a language column is read afresh.
     static bool addsLines(const FileChanges &changes);
     /// The first row whose ID is `key`, or -1.
@@ -240,6 +247,7 @@ private:
     Stamp m_commentsStamp;
     std::vector<std::string> m_fileNames; // the label files listed at the load
     std::vector<int> m_sameFileAs;        // by column, -1 for its own file
+    std::unique_ptr<FrenchOrder> m_frenchOrder;
     // Taken afresh by every change of the grid; unique across sessions, so a read begun
     // against one session is never taken for another's.
     std::uint64_t m_generation = nextGeneration();

@@ -118,7 +118,7 @@ TEST(FileSystem, LinksLeadingOutOfTheFolderAreNeverWrittenThrough)
     EXPECT_TRUE(S_ISLNK(statOf(labels + "spanish.lan").st_mode));
     EXPECT_EQ(readFile(labels + "sub/spanish-real.lan"), "[Label]\nA=Un\nB=Dos !\nC=Tres\n");
     EXPECT_TRUE(S_ISLNK(statOf(labels + "italian.lan").st_mode));
-    EXPECT_EQ(readFile(labels + "sub/italian-real.lan"), "[Label]\r\nB=Due\r\nA=Un\r\n");
+    EXPECT_EQ(readFile(labels + "sub/italian-real.lan"), "[Label]\r\nA=Un\r\nB=Due\r\n");
 }
 
 TEST(FileSystem, ApplyKeepsHardLinksAndModes)

@@ -222,3 +222,25 @@ TEST(Apply, AColumnReadBegunBeforeAnApplyIsNotPutInPlace)
     w.session.reset();
     EXPECT_EQ(orphan().loaded.cells.size(), 2u);
 }
+
+// A key the file lacks lands at its French place, from Apply, Duplicate and redo alike, so
+// the rows below it keep their texts.
+TEST(Apply, AMissingKeyLandsAtItsFrenchPlace)
+{
+    Workspace w;
+    w.dir.write("french.lan", "[Label]\r\nA=Un\r\nB=Deux\r\nC=Trois\r\nD=Quatre\r\n");
+    w.dir.write("english.lan", "[Label]\r\nA=One\r\nD=Four\r\n");
+    w.start();
+    EXPECT_EQ(w.apply(1, {{"ENGLISH", "Two"}}), Strings{});
+    EXPECT_EQ(w.dir.read("english.lan"), "[Label]\r\nA=One\r\nB=Two\r\nD=Four\r\n");
+    EXPECT_EQ(w.duplicate({2}, "ENGLISH"), Strings{});
+    const std::string inStep = "[Label]\r\nA=One\r\nB=Two\r\nC=Trois\r\nD=Four\r\n";
+    EXPECT_EQ(w.dir.read("english.lan"), inStep);
+    EXPECT_EQ(w.column(2), (Strings{"One", "Two", "Trois", "Four"}));
+    w.session->undo();
+    w.session->undo();
+    EXPECT_EQ(w.dir.read("english.lan"), "[Label]\r\nA=One\r\nD=Four\r\n");
+    w.session->redo();
+    w.session->redo();
+    EXPECT_EQ(w.dir.read("english.lan"), inStep);
+}

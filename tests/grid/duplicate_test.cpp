@@ -1,4 +1,5 @@
 #include "filepath.h"
+#include "frenchorder.h"
 #include "profilefile.h"
 #include "workspace.h"
 
@@ -154,17 +155,19 @@ TEST(Duplicate, SeveralRowsGiveWhatOneWritePerCellWould)
     EXPECT_TRUE(v.messages.empty());
     EXPECT_TRUE(v.editorsWritten.empty()) << "fields change only for a single row";
 
+    const FrenchOrder order(set.at("french.lan"));
     for (const int r : {0, 2, 3, 4})
         for (int c = 2; c < w.grid().columnCount(); ++c)
             ASSERT_TRUE(ProfileFile::writeKey(copy.file(w.grid().fileName(c)),
                                               w.grid().itemText(r, 0), w.grid().itemText(r, 1),
-                                              copy.path())
+                                              copy.path(), nullptr, &order)
                             .ok());
     // Each cell shows what its line holds now, as a fresh load would: K1's line took both of
-    // its texts, "Encore" last; a key with no line of its own got a new line, which moves
-    // the rows below; the [Other] section's K1 is not where the writer looks.
+    // its texts, "Encore" last; a key with no line of its own got a new line at its French
+    // place, which moves the rows below; the [Other] section's K1 is not where the writer
+    // looks.
     EXPECT_EQ(w.column(2), (Strings{"Encore", "", "Quatre", "", ""}));
-    EXPECT_EQ(w.column(4), (Strings{"Encore", "Quatre", "", "", ""}));
+    EXPECT_EQ(w.column(4), (Strings{"Encore", "", "Quatre", "", ""}));
     EXPECT_EQ(w.cells(), Session(w.dir.path()).cells());
     EXPECT_EQ(snapshot(w.dir), snapshot(copy));
     EXPECT_EQ(w.dir.read("english.lan"), "[Label]\nK1=Encore\nK3=\nK4=Quatre\n");
