@@ -854,6 +854,7 @@ void CLabelsDlg::showBannerMenu(const QPoint &pos)
                    &CLabelsDlg::OnExportForTranslation);
     menu.addAction(QStringLiteral("Import translations..."), this,
                    &CLabelsDlg::OnImportTranslations);
+    menu.addAction(QStringLiteral("Put in French order..."), this, &CLabelsDlg::OnPutInFrenchOrder);
     menu.addSeparator();
     menu.addAction(QStringLiteral("Open another label folder..."), this, &CLabelsDlg::OnOpenFolder);
     menu.exec(mapToGlobal(pos));
@@ -876,6 +877,32 @@ void CLabelsDlg::OnImportTranslations()
         setStatus(status);
 }
 
+void CLabelsDlg::OnPutInFrenchOrder()
+{
+    const std::vector<std::string> lines = m_session->frenchOrderPreview();
+    if (lines.empty()) {
+        setStatus("Every language file is in French order.");
+        return;
+    }
+    QString question = QStringLiteral("Put these files in French order?\n");
+    for (const std::string &line : lines)
+        question += QLatin1Char('\n') + QString::fromStdString(line);
+    question += QStringLiteral("\n\nLabels a file lacks get a line of their own.");
+    const int choice = m_prompts->ask(
+        this, question,
+        {QStringLiteral("New lines empty"), QStringLiteral("New lines with the French text"),
+         QStringLiteral("Cancel")},
+        0);
+    if (choice != 0 && choice != 1)
+        return;
+    const CommandOutcome outcome = m_session->putInFrenchOrder(
+        choice == 1 ? LabelAlign::Fill::French : LabelAlign::Fill::Empty);
+    m_editor.OnReloaded(outcome);
+    if (!outcome.writtenColumns.empty())
+        setStatus("Put in French order: " + std::to_string(outcome.writtenColumns.size()) +
+                  (outcome.writtenColumns.size() == 1 ? " file." : " files."));
+}
+
 void CLabelsDlg::showListMenu(const QPoint &pos)
 {
     // Undo and Redo say what they would take back or make again.
@@ -895,6 +922,8 @@ void CLabelsDlg::showListMenu(const QPoint &pos)
     menu.addSeparator();
     menu.addAction(m_nextNeedingWork);
     menu.addAction(m_previousNeedingWork);
+    menu.addSeparator();
+    menu.addAction(QStringLiteral("Put in French order..."), this, &CLabelsDlg::OnPutInFrenchOrder);
     menu.exec(m_list->viewport()->mapToGlobal(pos));
     m_undo->setEnabled(true);
     m_redo->setEnabled(true);

@@ -67,6 +67,9 @@ public:
     void OnExportForTranslation();
     /// Reads translations back from such a file, after a preview, as one step of undo.
     void OnImportTranslations();
+    /// "Put in French order...": lists the files out of step, asks how new lines are
+    /// filled, then puts them in order as one step of undo.
+    void OnPutInFrenchOrder();
     /// Asks for a resource script and writes its string tables to `outputName` beside it.
     void ExtractStringTable(const std::string &outputName);
 

@@ -197,10 +197,7 @@ int align(const std::string &folder, LabelAlign::Fill fill, std::ostream &out, s
                 << "\n";
             status = 1;
         } else if (aligned.changed) {
-            out << e.name << ": " << aligned.linesMoved
-                << (aligned.linesMoved == 1 ? " line moved, " : " lines moved, ")
-                << aligned.labelsAdded
-                << (aligned.labelsAdded == 1 ? " label added\n" : " labels added\n");
+            out << LabelAlign::describe(e.name, aligned) << "\n";
         }
     }
     ProfileFile::releaseBuffers();

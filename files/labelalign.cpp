@@ -192,4 +192,12 @@ LabelAlign::Aligned LabelAlign::align(const FrenchOrder &order, std::string_view
     return result;
 }
 
+std::string LabelAlign::describe(std::string_view fileName, const Aligned &aligned)
+{
+    return std::string(fileName) + ": " + std::to_string(aligned.linesMoved) +
+           (aligned.linesMoved == 1 ? " line moved, " : " lines moved, ") +
+           std::to_string(aligned.labelsAdded) +
+           (aligned.labelsAdded == 1 ? " label added" : " labels added");
+}
+
 } // namespace verbolt

@@ -7,7 +7,7 @@ namespace verbolt {
 bool LabelHistory::Command::empty() const
 {
     for (const FileRecord &f : files)
-        if (!f.changes.keys.empty())
+        if (!f.changes.keys.empty() || f.changes.lines)
             return false;
     return true;
 }

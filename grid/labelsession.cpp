@@ -4,6 +4,7 @@
 #include "filepath.h"
 #include "filereader.h"
 #include "frenchorder.h"
+#include "labelalign.h"
 #include "labeldirectory.h"
 #include "profileedit.h"
 #include "profilefile.h"
@@ -265,7 +266,7 @@ bool LabelSession::changedOnDisk(int column) const
 bool LabelSession::addsLines(const FileChanges &changes)
 {
     // Rows take texts by position: a line added or removed moves what every row below shows.
-    if (changes.created || !changes.headerAdded.empty())
+    if (changes.created || !changes.headerAdded.empty() || changes.lines)
         return true;
     for (std::size_t i = 0; i < changes.keys.size(); ++i)
         if (!changes.keys[i].before)
@@ -622,6 +623,13 @@ CommandOutcome LabelSession::exchange(LabelHistory::Command command, bool undo)
             file.changes.keys.clear();
             continue;
         }
+        if (file.changes.lines && !r.applied.front()) {
+            // A rewrite of whole lines goes back only onto exactly what it left.
+            outcome.problems.push_back(FilePath::nameOf(file.path) +
+                                       " was changed since; it was left as it is.");
+            file.changes.lines.reset();
+            continue;
+        }
         outcome.writtenColumns.push_back(file.column);
         // The keys exchanged stay in the command, for the other way; the cells that show
         // their lines follow.
@@ -696,6 +704,56 @@ int LabelSession::nextNeedingWork(int from, bool forward, const std::function<bo
             return row;
     }
     return -1;
+}
+
+std::vector<std::string> LabelSession::frenchOrderPreview()
+{
+    std::vector<std::string> lines;
+    for (int c = 2; c < m_grid.columnCount(); ++c) {
+        const FileContent file = FileReader::read(columnPath(c));
+        if (!file.result.ok())
+            continue;
+        const LabelAlign::Aligned aligned =
+            LabelAlign::align(frenchOrder(), file.bytes, LabelAlign::Fill::Empty);
+        if (aligned.changed)
+            lines.push_back(utf8(LabelAlign::describe(m_grid.fileName(c), aligned)));
+    }
+    return lines;
+}
+
+CommandOutcome LabelSession::putInFrenchOrder(LabelAlign::Fill fill)
+{
+    CommandOutcome outcome;
+    LabelHistory::Command command{"Put in French order", {}, {}};
+    for (int c = 2; c < m_grid.columnCount(); ++c) {
+        LabelHistory::FileRecord record{c, columnPath(c), {}};
+        bool refusedHere = false;
+        LabelAlign::Aligned aligned;
+        // Read again under the lock: what another program wrote since is put in order too.
+        const Result r = ProfileFile::replaceFile(
+            record.path, m_dir,
+            [&](std::string_view bytes, bool exists) -> std::optional<std::string> {
+                if (!exists)
+                    return std::nullopt;
+                aligned = LabelAlign::align(frenchOrder(), bytes, fill);
+                if (!aligned.changed || (refusedHere = refused(c, outcome)))
+                    return std::nullopt;
+                return std::move(aligned.bytes);
+            });
+        if (!r.ok()) {
+            outcome.problems.push_back(writeProblem(r));
+            continue;
+        }
+        if (!aligned.changed || refusedHere)
+            continue;
+        record.changes = std::move(aligned.changes);
+        outcome.writtenColumns.push_back(c);
+        reloadColumn(c, outcome);
+        command.files.push_back(std::move(record));
+    }
+    m_history.record(std::move(command));
+    finish(outcome);
+    return outcome;
 }
 
 const FrenchOrder &LabelSession::frenchOrder()

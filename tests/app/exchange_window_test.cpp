@@ -1,5 +1,5 @@
 // Export for translation and Import translations from the banner menu, on the real window:
-// the import's preview, its write as one step of undo, and its cancel.
+// the import's preview, its write as one step of undo, and its cancel; Put in French order.
 #include "windowfixture.h"
 
 using namespace verbolt;
@@ -87,6 +87,39 @@ private slots:
         QCOMPARE(m_prompts->previewButton, QStringLiteral("Write 2 changes"));
         QVERIFY(german() == before);
         QVERIFY(!m_dlg->editor()->history().canUndo());
+    }
+
+    // "Put in French order..." lists what it would do, fills new lines as chosen, and is one
+    // step of undo that puts every byte back.
+    void putInFrenchOrderIsOneStepOfUndo()
+    {
+        m_dir->write("french.lan", "[Label]\r\nIDS_A=Ouvrir\r\nIDS_B=Fermer\r\nIDS_C=Quitter\r\n");
+        const std::string shuffled = "[Label]\r\nIDS_C=Beenden\r\n; open\r\nIDS_A=Offnen\r\n";
+        m_dir->write("german.lan", shuffled);
+        m_dir->write("english.lan", "[Label]\r\nIDS_A=Open\r\nIDS_B=Close\r\nIDS_C=Quit\r\n");
+        open();
+        const int column = m_dlg->session().columnOf("GERMAN");
+        m_prompts->answers = {1}; // new lines with the French text
+        m_dlg->OnPutInFrenchOrder();
+        QVERIFY(m_prompts->messages.isEmpty());
+        QVERIFY(m_prompts->questions.constLast().contains(
+            QStringLiteral("german.lan: 1 line moved, 1 label added")));
+        QVERIFY(!m_prompts->questions.constLast().contains(QStringLiteral("english.lan")));
+        QCOMPARE(german(), std::string("[Label]\r\n; open\r\nIDS_A=Offnen\r\nIDS_B=Fermer\r\n"
+                                       "IDS_C=Beenden\r\n"));
+        QCOMPARE(cell(1, column), QStringLiteral("Fermer"));
+        QCOMPARE(cell(2, column), QStringLiteral("Beenden"));
+
+        QTest::keyClick(list(), Qt::Key_Z, Qt::ControlModifier);
+        QVERIFY(m_prompts->messages.isEmpty());
+        QVERIFY(german() == shuffled);
+        QCOMPARE(cell(0, column), QStringLiteral("Beenden"));
+        QTest::keyClick(list(), Qt::Key_Y, Qt::ControlModifier);
+        QCOMPARE(cell(1, column), QStringLiteral("Fermer"));
+
+        const int questions = static_cast<int>(m_prompts->questions.size());
+        m_dlg->OnPutInFrenchOrder(); // in step now: nothing to ask
+        QCOMPARE(static_cast<int>(m_prompts->questions.size()), questions);
     }
 
     void cleanup() { close(); }
