@@ -645,6 +645,7 @@ void CLabelsDlg::OnDiskChanged()
         for (const auto &read : readers)
             reads->push_back(read());
     });
+    m_columnRead->setParent(this); // gone with the window, once its destructor has waited
     connect(m_columnRead, &QThread::finished, this,
             [this, reads, comments = changes.comments, what] {
                 m_columnRead->deleteLater();
