@@ -891,9 +891,7 @@ void CLabelsDlg::OnPutInFrenchOrder()
     question += QStringLiteral("\n\nLabels a file lacks get a line of their own.");
     const int choice = m_prompts->ask(
         this, question,
-        {QStringLiteral("New lines empty"), QStringLiteral("New lines with the French text"),
-         QStringLiteral("Cancel")},
-        0);
+        {QStringLiteral("New lines empty"), QStringLiteral("New lines with the French text")}, 0);
     if (choice != 0 && choice != 1)
         return;
     const CommandOutcome outcome = m_session->putInFrenchOrder(
