@@ -7,6 +7,7 @@
 #include "filterbar.h"
 #include "labeldirectory.h"
 #include "labeltablemodel.h"
+#include "newlabeldlg.h"
 #include "languagestats.h"
 #include "languagetable.h"
 #include "stringtableextractor.h"
@@ -243,6 +244,20 @@ void CLabelsDlg::createControls()
                         [this] { OnRedo(); });
     m_redo->setShortcuts(
         {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+    // Keys of the table itself: a label in and out of every file.
+    const auto addListCommand = [this](const QString &text, const QKeySequence &keys,
+                                       auto handler) {
+        auto *action = new QAction(text, m_list);
+        action->setShortcut(keys);
+        action->setShortcutContext(Qt::WidgetShortcut);
+        connect(action, &QAction::triggered, this, handler);
+        m_list->addAction(action);
+        return action;
+    };
+    m_newLabel = addListCommand(QStringLiteral("New label below..."),
+                                QKeySequence(Qt::Key_Insert), &CLabelsDlg::OnNewLabel);
+    m_removeLabel = addListCommand(QStringLiteral("Remove label..."), QKeySequence(Qt::Key_Delete),
+                                   &CLabelsDlg::OnRemoveLabels);
     m_list->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_list, &QWidget::customContextMenuRequested, this, &CLabelsDlg::showListMenu);
 
@@ -695,6 +710,9 @@ void CLabelsDlg::reloadKeepingPlace()
         m_model->load([&] {
             std::swap(m_session, loaded);
             m_model->setSession(*m_session);
+            // The filter reads the grid too: the new one's, before the old goes.
+            m_filterBar->setSession(*m_session, true);
+            m_model->setFilter(m_filterBar->filter());
         });
         previous = std::move(loaded);
     }
@@ -922,6 +940,8 @@ void CLabelsDlg::showListMenu(const QPoint &pos)
     menu.addAction(m_nextNeedingWork);
     menu.addAction(m_previousNeedingWork);
     menu.addSeparator();
+    menu.addAction(m_newLabel);
+    menu.addAction(m_removeLabel);
     menu.addAction(QStringLiteral("Put in French order..."), this, &CLabelsDlg::OnPutInFrenchOrder);
     menu.exec(m_list->viewport()->mapToGlobal(pos));
     m_undo->setEnabled(true);
@@ -963,6 +983,8 @@ void CLabelsDlg::OnUndo()
         field->undo();
     else
         m_editor.OnUndo();
+    if (m_session->rowsStale()) // a label came back or went again
+        reloadKeepingPlace();
 }
 
 void CLabelsDlg::OnRedo()
@@ -971,6 +993,65 @@ void CLabelsDlg::OnRedo()
         field->redo();
     else
         m_editor.OnRedo();
+    if (m_session->rowsStale())
+        reloadKeepingPlace();
+}
+
+void CLabelsDlg::OnNewLabel()
+{
+    NewLabelDlg dialog(
+        [this](const QString &id, const QString &french) {
+            return QString::fromStdString(
+                m_session->newLabelProblem(id.toStdString(), french.toStdString()));
+        },
+        this);
+    if (!m_prompts->newLabel(dialog))
+        return;
+    const CommandOutcome outcome = m_session->addLabel(
+        dialog.id().toStdString(), dialog.french().toStdString(), currentRow());
+    afterRowsChanged(outcome, codec().fromUtf8(dialog.id().toStdString()).value_or(""));
+}
+
+void CLabelsDlg::OnRemoveLabels()
+{
+    const std::vector<int> rows = selectedRows();
+    if (rows.empty())
+        return;
+    const QString question =
+        rows.size() == 1
+            ? QStringLiteral("Remove %1 from french.lan and every language file?")
+                  .arg(toQt(grid().itemText(rows.front(), 0)))
+            : QStringLiteral("Remove these %1 labels from french.lan and every language file?")
+                  .arg(rows.size());
+    if (m_prompts->ask(this, question, {QStringLiteral("Remove")}, 0) != 0)
+        return;
+    // The line after the last one removed takes the cursor.
+    const int next = rows.back() + 1;
+    const std::string nextId =
+        next < grid().rowCount() ? std::string(grid().itemText(next, 0)) : std::string();
+    afterRowsChanged(m_session->removeLabels(rows), nextId);
+}
+
+void CLabelsDlg::afterRowsChanged(const CommandOutcome &outcome, const std::string &currentId)
+{
+    if (!outcome.problems.empty()) {
+        std::string said;
+        for (const std::string &p : outcome.problems)
+            said += (said.empty() ? "" : "\n") + p;
+        m_prompts->message(this, QString::fromStdString(said));
+    }
+    if (!m_session->rowsStale())
+        return;
+    reloadKeepingPlace();
+    m_session->marks().computeThrough(0);
+    const int row = m_session->marks().frenchRow(currentId);
+    m_list->selectionModel()->clearSelection();
+    if (row >= 0) {
+        setRowSelected(row, true);
+        setCurrentRow(row);
+    }
+    m_editor.ShowLine(currentRow());
+    m_list->setFocus();
 }
 
 void CLabelsDlg::OnOpenFolder()

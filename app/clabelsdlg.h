@@ -70,6 +70,11 @@ public:
     /// "Put in French order...": lists the files out of step, asks how new lines are
     /// filled, then puts them in order as one step of undo.
     void OnPutInFrenchOrder();
+    /// Insert: "New label" below the current line, in every file; it becomes the current
+    /// line.
+    void OnNewLabel();
+    /// Delete: the selected lines' labels out of every file, after a question.
+    void OnRemoveLabels();
     /// Asks for a resource script and writes its string tables to `outputName` beside it.
     void ExtractStringTable(const std::string &outputName);
 
@@ -153,6 +158,9 @@ private:
     /// Reads the folder again into a new session, keeping the undo history, the current
     /// line, the selection and the scroll position by ID.
     void reloadKeepingPlace();
+    /// After a command that added or removed French lines: its problems said, the folder
+    /// read again, and `currentId` (bytes) the current line where it stands.
+    void afterRowsChanged(const CommandOutcome &outcome, const std::string &currentId);
     /// The line under the table (UTF-8); empty clears it.
     void setStatus(const std::string &text);
     void sizeIdColumn();
@@ -206,6 +214,8 @@ private:
     QFileSystemWatcher m_watcher;
     QTimer m_diskTimer; // gathers the events of one change
     QThread *m_columnRead = nullptr; // reading changed language files, while it runs
+    QAction *m_newLabel = nullptr;
+    QAction *m_removeLabel = nullptr;
     std::unique_ptr<UserPrompts> m_ownPrompts;
     UserPrompts *m_prompts;
     std::string m_lastScriptFolder;

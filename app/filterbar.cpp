@@ -54,8 +54,12 @@ FilterBar::FilterBar(QWidget *parent) : QWidget(parent)
 
 FilterBar::~FilterBar() = default;
 
-void FilterBar::setSession(LabelSession &session)
+void FilterBar::setSession(LabelSession &session, bool keepQuery)
 {
+    // The same folder read again keeps what the translator filtered by; another one starts
+    // with every line.
+    const QString text = keepQuery ? m_text->text() : QString();
+    const QString show = keepQuery ? m_show->currentText() : QString();
     m_timer.stop();
     m_session = &session;
     m_filter =
@@ -75,7 +79,10 @@ void FilterBar::setSession(LabelSession &session)
         m_show->addItem(QStringLiteral("Untranslated in ") + name,
                         QVariantList{int(ShowLines::UntranslatedIn), c});
     }
-    m_show->setCurrentIndex(0);
+    m_show->setCurrentIndex(std::max(0, int(m_show->findText(show))));
+    m_text->setText(text);
+    if (!text.isEmpty() || m_show->currentIndex() > 0)
+        queryChanged();
     showCount();
 }
 

@@ -25,9 +25,10 @@ public:
     explicit FilterBar(QWidget *parent = nullptr);
     ~FilterBar() override;
 
-    /// Starts over on another session: a filter of its own, every line shown, the Show
-    /// choices of its language columns.
-    void setSession(LabelSession &session);
+    /// Starts over on another session: a filter of its own, the Show choices of its language
+    /// columns, every line shown; or, with `keepQuery` (the same folder read again), the
+    /// text and the Show choice as they were.
+    void setSession(LabelSession &session, bool keepQuery = false);
     LabelFilter *filter() const { return m_filter.get(); }
     QLineEdit *field() const { return m_text; }
     QComboBox *showBox() const { return m_show; }

@@ -1,6 +1,7 @@
 #include "userprompts.h"
 
 #include "importpreviewdlg.h"
+#include "newlabeldlg.h"
 
 #include <QFileDialog>
 #include <QInputDialog>
@@ -85,6 +86,11 @@ int DialogPrompts::chooseItem(QWidget *owner, const QString &label, const QStrin
 }
 
 bool DialogPrompts::preview(ImportPreviewDlg &dialog)
+{
+    return dialog.exec() == QDialog::Accepted;
+}
+
+bool DialogPrompts::newLabel(NewLabelDlg &dialog)
 {
     return dialog.exec() == QDialog::Accepted;
 }

@@ -7,6 +7,7 @@ class QWidget;
 
 namespace verbolt {
 class ImportPreviewDlg;
+class NewLabelDlg;
 }
 
 namespace verbolt {
@@ -38,6 +39,8 @@ public:
     virtual int chooseItem(QWidget *owner, const QString &label, const QStringList &items) = 0;
     /// Shows an import's preview modally. Returns whether its write button was pressed.
     virtual bool preview(ImportPreviewDlg &dialog) = 0;
+    /// Shows the "New label" dialog; true when it was closed with OK.
+    virtual bool newLabel(NewLabelDlg &dialog) = 0;
 };
 
 /// The real dialogs: QMessageBox and QFileDialog.
@@ -53,6 +56,7 @@ public:
     QString chooseImportFile(QWidget *owner, const QString &folder) override;
     int chooseItem(QWidget *owner, const QString &label, const QStringList &items) override;
     bool preview(ImportPreviewDlg &dialog) override;
+    bool newLabel(NewLabelDlg &dialog) override;
 };
 
 } // namespace verbolt

@@ -61,6 +61,7 @@ public:
     QString chooseImportFile(QWidget *, const QString &) override { return {}; }
     int chooseItem(QWidget *, const QString &, const QStringList &) override { return -1; }
     bool preview(verbolt::ImportPreviewDlg &) override { return false; }
+    bool newLabel(verbolt::NewLabelDlg &) override { return false; }
     std::vector<QString> messages;
 };
 

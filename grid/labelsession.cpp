@@ -651,6 +651,8 @@ CommandOutcome LabelSession::exchange(LabelHistory::Command command, bool undo)
             }
             exchanged[i] = true;
         }
+        if (file.column == 1 && addsLines(file.changes))
+            outcome.rowsChanged = m_rowsStale = true;
         if (file.column >= 2 && (stale || addsLines(file.changes))) {
             // A line the write added comes or goes: the column shows its file afresh.
             reloadColumn(file.column, outcome);
@@ -752,6 +754,103 @@ CommandOutcome LabelSession::putInFrenchOrder(LabelAlign::Fill fill)
         command.files.push_back(std::move(record));
     }
     m_history.record(std::move(command));
+    finish(outcome);
+    return outcome;
+}
+
+std::string LabelSession::newLabelProblem(std::string_view id, std::string_view french) const
+{
+    if (id.empty())
+        return "The ID is empty.";
+    if (id.find_first_of(std::string_view("=\r\n\0", 4)) != std::string_view::npos)
+        return "An ID cannot hold \"=\" or a line break.";
+    if (id.front() == ';' || id.front() == '[')
+        return "An ID cannot begin with \";\" or \"[\".";
+    if (french.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos)
+        return "The French text cannot hold a line break.";
+    const std::optional<std::string> bytes = m_codec.fromUtf8(id);
+    if (!bytes || !m_codec.fromUtf8(french))
+        return "The ID or the French text holds characters that these label files cannot "
+               "store.";
+    for (int r = 0; r < m_grid.rowCount(); ++r)
+        if (ProfileEdit::sameKey(m_grid.itemText(r, 0), *bytes))
+            return std::string(id) + " is an ID of french.lan already.";
+    return {};
+}
+
+CommandOutcome LabelSession::addLabel(std::string_view idUtf8, std::string_view frenchUtf8,
+                                      int afterRow)
+{
+    CommandOutcome outcome;
+    const std::optional<std::string> id = m_codec.fromUtf8(idUtf8);
+    const std::optional<std::string> text = m_codec.fromUtf8(frenchUtf8);
+    if (!id || !text)
+        return outcome;
+    // The French order with the new label in its place: the writer puts it after the line of
+    // the nearest label above it that each file holds.
+    const FrenchOrder &now = frenchOrder();
+    const int at = afterRow >= 0 && afterRow < m_grid.rowCount()
+                       ? now.position(m_grid.itemText(afterRow, 0))
+                       : -1;
+    std::string orderBytes = "[Label]\n";
+    if (at < 0 && now.size() == 0)
+        orderBytes += *id + "=\n";
+    for (std::size_t i = 0; i < now.size(); ++i) {
+        orderBytes += std::string(now.key(i)) + "=\n";
+        if (static_cast<int>(i) == at || (at < 0 && i + 1 == now.size()))
+            orderBytes += *id + "=\n";
+    }
+    const FrenchOrder order(std::move(orderBytes));
+    LabelHistory::Command command{"New label", idUtf8.empty() ? "" : std::string(idUtf8), {}};
+    for (int c = 1; c < m_grid.columnCount(); ++c) {
+        if (c >= 2 && refused(c, outcome))
+            continue;
+        LabelHistory::FileRecord record{c, columnPath(c), {}};
+        const Result r = ProfileFile::writeKeys(record.path, {{*id, c == 1 ? *text : ""}}, m_dir,
+                                                &record.changes, &order);
+        if (!r.ok()) {
+            outcome.problems.push_back(writeProblem(r));
+            if (c == 1)
+                return outcome; // no French line, no label
+            continue;
+        }
+        outcome.writtenColumns.push_back(c);
+        command.files.push_back(std::move(record));
+    }
+    m_history.record(std::move(command));
+    outcome.rowsChanged = m_rowsStale = true;
+    finish(outcome);
+    return outcome;
+}
+
+CommandOutcome LabelSession::removeLabels(const std::vector<int> &rows)
+{
+    CommandOutcome outcome;
+    std::vector<std::string> keys;
+    for (const int r : rows)
+        if (r >= 0 && r < m_grid.rowCount())
+            keys.emplace_back(m_grid.itemText(r, 0));
+    if (keys.empty())
+        return outcome;
+    LabelHistory::Command command{
+        keys.size() == 1 ? "Remove label" : "Remove labels",
+        keys.size() == 1 ? utf8(keys.front()) : std::to_string(keys.size()) + " labels", {}};
+    for (int c = 1; c < m_grid.columnCount(); ++c) {
+        if (c >= 2 && refused(c, outcome))
+            continue;
+        LabelHistory::FileRecord record{c, columnPath(c), {}};
+        const Result r = ProfileFile::removeKeys(record.path, keys, m_dir, &record.changes);
+        if (!r.ok()) {
+            outcome.problems.push_back(writeProblem(r));
+            continue;
+        }
+        if (!record.changes.lines)
+            continue; // the file held none of them
+        outcome.writtenColumns.push_back(c);
+        command.files.push_back(std::move(record));
+    }
+    m_history.record(std::move(command));
+    outcome.rowsChanged = m_rowsStale = true;
     finish(outcome);
     return outcome;
 }

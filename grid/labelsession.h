@@ -60,6 +60,7 @@ struct CommandOutcome
     std::vector<int> writtenColumns;
     std::vector<std::string> keys;
     std::vector<std::string> problems;
+    bool rowsChanged = false; // french.lan gained or lost lines: the rows are read again
     bool wrote() const { return !writtenColumns.empty(); }
 };
 
@@ -149,6 +150,19 @@ public:
     /// Puts every language file out of French order in it (see LabelAlign): ONE step of
     /// undo, which puts every byte back. The columns written are read again.
     CommandOutcome putInFrenchOrder(LabelAlign::Fill fill);
+
+    /// Why `id` and `french` (UTF-8, the ID trimmed) cannot make a new label, or "".
+    std::string newLabelProblem(std::string_view id, std::string_view french) const;
+    /// Adds a label: its French line right after the line of `afterRow`'s ID in french.lan
+    /// (-1: after the last entry), "ID=" in every language file at its French place. One
+    /// step of undo. The rows change: rowsStale() then holds.
+    CommandOutcome addLabel(std::string_view id, std::string_view french, int afterRow);
+    /// Removes the labels of `rows` from french.lan and every language file: the line each
+    /// ID's writes go to (comment lines above it stay). One step of undo.
+    CommandOutcome removeLabels(const std::vector<int> &rows);
+    /// Whether a command (or its undo) added or removed lines of french.lan: the grid's rows
+    /// no longer show the file, and the folder is to be read again into a new session.
+    bool rowsStale() const { return m_rowsStale; }
     /// Takes back the last command that wrote something, key by key, byte for byte.
     CommandOutcome undo();
     /// Makes again what the last undo took back.
@@ -255,6 +269,7 @@ private:
     std::vector<std::string> m_fileNames; // the label files listed at the load
     std::vector<int> m_sameFileAs;        // by column, -1 for its own file
     std::unique_ptr<FrenchOrder> m_frenchOrder;
+    bool m_rowsStale = false;
     // Taken afresh by every change of the grid; unique across sessions, so a read begun
     // against one session is never taken for another's.
     std::uint64_t m_generation = nextGeneration();

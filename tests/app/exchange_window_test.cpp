@@ -122,6 +122,48 @@ private slots:
         QCOMPARE(static_cast<int>(m_prompts->questions.size()), questions);
     }
 
+    // Insert: "New label" below the current line, in every file, through the dialog's real
+    // keys; Delete: out of every file after a question; each undone with Ctrl+Z.
+    void newAndRemovedLabelsThroughTheKeys()
+    {
+        openSet();
+        const std::string french = m_dir->read("french.lan"), before = german();
+        clickRow(0);
+        m_prompts->newLabels = {{"ids_b", "x"}, {" IDS_N ", "Nouveau"}};
+        QTest::keyClick(list(), Qt::Key_Insert);
+        QCOMPARE(m_prompts->newLabelSaid, QStringList{"ids_b is an ID of french.lan already."});
+        QCOMPARE(m_dir->read("french.lan"),
+                 std::string("[Label]\r\nIDS_A=Ouvrir\r\nIDS_N=Nouveau\r\nIDS_B=Fermer\r\n"
+                             "IDS_C=Quitter\r\n"));
+        QCOMPARE(german(), std::string("[Label]\r\nIDS_A=Offnen\r\nIDS_N=\r\nIDS_C=Beenden\r\n"));
+        QCOMPARE(currentRow(), 1);
+        QCOMPARE(cell(1, 0), QStringLiteral("IDS_N"));
+        QCOMPARE(edit(IDC_EDIT_FRENCH)->text(), QStringLiteral("Nouveau"));
+        QCOMPARE(m_dlg->focusWidget(), static_cast<QWidget *>(list()));
+
+        // The dialog and the loading window have closed: the window system activates the main
+        // window again, which the offscreen platform leaves to the test.
+        QApplication::setActiveWindow(m_dlg.get());
+        m_prompts->answers = {0};
+        QTest::keyClick(list(), Qt::Key_Delete);
+        QVERIFY(!m_prompts->questions.isEmpty());
+        QCOMPARE(m_prompts->questions.constLast(),
+                 QStringLiteral("Remove IDS_N from french.lan and every language file?"));
+        QVERIFY(m_dir->read("french.lan") == french);
+        QVERIFY(german() == before);
+        QCOMPARE(list()->model()->rowCount(), 3);
+        QCOMPARE(cell(currentRow(), 0), QStringLiteral("IDS_B"));
+
+        QApplication::setActiveWindow(m_dlg.get());
+        QTest::keyClick(list(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(list()->model()->rowCount(), 4);
+        QTest::keyClick(list(), Qt::Key_Z, Qt::ControlModifier);
+        QVERIFY(m_prompts->messages.isEmpty());
+        QVERIFY(m_dir->read("french.lan") == french);
+        QVERIFY(german() == before);
+        QCOMPARE(list()->model()->rowCount(), 3);
+    }
+
     void cleanup() { close(); }
 };
 

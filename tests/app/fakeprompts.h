@@ -1,12 +1,16 @@
 #pragma once
 
 #include "importpreviewdlg.h"
+#include "newlabeldlg.h"
 #include "userprompts.h"
 
 #include <QLabel>
+#include <QLineEdit>
+#include <QTest>
 #include <QPushButton>
 #include <QTreeWidget>
 
+#include <QApplication>
 #include <QStringList>
 
 namespace verbolt::test {
@@ -64,6 +68,29 @@ public:
         previewButton = dialog.writeButton()->text();
         return writePreview;
     }
+    // The "New label" dialog, shown and typed into with real keys: each of `newLabels` in
+    // turn (ID, French) then Enter, until it closes; what it said in between is recorded.
+    bool newLabel(NewLabelDlg &dialog) override
+    {
+        dialog.show();
+        auto *id = dialog.findChild<QLineEdit *>(QStringLiteral("IDC_NEW_ID"));
+        auto *french = dialog.findChild<QLineEdit *>(QStringLiteral("IDC_NEW_FRENCH"));
+        for (const auto &[typedId, typedFrench] : newLabels) {
+            id->clear();
+            french->clear();
+            QTest::keyClicks(id, typedId);
+            QTest::keyClick(id, Qt::Key_Tab);
+            QTest::keyClicks(dialog.focusWidget(), typedFrench);
+            QTest::keyClick(dialog.focusWidget(), Qt::Key_Return);
+            if (!dialog.isVisible())
+                return dialog.result() == QDialog::Accepted;
+            newLabelSaid << dialog.findChild<QLabel *>(QStringLiteral("IDC_NEW_PROBLEM"))->text();
+        }
+        dialog.reject();
+        return false;
+    }
+    QList<std::pair<QString, QString>> newLabels;
+    QStringList newLabelSaid;
     QStringList messages;
     QStringList questions;
     QList<QStringList> asked; // the choices of each question

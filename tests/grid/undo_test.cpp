@@ -156,3 +156,50 @@ TEST(Undo, BatchesOfSeveralFilesAreOneStep)
     EXPECT_EQ(w.cells(), cells);
     EXPECT_FALSE(w.editor->history().canUndo());
 }
+
+// New label and Remove label change every file at once, each as one step of undo that puts
+// every byte back; the rows then come from a new session, which takes the history over.
+TEST(Undo, NewAndRemovedLabelsComeAndGoInEveryFileByteForByte)
+{
+    TempDir dir;
+    const std::string french = "[Label]\r\nA=Un\r\n; b\r\nB=Deux\r\nC=Trois\r\n";
+    const std::string english = "[Label]\r\nA=One\r\nC=Three\r\n";
+    const std::string german = "[Label]\r\nA=Eins\r\nB=Zwei\r\nC=Drei\r\n";
+    dir.write("french.lan", french);
+    dir.write("english.lan", english);
+    dir.write("german.lan", german);
+    Session s(dir.path());
+    LabelSession &session = *s.session;
+    EXPECT_EQ(session.newLabelProblem("", ""), "The ID is empty.");
+    EXPECT_EQ(session.newLabelProblem("b", ""), "b is an ID of french.lan already.");
+    EXPECT_EQ(session.newLabelProblem("N=1", ""), "An ID cannot hold \"=\" or a line break.");
+    EXPECT_EQ(session.newLabelProblem("[N", ""), "An ID cannot begin with \";\" or \"[\".");
+    EXPECT_EQ(session.newLabelProblem("N", "\xE2\x86\x92"),
+              "The ID or the French text holds characters that these label files cannot store.");
+    EXPECT_EQ(session.newLabelProblem("N", "Neu"), "");
+
+    const CommandOutcome added = session.addLabel("N", "Neu", 0);
+    EXPECT_TRUE(added.problems.empty());
+    EXPECT_TRUE(session.rowsStale());
+    EXPECT_EQ(dir.read("french.lan"), "[Label]\r\nA=Un\r\nN=Neu\r\n; b\r\nB=Deux\r\nC=Trois\r\n");
+    EXPECT_EQ(dir.read("english.lan"), "[Label]\r\nA=One\r\nN=\r\nC=Three\r\n");
+    EXPECT_EQ(dir.read("german.lan"), "[Label]\r\nA=Eins\r\nN=\r\nB=Zwei\r\nC=Drei\r\n");
+
+    Session after(dir.path());
+    after.session->adoptHistory(session);
+    EXPECT_EQ(after.column(0), (Strings{"A", "N", "B", "C"}));
+    EXPECT_TRUE(after.session->undo().rowsChanged);
+    EXPECT_EQ(dir.read("french.lan"), french);
+    EXPECT_EQ(dir.read("english.lan"), english);
+    EXPECT_EQ(dir.read("german.lan"), german);
+
+    Session again(dir.path());
+    const CommandOutcome removed = again.session->removeLabels({1});
+    EXPECT_TRUE(removed.problems.empty());
+    EXPECT_EQ(dir.read("french.lan"), "[Label]\r\nA=Un\r\n; b\r\nC=Trois\r\n");
+    EXPECT_EQ(dir.read("english.lan"), english) << "it held no line for B";
+    EXPECT_EQ(dir.read("german.lan"), "[Label]\r\nA=Eins\r\nC=Drei\r\n");
+    again.session->undo();
+    EXPECT_EQ(dir.read("french.lan"), french);
+    EXPECT_EQ(dir.read("german.lan"), german);
+}
