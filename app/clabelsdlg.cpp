@@ -694,6 +694,8 @@ void CLabelsDlg::adoptColumns(std::vector<LabelSession::ColumnRead> &reads, bool
 
 void CLabelsDlg::reloadKeepingPlace()
 {
+    // The loading window takes the keyboard while it shows; it comes back here after.
+    const bool active = isActiveWindow();
     // The place by ID: rows may have come or gone above it.
     const std::string current =
         currentRow() >= 0 ? std::string(grid().itemText(currentRow(), 0)) : std::string();
@@ -731,6 +733,8 @@ void CLabelsDlg::reloadKeepingPlace()
     if (isVisible())
         startAfterShow();
     armWatcher();
+    if (active)
+        activateWindow();
 }
 
 void CLabelsDlg::showFolder()
@@ -815,8 +819,11 @@ void CLabelsDlg::showSummary()
 
 void CLabelsDlg::startAfterShow()
 {
+    // A folder read again to find rows by ID may have its marks whole already.
     if (!marks().complete())
         m_marksTimer.start();
+    else
+        showSummary();
     // A message about the load waits until the window it speaks of is on screen.
     if (!m_pendingMessage.empty())
         QTimer::singleShot(0, this, [this] {
@@ -1052,6 +1059,8 @@ void CLabelsDlg::afterRowsChanged(const CommandOutcome &outcome, const std::stri
     }
     m_editor.ShowLine(currentRow());
     m_list->setFocus();
+    // The loading window that showed while the folder was read took the keyboard with it.
+    activateWindow();
 }
 
 void CLabelsDlg::OnOpenFolder()
