@@ -881,6 +881,7 @@ void CLabelsDlg::showBannerMenu(const QPoint &pos)
     menu.addAction(QStringLiteral("Import translations..."), this,
                    &CLabelsDlg::OnImportTranslations);
     menu.addAction(QStringLiteral("Put in French order..."), this, &CLabelsDlg::OnPutInFrenchOrder);
+    menu.addAction(QStringLiteral("New language..."), this, &CLabelsDlg::OnNewLanguage);
     menu.addSeparator();
     menu.addAction(QStringLiteral("Open another label folder..."), this, &CLabelsDlg::OnOpenFolder);
     menu.exec(mapToGlobal(pos));
@@ -1037,6 +1038,31 @@ void CLabelsDlg::OnRemoveLabels()
     const std::string nextId =
         next < grid().rowCount() ? std::string(grid().itemText(next, 0)) : std::string();
     afterRowsChanged(m_session->removeLabels(rows), nextId);
+}
+
+void CLabelsDlg::OnNewLanguage()
+{
+    const QString name =
+        m_prompts->askText(this, QStringLiteral("Name of the new language (letters, e.g. Swedish):"))
+            .trimmed();
+    if (name.isEmpty())
+        return;
+    if (const std::string problem = m_session->newLanguageProblem(name.toStdString());
+        !problem.empty()) {
+        m_prompts->message(this, QString::fromStdString(problem));
+        return;
+    }
+    const int fill = m_prompts->ask(
+        this,
+        QStringLiteral("Make %1.lan with every French label?").arg(name.toLower()),
+        {QStringLiteral("New lines empty"), QStringLiteral("New lines with the French text")}, 0);
+    if (fill != 0 && fill != 1)
+        return;
+    const std::string current =
+        currentRow() >= 0 ? std::string(grid().itemText(currentRow(), 0)) : std::string();
+    afterRowsChanged(m_session->addLanguage(name.toStdString(), fill == 1 ? LabelAlign::Fill::French
+                                                                           : LabelAlign::Fill::Empty),
+                     current);
 }
 
 void CLabelsDlg::afterRowsChanged(const CommandOutcome &outcome, const std::string &currentId)

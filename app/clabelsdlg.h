@@ -75,6 +75,8 @@ public:
     void OnNewLabel();
     /// Delete: the selected lines' labels out of every file, after a question.
     void OnRemoveLabels();
+    /// "New language...": NAME.lan with every French label, its column then shown.
+    void OnNewLanguage();
     /// Asks for a resource script and writes its string tables to `outputName` beside it.
     void ExtractStringTable(const std::string &outputName);
 

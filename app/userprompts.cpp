@@ -5,6 +5,7 @@
 
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -83,6 +84,14 @@ int DialogPrompts::chooseItem(QWidget *owner, const QString &label, const QStrin
     const QString chosen =
         QInputDialog::getItem(owner, QStringLiteral("Verbolt"), label, items, 0, false, &ok);
     return ok ? static_cast<int>(items.indexOf(chosen)) : -1;
+}
+
+QString DialogPrompts::askText(QWidget *owner, const QString &label)
+{
+    bool ok = false;
+    const QString text =
+        QInputDialog::getText(owner, QStringLiteral("Verbolt"), label, QLineEdit::Normal, {}, &ok);
+    return ok ? text : QString();
 }
 
 bool DialogPrompts::preview(ImportPreviewDlg &dialog)

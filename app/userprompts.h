@@ -37,6 +37,8 @@ public:
     virtual QString chooseImportFile(QWidget *owner, const QString &folder) = 0;
     /// A drop-down of `items` under `label`. Returns the index chosen, or -1 when cancelled.
     virtual int chooseItem(QWidget *owner, const QString &label, const QStringList &items) = 0;
+    /// A line of text asked for under `label`; empty when cancelled.
+    virtual QString askText(QWidget *owner, const QString &label) = 0;
     /// Shows an import's preview modally. Returns whether its write button was pressed.
     virtual bool preview(ImportPreviewDlg &dialog) = 0;
     /// Shows the "New label" dialog; true when it was closed with OK.
@@ -55,6 +57,7 @@ public:
     QString chooseExportFile(QWidget *owner, const QString &folder) override;
     QString chooseImportFile(QWidget *owner, const QString &folder) override;
     int chooseItem(QWidget *owner, const QString &label, const QStringList &items) override;
+    QString askText(QWidget *owner, const QString &label) override;
     bool preview(ImportPreviewDlg &dialog) override;
     bool newLabel(NewLabelDlg &dialog) override;
 };

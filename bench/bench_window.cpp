@@ -62,6 +62,7 @@ public:
     int chooseItem(QWidget *, const QString &, const QStringList &) override { return -1; }
     bool preview(verbolt::ImportPreviewDlg &) override { return false; }
     bool newLabel(verbolt::NewLabelDlg &) override { return false; }
+    QString askText(QWidget *, const QString &) override { return {}; }
     std::vector<QString> messages;
 };
 

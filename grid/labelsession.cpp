@@ -1,5 +1,6 @@
 #include "labelsession.h"
 
+#include "asciifold.h"
 #include "blanks.h"
 #include "filepath.h"
 #include "filereader.h"
@@ -630,7 +631,8 @@ CommandOutcome LabelSession::exchange(LabelHistory::Command command, bool undo)
             file.changes.lines.reset();
             continue;
         }
-        outcome.writtenColumns.push_back(file.column);
+        if (file.column >= 0) // a language file a command made has no column of this session
+            outcome.writtenColumns.push_back(file.column);
         // The keys exchanged stay in the command, for the other way; the cells that show
         // their lines follow.
         std::vector<bool> exchanged(file.changes.keys.size(), false);
@@ -651,8 +653,8 @@ CommandOutcome LabelSession::exchange(LabelHistory::Command command, bool undo)
             }
             exchanged[i] = true;
         }
-        if (file.column == 1 && addsLines(file.changes))
-            outcome.rowsChanged = m_rowsStale = true;
+        if ((file.column == 1 && addsLines(file.changes)) || file.changes.created)
+            outcome.rowsChanged = m_rowsStale = true; // rows or a whole column came or went
         if (file.column >= 2 && (stale || addsLines(file.changes))) {
             // A line the write added comes or goes: the column shows its file afresh.
             reloadColumn(file.column, outcome);
@@ -849,6 +851,49 @@ CommandOutcome LabelSession::removeLabels(const std::vector<int> &rows)
         outcome.writtenColumns.push_back(c);
         command.files.push_back(std::move(record));
     }
+    m_history.record(std::move(command));
+    outcome.rowsChanged = m_rowsStale = true;
+    finish(outcome);
+    return outcome;
+}
+
+std::string LabelSession::newLanguageProblem(std::string_view name) const
+{
+    if (name.empty() || !std::all_of(name.begin(), name.end(), [](char c) {
+            return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+        }))
+        return "A language's name is made of letters (a to z).";
+    const std::string upper = m_codec.upper(name);
+    if (upper == "FRENCH" || columnOf(upper) >= 0)
+        return upper + " is a language of the folder already.";
+    return {};
+}
+
+CommandOutcome LabelSession::addLanguage(std::string_view name, LabelAlign::Fill fill)
+{
+    CommandOutcome outcome;
+    std::string file(name);
+    for (char &c : file)
+        c = static_cast<char>(AsciiFold::fold(c));
+    file += ".lan";
+    LabelHistory::Command command{"New language", m_codec.upper(name), {}};
+    LabelHistory::FileRecord record{-1, m_dir + file, {}};
+    bool existed = false;
+    const Result r = ProfileFile::replaceFile(
+        record.path, m_dir, [&](std::string_view, bool exists) -> std::optional<std::string> {
+            if ((existed = exists))
+                return std::nullopt; // never over a file that is there
+            LabelAlign::Aligned aligned = LabelAlign::align(frenchOrder(), "", fill);
+            record.changes = std::move(aligned.changes);
+            record.changes.created = true;
+            return std::move(aligned.bytes);
+        });
+    if (!r.ok() || existed) {
+        outcome.problems.push_back(existed ? file + " is in the folder already; it was not written."
+                                           : writeProblem(r));
+        return outcome;
+    }
+    command.files.push_back(std::move(record));
     m_history.record(std::move(command));
     outcome.rowsChanged = m_rowsStale = true;
     finish(outcome);

@@ -160,8 +160,14 @@ public:
     /// Removes the labels of `rows` from french.lan and every language file: the line each
     /// ID's writes go to (comment lines above it stay). One step of undo.
     CommandOutcome removeLabels(const std::vector<int> &rows);
-    /// Whether a command (or its undo) added or removed lines of french.lan: the grid's rows
-    /// no longer show the file, and the folder is to be read again into a new session.
+    /// Why `name` (UTF-8) cannot be a new language, or "".
+    std::string newLanguageProblem(std::string_view name) const;
+    /// Makes NAME.lan (the name in lower case): "[Label]" and every French ID in French order,
+    /// empty or with the French text, CRLF. One step of undo, which takes the file away.
+    CommandOutcome addLanguage(std::string_view name, LabelAlign::Fill fill);
+    /// Whether a command (or its undo) added or removed lines of french.lan, or a language
+    /// file: the grid no longer shows the folder, which is to be read again into a new
+    /// session.
     bool rowsStale() const { return m_rowsStale; }
     /// Takes back the last command that wrote something, key by key, byte for byte.
     CommandOutcome undo();

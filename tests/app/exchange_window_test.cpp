@@ -164,6 +164,23 @@ private slots:
         QCOMPARE(list()->model()->rowCount(), 3);
     }
 
+    void newLanguageGetsAFileAndAColumn()
+    {
+        openSet();
+        m_prompts->texts = {QStringLiteral("Swedish")};
+        m_prompts->answers = {1}; // with the French text
+        m_dlg->OnNewLanguage();
+        QVERIFY(m_prompts->messages.isEmpty());
+        QCOMPARE(m_dir->read("swedish.lan"),
+                 std::string("[Label]\r\nIDS_A=Ouvrir\r\nIDS_B=Fermer\r\nIDS_C=Quitter\r\n"));
+        const int column = m_dlg->session().columnOf("SWEDISH");
+        QVERIFY(column >= 2);
+        QCOMPARE(cell(1, column), QStringLiteral("Fermer"));
+        m_prompts->texts = {QStringLiteral("german")};
+        m_dlg->OnNewLanguage();
+        QCOMPARE(m_prompts->messages, QStringList{"GERMAN is a language of the folder already."});
+    }
+
     void cleanup() { close(); }
 };
 

@@ -54,6 +54,11 @@ public:
         asked << items;
         return answers.isEmpty() ? 0 : answers.takeFirst();
     }
+    QString askText(QWidget *, const QString &label) override
+    {
+        questions << label;
+        return texts.isEmpty() ? QString() : texts.takeFirst();
+    }
     // The preview as shown: its summary, its rows (cells joined by " | ") and its button.
     bool preview(ImportPreviewDlg &dialog) override
     {
@@ -90,6 +95,7 @@ public:
         return false;
     }
     QList<std::pair<QString, QString>> newLabels;
+    QStringList texts; // what askText returns, in turn
     QStringList newLabelSaid;
     QStringList messages;
     QStringList questions;

@@ -203,3 +203,26 @@ TEST(Undo, NewAndRemovedLabelsComeAndGoInEveryFileByteForByte)
     EXPECT_EQ(dir.read("french.lan"), french);
     EXPECT_EQ(dir.read("german.lan"), german);
 }
+
+// New language makes a whole file in French order; its undo takes the file away again.
+TEST(Undo, ANewLanguageFileComesAndGoes)
+{
+    TempDir dir;
+    dir.write("french.lan", "[Label]\nA=Un\nB=Deux\n");
+    dir.write("german.lan", "[Label]\nA=Eins\n");
+    Session s(dir.path());
+    EXPECT_EQ(s.session->newLanguageProblem("German"), "GERMAN is a language of the folder already.");
+    EXPECT_EQ(s.session->newLanguageProblem("pt-BR"), "A language's name is made of letters (a to z).");
+    EXPECT_EQ(s.session->newLanguageProblem("Dutch"), "");
+    EXPECT_TRUE(s.session->addLanguage("Dutch", LabelAlign::Fill::French).problems.empty());
+    EXPECT_EQ(dir.read("dutch.lan"), "[Label]\r\nA=Un\r\nB=Deux\r\n");
+    EXPECT_TRUE(s.session->rowsStale());
+
+    Session after(dir.path());
+    after.session->adoptHistory(*s.session);
+    EXPECT_EQ(after.headers(), (Strings{"ID", "FRENCH", "DUTCH", "GERMAN"}));
+    const CommandOutcome undone = after.session->undo();
+    EXPECT_TRUE(undone.problems.empty());
+    EXPECT_TRUE(undone.rowsChanged);
+    EXPECT_FALSE(dir.exists("dutch.lan"));
+}
