@@ -222,6 +222,9 @@ bool LabelFilter::scanSome(std::size_t &budget)
     const std::string_view word = m_words[m_scanWord];
     const char key = word[m_scanAt];
     const auto rows = static_cast<std::uint32_t>(m_endRow);
+    // A column read again between two slices has other bytes: the search goes on from the
+    // next cell's start, not from a place found in the old ones.
+    m_nextHit = 0;
     for (; m_scanColumn < m_grid.columnCount(); ++m_scanColumn, m_scanRow = 0, m_nextHit = 0) {
         const std::string_view bytes = m_grid.columnBytes(m_scanColumn);
         for (; m_scanRow < rows; ++m_scanRow) {
