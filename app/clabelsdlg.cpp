@@ -7,9 +7,9 @@
 #include "filterbar.h"
 #include "labeldirectory.h"
 #include "labeltablemodel.h"
-#include "newlabeldlg.h"
 #include "languagestats.h"
 #include "languagetable.h"
+#include "newlabeldlg.h"
 #include "stringtableextractor.h"
 #include "userprompts.h"
 #include "windowtemplate.h"
@@ -17,6 +17,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QFrame>
 #include <QGroupBox>
@@ -31,7 +32,6 @@
 #include <QScopeGuard>
 #include <QScreen>
 #include <QThread>
-#include <QElapsedTimer>
 #include <QTimer>
 
 #include <algorithm>
@@ -254,8 +254,8 @@ void CLabelsDlg::createControls()
         m_list->addAction(action);
         return action;
     };
-    m_newLabel = addListCommand(QStringLiteral("New label below..."),
-                                QKeySequence(Qt::Key_Insert), &CLabelsDlg::OnNewLabel);
+    m_newLabel = addListCommand(QStringLiteral("New label below..."), QKeySequence(Qt::Key_Insert),
+                                &CLabelsDlg::OnNewLabel);
     m_removeLabel = addListCommand(QStringLiteral("Remove label..."), QKeySequence(Qt::Key_Delete),
                                    &CLabelsDlg::OnRemoveLabels);
     m_list->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -344,7 +344,8 @@ void CLabelsDlg::fitSummary()
     QStringList lines;
     for (qsizetype i = 0; i < m_summaryCounts.size(); ++i) {
         const QString item =
-            m_summaryCounts[i] + (i + 1 < m_summaryCounts.size() ? QStringLiteral(" \u00B7") : QString());
+            m_summaryCounts[i] +
+            (i + 1 < m_summaryCounts.size() ? QStringLiteral(" \u00B7") : QString());
         if (!lines.isEmpty() && metrics.horizontalAdvance(lines.last() + u' ' + item) <= width)
             lines.last() += u' ' + item;
         else
@@ -1015,8 +1016,8 @@ void CLabelsDlg::OnNewLabel()
         this);
     if (!m_prompts->newLabel(dialog))
         return;
-    const CommandOutcome outcome = m_session->addLabel(
-        dialog.id().toStdString(), dialog.french().toStdString(), currentRow());
+    const CommandOutcome outcome =
+        m_session->addLabel(dialog.id().toStdString(), dialog.french().toStdString(), currentRow());
     afterRowsChanged(outcome, codec().fromUtf8(dialog.id().toStdString()).value_or(""));
 }
 
@@ -1043,7 +1044,8 @@ void CLabelsDlg::OnRemoveLabels()
 void CLabelsDlg::OnNewLanguage()
 {
     const QString name =
-        m_prompts->askText(this, QStringLiteral("Name of the new language (letters, e.g. Swedish):"))
+        m_prompts
+            ->askText(this, QStringLiteral("Name of the new language (letters, e.g. Swedish):"))
             .trimmed();
     if (name.isEmpty())
         return;
@@ -1053,15 +1055,15 @@ void CLabelsDlg::OnNewLanguage()
         return;
     }
     const int fill = m_prompts->ask(
-        this,
-        QStringLiteral("Make %1.lan with every French label?").arg(name.toLower()),
+        this, QStringLiteral("Make %1.lan with every French label?").arg(name.toLower()),
         {QStringLiteral("New lines empty"), QStringLiteral("New lines with the French text")}, 0);
     if (fill != 0 && fill != 1)
         return;
     const std::string current =
         currentRow() >= 0 ? std::string(grid().itemText(currentRow(), 0)) : std::string();
-    afterRowsChanged(m_session->addLanguage(name.toStdString(), fill == 1 ? LabelAlign::Fill::French
-                                                                           : LabelAlign::Fill::Empty),
+    afterRowsChanged(m_session->addLanguage(name.toStdString(), fill == 1
+                                                                    ? LabelAlign::Fill::French
+                                                                    : LabelAlign::Fill::Empty),
                      current);
 }
 

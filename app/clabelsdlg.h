@@ -214,7 +214,7 @@ private:
     QString m_progressText;      // the whole progress line, before it is cut to fit
     QStringList m_summaryCounts; // the summary's counts, before they are fitted
     QFileSystemWatcher m_watcher;
-    QTimer m_diskTimer; // gathers the events of one change
+    QTimer m_diskTimer;              // gathers the events of one change
     QThread *m_columnRead = nullptr; // reading changed language files, while it runs
     QAction *m_newLabel = nullptr;
     QAction *m_removeLabel = nullptr;

@@ -8,7 +8,7 @@ class QWidget;
 namespace verbolt {
 class ImportPreviewDlg;
 class NewLabelDlg;
-}
+} // namespace verbolt
 
 namespace verbolt {
 

@@ -348,6 +348,80 @@ void B4_Baseline(benchmark::State &state, bench::IdShape shape)
     replaceFilesBaseline(state, names, shape);
 }
 
+// ---- B8: a label in and out of every file, against replacing the eight files whole (B4's
+// baseline); each command's undo, untimed, puts the set back for the next round.
+
+void B8_NewLabel(benchmark::State &state)
+{
+    const auto labels = static_cast<std::size_t>(state.range(0));
+    Session s(Scratch::instance().set(labels, "new-label"));
+    const int middle = static_cast<int>(labels / 2);
+    for (auto _ : state) {
+        const CommandOutcome added = s.session->addLabel("IDS_BENCH_NEW", "Nouveau", middle);
+        state.PauseTiming();
+        if (!added.problems.empty())
+            state.SkipWithError(added.problems.front().c_str());
+        s.session->undo();
+        state.ResumeTiming();
+    }
+}
+
+void B8_RemoveLabel(benchmark::State &state)
+{
+    const auto labels = static_cast<std::size_t>(state.range(0));
+    Session s(Scratch::instance().set(labels, "remove-label"));
+    const int middle = static_cast<int>(labels / 2);
+    for (auto _ : state) {
+        const CommandOutcome removed = s.session->removeLabels({middle});
+        state.PauseTiming();
+        if (!removed.problems.empty())
+            state.SkipWithError(removed.problems.front().c_str());
+        s.session->undo();
+        state.ResumeTiming();
+    }
+}
+
+// Duplicate into All of a block of 10,000 labels no language file has: new lines, each at
+// its French place.
+void B8_DuplicateNew(benchmark::State &state)
+{
+    const auto labels = static_cast<std::size_t>(state.range(0));
+    const std::string &dir = Scratch::instance().set(labels, "duplicate-new");
+    const std::size_t count = std::min<std::size_t>(labels, 10000);
+    const std::size_t first = (labels - count) / 2;
+    // The block's lines out of every language file: entry lines are the n-th label's.
+    for (std::size_t f = 1; f < bench::kLabelFiles.size(); ++f) {
+        const std::string path = dir + std::string(bench::kLabelFiles[f]);
+        const std::string bytes = readWhole(path);
+        std::string kept;
+        std::size_t entry = 0;
+        for (std::size_t at = 0; at < bytes.size();) {
+            const std::size_t end = std::min(bytes.find('\n', at), bytes.size() - 1) + 1;
+            const std::string_view line(bytes.data() + at, end - at);
+            const bool isEntry = !line.starts_with('[') && !line.starts_with(';') &&
+                                 line.find('=') != std::string_view::npos;
+            if (!isEntry || entry < first || entry >= first + count)
+                kept += line;
+            entry += isEntry;
+            at = end;
+        }
+        replaceWhole(path, kept);
+    }
+    Session s(dir);
+    for (std::size_t r = first; r < first + count; ++r)
+        s.view.selected.push_back(static_cast<int>(r));
+    s.view.dupTarget = "All";
+    for (auto _ : state) {
+        s.editor->OnDuplicate();
+        state.PauseTiming();
+        s.editor->OnUndo();
+        state.ResumeTiming();
+    }
+    state.counters["rows"] = static_cast<double>(count);
+    if (!s.view.messages.empty())
+        state.SkipWithError(s.view.messages.front().c_str());
+}
+
 // ---- B5: Find next that finds nothing, over every row of FRENCH
 
 void B5_FindNothing(benchmark::State &state)
@@ -453,6 +527,9 @@ int main(int argc, char **argv)
             [sh](benchmark::State &st) { B4_Duplicate(st, false, sh, true); });
         add(std::string("B4_Baseline") + tag, [sh](benchmark::State &st) { B4_Baseline(st, sh); });
     }
+    add("B8_NewLabel", B8_NewLabel);
+    add("B8_RemoveLabel", B8_RemoveLabel);
+    add("B8_DuplicateNew", B8_DuplicateNew);
     add("B5_FindNothing", B5_FindNothing);
     add("B7_FilterNarrow", B7_FilterNarrow);
     add("B7_FilterNothing", B7_FilterNothing);

@@ -5,8 +5,8 @@
 #include "labelloader.h"
 #include "textcodec.h"
 
-#include <string>
 #include <memory>
+#include <string>
 #include <string_view>
 #include <vector>
 

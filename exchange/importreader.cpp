@@ -168,7 +168,7 @@ template <typename Parse> ImportedFile parseXliff(Parse parse)
 ImportedFile readXliffFile(const std::string &path)
 {
     const std::unique_ptr<std::FILE, int (*)(std::FILE *)> file(std::fopen(path.c_str(), "rb"),
-                                                                 std::fclose);
+                                                                std::fclose);
     if (!file)
         return {{}, std::string("cannot be read: ") + std::strerror(errno)};
     return parseXliff([&file](XmlParser &xml) { return xml.parseFile(file.get()); });
@@ -288,8 +288,6 @@ ImportedFile ImportReader::readXliff(std::string_view bytes)
 {
     return parseXliff([bytes](XmlParser &xml) { return xml.parse(bytes); });
 }
-
-
 
 ImportedFile ImportReader::fromTable(const std::vector<std::vector<std::string>> &rows,
                                      bool unguard)

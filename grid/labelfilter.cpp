@@ -205,7 +205,8 @@ bool LabelFilter::computeSome(std::size_t budget)
         m_found.reserve(marked);
     }
     for (; budget > 0 && static_cast<int>(m_nextRow) < m_endRow; --budget) {
-        if (m_scanned && (m_nextRow = nextMarked(m_nextRow)) >= static_cast<std::uint32_t>(m_endRow))
+        if (m_scanned &&
+            (m_nextRow = nextMarked(m_nextRow)) >= static_cast<std::uint32_t>(m_endRow))
             break;
         test(m_nextRow++);
     }

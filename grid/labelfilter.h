@@ -129,13 +129,13 @@ private:
     // A fresh query first searches each column's bytes whole for one word, by a letter of it
     // that only its own two cases fold to (TextFold::findKey); then only the rows it stands
     // in are tested. Most cells are then never folded, nor even looked at one by one.
-    bool m_scanning = false;         // searching the columns
-    bool m_scanned = false;          // the rows to test are the marked ones
-    std::size_t m_scanWord = 0;      // the word searched for
-    std::size_t m_scanAt = 0;        // the place of its key in it
-    int m_scanColumn = 0;            // the column being searched, 0 the IDs
-    std::uint32_t m_scanRow = 0;     // the next row of that column
-    std::size_t m_nextHit = 0;       // the next place of the key in that column's bytes
+    bool m_scanning = false;             // searching the columns
+    bool m_scanned = false;              // the rows to test are the marked ones
+    std::size_t m_scanWord = 0;          // the word searched for
+    std::size_t m_scanAt = 0;            // the place of its key in it
+    int m_scanColumn = 0;                // the column being searched, 0 the IDs
+    std::uint32_t m_scanRow = 0;         // the next row of that column
+    std::size_t m_nextHit = 0;           // the next place of the key in that column's bytes
     std::vector<std::uint64_t> m_marked; // a bit per row: the word may stand in it
 };
 

@@ -57,8 +57,9 @@ public:
     CellSpans::Span cellSpan(int row, int column) const
     {
         const Column &c = m_columns[static_cast<std::size_t>(column)];
-        return static_cast<std::size_t>(row) < c.cells.size() ? c.cells.get(static_cast<std::size_t>(row))
-                                                              : CellSpans::Span{};
+        return static_cast<std::size_t>(row) < c.cells.size()
+                   ? c.cells.get(static_cast<std::size_t>(row))
+                   : CellSpans::Span{};
     }
     /// Sets a cell's text; a row or column that does not exist changes nothing.
     void setItemText(int row, int column, std::string_view text);

@@ -616,8 +616,9 @@ CommandOutcome LabelSession::exchange(LabelHistory::Command command, bool undo)
         const bool stale =
             file.column >= 0 && file.column < m_grid.columnCount() && changedOnDisk(file.column);
         // A redo that adds keys again puts them at their French place, as the write did.
-        const ProfileFile::Reverted r = ProfileFile::revertKeys(
-            file.path, file.changes, undo, m_dir, !undo && file.column >= 2 ? &frenchOrder() : nullptr);
+        const ProfileFile::Reverted r =
+            ProfileFile::revertKeys(file.path, file.changes, undo, m_dir,
+                                    !undo && file.column >= 2 ? &frenchOrder() : nullptr);
         if (!r.result.ok()) {
             outcome.problems.push_back(writeProblem(r.result));
             left.files.push_back(std::move(file));
@@ -834,9 +835,10 @@ CommandOutcome LabelSession::removeLabels(const std::vector<int> &rows)
             keys.emplace_back(m_grid.itemText(r, 0));
     if (keys.empty())
         return outcome;
-    LabelHistory::Command command{
-        keys.size() == 1 ? "Remove label" : "Remove labels",
-        keys.size() == 1 ? utf8(keys.front()) : std::to_string(keys.size()) + " labels", {}};
+    LabelHistory::Command command{keys.size() == 1 ? "Remove label" : "Remove labels",
+                                  keys.size() == 1 ? utf8(keys.front())
+                                                   : std::to_string(keys.size()) + " labels",
+                                  {}};
     for (int c = 1; c < m_grid.columnCount(); ++c) {
         if (c >= 2 && refused(c, outcome))
             continue;

@@ -2,9 +2,9 @@
 
 #include "filevalues.h"
 #include "frenchorder.h"
-#include "labelalign.h"
 #include "keyindex.h"
 #include "keyvalue.h"
+#include "labelalign.h"
 #include "labelgrid.h"
 #include "labelhistory.h"
 #include "labelloader.h"

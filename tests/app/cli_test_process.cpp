@@ -186,7 +186,8 @@ TEST(CommandLineProcess, ExtractWritesBesideTheScript)
     r = runVerbolt(dir, {"--extract", "german", "missing.rc"});
     EXPECT_EQ(r.code, 1);
     EXPECT_EQ(r.out, "");
-    EXPECT_EQ(r.err, "Unable to open the file " + dir.file("missing.rc") + ". No such file or directory.\n");
+    EXPECT_EQ(r.err, "Unable to open the file " + dir.file("missing.rc") +
+                         ". No such file or directory.\n");
     EXPECT_FALSE(dir.exists("german.txt"));
 
     for (const std::vector<std::string> &args :

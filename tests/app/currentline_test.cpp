@@ -189,10 +189,9 @@ private slots:
         AtomicFile::setFaultHook([](AtomicFile::Stage) { return EIO; });
         key(Qt::Key_Return);
         AtomicFile::setFaultHook({});
-        QCOMPARE(m_prompts->messages,
-                 QStringList{QString::fromStdString("Unable to write the file " +
-                                                    m_dir->file("english.lan") +
-                                                    ". Input/output error.")});
+        QCOMPARE(m_prompts->messages, QStringList{QString::fromStdString(
+                                          "Unable to write the file " + m_dir->file("english.lan") +
+                                          ". Input/output error.")});
         QCOMPARE(m_dir->read("english.lan"), english);
         QCOMPARE(list()->model()->index(4, 2).data().toString(), QStringLiteral("Text 4"));
         QCOMPARE(edit(IDC_EDIT_ENGLISH)->text(), QStringLiteral("Text four"));

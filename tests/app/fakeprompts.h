@@ -6,8 +6,8 @@
 
 #include <QLabel>
 #include <QLineEdit>
-#include <QTest>
 #include <QPushButton>
+#include <QTest>
 #include <QTreeWidget>
 
 #include <QApplication>

@@ -427,10 +427,9 @@ private slots:
         m_prompts->script = QString::fromStdString(scripts.file("missing.rc"));
         m_dlg->ExtractStringTable("german.txt");
         QCOMPARE(m_prompts->folders.last(), QString::fromStdString(scripts.path()));
-        QCOMPARE(
-            m_prompts->messages.last(),
-            QString::fromStdString("Unable to open the file " + scripts.file("missing.rc") +
-                                   ". No such file or directory."));
+        QCOMPARE(m_prompts->messages.last(),
+                 QString::fromStdString("Unable to open the file " + scripts.file("missing.rc") +
+                                        ". No such file or directory."));
         QVERIFY(!m_dir->exists("german.txt"));
         m_prompts->script.clear(); // cancelled: nothing happens
         m_dlg->ExtractStringTable("french.txt");

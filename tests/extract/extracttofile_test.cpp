@@ -121,7 +121,8 @@ TEST(ExtractToFile, OutputThatCannotBeWrittenIsNamedByItsFullPath)
         const auto r = StringTableExtractor::extractToFile(dir.file("ro/app.rc"), "spanish.txt");
         return Strings{StringTableExtractor::messageFor(r), r.error() != 0 ? "errno" : "none"};
     });
-    EXPECT_EQ(result, (Strings{"Unable to write the file " + output + ". Permission denied.", "errno"}));
+    EXPECT_EQ(result,
+              (Strings{"Unable to write the file " + output + ". Permission denied.", "errno"}));
     EXPECT_EQ(dir.listing(), "ro\n");
     EXPECT_FALSE(dir.exists("ro/spanish.txt"));
 }

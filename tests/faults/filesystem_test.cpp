@@ -47,8 +47,9 @@ TEST(FileSystem, AReadOnlyFolderFailsEveryChangedFileAndNothingElse)
     });
     ASSERT_EQ(::chmod(dir.path().c_str(), 0777), 0);
     ASSERT_TRUE(result);
-    EXPECT_EQ(*result, (Strings{"--", unableToWrite(dir.file("french.lan"), "Permission denied") + "\n" +
-                                          unableToWrite(dir.file("english.lan"), "Permission denied")}));
+    EXPECT_EQ(*result,
+              (Strings{"--", unableToWrite(dir.file("french.lan"), "Permission denied") + "\n" +
+                                 unableToWrite(dir.file("english.lan"), "Permission denied")}));
     EXPECT_EQ(dir.read("french.lan"), kFrench);
     EXPECT_EQ(dir.read("english.lan"), kEnglish);
     EXPECT_EQ(entriesOf(dir.path()), (Strings{"english.lan", "french.lan"}));

@@ -195,9 +195,10 @@ TEST(HostileInput, FifosDevicesAndFoldersNamedLanNeitherHangNorBreakTheLoad)
         return out;
     });
     ASSERT_TRUE(result) << "the child failed or hung";
-    EXPECT_EQ(*result, (Strings{"ID", "FRENCH", "ENGLISH", "FOLDER", "1",
-                                unableToWrite(dir.file("folder.lan"), "Is a directory"),
-                                unableToWrite(dir.file("english.lan"), "Invalid argument"), "comment: "}));
+    EXPECT_EQ(*result,
+              (Strings{"ID", "FRENCH", "ENGLISH", "FOLDER", "1",
+                       unableToWrite(dir.file("folder.lan"), "Is a directory"),
+                       unableToWrite(dir.file("english.lan"), "Invalid argument"), "comment: "}));
     EXPECT_EQ(dir.read("french.lan"), "[Label]\r\nA=Un\r\n");
 }
 

@@ -166,13 +166,15 @@ TEST(LanguageStats, CountsAndWordsLeftPerLanguage)
 // and without accented forms, accelerators, accents and other scripts, in both code pages.
 TEST(LabelFilter, SearchOfWholeColumnsFindsWhatFoldingEveryCellFinds)
 {
-    const std::vector<std::string> cp1252 = {"q", "Q", "x", "b", "F", "e", "E", "&", " ",
-                                             "\xE9", "\xC9", "\x9E", "\xE6", "\xDF", "\x80"};
-    const std::vector<std::string> utf8 = {"q", "Q", "x", "b", "F", "e", "&", " ",
+    const std::vector<std::string> cp1252 = {"q",    "Q",    "x",    "b",    "F",
+                                             "e",    "E",    "&",    " ",    "\xE9",
+                                             "\xC9", "\x9E", "\xE6", "\xDF", "\x80"};
+    const std::vector<std::string> utf8 = {"q",        "Q",        "x",        "b",
+                                           "F",        "e",        "&",        " ",
                                            "\xC3\xA9", "\xC3\x89", "\xC5\x82", "\xE2\x82\xAC",
                                            "\xD0\x96", "\xC3\x9F"};
-    const std::vector<std::string> typed = {"q", "x", "b", "f", "e", "\xC3\xA9", "\xC3\x9F",
-                                            "\xD0\x96", "l"};
+    const std::vector<std::string> typed = {"q",        "x",        "b",        "f", "e",
+                                            "\xC3\xA9", "\xC3\x9F", "\xD0\x96", "l"};
     std::mt19937 random(7);
     const auto pick = [&](const std::vector<std::string> &from, std::size_t n) {
         std::string s;
@@ -203,10 +205,10 @@ TEST(LabelFilter, SearchOfWholeColumnsFindsWhatFoldingEveryCellFinds)
                 for (int c = 0; c < w.grid().columnCount(); ++c)
                     cells += fold.folded(w.grid().itemText(r, c)) + '\n';
                 bool all = true;
-                for (const std::string &word : {query.substr(0, query.find(' ')),
-                                                query.find(' ') == std::string::npos
-                                                    ? std::string()
-                                                    : query.substr(query.find(' ') + 1)})
+                for (const std::string &word :
+                     {query.substr(0, query.find(' ')), query.find(' ') == std::string::npos
+                                                            ? std::string()
+                                                            : query.substr(query.find(' ') + 1)})
                     all = all && cells.find(TextFold::foldUtf8(word)) != std::string::npos;
                 if (all)
                     expected.push_back(static_cast<std::uint32_t>(r));

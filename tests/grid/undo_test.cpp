@@ -211,8 +211,10 @@ TEST(Undo, ANewLanguageFileComesAndGoes)
     dir.write("french.lan", "[Label]\nA=Un\nB=Deux\n");
     dir.write("german.lan", "[Label]\nA=Eins\n");
     Session s(dir.path());
-    EXPECT_EQ(s.session->newLanguageProblem("German"), "GERMAN is a language of the folder already.");
-    EXPECT_EQ(s.session->newLanguageProblem("pt-BR"), "A language's name is made of letters (a to z).");
+    EXPECT_EQ(s.session->newLanguageProblem("German"),
+              "GERMAN is a language of the folder already.");
+    EXPECT_EQ(s.session->newLanguageProblem("pt-BR"),
+              "A language's name is made of letters (a to z).");
     EXPECT_EQ(s.session->newLanguageProblem("Dutch"), "");
     EXPECT_TRUE(s.session->addLanguage("Dutch", LabelAlign::Fill::French).problems.empty());
     EXPECT_EQ(dir.read("dutch.lan"), "[Label]\r\nA=Un\r\nB=Deux\r\n");
