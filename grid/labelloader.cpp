@@ -40,12 +40,12 @@ void LabelLoader::LoadLanguageColumn(ByteBuffer &&bytes, int column)
                            ReadLanguageColumn(std::move(bytes), m_grid.rowCount(), m_progress));
         return;
     }
+    // The French column: its lines make the rows.
     m_progress.SetProgressPos(0);
     const std::string_view text = m_grid.adoptColumnBytes(column, std::move(bytes));
-    if (column == 1 && m_grid.rowCount() == 0)
+    if (m_grid.rowCount() == 0)
         m_grid.reserveRows(m_frenchLines >= 0 ? static_cast<std::size_t>(m_frenchLines)
                                               : static_cast<std::size_t>(CountLabelLines(text)));
-    const int rows = m_grid.rowCount();
     int n = 0;
     LabelReader::forEachLine(text, [&](std::string_view line, std::size_t, std::size_t) {
         if (LabelReader::skippedAtOnce(line))
@@ -54,10 +54,7 @@ void LabelLoader::LoadLanguageColumn(ByteBuffer &&bytes, int column)
         const auto entry = LabelReader::entryOf(line);
         if (!entry)
             return;
-        if (column == 1)
-            m_grid.appendRow(entry->key, entry->value);
-        else if (n < rows)
-            m_grid.setLoadedCell(n, column, entry->value);
+        m_grid.appendRow(entry->key, entry->value);
         ++n;
         m_progress.SetProgressPos(n);
     });

@@ -804,7 +804,7 @@ CommandOutcome LabelSession::addLabel(std::string_view idUtf8, std::string_view 
             orderBytes += *id + "=\n";
     }
     const FrenchOrder order(std::move(orderBytes));
-    LabelHistory::Command command{"New label", idUtf8.empty() ? "" : std::string(idUtf8), {}};
+    LabelHistory::Command command{"New label", std::string(idUtf8), {}};
     for (int c = 1; c < m_grid.columnCount(); ++c) {
         if (c >= 2 && refused(c, outcome))
             continue;
@@ -820,6 +820,13 @@ CommandOutcome LabelSession::addLabel(std::string_view idUtf8, std::string_view 
         outcome.writtenColumns.push_back(c);
         command.files.push_back(std::move(record));
     }
+    return finishRowsCommand(std::move(command), outcome);
+}
+
+CommandOutcome LabelSession::finishRowsCommand(LabelHistory::Command command,
+                                               CommandOutcome &outcome)
+{
+    // French lines came or went: the window reads the folder again into a new session.
     m_history.record(std::move(command));
     outcome.rowsChanged = m_rowsStale = true;
     finish(outcome);
@@ -853,10 +860,7 @@ CommandOutcome LabelSession::removeLabels(const std::vector<int> &rows)
         outcome.writtenColumns.push_back(c);
         command.files.push_back(std::move(record));
     }
-    m_history.record(std::move(command));
-    outcome.rowsChanged = m_rowsStale = true;
-    finish(outcome);
-    return outcome;
+    return finishRowsCommand(std::move(command), outcome);
 }
 
 std::string LabelSession::newLanguageProblem(std::string_view name) const
@@ -896,10 +900,7 @@ CommandOutcome LabelSession::addLanguage(std::string_view name, LabelAlign::Fill
         return outcome;
     }
     command.files.push_back(std::move(record));
-    m_history.record(std::move(command));
-    outcome.rowsChanged = m_rowsStale = true;
-    finish(outcome);
-    return outcome;
+    return finishRowsCommand(std::move(command), outcome);
 }
 
 const FrenchOrder &LabelSession::frenchOrder()

@@ -235,6 +235,9 @@ private:
     void reloadColumn(int column, CommandOutcome &outcome);
     /// The bookkeeping after a command: marks of changed rows follow, rows sorted.
     void finish(CommandOutcome &outcome);
+    /// The end of a command that adds or removes rows or columns: recorded, finished, the
+    /// session marked stale.
+    CommandOutcome finishRowsCommand(LabelHistory::Command command, CommandOutcome &outcome);
     CommandOutcome exchange(LabelHistory::Command command, bool undo);
     static std::string writeProblem(const Result &result);
     /// The French order, for writes that add keys: made from the French file when first
