@@ -6,6 +6,7 @@
 #include "exchangeimport.h"
 #include "filereader.h"
 #include "frenchorder.h"
+#include "hunspellchecker.h"
 #include "labelalign.h"
 #include "labeldirectory.h"
 #include "labelloader.h"
@@ -109,14 +110,15 @@ int exportCsv(const std::string &folder, std::ostream &out, std::ostream &err)
     return 0;
 }
 
-int check(const std::string &folder, const CheckOptions &options, bool spelling, std::ostream &out,
+int check(const std::string &folder, CheckOptions options, bool spelling, std::ostream &out,
           std::ostream &err)
 {
     const std::string dir = labelDirectory(folder, err);
     if (dir.empty())
         return folder.empty() ? 1 : 2;
+    HunspellChecker words([&err](const std::string &note) { err << "verbolt: " << note << "\n"; });
     if (spelling)
-        err << "verbolt: spelling is not available in this build; skipped\n";
+        options.words = &words;
     const std::optional<CheckTotals> totals = CheckReport::run(dir, options, out, err);
     if (!totals)
         return 1;

@@ -211,6 +211,8 @@ std::optional<CheckTotals> CheckReport::run(const std::string &dir, const CheckO
         return totals;
     LabelMarks marks(grid);
     marks.setCodePage(loaded.codePage);
+    if (options.checks & checkBit(Check::Spelling))
+        marks.setWordChecker(options.words);
     marks.computeAll();
     CheckMutes mutes;
     if (const Result r = mutes.read(dir); !r.ok())

@@ -19,8 +19,9 @@ class CheckMutes;
 struct CheckOptions
 {
     CheckMask checks = kAllChecks & ~checkBit(Check::Spelling);
-    bool strict = false; // warnings count as errors
-    bool all = false;    // muted findings are printed too
+    bool strict = false;          // warnings count as errors
+    bool all = false;             // muted findings are printed too
+    WordChecker *words = nullptr; // the dictionaries, when spelling is checked
 };
 
 struct CheckTotals

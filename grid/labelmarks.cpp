@@ -198,6 +198,11 @@ std::uint32_t Mark::of(Check check)
     return 0;
 }
 
+CheckMask LabelMarks::markChecks() const
+{
+    return kTextMarkChecks | (m_words ? checkBit(Check::Spelling) : 0);
+}
+
 MarkSet LabelMarks::textMarks(int french, int row, int column) const
 {
     const std::string_view frenchText = m_grid.itemText(french, 1);
@@ -212,8 +217,7 @@ MarkSet LabelMarks::textMarks(int french, int row, int column) const
     if (Placeholders::accelerators(frenchText) != Placeholders::accelerators(text))
         marks |= Mark::Accelerators;
     m_scratch.clear();
-    m_checks.compare(frenchText, text, m_grid.header(column).value_or(""), kTextMarkChecks,
-                     m_scratch);
+    m_checks.compare(frenchText, text, m_grid.header(column).value_or(""), markChecks(), m_scratch);
     for (const auto &f : m_scratch)
         marks |= Mark::of(f.check);
     return marks;
@@ -417,7 +421,7 @@ std::vector<std::string> LabelMarks::reasons(int row, int column) const
     if (marks & Mark::Untranslated)
         out.push_back("the same as French");
     if (marks & (Mark::kWarnings | Mark::Escapes | Mark::Markup))
-        for (auto &f : textFindings(row, column, kTextMarkChecks))
+        for (auto &f : textFindings(row, column, markChecks()))
             if (marks & Mark::of(f.check))
                 out.push_back(std::move(f.message));
     return out;

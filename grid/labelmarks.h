@@ -57,7 +57,18 @@ public:
     explicit LabelMarks(const LabelGrid &grid);
 
     /// The code page the texts are in (Windows-1252 until told).
-    void setCodePage(CodePage page) { m_checks = TextChecks(page); }
+    void setCodePage(CodePage page)
+    {
+        m_checks = TextChecks(page);
+        m_checks.setWordChecker(m_words);
+    }
+    /// The dictionaries that mark misspelled words; none (the default) marks none. Set it
+    /// before computing.
+    void setWordChecker(WordChecker *words)
+    {
+        m_words = words;
+        m_checks.setWordChecker(words);
+    }
 
     /// Starts over on what the grid holds now (after a load); nothing is computed yet.
     void restart();
@@ -115,6 +126,7 @@ private:
     void startCursors();
     MarkSet cellMarks(int row, int column, std::string_view lineKey) const;
     MarkSet textMarks(int french, int row, int column) const;
+    CheckMask markChecks() const;
     void set(int row, int column, MarkSet marks);
     std::size_t slot(std::string_view key) const;
 
@@ -127,6 +139,7 @@ private:
     std::vector<std::uint32_t> m_ids;
     std::vector<Cursor> m_cursors; // by column, while comparing
     std::array<std::size_t, Mark::kKinds> m_counts{};
+    WordChecker *m_words = nullptr;
     mutable TextChecks m_checks;                        // scratch buffers kept between cells
     mutable std::vector<TextChecks::Finding> m_scratch; // the same
 };

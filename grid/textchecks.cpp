@@ -305,6 +305,15 @@ std::string asciiLower(std::string_view s)
     return out;
 }
 
+// Whether `word` is one of the words of `text`, accelerators set aside.
+bool containsWord(std::string_view text, std::string_view word)
+{
+    for (const auto &[begin, end] : TextChecks::words(text))
+        if (TextChecks::plainWord(text.substr(begin, end - begin)) == word)
+            return true;
+    return false;
+}
+
 } // namespace
 
 std::string_view TextChecks::name(Check check)
@@ -483,6 +492,30 @@ std::string TextChecks::repeatedOf(std::string_view translation, std::string_vie
     return {};
 }
 
+std::string TextChecks::spelling(std::string_view french, std::string_view translation,
+                                 std::string_view column, WordChecker &words)
+{
+    if (!words.hasLanguage(column))
+        return {};
+    std::vector<std::string> unknown;
+    for (const auto &[begin, end] : TextChecks::words(translation)) {
+        const std::string word = plainWord(translation.substr(begin, end - begin));
+        if (std::any_of(word.begin(), word.end(),
+                        [](char c) { return isDigit(static_cast<unsigned char>(c)); }))
+            continue;
+        if (words.known(column, word) || containsWord(french, word))
+            continue;
+        if (std::find(unknown.begin(), unknown.end(), word) == unknown.end())
+            unknown.push_back(word);
+    }
+    if (unknown.empty())
+        return {};
+    std::string out = unknown.size() == 1 ? "unknown word " : "unknown words ";
+    for (std::size_t k = 0; k < unknown.size(); ++k)
+        out += (k ? ", " : "") + quoted(unknown[k]);
+    return out;
+}
+
 std::vector<std::pair<std::size_t, std::size_t>> TextChecks::words(std::string_view text)
 {
     return wordsOf(masked(text));
@@ -583,6 +616,8 @@ void TextChecks::compare(std::string_view frenchBytes, std::string_view translat
         add(Check::Spaces, spaces(french, translation));
     if (on(Check::Urls))
         add(Check::Urls, urls(french, translation));
+    if (on(Check::Spelling) && m_words)
+        add(Check::Spelling, spelling(french, translation, column, *m_words));
     if (!on(Check::Punctuation) && !on(Check::Numbers) && !on(Check::Repeated))
         return;
     // The prose of both texts, once for the checks that read it.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "textcodec.h"
+#include "wordchecker.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -64,8 +65,8 @@ public:
     };
     /// The findings of `translation` in the column headed `column` ("ENGLISH", "SPANISH"...)
     /// against `french`, for the checks in `checks` among empty, placeholders, accelerators,
-    /// escapes, markup, punctuation, spaces, numbers, urls and repeated (the others need
-    /// more than one text). Appended to `out`.
+    /// escapes, markup, punctuation, spaces, numbers, urls, repeated and, given a word checker,
+    /// spelling (inconsistent needs more than one text). Appended to `out`.
     void compare(std::string_view french, std::string_view translation, std::string_view column,
                  CheckMask checks, std::vector<Finding> &out);
 
@@ -79,6 +80,14 @@ public:
     static std::string numbers(std::string_view french, std::string_view translation);
     static std::string urls(std::string_view french, std::string_view translation);
     static std::string repeated(std::string_view translation, std::string_view column);
+    /// The words of `translation` that `column`'s dictionary does not know; a word the French
+    /// text has too (a name kept as it is) and words with digits are not asked about.
+    static std::string spelling(std::string_view french, std::string_view translation,
+                                std::string_view column, WordChecker &words);
+
+    /// The dictionaries spelling asks; none (the default) leaves spelling unchecked.
+    void setWordChecker(WordChecker *words) { m_words = words; }
+    WordChecker *wordChecker() const { return m_words; }
 
     /// The words of a UTF-8 text as [begin, end) byte ranges: placeholders, escapes, URLs,
     /// e-mail addresses and markup are not words; an accelerator's "&" stays inside its word
@@ -99,6 +108,7 @@ private:
     static std::vector<std::pair<std::size_t, std::size_t>> wordsOf(std::string_view mask);
 
     TextCodec m_codec;
+    WordChecker *m_words = nullptr;
     std::string m_french;
     std::string m_translation;
     std::string m_frenchMask;

@@ -1,0 +1,117 @@
+#include "hunspellchecker.h"
+
+#include <hunspell/hunspell.hxx>
+
+#include <array>
+#include <filesystem>
+#include <utility>
+
+namespace verbolt {
+
+HunspellChecker::HunspellChecker(Note note, std::string folder)
+    : m_note(std::move(note)), m_folder(std::move(folder))
+{}
+
+HunspellChecker::~HunspellChecker() = default;
+
+std::string_view HunspellChecker::dictionaryName(std::string_view column)
+{
+    static constexpr std::array<std::pair<std::string_view, std::string_view>, 6> kNames{{
+        {"FRENCH", "fr_FR"},
+        {"ENGLISH", "en_US"},
+        {"ITALIAN", "it_IT"},
+        {"SPANISH", "es_ES"},
+        {"GERMAN", "de_DE"},
+        {"PORTUGUESE", "pt_PT"},
+    }};
+    for (const auto &[c, name] : kNames)
+        if (c == column)
+            return name;
+    return {};
+}
+
+HunspellChecker::Dictionary *HunspellChecker::open(std::string_view column)
+{
+    const auto found = m_dictionaries.find(std::string(column));
+    if (found != m_dictionaries.end())
+        return &found->second;
+    Dictionary &d = m_dictionaries[std::string(column)];
+    const std::string_view name = dictionaryName(column);
+    if (name.empty())
+        return &d; // a language of its own: nothing to say
+    const std::string base = m_folder + "/" + std::string(name);
+    std::error_code ec;
+    if (std::filesystem::exists(base + ".aff", ec) && std::filesystem::exists(base + ".dic", ec)) {
+        d.hunspell = std::make_unique<Hunspell>((base + ".aff").c_str(), (base + ".dic").c_str());
+        const std::string encoding = d.hunspell->get_dict_encoding();
+        d.latin1 = encoding == "ISO8859-1" || encoding == "ISO-8859-1";
+    } else if (m_note) {
+        m_note("no " + std::string(name) + " dictionary is installed (" + base +
+               ".dic); the spelling of " + std::string(column) + " is not checked");
+    }
+    return &d;
+}
+
+std::string HunspellChecker::encode(const Dictionary &d, std::string_view word) const
+{
+    if (!d.latin1)
+        return std::string(word);
+    // UTF-8 to ISO 8859-1; a character outside it cannot be in the dictionary.
+    std::string out;
+    for (std::size_t i = 0; i < word.size(); ++i) {
+        const auto b = static_cast<unsigned char>(word[i]);
+        if (b < 0x80) {
+            out += static_cast<char>(b);
+        } else if ((b == 0xC2 || b == 0xC3) && i + 1 < word.size()) {
+            out += static_cast<char>(((b & 0x03) << 6) | (word[++i] & 0x3F));
+        } else {
+            out += '?';
+        }
+    }
+    return out;
+}
+
+bool HunspellChecker::hasLanguage(std::string_view column)
+{
+    std::lock_guard lock(m_mutex);
+    return open(column)->hunspell != nullptr;
+}
+
+bool HunspellChecker::known(std::string_view column, std::string_view word)
+{
+    std::lock_guard lock(m_mutex);
+    Dictionary &d = *open(column);
+    if (!d.hunspell)
+        return true;
+    const auto [it, fresh] = d.answers.try_emplace(std::string(word), false);
+    if (fresh)
+        it->second = d.hunspell->spell(encode(d, word));
+    return it->second;
+}
+
+std::vector<std::string> HunspellChecker::suggestions(std::string_view column,
+                                                      std::string_view word)
+{
+    std::lock_guard lock(m_mutex);
+    Dictionary &d = *open(column);
+    if (!d.hunspell)
+        return {};
+    std::vector<std::string> out = d.hunspell->suggest(encode(d, word));
+    if (d.latin1)
+        for (std::string &s : out) {
+            std::string utf8;
+            for (const char c : s) {
+                const auto b = static_cast<unsigned char>(c);
+                if (b < 0x80) {
+                    utf8 += c;
+                } else {
+                    utf8 += static_cast<char>(0xC0 | (b >> 6));
+                    utf8 += static_cast<char>(0x80 | (b & 0x3F));
+                }
+            }
+            s = std::move(utf8);
+        }
+    return out;
+}
+
+} // namespace verbolt
