@@ -7,11 +7,14 @@
 #include "frenchorder.h"
 #include "labelalign.h"
 #include "labeldirectory.h"
+#include "labelreader.h"
 #include "profileedit.h"
 #include "profilefile.h"
 
 #include <algorithm>
 #include <atomic>
+#include <cstring>
+#include <optional>
 #include <sys/stat.h>
 
 namespace verbolt {
@@ -790,27 +793,28 @@ CommandOutcome LabelSession::addLabel(std::string_view idUtf8, std::string_view 
     if (!id || !text)
         return outcome;
     // The French order with the new label in its place: the writer puts it after the line of
-    // the nearest label above it that each file holds.
-    const FrenchOrder &now = frenchOrder();
-    const int at = afterRow >= 0 && afterRow < m_grid.rowCount()
-                       ? now.position(m_grid.itemText(afterRow, 0))
-                       : -1;
-    std::string orderBytes = "[Label]\n";
-    if (at < 0 && now.size() == 0)
-        orderBytes += *id + "=\n";
-    for (std::size_t i = 0; i < now.size(); ++i) {
-        orderBytes += std::string(now.key(i)) + "=\n";
-        if (static_cast<int>(i) == at || (at < 0 && i + 1 == now.size()))
-            orderBytes += *id + "=\n";
-    }
-    const FrenchOrder order(std::move(orderBytes));
+    // the nearest label above it that each file holds. That is the current row's label in
+    // every file that holds it: for those a two-key order gives the same place without
+    // indexing all of french.lan again (a million IDs).
+    const bool current = afterRow >= 0 && afterRow < m_grid.rowCount();
+    const std::string_view anchor = current ? m_grid.itemText(afterRow, 0) : std::string_view();
+    const FrenchOrder near(current ? "[Label]\n" + std::string(anchor) + "=\n" + *id + "=\n"
+                                   : std::string());
+    std::optional<FrenchOrder> whole;
+    auto orderOf = [&](int column) -> const FrenchOrder & {
+        if (current && holdsInLabel(afterRow, column))
+            return near;
+        if (!whole)
+            whole = withNewLabel(*id, current ? frenchOrder().position(anchor) : -1);
+        return *whole;
+    };
     LabelHistory::Command command{"New label", std::string(idUtf8), {}};
     for (int c = 1; c < m_grid.columnCount(); ++c) {
         if (c >= 2 && refused(c, outcome))
             continue;
         LabelHistory::FileRecord record{c, columnPath(c), {}};
         const Result r = ProfileFile::writeKeys(record.path, {{*id, c == 1 ? *text : ""}}, m_dir,
-                                                &record.changes, &order);
+                                                &record.changes, &orderOf(c));
         if (!r.ok()) {
             outcome.problems.push_back(writeProblem(r));
             if (c == 1)
@@ -821,6 +825,43 @@ CommandOutcome LabelSession::addLabel(std::string_view idUtf8, std::string_view 
         command.files.push_back(std::move(record));
     }
     return finishRowsCommand(std::move(command), outcome);
+}
+
+FrenchOrder LabelSession::withNewLabel(std::string_view id, int after)
+{
+    const FrenchOrder &now = frenchOrder();
+    std::string bytes = "[Label]\n";
+    if (after < 0 && now.size() == 0)
+        bytes += std::string(id) + "=\n";
+    for (std::size_t i = 0; i < now.size(); ++i) {
+        bytes += std::string(now.key(i)) + "=\n";
+        if (static_cast<int>(i) == after || (after < 0 && i + 1 == now.size()))
+            bytes += std::string(id) + "=\n";
+    }
+    return FrenchOrder(std::move(bytes));
+}
+
+bool LabelSession::holdsInLabel(int row, int column)
+{
+    // Most often the row's own line holds its ID, under a [Label] header (or before any
+    // header): a look at that line and back to the header above it. Else the column's key
+    // index says (built once for the column).
+    if (const auto offset = m_grid.loadedOffset(row, column);
+        offset && ProfileEdit::sameKey(m_marks.lineKey(row, column), m_grid.itemText(row, 0))) {
+        const std::string_view bytes = m_grid.columnBytes(column).substr(0, *offset);
+        const std::size_t start = LabelReader::bomLength(bytes);
+        for (std::size_t end = bytes.size(); end > start;) {
+            const void *hit = memrchr(bytes.data() + start, '[', end - start);
+            if (!hit)
+                break;
+            const std::size_t at = static_cast<const char *>(hit) - bytes.data();
+            if (at == start || bytes[at - 1] == '\n')
+                return ProfileEdit::isLabelHeader(bytes.substr(at, bytes.find('\n', at) - at));
+            end = at;
+        }
+        return true; // no header above: before the first header counts as [Label]
+    }
+    return column >= 2 && keyIndex(column).rowOf(m_grid.itemText(row, 0)) != -1;
 }
 
 CommandOutcome LabelSession::finishRowsCommand(LabelHistory::Command command,

@@ -246,6 +246,10 @@ private:
     /// The order a write of `keys` to `column` needs: the French one when the column's file
     /// lacks one of them, else none.
     const FrenchOrder *orderFor(int column, const std::vector<std::string_view> &keys);
+    /// French order with `id` after place `after` (-1: last).
+    FrenchOrder withNewLabel(std::string_view id, int after);
+    /// Whether `column`'s file holds row's ID in its [Label] section.
+    bool holdsInLabel(int row, int column);
     /// Whether a write added or removed lines, so a language column is read afresh.
     static bool addsLines(const FileChanges &changes);
     /// The first row whose ID is `key`, or -1.

@@ -202,6 +202,12 @@ TEST(Undo, NewAndRemovedLabelsComeAndGoInEveryFileByteForByte)
     again.session->undo();
     EXPECT_EQ(dir.read("french.lan"), french);
     EXPECT_EQ(dir.read("german.lan"), german);
+
+    // Below B, which english.lan lacks: there it follows the nearest label above that it holds.
+    Session third(dir.path());
+    EXPECT_TRUE(third.session->addLabel("N", "Neu", 1).problems.empty());
+    EXPECT_EQ(dir.read("english.lan"), "[Label]\r\nA=One\r\nN=\r\nC=Three\r\n");
+    EXPECT_EQ(dir.read("german.lan"), "[Label]\r\nA=Eins\r\nB=Zwei\r\nN=\r\nC=Drei\r\n");
 }
 
 // New language makes a whole file in French order; its undo takes the file away again.
