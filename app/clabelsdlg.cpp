@@ -1,6 +1,7 @@
 #include "clabelsdlg.h"
 
 #include "ccolorlistctrl.h"
+#include "commandprogressbar.h"
 #include "controlids.h"
 #include "dialogunits.h"
 #include "exchangecommands.h"
@@ -181,6 +182,8 @@ void CLabelsDlg::createControls()
             m_status = new QLabel(this);
             m_status->setTextFormat(Qt::PlainText);
             m_status->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            m_commandProgress = std::make_unique<CommandProgressBar>(m_status);
+            m_session->setProgress(m_commandProgress.get());
             w = m_status;
             break;
         case TemplateControl::Kind::Summary:
@@ -578,6 +581,7 @@ void CLabelsDlg::loadFolder(const std::string &dir)
     });
     placeFurtherFields();
     m_editor.setSession(*m_session);
+    m_session->setProgress(m_commandProgress.get());
     loaded.reset();
     const LoadResult &load = m_session->load();
     if (!load.listing.ok())
@@ -721,6 +725,7 @@ void CLabelsDlg::reloadKeepingPlace()
     }
     placeFurtherFields();
     m_editor.setSession(*m_session);
+    m_session->setProgress(m_commandProgress.get());
     previous.reset();
     LabelMarks &marks = m_session->marks();
     marks.computeThrough(0); // the French IDs, to find the rows by ID

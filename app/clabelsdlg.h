@@ -27,6 +27,7 @@ class QThread;
 namespace verbolt {
 
 class CColorListCtrl;
+class CommandProgressBar;
 class FilterBar;
 class LabelTableModel;
 class UserPrompts;
@@ -87,6 +88,7 @@ public:
     CColorListCtrl *list() const { return m_list; }
     FilterBar *filterBar() const { return m_filterBar; }
     CLoadingDlg *loadingDialog() const { return m_dlgLoading; }
+    CommandProgressBar &commandProgress() { return *m_commandProgress; }
     /// The control with the given id (the widgets carry it as their object name).
     QWidget *control(int id) const;
 
@@ -201,6 +203,8 @@ private:
     FilterBar *m_filterBar = nullptr;
     QLabel *m_progress = nullptr; // how far each language is, under the summary
 
+    // Told by every session's commands; declared before the session, so it outlives it.
+    std::unique_ptr<CommandProgressBar> m_commandProgress;
     // The model refers to the session: it is declared after it, so it goes first.
     std::unique_ptr<LabelSession> m_session;
     LabelEditor m_editor;

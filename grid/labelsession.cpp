@@ -333,9 +333,23 @@ void LabelSession::finish(CommandOutcome &outcome)
     std::vector<int> &rows = outcome.rows;
     std::sort(rows.begin(), rows.end());
     rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
-    for (const int r : rows)
-        m_marks.refreshRow(r);
+    constexpr std::size_t kShare = 2000; // rows whose marks count as one step
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        if (m_progress && rows.size() > kShare && i % kShare == 0)
+            m_progress->step("Checking the texts...", static_cast<int>(i),
+                             static_cast<int>(rows.size()));
+        m_marks.refreshRow(rows[i]);
+    }
     ProfileFile::releaseBuffers();
+    if (m_progress)
+        m_progress->finished();
+}
+
+void LabelSession::writing(int column, int done, int total)
+{
+    if (m_progress)
+        m_progress->step("Writing " + utf8(FilePath::nameOf(columnPath(column))) + "...", done,
+                         total);
 }
 
 std::vector<Conflict> LabelSession::applyConflicts(int row,
@@ -516,7 +530,8 @@ CommandOutcome LabelSession::duplicate(const std::vector<int> &rows, std::string
                                   std::to_string(written.size()) +
                                       (written.size() == 1 ? " line" : " lines"),
                                   {}};
-    for (const int c : targets) {
+    for (int done = 0; const int c : targets) {
+        writing(c, done++, static_cast<int>(targets.size()));
         // Keeping translations, each file gets the rows whose text it lacks.
         std::vector<KeyValue> kept;
         std::vector<int> keptRows;
@@ -575,7 +590,10 @@ CommandOutcome LabelSession::writeBatches(const std::string &name,
     const FrenchOrder &order = frenchOrder();
     std::size_t lines = 0;
     LabelHistory::Command command{name, {}, {}};
-    for (const ColumnBatch &b : batches) {
+    for (int done = 0; const ColumnBatch &b : batches) {
+        if (b.column >= 2 && b.column < m_grid.columnCount())
+            writing(b.column, done, static_cast<int>(batches.size()));
+        ++done;
         if (b.column < 2 || b.column >= m_grid.columnCount() || b.writes.empty() ||
             refused(b.column, outcome))
             continue;
@@ -615,7 +633,10 @@ CommandOutcome LabelSession::exchange(LabelHistory::Command command, bool undo)
     // A file that could not be written keeps its part of the command where it was, so the
     // same key tries again.
     LabelHistory::Command left{command.name, command.about, {}};
-    for (LabelHistory::FileRecord &file : command.files) {
+    const int files = static_cast<int>(command.files.size());
+    for (int done = 0; LabelHistory::FileRecord & file : command.files) {
+        if (m_progress)
+            m_progress->step("Writing " + utf8(FilePath::nameOf(file.path)) + "...", done++, files);
         const bool stale =
             file.column >= 0 && file.column < m_grid.columnCount() && changedOnDisk(file.column);
         // A redo that adds keys again puts them at their French place, as the write did.
@@ -734,6 +755,7 @@ CommandOutcome LabelSession::putInFrenchOrder(LabelAlign::Fill fill)
     CommandOutcome outcome;
     LabelHistory::Command command{"Put in French order", {}, {}};
     for (int c = 2; c < m_grid.columnCount(); ++c) {
+        writing(c, c - 2, m_grid.columnCount() - 2);
         LabelHistory::FileRecord record{c, columnPath(c), {}};
         bool refusedHere = false;
         LabelAlign::Aligned aligned;
@@ -810,6 +832,7 @@ CommandOutcome LabelSession::addLabel(std::string_view idUtf8, std::string_view 
     };
     LabelHistory::Command command{"New label", std::string(idUtf8), {}};
     for (int c = 1; c < m_grid.columnCount(); ++c) {
+        writing(c, c - 1, m_grid.columnCount() - 1);
         if (c >= 2 && refused(c, outcome))
             continue;
         LabelHistory::FileRecord record{c, columnPath(c), {}};
@@ -817,8 +840,10 @@ CommandOutcome LabelSession::addLabel(std::string_view idUtf8, std::string_view 
                                                 &record.changes, &orderOf(c));
         if (!r.ok()) {
             outcome.problems.push_back(writeProblem(r));
-            if (c == 1)
-                return outcome; // no French line, no label
+            if (c == 1) { // no French line, no label
+                finish(outcome);
+                return outcome;
+            }
             continue;
         }
         outcome.writtenColumns.push_back(c);
@@ -888,6 +913,7 @@ CommandOutcome LabelSession::removeLabels(const std::vector<int> &rows)
                                                    : std::to_string(keys.size()) + " labels",
                                   {}};
     for (int c = 1; c < m_grid.columnCount(); ++c) {
+        writing(c, c - 1, m_grid.columnCount() - 1);
         if (c >= 2 && refused(c, outcome))
             continue;
         LabelHistory::FileRecord record{c, columnPath(c), {}};

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "commandprogress.h"
 #include "filevalues.h"
 #include "frenchorder.h"
 #include "keyindex.h"
@@ -100,6 +101,8 @@ public:
     /// Takes over the undo history of the session this one replaces (the same folder read
     /// again): its records go by key and file, not by row.
     void adoptHistory(LabelSession &previous) { m_history = std::move(previous.m_history); }
+    /// Told between the steps of every command from now on; null: nobody.
+    void setProgress(CommandProgress *progress) { m_progress = progress; }
     /// The column an earlier column's file is also the file of (a link to it), or -1. Such
     /// a column is shown but never written: a write would change the other language.
     int sameFileAs(int column) const;
@@ -247,6 +250,8 @@ private:
     /// lacks one of them, else none.
     const FrenchOrder *orderFor(int column, const std::vector<std::string_view> &keys);
     /// French order with `id` after place `after` (-1: last).
+    /// Tells the progress, if any, that `done` of `total` files are written.
+    void writing(int column, int done, int total);
     FrenchOrder withNewLabel(std::string_view id, int after);
     /// Whether `column`'s file holds row's ID in its [Label] section.
     bool holdsInLabel(int row, int column);
@@ -272,6 +277,7 @@ private:
     LabelGrid m_grid;
     LabelMarks m_marks;
     LabelHistory m_history;
+    CommandProgress *m_progress = nullptr;
     LoadResult m_load;
     std::string m_dir;
     TextCodec m_codec;

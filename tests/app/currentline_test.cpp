@@ -2,9 +2,12 @@
 // editor fields stay in step through Qt's own keys and clicks, and what Apply and Duplicate
 // write is what the translator sees.
 #include "atomicfile.h"
+#include "commandprogressbar.h"
 #include "windowfixture.h"
 
+#include <QApplication>
 #include <QComboBox>
+#include <QProgressBar>
 
 #include <cerrno>
 
@@ -255,6 +258,35 @@ private slots:
         QCOMPARE(list()->model()->index(1, 2).data().toString(), QStringLiteral("Text 1"));
         QCOMPARE(list()->model()->index(2, 2).data().toString(), QStringLiteral("Trois"));
         QVERIFY(m_dir->read("english.lan").find("IDS_101=Text 1\r\n") != std::string::npos);
+        checkRule();
+    }
+
+    void aLongCommandShowsHowFarItIsThenGoes()
+    {
+        open();
+        m_dlg->commandProgress().setShowAfter(0); // every command counts as long
+        struct Shown : QObject
+        {
+            QStringList texts;
+            bool eventFilter(QObject *o, QEvent *e) override
+            {
+                if (auto *bar = qobject_cast<QProgressBar *>(o); bar && e->type() == QEvent::Paint)
+                    texts << bar->text();
+                return false;
+            }
+        } shown;
+        QProgressBar *bar = m_dlg->commandProgress().bar();
+        bar->installEventFilter(&shown);
+        clickRow(0);
+        key(Qt::Key_A, Qt::ControlModifier);
+        child<QComboBox>(IDC_DUP_TARGET)->setCurrentText(QStringLiteral("All"));
+        m_prompts->answers = {1}; // replace the translations
+        QTest::mouseClick(child<QPushButton>(IDC_DUPLICATE), Qt::LeftButton);
+        QCOMPARE(shown.texts, QStringList{"Writing english.lan... 0%"});
+        QVERIFY(bar->isHidden());
+        // The window goes on as before: the keyboard where the click left it.
+        QCOMPARE(QApplication::focusWidget(), child<QPushButton>(IDC_DUPLICATE));
+        QTRY_VERIFY(m_dlg->session().marks().complete());
         checkRule();
     }
 };

@@ -151,7 +151,21 @@ TEST(Undo, BatchesOfSeveralFilesAreOneStep)
     EXPECT_EQ(w.column(w.session->columnOf("ENGLISH")), (Strings{"One", "Two", "Three"}));
     EXPECT_EQ(w.editor->history().nextUndo(), "Import translations, 3 lines");
 
+    // The undo tells its progress file by file and ends, so a window can show and close it.
+    struct Steps : CommandProgress
+    {
+        std::vector<std::string> said;
+        void step(const std::string &what, int done, int total) override
+        {
+            said.push_back(what + " " + std::to_string(done) + "/" + std::to_string(total));
+        }
+        void finished() override { said.push_back("end"); }
+    } steps;
+    w.session->setProgress(&steps);
     w.editor->OnUndo();
+    w.session->setProgress(nullptr);
+    EXPECT_EQ(steps.said,
+              (Strings{"Writing english.lan... 0/2", "Writing german.lan... 1/2", "end"}));
     EXPECT_EQ(files(w.dir), before);
     EXPECT_EQ(w.cells(), cells);
     EXPECT_FALSE(w.editor->history().canUndo());
