@@ -11,6 +11,8 @@
 
 namespace verbolt {
 
+class CheckMutes;
+
 /// Why a cell needs a look; a cell may have several marks.
 struct Mark
 {
@@ -70,6 +72,10 @@ public:
         m_checks.setWordChecker(words);
     }
 
+    /// The findings declared right: their marks are left out. None (the default) leaves out
+    /// none. Set it before computing; after a change, refresh the rows it concerns.
+    void setMutes(const CheckMutes *mutes) { m_mutes = mutes; }
+
     /// Starts over on what the grid holds now (after a load); nothing is computed yet.
     void restart();
 
@@ -84,6 +90,8 @@ public:
     MarkSet at(int row, int column) const;
     /// Whether any cell of the row has a mark other than the weak one.
     bool needsWork(int row) const;
+    /// Whether any cell of the row has an error or a warning.
+    bool hasFinding(int row) const;
     /// Computes again the marks of a row whose texts changed (its lines' keys stay).
     void refreshRow(int row);
 
@@ -127,6 +135,8 @@ private:
     MarkSet cellMarks(int row, int column, std::string_view lineKey) const;
     MarkSet textMarks(int french, int row, int column) const;
     CheckMask markChecks() const;
+    /// `marks` without those of the checks muted for `id` in `column`.
+    MarkSet unmuted(std::string_view id, int column, MarkSet marks) const;
     void set(int row, int column, MarkSet marks);
     std::size_t slot(std::string_view key) const;
 
@@ -140,6 +150,7 @@ private:
     std::vector<Cursor> m_cursors; // by column, while comparing
     std::array<std::size_t, Mark::kKinds> m_counts{};
     WordChecker *m_words = nullptr;
+    const CheckMutes *m_mutes = nullptr;
     mutable TextChecks m_checks;                        // scratch buffers kept between cells
     mutable std::vector<TextChecks::Finding> m_scratch; // the same
 };
