@@ -445,8 +445,11 @@ std::vector<std::string> LabelMarks::reasons(int row, int column) const
         out.push_back("the same as French");
     if (marks & (Mark::kWarnings | Mark::Escapes | Mark::Markup))
         for (auto &f : textFindings(row, column, markChecks()))
-            if (marks & Mark::of(f.check))
-                out.push_back(std::move(f.message));
+            if (marks & Mark::of(f.check)) {
+                // The checks speak UTF-8; the other phrases quote the files' bytes.
+                auto bytes = TextCodec(m_page).fromUtf8(f.message);
+                out.push_back(bytes ? std::move(*bytes) : std::move(f.message));
+            }
     return out;
 }
 

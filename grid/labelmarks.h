@@ -61,6 +61,7 @@ public:
     /// The code page the texts are in (Windows-1252 until told).
     void setCodePage(CodePage page)
     {
+        m_page = page;
         m_checks = TextChecks(page);
         m_checks.setWordChecker(m_words);
     }
@@ -101,8 +102,7 @@ public:
     std::string summary() const;
     /// How the summary names the cells of a mark, by its bit's index ("out of step").
     static std::string_view kindName(int kind);
-    /// Why a cell is marked, one phrase per mark (bytes of the run's code page; the text
-    /// checks' phrases in UTF-8).
+    /// Why a cell is marked, one phrase per mark, in bytes of the run's code page.
     std::vector<std::string> reasons(int row, int column) const;
     /// The text checks' findings of a language cell against the French text of its line's
     /// key, for the checks in `checks`.
@@ -151,6 +151,7 @@ private:
     std::array<std::size_t, Mark::kKinds> m_counts{};
     WordChecker *m_words = nullptr;
     const CheckMutes *m_mutes = nullptr;
+    CodePage m_page = CodePage::Windows1252;
     mutable TextChecks m_checks;                        // scratch buffers kept between cells
     mutable std::vector<TextChecks::Finding> m_scratch; // the same
 };
