@@ -33,7 +33,9 @@ void SpellLineEdit::findMisspelled()
 {
     m_misspelled.clear();
     if (m_words && !text().isEmpty() && m_words->hasLanguage(m_column)) {
-        const std::string utf8 = text().toStdString();
+        // A label far longer than any field shows is looked at in its first part only: the
+        // dictionary's look-ups are kept for what a translator reads.
+        const std::string utf8 = text().left(kCheckedCharacters).toStdString();
         std::set<std::string> french;
         if (m_french) {
             const std::string f = m_french->text().toStdString();
@@ -114,10 +116,18 @@ void SpellLineEdit::paintEvent(QPaintEvent *event)
     painter.setClipRect(contentsRect());
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(QPen(QColor(220, 0, 0), 1));
+    // One pass along the text, however long: each stretch is measured once, and the words
+    // past the field's right edge are not measured at all.
+    int x = origin;
+    int at = 0;
     for (const auto &[start, length] : m_misspelled) {
-        const int x0 = origin + fm.horizontalAdvance(shown.left(start));
-        const int x1 = origin + fm.horizontalAdvance(shown.left(start + length));
-        if (x1 < 0 || x0 > width())
+        const int x0 = x + fm.horizontalAdvance(shown.mid(at, start - at));
+        const int x1 = x0 + fm.horizontalAdvance(shown.mid(start, length));
+        x = x1;
+        at = start + length;
+        if (x0 > width())
+            break;
+        if (x1 < 0)
             continue;
         QPainterPath wave(QPointF(x0, y + 1));
         for (int x = x0 + 2, up = 1; x <= x1 + 1; x += 2, up = 1 - up)

@@ -25,6 +25,8 @@ public:
     /// they are) are not misspelled, as in the checks.
     void setSpelling(WordChecker *words, std::string column, const QLineEdit *french = nullptr);
 
+    /// How much of the text is looked at: the first characters only.
+    static constexpr int kCheckedCharacters = 20000;
     /// The misspelled words of the text: start and length, in the text's characters.
     const std::vector<std::pair<int, int>> &misspelled() const { return m_misspelled; }
     /// Up to `count` suggestions for the misspelled word at character `position`; none when
