@@ -26,14 +26,16 @@ protected:
         const auto marks = static_cast<MarkSet>(index.data(LabelTableModel::MarksRole).toInt());
         const bool needsWork = marks & Mark::kNeedsWork;
         option->backgroundBrush = needsWork ? CColorListCtrl::markedBackground(column)
-                                            : CColorListCtrl::backgroundColor(column);
+                                  : (marks & Mark::kWarnings)
+                                      ? CColorListCtrl::warningBackground(column)
+                                      : CColorListCtrl::backgroundColor(column);
         option->palette.setColor(QPalette::Text, CColorListCtrl::textColor(column));
         // Marks are told apart without colour too: a sign before the text, which the
         // selection keeps, and italics for the weak "untranslated".
         if (marks) {
             option->text = CColorListCtrl::markSign(marks) + QLatin1Char(' ') + option->text;
             option->features |= QStyleOptionViewItem::HasDisplay;
-            if (!needsWork)
+            if (marks == Mark::Untranslated)
                 option->font.setItalic(true);
         }
     }
@@ -148,6 +150,12 @@ QColor CColorListCtrl::markedBackground(int column)
     return column < 2 ? QColor(255, 196, 128) : QColor(170, 68, 0);
 }
 
+QColor CColorListCtrl::warningBackground(int column)
+{
+    // Between the plain background and the marked one: worth a look, not wrong.
+    return column < 2 ? QColor(255, 228, 196) : QColor(96, 104, 56);
+}
+
 QString CColorListCtrl::markSign(MarkSet marks)
 {
     if (marks & Mark::RepeatedId)
@@ -158,8 +166,10 @@ QString CColorListCtrl::markSign(MarkSet marks)
         return QStringLiteral("\u2205"); // empty set: no line at all
     if (marks & Mark::Empty)
         return QStringLiteral("\u25CB"); // white circle: an empty text
-    if (marks & (Mark::Placeholders | Mark::Accelerators))
+    if (marks & (Mark::Placeholders | Mark::Accelerators | Mark::Escapes | Mark::Markup))
         return QStringLiteral("\u26A0"); // warning sign
+    if (marks & Mark::kWarnings)
+        return QStringLiteral("\u25B3"); // white triangle: the warning sign's lighter kin
     return QStringLiteral("\u2248");     // almost equal: the same as French
 }
 

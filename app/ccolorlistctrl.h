@@ -23,7 +23,10 @@ public:
     static QColor backgroundColor(int column);
     /// The background of a cell that needs work.
     static QColor markedBackground(int column);
-    /// The sign shown before a marked cell's text, for its weightiest mark.
+    /// The lighter background of a cell whose findings are warnings only.
+    static QColor warningBackground(int column);
+    /// The sign shown before a marked cell's text, for its weightiest mark: errors before
+    /// warnings, warnings before the weak "untranslated".
     static QString markSign(MarkSet marks);
 
     void keyboardSearch(const QString &search) override;

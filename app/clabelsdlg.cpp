@@ -6,11 +6,14 @@
 #include "dialogunits.h"
 #include "exchangecommands.h"
 #include "filterbar.h"
+#include "hunspellchecker.h"
+#include "ignorecheckmenu.h"
 #include "labeldirectory.h"
 #include "labeltablemodel.h"
 #include "languagestats.h"
 #include "languagetable.h"
 #include "newlabeldlg.h"
+#include "spelllineedit.h"
 #include "stringtableextractor.h"
 #include "userprompts.h"
 #include "windowtemplate.h"
@@ -108,7 +111,7 @@ void CLabelsDlg::createControls()
             w = m_list;
             break;
         case TemplateControl::Kind::Edit: {
-            auto *edit = new QLineEdit(this);
+            QLineEdit *edit = language ? new SpellLineEdit(this) : new QLineEdit(this);
             edit->setMaxLength(INT_MAX); // a long label must not be cut on Apply
             edit->setEnabled(!language); // editor fields wait for a line to show
             if (!language)
@@ -466,7 +469,7 @@ void CLabelsDlg::placeFurtherFields()
         QRect cr = du.rect(11, last->y + 2 + 16 * n, 40, 8);
         cr.setWidth(std::max(cr.width(), caption->sizeHint().width()));
         cr.adjust(0, -2, 0, 2);
-        auto *edit = new QLineEdit(this);
+        auto *edit = new SpellLineEdit(this);
         edit->setMaxLength(INT_MAX);
         edit->setEnabled(false);
         edit->setObjectName(QStringLiteral("IDC_EDIT_") + toQt(*header));
@@ -486,6 +489,10 @@ void CLabelsDlg::placeFurtherFields()
     }
     if (n > 0)
         QWidget::setTabOrder(previous, m_apply);
+    const QLineEdit *french = editorField("FRENCH");
+    for (const auto &[header, field] : m_fields)
+        if (auto *spelled = qobject_cast<SpellLineEdit *>(field))
+            spelled->setSpelling(wordChecker(), header, field == french ? nullptr : french);
     m_fieldsShift = du.y(16) * n;
     setMinimumSize(m_templateSize + QSize(0, m_fieldsShift));
     if (height() < minimumHeight())
@@ -571,6 +578,7 @@ void CLabelsDlg::loadFolder(const std::string &dir)
     // list then takes it in one reset, with no event handled in between.
     m_dlgLoading->start();
     std::unique_ptr<LabelSession> loaded = LabelSession::open(m_strDir, *m_dlgLoading);
+    loaded->marks().setWordChecker(wordChecker());
     m_dlgLoading->finish();
     m_model->load([&] {
         std::swap(m_session, loaded);
@@ -713,6 +721,7 @@ void CLabelsDlg::reloadKeepingPlace()
     {
         // The previous session's history goes on in the new one.
         std::unique_ptr<LabelSession> loaded = LabelSession::open(m_strDir, *m_dlgLoading);
+        loaded->marks().setWordChecker(wordChecker());
         loaded->adoptHistory(*m_session);
         m_model->load([&] {
             std::swap(m_session, loaded);
@@ -953,6 +962,16 @@ void CLabelsDlg::showListMenu(const QPoint &pos)
     menu.addSeparator();
     menu.addAction(m_nextNeedingWork);
     menu.addAction(m_previousNeedingWork);
+    if (const QModelIndex at = m_list->indexAt(pos); at.isValid()) {
+        const int row = m_model->gridRow(at.row());
+        IgnoreCheckMenu::add(
+            menu, *m_session, row, at.column(), [this, row, at](Check c, bool all) {
+                if (const std::string problem = m_session->muteCheck(row, at.column(), c, all);
+                    !problem.empty())
+                    showMessage(problem);
+                cellsChanged(row, row);
+            });
+    }
     menu.addSeparator();
     menu.addAction(m_newLabel);
     menu.addAction(m_removeLabel);
@@ -960,6 +979,30 @@ void CLabelsDlg::showListMenu(const QPoint &pos)
     menu.exec(m_list->viewport()->mapToGlobal(pos));
     m_undo->setEnabled(true);
     m_redo->setEnabled(true);
+}
+
+void CLabelsDlg::setWordChecker(WordChecker *words)
+{
+    m_words = words;
+}
+
+WordChecker *CLabelsDlg::wordChecker()
+{
+    if (!m_words) {
+        // A language without its dictionary is said once, on the line under the table, when
+        // that line has nothing else to say.
+        m_ownWords = std::make_unique<HunspellChecker>([this](const std::string &note) {
+            QMetaObject::invokeMethod(
+                this,
+                [this, note] {
+                    if (m_status->text().isEmpty())
+                        setStatus("Spelling: " + note);
+                },
+                Qt::QueuedConnection);
+        });
+        m_words = m_ownWords.get();
+    }
+    return m_words;
 }
 
 // Handlers

@@ -78,6 +78,9 @@ public:
     void OnRemoveLabels();
     /// "New language...": NAME.lan with every French label, its column then shown.
     void OnNewLanguage();
+    /// The dictionaries the marks and the editor fields ask about spelling, from the next
+    /// load on; the installed Hunspell ones unless set.
+    void setWordChecker(WordChecker *words);
     /// Asks for a resource script and writes its string tables to `outputName` beside it.
     void ExtractStringTable(const std::string &outputName);
 
@@ -170,6 +173,7 @@ private:
     void sizeIdColumn();
     const TextCodec &codec() const { return m_session->codec(); }
     QString toQt(std::string_view bytes) const;
+    WordChecker *wordChecker();
     QLineEdit *editorField(std::string_view header) const;
     int currentRow() const;
     QModelIndex indexInRow(int row) const;
@@ -205,6 +209,9 @@ private:
 
     // Told by every session's commands; declared before the session, so it outlives it.
     std::unique_ptr<CommandProgressBar> m_commandProgress;
+    // The sessions' marks ask it: it goes after them.
+    std::unique_ptr<WordChecker> m_ownWords;
+    WordChecker *m_words = nullptr;
     // The model refers to the session: it is declared after it, so it goes first.
     std::unique_ptr<LabelSession> m_session;
     LabelEditor m_editor;

@@ -1,6 +1,7 @@
 #include "labelmarks.h"
 #include "asciifold.h"
 #include "blanks.h"
+#include "checkmutes.h"
 
 #include "foldedkeyset.h"
 #include "labeldirectory.h"
@@ -208,7 +209,8 @@ MarkSet LabelMarks::textMarks(int french, int row, int column) const
     const std::string_view frenchText = m_grid.itemText(french, 1);
     const std::string_view text = m_grid.itemText(row, column);
     if (text.empty())
-        return frenchText.empty() ? MarkSet{0} : MarkSet{Mark::Empty};
+        return frenchText.empty() ? MarkSet{0}
+                                  : unmuted(m_grid.itemText(french, 0), column, Mark::Empty);
     MarkSet marks = 0;
     if (text == frenchText)
         marks |= Mark::Untranslated;
@@ -220,6 +222,19 @@ MarkSet LabelMarks::textMarks(int french, int row, int column) const
     m_checks.compare(frenchText, text, m_grid.header(column).value_or(""), markChecks(), m_scratch);
     for (const auto &f : m_scratch)
         marks |= Mark::of(f.check);
+    return unmuted(m_grid.itemText(french, 0), column, marks);
+}
+
+MarkSet LabelMarks::unmuted(std::string_view id, int column, MarkSet marks) const
+{
+    if (!m_mutes || !(marks & ~MarkSet{Mark::Untranslated}))
+        return marks;
+    const std::string_view header = m_grid.header(column).value_or("");
+    for (int k = 0; k < kCheckCount; ++k) {
+        const auto check = static_cast<Check>(k);
+        if (check != Check::Order && (marks & Mark::of(check)) && m_mutes->muted(id, check, header))
+            marks &= ~Mark::of(check);
+    }
     return marks;
 }
 
@@ -280,6 +295,14 @@ bool LabelMarks::needsWork(int row) const
 {
     for (std::size_t c = 1; c < m_marks.size(); ++c)
         if (m_marks[c][static_cast<std::size_t>(row)] & Mark::kNeedsWork)
+            return true;
+    return false;
+}
+
+bool LabelMarks::hasFinding(int row) const
+{
+    for (std::size_t c = 1; c < m_marks.size(); ++c)
+        if (m_marks[c][static_cast<std::size_t>(row)] & (Mark::kNeedsWork | Mark::kWarnings))
             return true;
     return false;
 }
@@ -422,8 +445,11 @@ std::vector<std::string> LabelMarks::reasons(int row, int column) const
         out.push_back("the same as French");
     if (marks & (Mark::kWarnings | Mark::Escapes | Mark::Markup))
         for (auto &f : textFindings(row, column, markChecks()))
-            if (marks & Mark::of(f.check))
-                out.push_back(std::move(f.message));
+            if (marks & Mark::of(f.check)) {
+                // The checks speak UTF-8; the other phrases quote the files' bytes.
+                auto bytes = TextCodec(m_page).fromUtf8(f.message);
+                out.push_back(bytes ? std::move(*bytes) : std::move(f.message));
+            }
     return out;
 }
 

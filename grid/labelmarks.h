@@ -11,6 +11,8 @@
 
 namespace verbolt {
 
+class CheckMutes;
+
 /// Why a cell needs a look; a cell may have several marks.
 struct Mark
 {
@@ -59,6 +61,7 @@ public:
     /// The code page the texts are in (Windows-1252 until told).
     void setCodePage(CodePage page)
     {
+        m_page = page;
         m_checks = TextChecks(page);
         m_checks.setWordChecker(m_words);
     }
@@ -69,6 +72,10 @@ public:
         m_words = words;
         m_checks.setWordChecker(words);
     }
+
+    /// The findings declared right: their marks are left out. None (the default) leaves out
+    /// none. Set it before computing; after a change, refresh the rows it concerns.
+    void setMutes(const CheckMutes *mutes) { m_mutes = mutes; }
 
     /// Starts over on what the grid holds now (after a load); nothing is computed yet.
     void restart();
@@ -84,6 +91,8 @@ public:
     MarkSet at(int row, int column) const;
     /// Whether any cell of the row has a mark other than the weak one.
     bool needsWork(int row) const;
+    /// Whether any cell of the row has an error or a warning.
+    bool hasFinding(int row) const;
     /// Computes again the marks of a row whose texts changed (its lines' keys stay).
     void refreshRow(int row);
 
@@ -93,8 +102,7 @@ public:
     std::string summary() const;
     /// How the summary names the cells of a mark, by its bit's index ("out of step").
     static std::string_view kindName(int kind);
-    /// Why a cell is marked, one phrase per mark (bytes of the run's code page; the text
-    /// checks' phrases in UTF-8).
+    /// Why a cell is marked, one phrase per mark, in bytes of the run's code page.
     std::vector<std::string> reasons(int row, int column) const;
     /// The text checks' findings of a language cell against the French text of its line's
     /// key, for the checks in `checks`.
@@ -127,6 +135,8 @@ private:
     MarkSet cellMarks(int row, int column, std::string_view lineKey) const;
     MarkSet textMarks(int french, int row, int column) const;
     CheckMask markChecks() const;
+    /// `marks` without those of the checks muted for `id` in `column`.
+    MarkSet unmuted(std::string_view id, int column, MarkSet marks) const;
     void set(int row, int column, MarkSet marks);
     std::size_t slot(std::string_view key) const;
 
@@ -140,6 +150,8 @@ private:
     std::vector<Cursor> m_cursors; // by column, while comparing
     std::array<std::size_t, Mark::kKinds> m_counts{};
     WordChecker *m_words = nullptr;
+    const CheckMutes *m_mutes = nullptr;
+    CodePage m_page = CodePage::Windows1252;
     mutable TextChecks m_checks;                        // scratch buffers kept between cells
     mutable std::vector<TextChecks::Finding> m_scratch; // the same
 };

@@ -30,6 +30,12 @@ std::unique_ptr<LabelSession> LabelSession::open(const std::string &dir, LoadPro
     if (!dir.empty())
         s->m_load = LabelLoader(s->m_grid, progress).LoadAllLabels(dir);
     s->m_codec = TextCodec(s->m_load.codePage);
+    s->m_marks.setCodePage(s->m_load.codePage);
+    // The findings declared right travel with the labels; a file that cannot be read mutes
+    // nothing, as --check reads it.
+    if (!dir.empty())
+        (void)s->m_mutes.read(dir);
+    s->m_marks.setMutes(&s->m_mutes);
     s->m_marks.restart();
     s->m_keyIndexes.resize(static_cast<std::size_t>(std::max(s->m_grid.columnCount(), 0)));
     // The comments are read once; a comment file that cannot be read has no comments.
@@ -729,10 +735,30 @@ int LabelSession::nextNeedingWork(int from, bool forward, const std::function<bo
     int row = from < 0 ? (forward ? -1 : rows) : from;
     for (int step = 0; step < rows; ++step) {
         row = forward ? (row + 1) % rows : (row - 1 + rows) % rows;
-        if (m_marks.needsWork(row) && (!shown || shown(row)))
+        if (m_marks.hasFinding(row) && (!shown || shown(row)))
             return row;
     }
     return -1;
+}
+
+std::string LabelSession::muteCheck(int row, int column, Check check, bool everyLanguage)
+{
+    if (row < 0 || row >= m_grid.rowCount() || column < 2 || column >= m_grid.columnCount())
+        return {};
+    // The findings of a cell that shows another label's line are that label's.
+    const std::string id = (m_marks.at(row, column) & Mark::OutOfStep)
+                               ? m_marks.lineKey(row, column)
+                               : std::string(Blanks::trim(m_grid.itemText(row, 0)));
+    const std::string header =
+        everyLanguage ? std::string() : std::string(m_grid.header(column).value_or(""));
+    const CheckMutes before = m_mutes;
+    m_mutes.mute(id, check, header);
+    if (const Result r = m_mutes.write(m_dir); !r.ok()) {
+        m_mutes = before; // what the file holds
+        return writeProblem(r);
+    }
+    m_marks.refreshRow(row);
+    return {};
 }
 
 std::vector<std::string> LabelSession::frenchOrderPreview()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "checkmutes.h"
 #include "commandprogress.h"
 #include "filevalues.h"
 #include "frenchorder.h"
@@ -181,8 +182,17 @@ public:
     /// compare in the run's code page), or -1. With `shown`, only rows it accepts count.
     int findNext(int start, int column, std::string_view text,
                  const std::function<bool(int)> &shown = {}) const;
-    /// The next (or previous) row after `from` that needs work, round the end, or -1.
+    /// The next (or previous) row after `from` with an error or a warning, round the end,
+    /// or -1.
     int nextNeedingWork(int from, bool forward, const std::function<bool(int)> &shown = {});
+
+    /// The findings declared right, as checks.ignore held them at the load and since.
+    const CheckMutes &mutes() const { return m_mutes; }
+    /// Declares `check`'s findings of a language cell right: for its label in its column's
+    /// language, or in every language. Writes checks.ignore in the folder (atomically) and
+    /// marks the row again. The problem in words (UTF-8) when the file cannot be written,
+    /// then nothing is muted; else "".
+    std::string muteCheck(int row, int column, Check check, bool everyLanguage);
 
     /// The paths another program's change to would matter: the folder, every column's file
     /// and comments.cmt.
@@ -276,6 +286,7 @@ private:
 
     LabelGrid m_grid;
     LabelMarks m_marks;
+    CheckMutes m_mutes; // the marks leave out what it mutes
     LabelHistory m_history;
     CommandProgress *m_progress = nullptr;
     LoadResult m_load;

@@ -27,11 +27,14 @@ protected:
     std::unique_ptr<FakePrompts> m_prompts;
     std::unique_ptr<CLabelsDlg> m_dlg;
     std::unique_ptr<QAbstractItemModelTester> m_tester;
+    WordChecker *m_words = nullptr; // the dictionaries, when not the installed ones
 
     void open()
     {
         m_prompts = std::make_unique<FakePrompts>();
         m_dlg = std::make_unique<CLabelsDlg>(m_dir->path(), m_prompts.get());
+        if (m_words)
+            m_dlg->setWordChecker(m_words);
         // The model's whole contract, checked from before the load on.
         m_tester = std::make_unique<QAbstractItemModelTester>(
             list()->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);

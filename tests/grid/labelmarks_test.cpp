@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 using namespace verbolt;
 using namespace verbolt::test;
 
@@ -130,4 +132,50 @@ TEST(LabelMarks, TextChecksMarkCellsAndWarningsAreLighter)
     EXPECT_FALSE(m.needsWork(0)) << "a warning alone";
     EXPECT_TRUE(m.needsWork(1));
     EXPECT_EQ(m.reasons(0, 2), (Strings{"no ending mark where French ends with \":\""}));
+}
+
+// Mutes from checks.ignore at the load, and one given in the session: the marks, their
+// counts and the visit of lines with findings follow; a failed write mutes nothing.
+TEST(LabelMarks, MutedChecksLeaveTheirMarksOut)
+{
+    Workspace w;
+    w.dir.write("french.lan", "[Label]\nA=Nom :\nB=Ligne\\nsuivante\nC=Un\nD=Deux\n");
+    w.dir.write("english.lan", "[Label]\nA=Name\nB=Line next\nC=One\nD=\n");
+    w.dir.write("spanish.lan", "[Label]\nA=Nombre\nB=Linea\\nsiguiente\nC=Uno\nD=Dos\n");
+    w.dir.write("checks.ignore", "# kept\npunctuation SPANISH a\n");
+    w.start();
+    LabelMarks &m = w.marks();
+    m.computeAll();
+    EXPECT_EQ(m.at(0, 2), Mark::Punctuation);
+    EXPECT_EQ(m.at(0, 3), 0u) << "muted for Spanish, by ID without letter case";
+    EXPECT_EQ(m.at(1, 2), Mark::Escapes);
+    // Lines with a warning alone are visited too; C has none.
+    EXPECT_EQ(w.session->nextNeedingWork(-1, true), 0);
+    EXPECT_EQ(w.session->nextNeedingWork(1, true), 3);
+
+    EXPECT_EQ(w.session->muteCheck(0, 2, Check::Punctuation, true), "");
+    EXPECT_EQ(w.session->muteCheck(3, 2, Check::Empty, false), "");
+    EXPECT_EQ(m.at(0, 2), 0u);
+    EXPECT_EQ(m.at(3, 2), 0u);
+    EXPECT_EQ(m.counts()[10], 0u) << "punctuation counted no more";
+    EXPECT_EQ(m.summary(), "1 with other escapes");
+    EXPECT_EQ(w.session->nextNeedingWork(1, true), 1) << "round the end, to B alone";
+    EXPECT_EQ(w.dir.read("checks.ignore"),
+              "# kept\npunctuation SPANISH a\npunctuation * A\nempty ENGLISH D\n");
+
+    // A folder that cannot take the file: the message names it, nothing is muted.
+    ::chmod(w.dir.path().c_str(), 0555);
+    const auto result = inChild(As::Unprivileged, [&] {
+        Strings out{w.session->muteCheck(1, 2, Check::Escapes, false)};
+        out.push_back(std::to_string(w.marks().at(1, 2)));
+        out.push_back(w.session->mutes().text());
+        return out;
+    });
+    ::chmod(w.dir.path().c_str(), 0755);
+    ASSERT_TRUE(result);
+    EXPECT_EQ((*result)[0].rfind("Unable to write the file " + w.dir.file("checks.ignore"), 0), 0u)
+        << (*result)[0];
+    EXPECT_NE((*result)[0].find("Permission denied"), std::string::npos) << (*result)[0];
+    EXPECT_EQ((*result)[1], std::to_string(Mark::Escapes));
+    EXPECT_EQ((*result)[2], w.dir.read("checks.ignore"));
 }
