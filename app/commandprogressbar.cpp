@@ -29,6 +29,8 @@ void CommandProgressBar::step(const std::string &what, int done, int total)
         m_bar->setGeometry(m_place->geometry());
         m_bar->show();
         m_bar->raise();
+        // The whole window once: a question answered just before still stands on it.
+        m_bar->window()->repaint();
     }
     m_bar->repaint(); // drawn now: no event is handled until the command ends
 }

@@ -271,7 +271,8 @@ private slots:
             bool eventFilter(QObject *o, QEvent *e) override
             {
                 if (auto *bar = qobject_cast<QProgressBar *>(o); bar && e->type() == QEvent::Paint)
-                    texts << bar->text();
+                    if (texts.isEmpty() || texts.back() != bar->text())
+                        texts << bar->text();
                 return false;
             }
         } shown;
