@@ -159,8 +159,13 @@ std::string Placeholders::listed(std::string_view text)
 std::vector<std::string_view> Placeholders::of(std::string_view text)
 {
     std::vector<std::string_view> out;
-    scan(text, [&](std::string_view p, bool) { out.push_back(p); });
+    of(text, out);
     return out;
+}
+
+void Placeholders::of(std::string_view text, std::vector<std::string_view> &out)
+{
+    scan(text, [&](std::string_view p, bool) { out.push_back(p); });
 }
 
 bool Placeholders::agree(std::string_view french, std::string_view translation)
