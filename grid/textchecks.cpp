@@ -160,10 +160,11 @@ struct Traits
     bool tag = false;       // "<"
     bool digit = false;
     bool stops = false; // ":", ";", "!" or "?"
+    bool high = false;  // a byte of 0x80 or above: not ASCII
     bool maskable() const { return inserts || links || escapes; }
 };
 
-enum : std::uint8_t
+enum : std::uint16_t
 {
     kInsert = 1,
     kColon = 2,
@@ -173,10 +174,11 @@ enum : std::uint8_t
     kTag = 32,
     kDigit = 64,
     kStop = 128,
+    kHigh = 256,
 };
 
-constexpr std::array<std::uint8_t, 256> kTraitBits = [] {
-    std::array<std::uint8_t, 256> t{};
+constexpr std::array<std::uint16_t, 256> kTraitBits = [] {
+    std::array<std::uint16_t, 256> t{};
     t['%'] = t['{'] = kInsert;
     t[':'] = kColon | kStop;
     t[';'] = t['!'] = t['?'] = kStop;
@@ -186,15 +188,30 @@ constexpr std::array<std::uint8_t, 256> kTraitBits = [] {
     t['<'] = kTag;
     for (int c = '0'; c <= '9'; ++c)
         t[static_cast<std::size_t>(c)] = kDigit;
+    for (std::size_t c = 0x80; c < 0x100; ++c)
+        t[c] = kHigh;
     return t;
 }();
 
+// The same for a text in a single-byte code page and for its UTF-8 form: neither turns a
+// byte of 0x80 or above into an ASCII one.
 Traits traitsOf(std::string_view s)
 {
-    unsigned bits = 0;
-    for (const char c : s)
-        bits |= kTraitBits[static_cast<unsigned char>(c)];
+    // Four lanes, so that the bytes do not wait on one another.
+    unsigned a = 0, b = 0, c = 0, d = 0;
+    const auto *p = reinterpret_cast<const unsigned char *>(s.data());
+    std::size_t i = 0;
+    for (; i + 4 <= s.size(); i += 4) {
+        a |= kTraitBits[p[i]];
+        b |= kTraitBits[p[i + 1]];
+        c |= kTraitBits[p[i + 2]];
+        d |= kTraitBits[p[i + 3]];
+    }
+    for (; i < s.size(); ++i)
+        a |= kTraitBits[p[i]];
+    const unsigned bits = a | b | c | d;
     Traits t;
+    t.high = bits & kHigh;
     t.inserts = bits & kInsert;
     t.backslash = bits & kBackslash;
     t.tag = bits & kTag;
@@ -359,6 +376,20 @@ template <class F> void forEachWord(std::string_view m, F &&f)
         in = letter = false;
     };
     while (more && i < m.size()) {
+        // Most bytes are ASCII letters and blanks.
+        if (const auto b = static_cast<unsigned char>(m[i]);
+            (b >= 'a' && b <= 'z') || (b >= 'A' && b <= 'Z')) {
+            if (!in) {
+                in = true;
+                start = i;
+            }
+            letter = true;
+            ++i;
+            continue;
+        } else if (b == ' ') {
+            close(i++);
+            continue;
+        }
         const auto [c, n] = decode(m, i);
         const bool accel = c == '&' && i + 1 < m.size() && m[i + 1] != '&';
         const bool joiner = in && (c == '\'' || c == 0x2019 || c == '-');
@@ -729,11 +760,9 @@ std::string TextChecks::plainWord(std::string_view word)
     return out;
 }
 
-std::string_view TextChecks::utf8(std::string_view text, std::string &buffer) const
+std::string_view TextChecks::utf8(std::string_view text, bool ascii, std::string &buffer) const
 {
-    if (m_codec.page() == CodePage::Utf8 || std::all_of(text.begin(), text.end(), [](char c) {
-            return static_cast<unsigned char>(c) < 0x80;
-        }))
+    if (ascii || m_codec.page() == CodePage::Utf8)
         return text;
     const std::size_t room = text.size() * TextCodec::kMaxUtf8PerByte;
     if (buffer.size() < room)
@@ -745,8 +774,10 @@ void TextChecks::compare(std::string_view frenchBytes, std::string_view translat
                          std::string_view column, CheckMask checks, std::vector<Finding> &out)
 {
     const auto on = [&](Check c) { return (checks & checkBit(c)) != 0; };
-    const std::string_view french = utf8(frenchBytes, m_french);
-    const std::string_view translation = utf8(translationBytes, m_translation);
+    // What each text holds decides which checks can find anything at all.
+    const Traits ft = traitsOf(frenchBytes), tt = traitsOf(translationBytes);
+    const std::string_view french = utf8(frenchBytes, !ft.high, m_french);
+    const std::string_view translation = utf8(translationBytes, !tt.high, m_translation);
     const auto add = [&](Check c, std::string message) {
         if (!message.empty())
             out.push_back({c, std::move(message)});
@@ -771,8 +802,6 @@ void TextChecks::compare(std::string_view frenchBytes, std::string_view translat
             f != t)
             add(Check::Accelerators, std::to_string(t) + " accelerator" + (t == 1 ? "" : "s") +
                                          " where French has " + std::to_string(f));
-    // What each text holds decides which checks can find anything at all.
-    const Traits ft = traitsOf(french), tt = traitsOf(translation);
     if (on(Check::Escapes) && (ft.backslash || tt.backslash))
         add(Check::Escapes, escapes(french, translation));
     if (on(Check::Markup) && (ft.tag || tt.tag))

@@ -106,7 +106,8 @@ private:
         bool matched; // a number of the other text has the same digits
     };
 
-    std::string_view utf8(std::string_view text, std::string &buffer) const;
+    /// `text` as UTF-8: itself when `ascii`, else converted into `buffer`.
+    std::string_view utf8(std::string_view text, bool ascii, std::string &buffer) const;
     // The same checks on texts already masked down to their prose. `stops`: whether the
     // translation holds any of ": ; ! ?".
     static std::string punctuationOf(std::string_view french, std::string_view translation,
