@@ -333,7 +333,9 @@ std::string_view ending(std::string_view s)
     const std::string_view t = s.substr(0, e);
     if (t.ends_with("...") || t.ends_with("\u2026"))
         return "\u2026";
-    if (!t.empty() && std::strchr(".:;!?", t.back()))
+    // (A NUL byte ends a text too, as the C string search this stood for once found it.)
+    if (const char c = t.empty() ? 'x' : t.back();
+        c == '.' || c == ':' || c == ';' || c == '!' || c == '?' || c == '\0')
         return t.substr(t.size() - 1);
     return {};
 }
@@ -536,7 +538,8 @@ std::string TextChecks::punctuationOf(std::string_view f, std::string_view t,
         // Only French sets : ; ! ? apart with a space.
         for (std::size_t i = 0; i < t.size();) {
             const auto [c, n] = decode(t, i);
-            if (isBlank(c) && i + n < t.size() && std::strchr(":;!?", t[i + n]) && t[i + n]) {
+            if (isBlank(c) && i + n < t.size() &&
+                (t[i + n] == ':' || t[i + n] == ';' || t[i + n] == '!' || t[i + n] == '?')) {
                 add("a space before " + quoted(t.substr(i + n, 1)));
                 break;
             }
@@ -554,8 +557,13 @@ std::string TextChecks::punctuationOf(std::string_view f, std::string_view t,
 
 std::string TextChecks::spaces(std::string_view french, std::string_view translation)
 {
-    if (translation.find("  ") != std::string_view::npos &&
-        french.find("  ") == std::string_view::npos)
+    const auto doubled = [](std::string_view s) {
+        for (std::size_t i = 1; i < s.size(); ++i)
+            if (s[i] == ' ' && s[i - 1] == ' ')
+                return true;
+        return false;
+    };
+    if (doubled(translation) && !doubled(french))
         return "doubled space";
     return {};
 }
@@ -710,17 +718,25 @@ std::string TextChecks::spellingOf(std::string_view french, std::string_view fm,
     if (!words.hasLanguage(column))
         return {};
     m_unknown.clear();
+    bool frenchRead = false; // m_frenchWords holds the French text's words
     forEachWord(tm, [&](std::size_t begin, std::size_t end) {
         const std::string_view word = plainOf(translation.substr(begin, end - begin), m_word);
         if (hasDigit(word) || words.known(column, word))
             return true;
         // A word the French text has too: a name kept as it is.
-        bool french_ = false;
-        forEachWord(fm, [&](std::size_t b, std::size_t e) {
-            french_ = samePlain(french.substr(b, e - b), word);
-            return !french_;
-        });
-        if (!french_ && std::find(m_unknown.begin(), m_unknown.end(), word) == m_unknown.end())
+        if (!frenchRead) {
+            m_frenchWords.clear();
+            forEachWord(fm, [&](std::size_t b, std::size_t e) {
+                m_frenchWords.emplace_back(b, e);
+                return true;
+            });
+            frenchRead = true;
+        }
+        const bool inFrench =
+            std::any_of(m_frenchWords.begin(), m_frenchWords.end(), [&](const Range &w) {
+                return samePlain(french.substr(w.first, w.second - w.first), word);
+            });
+        if (!inFrench && std::find(m_unknown.begin(), m_unknown.end(), word) == m_unknown.end())
             m_unknown.emplace_back(word);
         return true;
     });

@@ -139,6 +139,7 @@ private:
     std::vector<Number> m_translationNumbers;
     std::string m_digits;
     std::string m_word;
+    std::vector<std::pair<std::size_t, std::size_t>> m_frenchWords;
     std::vector<std::string> m_unknown;
 };
 
