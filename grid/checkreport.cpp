@@ -24,6 +24,14 @@ namespace {
 void appendEscaped(std::string &out, std::string_view text)
 {
     static constexpr char kHex[] = "0123456789abcdef";
+    // Most texts have nothing to escape: appended whole.
+    if (std::none_of(text.begin(), text.end(), [](char ch) {
+            const auto c = static_cast<unsigned char>(ch);
+            return c < 0x20 || c == 0x7F;
+        })) {
+        out += text;
+        return;
+    }
     for (const char ch : text) {
         const auto c = static_cast<unsigned char>(ch);
         if (c == '\n')

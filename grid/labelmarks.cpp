@@ -99,6 +99,14 @@ std::size_t LabelMarks::slot(std::string_view key) const
     return i;
 }
 
+int LabelMarks::idRow(int row) const
+{
+    const auto known = static_cast<std::size_t>(row) < m_idRows.size()
+                           ? m_idRows[static_cast<std::size_t>(row)]
+                           : kLookUp;
+    return known != kLookUp ? known : frenchRow(m_grid.itemText(row, 0));
+}
+
 int LabelMarks::frenchRow(std::string_view key) const
 {
     if (m_ids.empty())
@@ -195,7 +203,7 @@ void LabelMarks::computeAll(int threads)
                 m_counts[k] += c[k];
         m_phase = Phase::Done;
         m_cursors = {};
-        m_idRows = {};
+        // m_idRows stays: a report asks for the findings of every marked cell next.
     }
     while (!computeSome(1 << 16)) {
     }
@@ -293,8 +301,7 @@ void LabelMarks::textFindings(int row, int column, CheckMask checks, TextChecks 
     const MarkSet marks = at(row, column);
     if (column < 2 || (marks & Mark::Missing))
         return;
-    const int french = (marks & Mark::OutOfStep) ? frenchRow(lineKey(row, column))
-                                                 : frenchRow(m_grid.itemText(row, 0));
+    const int french = (marks & Mark::OutOfStep) ? frenchRow(lineKey(row, column)) : idRow(row);
     if (french < 0)
         return;
     with.compare(m_grid.itemText(french, 1), m_grid.itemText(row, column),
@@ -308,10 +315,7 @@ MarkSet LabelMarks::cellMarks(int row, int column, std::string_view lineKey, Tex
     MarkSet marks = 0;
     int french = -1;
     if (ProfileEdit::sameKey(lineKey, id)) {
-        const auto known = static_cast<std::size_t>(row) < m_idRows.size()
-                               ? m_idRows[static_cast<std::size_t>(row)]
-                               : kLookUp;
-        french = known != kLookUp ? known : frenchRow(id);
+        french = idRow(row);
     } else {
         marks |= Mark::OutOfStep;
         french = frenchRow(lineKey); // a line whose key french.lan lacks is not checked

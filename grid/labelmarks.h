@@ -144,6 +144,8 @@ private:
     MarkSet textMarks(int french, int row, int column, TextChecks &checks,
                       std::vector<TextChecks::Finding> &scratch) const;
     CheckMask markChecks() const;
+    // The first row of the ID of `row`.
+    int idRow(int row) const;
     void set(int row, int column, MarkSet marks);
     std::size_t slot(std::string_view key) const;
 
@@ -154,8 +156,9 @@ private:
     // Hash slots of the French IDs, row + 1: four bytes a slot, the ID itself read from the
     // grid (a FoldedKeySet would keep a view of every ID too, at a million rows).
     std::vector<std::uint32_t> m_ids;
-    // While comparing: the first row of each row's own ID (kLookUp: ask m_ids), learnt as
-    // the IDs are indexed, so that a cell in step costs no look-up.
+    // While comparing (and after a threaded computeAll): the first row of each row's own ID
+    // (kLookUp: ask m_ids), learnt as the IDs are indexed, so that a cell in step costs no
+    // look-up.
     static constexpr std::int32_t kLookUp = -2;
     std::vector<std::int32_t> m_idRows;
     std::vector<Cursor> m_cursors; // by column, while comparing

@@ -379,14 +379,18 @@ template <class F> void forEachWord(std::string_view m, F &&f)
     };
     while (more && i < m.size()) {
         // Most bytes are ASCII letters and blanks.
-        if (const auto b = static_cast<unsigned char>(m[i]);
-            (b >= 'a' && b <= 'z') || (b >= 'A' && b <= 'Z')) {
+        const auto asciiLetter = [](unsigned char b) {
+            return static_cast<unsigned char>((b | 0x20) - 'a') < 26;
+        };
+        if (const auto b = static_cast<unsigned char>(m[i]); asciiLetter(b)) {
             if (!in) {
                 in = true;
                 start = i;
             }
             letter = true;
-            ++i;
+            do
+                ++i;
+            while (i < m.size() && asciiLetter(static_cast<unsigned char>(m[i])));
             continue;
         } else if (b == ' ') {
             close(i++);
@@ -426,6 +430,26 @@ int nextPlain(std::string_view word, std::size_t &i)
         return static_cast<unsigned char>(word[i++]);
     }
     return -1;
+}
+
+// Whether a text holds two spaces in a row. Eight bytes are looked at a time, each word
+// overlapping the last by one byte so that a pair across two words is seen.
+bool doubledSpace(std::string_view s)
+{
+    constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Full;
+    std::size_t i = 0;
+    for (; i + 8 <= s.size(); i += 7) {
+        std::uint64_t w;
+        std::memcpy(&w, s.data() + i, 8);
+        const std::uint64_t x = w ^ 0x2020202020202020ull; // a zero byte for each space
+        const std::uint64_t spaces = ~(((x & kLow7) + kLow7) | x | kLow7); // its high bit set
+        if (spaces & (spaces >> 8))
+            return true;
+    }
+    for (i = i ? i : 1; i < s.size(); ++i)
+        if (s[i] == ' ' && s[i - 1] == ' ')
+            return true;
+    return false;
 }
 
 // Whether two words are the same once accelerators and ASCII letter case are set aside.
@@ -557,13 +581,7 @@ std::string TextChecks::punctuationOf(std::string_view f, std::string_view t,
 
 std::string TextChecks::spaces(std::string_view french, std::string_view translation)
 {
-    const auto doubled = [](std::string_view s) {
-        for (std::size_t i = 1; i < s.size(); ++i)
-            if (s[i] == ' ' && s[i - 1] == ' ')
-                return true;
-        return false;
-    };
-    if (doubled(translation) && !doubled(french))
+    if (doubledSpace(translation) && !doubledSpace(french))
         return "doubled space";
     return {};
 }
@@ -682,8 +700,11 @@ std::string TextChecks::repeatedOf(std::string_view translation, std::string_vie
     std::size_t previousEnd = std::string_view::npos;
     forEachWord(tm, [&](std::size_t begin, std::size_t end) {
         const std::string_view word = translation.substr(begin, end - begin);
+        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c; };
         const bool twice =
             previousEnd != std::string_view::npos &&
+            // Most pairs differ at their first letter.
+            (lower(previous[0]) == lower(word[0]) || previous[0] == '&' || word[0] == '&') &&
             translation.substr(previousEnd, begin - previousEnd).find_first_not_of(' ') ==
                 std::string_view::npos &&
             sameFolded(previous, word);
