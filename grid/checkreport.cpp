@@ -113,9 +113,14 @@ struct Context
     const std::vector<std::size_t> &frenchLines; // by row
 };
 
-// The findings of the language file of column `c`, appended to `text`.
+// A text of findings is handed on at about this size, so that its memory is used again.
+constexpr std::size_t kChunk = std::size_t{1} << 20;
+
+// The findings of the language file of column `c`, appended to `text`; `full` is called
+// whenever `text` has grown to kChunk, to take it and leave a text to go on with.
+template <class Full>
 void printColumn(const Context &x, int c, TextChecks &checks, std::string &text,
-                 CheckTotals &totals)
+                 CheckTotals &totals, Full &&full)
 {
     const LabelGrid &grid = x.grid;
     const LabelMarks &marks = x.marks;
@@ -128,9 +133,12 @@ void printColumn(const Context &x, int c, TextChecks &checks, std::string &text,
     EntryCursor cursor(grid.columnBytes(c));
     Entry e;
     std::vector<TextChecks::Finding> found;
+    const CheckMask textMarks = marks.markChecks();
     std::size_t lastLine = 0;
     int r = 0, runEnd = 0;
     for (; r < rows; ++r) {
+        if (text.size() >= kChunk)
+            full(text);
         const MarkSet m = marks.at(r, c);
         if (m & Mark::Missing)
             break;
@@ -156,11 +164,16 @@ void printColumn(const Context &x, int c, TextChecks &checks, std::string &text,
         if (m & Mark::OtherSection)
             printer.finding(file, e.line, Blanks::trim(e.key), column, Check::Order,
                             "entry outside [Label]: writes never reach it");
-        if (m & ~(kOrderMarks | Mark::Untranslated)) {
+        // The cell is compared once, for the checks asked for and for those that mark it
+        // (the marks may have been computed without them): a cell that the window would not
+        // mark reports nothing.
+        found.clear();
+        marks.textFindings(r, c, x.options.checks | textMarks, checks, found);
+        if ((m & ~(kOrderMarks | Mark::Untranslated)) ||
+            std::any_of(found.begin(), found.end(),
+                        [&](const auto &f) { return (textMarks & checkBit(f.check)) != 0; })) {
             const std::string_view key = (m & Mark::OutOfStep) ? Blanks::trim(e.key) : id;
-            found.clear();
-            marks.textFindings(r, c, x.options.checks, checks, found);
-            for (const auto &f : found)
+            for (const auto &f : found) // the printer leaves out the checks not asked for
                 printer.finding(file, e.line, key, column, f.check, f.message);
         }
     }
@@ -244,44 +257,73 @@ CheckTotals CheckReport::print(const LabelGrid &grid, const LabelMarks &marks,
     if (threads <= 1) {
         TextChecks checks = marks.textChecks();
         std::string text;
+        const auto write = [&](std::string &t) {
+            out << t;
+            t.clear();
+        };
         for (const int c : columns) {
-            printColumn(context, c, checks, text, totals);
-            out << text;
-            text.clear();
+            printColumn(context, c, checks, text, totals, write);
+            write(text);
         }
         return totals;
     }
+    // Each file's text goes out in pieces as they come, the files in order; a piece written
+    // goes back to be filled again.
     struct Part
     {
-        std::string text;
+        std::vector<std::string> pieces;
         CheckTotals totals;
         bool done = false;
     };
     std::vector<Part> parts(columns.size());
+    std::vector<std::string> spare;
     std::mutex mutex;
-    std::condition_variable doneOne;
+    std::condition_variable more;
     std::atomic<std::size_t> next{0};
     const auto work = [&] {
         TextChecks checks = marks.textChecks();
         for (std::size_t k; (k = next++) < parts.size();) {
-            printColumn(context, columns[k], checks, parts[k].text, parts[k].totals);
-            {
-                const std::lock_guard lock(mutex);
-                parts[k].done = true;
-            }
-            doneOne.notify_one();
+            const auto hand = [&](std::string &t, bool last) {
+                {
+                    const std::lock_guard lock(mutex);
+                    parts[k].pieces.push_back(std::move(t));
+                    parts[k].done = last;
+                    t.clear();
+                    if (!spare.empty()) {
+                        t = std::move(spare.back());
+                        spare.pop_back();
+                    }
+                }
+                more.notify_one();
+            };
+            std::string text;
+            CheckTotals found;
+            printColumn(context, columns[k], checks, text, found,
+                        [&](std::string &t) { hand(t, false); });
+            parts[k].totals = found; // read once `done` is seen, under the lock
+            hand(text, true);
         }
     };
     std::vector<std::thread> pool;
     for (int k = 0; k < threads; ++k)
         pool.emplace_back(work);
     for (Part &part : parts) {
-        {
-            std::unique_lock lock(mutex);
-            doneOne.wait(lock, [&] { return part.done; });
+        for (bool done = false; !done;) {
+            std::vector<std::string> pieces;
+            {
+                std::unique_lock lock(mutex);
+                more.wait(lock, [&] { return part.done || !part.pieces.empty(); });
+                pieces.swap(part.pieces);
+                done = part.done && part.pieces.empty();
+            }
+            for (std::string &piece : pieces)
+                out << piece;
+            const std::lock_guard lock(mutex);
+            for (std::string &piece : pieces) {
+                piece.clear();
+                spare.push_back(std::move(piece));
+            }
         }
-        out << part.text;
-        std::string().swap(part.text); // a file's text can be large: let it go at once
         add(totals, part.totals);
     }
     for (std::thread &t : pool)
@@ -321,6 +363,7 @@ std::optional<CheckTotals> CheckReport::run(const std::string &dir, const CheckO
     marks.setCodePage(loaded.codePage);
     if (options.checks & checkBit(Check::Spelling))
         marks.setWordChecker(options.words);
+    marks.setTextMarks(false); // the report compares each cell itself, once
     marks.computeAll(threadCount(options));
     CheckMutes mutes;
     if (const Result r = mutes.read(dir); !r.ok())

@@ -280,6 +280,8 @@ MarkSet LabelMarks::textMarks(int french, int row, int column, TextChecks &check
         marks |= Mark::Placeholders;
     if (Placeholders::accelerators(frenchText) != Placeholders::accelerators(text))
         marks |= Mark::Accelerators;
+    if (!m_textMarks)
+        return marks;
     scratch.clear();
     checks.compare(frenchText, text, m_grid.header(column).value_or(""), markChecks(), scratch);
     for (const auto &f : scratch)

@@ -106,6 +106,11 @@ public:
     /// appended to `out`.
     void textFindings(int row, int column, CheckMask checks, TextChecks &with,
                       std::vector<TextChecks::Finding> &out) const;
+    /// Whether the text checks (escapes to spelling) set marks; on until told. A report that
+    /// compares every cell itself for its findings turns them off and asks `markChecks`.
+    void setTextMarks(bool on) { m_textMarks = on; }
+    /// The checks whose findings set marks of their own.
+    CheckMask markChecks() const;
     /// The checks the marks are computed with (code page, word checker).
     const TextChecks &textChecks() const { return m_checks; }
 
@@ -143,7 +148,6 @@ private:
                       std::vector<TextChecks::Finding> &scratch) const;
     MarkSet textMarks(int french, int row, int column, TextChecks &checks,
                       std::vector<TextChecks::Finding> &scratch) const;
-    CheckMask markChecks() const;
     // The first row of the ID of `row`.
     int idRow(int row) const;
     void set(int row, int column, MarkSet marks);
@@ -164,6 +168,7 @@ private:
     std::vector<Cursor> m_cursors; // by column, while comparing
     std::array<std::size_t, Mark::kKinds> m_counts{};
     WordChecker *m_words = nullptr;
+    bool m_textMarks = true;
     mutable TextChecks m_checks;                        // scratch buffers kept between cells
     mutable std::vector<TextChecks::Finding> m_scratch; // the same
 };
