@@ -97,11 +97,16 @@ with open(f"{work}/cli.txt", "w") as out:
     for n in sizes:
         # The XLIFF export of one language, then its import back unchanged (it writes nothing).
         xlf = f"{work}/german-{n}.xlf"
-        for option, args in (("--check", []), ("--export-csv", []),
+        # "--spelling" is --check with spelling (its flag first: the option is the figure's name);
+        # "wc" is wc -l over the same files, the bar plain --check is held to.
+        lan = sorted(f for f in os.listdir(f"{work}/load-plain-{n}") if f.endswith(".lan"))
+        for option, args in (("--check", []), ("--spelling", ["--check"]), ("wc", lan),
+                             ("--export-csv", []),
                              ("--export", [xlf, "--language", "german"]), ("--import", [xlf])):
+            command = ["wc", "-l"] if option == "wc" else [verbolt, option]
             for run in range(6):  # one to warm the caches, then five
                 start = time.perf_counter()
-                p = subprocess.Popen([verbolt, option] + args, cwd=f"{work}/load-plain-{n}",
+                p = subprocess.Popen(command + args, cwd=f"{work}/load-plain-{n}",
                                      stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
                 _, status, usage = os.wait4(p.pid, 0)
                 p.returncode = os.waitstatus_to_exitcode(status)
@@ -168,6 +173,8 @@ def figures(n, shapes, kinds):
             f[shape]["wscat"] = dupwin(n, shape, "scattered")
     f["win"], f["hwm"], f["lanmb"], f["gap"], f["marks"] = window(n)
     f["check"], f["check_mb"] = cli(n, "--check")
+    f["spelling"], _ = cli(n, "--spelling")
+    f["wc"], _ = cli(n, "wc")
     f["csv"], f["csv_mb"] = cli(n, "--export-csv")
     f["xlf"], f["xlf_mb"] = cli(n, "--export")
     f["imp"], f["imp_mb"] = cli(n, "--import")
@@ -235,6 +242,9 @@ add("B6 peak memory (MB)", a["hwm"], b["hwm"], f"< {2.5 * b['lanmb'] + 80:.0f}",
 add("   label files (MB)", a["lanmb"], b["lanmb"], "-", "")
 add("loading window, longest gap between repaints (ms)", a["gap"], b["gap"], "-", "")
 add("--check, whole process (ms)", a["check"], b["check"], "-", "")
+add("--check / wc -l over the same files", a["check"] / a["wc"], b["check"] / b["wc"], "<= 10x",
+    yes(b["check"] / b["wc"] <= 10), "{:.1f}x")
+add("--check --spelling, whole process (ms)", a["spelling"], b["spelling"], "-", "")
 add("--export-csv > /dev/null, whole process (ms)", a["csv"], b["csv"], "-", "")
 add("--export-csv peak memory (MB)", a["csv_mb"], b["csv_mb"], "-", "")
 add("--export german.xlf, whole process (ms)", a["xlf"], b["xlf"], "-", "")
@@ -255,6 +265,8 @@ if million:
             ("   marks filled in, from process start (ms)", f"{m['marks']:.0f}", "-", ""),
             ("--check, whole process (ms)", f"{m['check']:.0f}", f"<= 2x window = {2 * m['win']:.0f}",
              yes(m["check"] <= 2 * m["win"])),
+            ("--check --spelling, whole process (ms)", f"{m['spelling']:.0f}",
+             f"<= 5x --check = {5 * m['check']:.0f}", yes(m["spelling"] <= 5 * m["check"])),
             ("--export-csv > /dev/null, whole process (ms)", f"{m['csv']:.0f}",
              f"<= 2x window = {2 * m['win']:.0f}", yes(m["csv"] <= 2 * m["win"])),
             ("B6 peak memory, window with its marks (MB)", f"{m['hwm']:.0f}", f"<= 1.15x files + 80 = {limit:.0f}",

@@ -10,17 +10,51 @@
 #include "loadprogress.h"
 
 #include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 namespace verbolt {
 
 namespace {
 
-// Writes the findings of one file, counting them.
+// A name or message with its non-printing bytes escaped, appended to `out`.
+void appendEscaped(std::string &out, std::string_view text)
+{
+    static constexpr char kHex[] = "0123456789abcdef";
+    // Most texts have nothing to escape: appended whole.
+    if (std::none_of(text.begin(), text.end(), [](char ch) {
+            const auto c = static_cast<unsigned char>(ch);
+            return c < 0x20 || c == 0x7F;
+        })) {
+        out += text;
+        return;
+    }
+    for (const char ch : text) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c == '\n')
+            out += "\\n";
+        else if (c == '\r')
+            out += "\\r";
+        else if (c == '\t')
+            out += "\\t";
+        else if (c < 0x20 || c == 0x7F) {
+            out += "\\x";
+            out += kHex[c >> 4];
+            out += kHex[c & 0xF];
+        } else {
+            out += ch;
+        }
+    }
+}
+
+// Writes the findings of one file to a text, counting them.
 class Printer
 {
 public:
-    Printer(const CheckMutes &mutes, const CheckOptions &options, std::ostream &out,
+    Printer(const CheckMutes &mutes, const CheckOptions &options, std::string &out,
             CheckTotals &totals)
         : m_mutes(mutes), m_options(options), m_out(out), m_totals(totals)
     {}
@@ -38,19 +72,22 @@ public:
             ++(error ? m_totals.errors : m_totals.warnings);
         if (muted && !m_options.all)
             return;
-        m_out << CheckReport::escaped(file);
+        appendEscaped(m_out, file);
         if (line > 0)
-            m_out << ':' << line;
-        m_out << ": " << (muted ? "muted" : error ? "error" : "warning") << ": ";
-        if (!id.empty())
-            m_out << CheckReport::escaped(id) << ": ";
-        m_out << CheckReport::escaped(message) << " [" << TextChecks::name(check) << "]\n";
+            m_out.append(":").append(std::to_string(line));
+        m_out.append(": ").append(muted ? "muted" : error ? "error" : "warning").append(": ");
+        if (!id.empty()) {
+            appendEscaped(m_out, id);
+            m_out += ": ";
+        }
+        appendEscaped(m_out, message);
+        m_out.append(" [").append(TextChecks::name(check)).append("]\n");
     }
 
 private:
     const CheckMutes &m_mutes;
     const CheckOptions &m_options;
-    std::ostream &m_out;
+    std::string &m_out;
     CheckTotals &m_totals;
 };
 
@@ -59,29 +96,116 @@ std::string plural(std::size_t n, std::string_view one, std::string_view many)
     return std::to_string(n) + " " + std::string(n == 1 ? one : many);
 }
 
+void add(CheckTotals &to, const CheckTotals &more)
+{
+    to.errors += more.errors;
+    to.warnings += more.warnings;
+    to.muted += more.muted;
+}
+
+// What the files have in common while their findings are written.
+struct Context
+{
+    const LabelGrid &grid;
+    const LabelMarks &marks;
+    const CheckMutes &mutes;
+    const CheckOptions &options;
+    const std::vector<std::size_t> &frenchLines; // by row
+};
+
+// A text of findings is handed on at about this size, so that its memory is used again.
+constexpr std::size_t kChunk = std::size_t{1} << 20;
+
+// The findings of the language file of column `c`, appended to `text`; `full` is called
+// whenever `text` has grown to kChunk, to take it and leave a text to go on with.
+template <class Full>
+void printColumn(const Context &x, int c, TextChecks &checks, std::string &text,
+                 CheckTotals &totals, Full &&full)
+{
+    const LabelGrid &grid = x.grid;
+    const LabelMarks &marks = x.marks;
+    Printer printer(x.mutes, x.options, text, totals);
+    const int rows = grid.rowCount();
+    const std::string &frenchFile = grid.fileName(1);
+    const std::string &file = grid.fileName(c);
+    constexpr MarkSet kOrderMarks = Mark::OutOfStep | Mark::Missing | Mark::OtherSection;
+    const std::string_view column = grid.header(c).value_or("");
+    EntryCursor cursor(grid.columnBytes(c));
+    Entry e;
+    std::vector<TextChecks::Finding> found;
+    const CheckMask textMarks = marks.markChecks();
+    std::size_t lastLine = 0;
+    int r = 0, runEnd = 0;
+    for (; r < rows; ++r) {
+        if (text.size() >= kChunk)
+            full(text);
+        const MarkSet m = marks.at(r, c);
+        if (m & Mark::Missing)
+            break;
+        if (!cursor.next(e))
+            break;
+        lastLine = e.line;
+        const std::string_view id = Blanks::trim(grid.itemText(r, 0));
+        if ((m & Mark::OutOfStep) && r >= runEnd) {
+            // One finding for the run of lines out of step that starts here.
+            const std::string key(Blanks::trim(e.key));
+            const std::size_t line = e.line;
+            int run = 1;
+            while (r + run < rows && (marks.at(r + run, c) & Mark::OutOfStep))
+                ++run;
+            runEnd = r + run;
+            printer.finding(file, line, key, column, Check::Order,
+                            "key where " + frenchFile + ":" +
+                                std::to_string(x.frenchLines[static_cast<std::size_t>(r)]) +
+                                " has " + std::string(id) + " (" +
+                                plural(static_cast<std::size_t>(run), "line", "lines") +
+                                " out of step)");
+        }
+        if (m & Mark::OtherSection)
+            printer.finding(file, e.line, Blanks::trim(e.key), column, Check::Order,
+                            "entry outside [Label]: writes never reach it");
+        // The cell is compared once, for the checks asked for and for those that mark it
+        // (the marks may have been computed without them): a cell that the window would not
+        // mark reports nothing.
+        found.clear();
+        marks.textFindings(r, c, x.options.checks | textMarks, checks, found);
+        if ((m & ~(kOrderMarks | Mark::Untranslated)) ||
+            std::any_of(found.begin(), found.end(),
+                        [&](const auto &f) { return (textMarks & checkBit(f.check)) != 0; })) {
+            const std::string_view key = (m & Mark::OutOfStep) ? Blanks::trim(e.key) : id;
+            for (const auto &f : found) // the printer leaves out the checks not asked for
+                printer.finding(file, e.line, key, column, f.check, f.message);
+        }
+    }
+    if (r < rows)
+        printer.finding(file, lastLine + 1, {}, column, Check::Order,
+                        plural(static_cast<std::size_t>(rows - r), "label", "labels") +
+                            " missing at the end (" + frenchFile + " has " + std::to_string(rows) +
+                            " entries, " + file + " has " + std::to_string(r) + ")");
+    std::size_t extra = 0, firstExtra = 0;
+    while (r >= rows && cursor.next(e)) {
+        if (extra++ == 0)
+            firstExtra = e.line;
+    }
+    if (extra > 0)
+        printer.finding(file, firstExtra, {}, column, Check::Order,
+                        plural(extra, "entry", "entries") + " past the last French label");
+}
+
+int threadCount(const CheckOptions &options)
+{
+    if (options.threads > 0)
+        return options.threads;
+    return static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+}
+
 } // namespace
 
 std::string CheckReport::escaped(std::string_view text)
 {
-    static constexpr char kHex[] = "0123456789abcdef";
     std::string out;
     out.reserve(text.size());
-    for (const char ch : text) {
-        const auto c = static_cast<unsigned char>(ch);
-        if (c == '\n')
-            out += "\\n";
-        else if (c == '\r')
-            out += "\\r";
-        else if (c == '\t')
-            out += "\\t";
-        else if (c < 0x20 || c == 0x7F) {
-            out += "\\x";
-            out += kHex[c >> 4];
-            out += kHex[c & 0xF];
-        } else {
-            out += ch;
-        }
-    }
+    appendEscaped(out, text);
     return out;
 }
 
@@ -90,7 +214,6 @@ CheckTotals CheckReport::print(const LabelGrid &grid, const LabelMarks &marks,
                                std::ostream &out, const std::vector<std::string> &unread)
 {
     CheckTotals totals;
-    Printer printer(mutes, options, out, totals);
     const int rows = grid.rowCount();
     if (grid.columnCount() < 2)
         return totals;
@@ -99,6 +222,8 @@ CheckTotals CheckReport::print(const LabelGrid &grid, const LabelMarks &marks,
     // The French lines first: the rows' own lines, kept for the messages that point at them.
     std::vector<std::size_t> frenchLines(static_cast<std::size_t>(rows), 0);
     {
+        std::string text;
+        Printer printer(mutes, options, text, totals);
         EntryCursor cursor(grid.columnBytes(1));
         Entry e;
         for (int r = 0; r < rows && cursor.next(e); ++r) {
@@ -118,66 +243,91 @@ CheckTotals CheckReport::print(const LabelGrid &grid, const LabelMarks &marks,
                         ")");
             }
         }
+        out << text;
     }
 
-    constexpr MarkSet kOrderMarks = Mark::OutOfStep | Mark::Missing | Mark::OtherSection;
-    for (int c = 2; c < grid.columnCount(); ++c) {
-        const std::string &file = grid.fileName(c);
-        if (std::find(unread.begin(), unread.end(), file) != unread.end())
-            continue; // said already: it holds no lines to compare
-        const std::string_view column = grid.header(c).value_or("");
-        EntryCursor cursor(grid.columnBytes(c));
-        Entry e;
-        std::size_t lastLine = 0;
-        int r = 0, runEnd = 0;
-        for (; r < rows; ++r) {
-            const MarkSet m = marks.at(r, c);
-            if (m & Mark::Missing)
-                break;
-            if (!cursor.next(e))
-                break;
-            lastLine = e.line;
-            const std::string_view id = Blanks::trim(grid.itemText(r, 0));
-            if ((m & Mark::OutOfStep) && r >= runEnd) {
-                // One finding for the run of lines out of step that starts here.
-                const std::string key(Blanks::trim(e.key));
-                const std::size_t line = e.line;
-                int run = 1;
-                while (r + run < rows && (marks.at(r + run, c) & Mark::OutOfStep))
-                    ++run;
-                runEnd = r + run;
-                printer.finding(file, line, key, column, Check::Order,
-                                "key where " + frenchFile + ":" +
-                                    std::to_string(frenchLines[static_cast<std::size_t>(r)]) +
-                                    " has " + std::string(id) + " (" +
-                                    plural(static_cast<std::size_t>(run), "line", "lines") +
-                                    " out of step)");
-            }
-            if (m & Mark::OtherSection)
-                printer.finding(file, e.line, Blanks::trim(e.key), column, Check::Order,
-                                "entry outside [Label]: writes never reach it");
-            if (m & ~(kOrderMarks | Mark::Untranslated)) {
-                const std::string key =
-                    (m & Mark::OutOfStep) ? std::string(Blanks::trim(e.key)) : std::string(id);
-                for (const auto &f : marks.textFindings(r, c, options.checks))
-                    printer.finding(file, e.line, key, column, f.check, f.message);
-            }
+    // Then each language file, in column order; the files are read on several threads at
+    // once, each writing to a text of its own, and the texts are written out in order.
+    std::vector<int> columns;
+    for (int c = 2; c < grid.columnCount(); ++c)
+        if (std::find(unread.begin(), unread.end(), grid.fileName(c)) == unread.end())
+            columns.push_back(c); // an unread file was said already: it holds no lines
+    const Context context{grid, marks, mutes, options, frenchLines};
+    const int threads = std::min(threadCount(options), static_cast<int>(columns.size()));
+    if (threads <= 1) {
+        TextChecks checks = marks.textChecks();
+        std::string text;
+        const auto write = [&](std::string &t) {
+            out << t;
+            t.clear();
+        };
+        for (const int c : columns) {
+            printColumn(context, c, checks, text, totals, write);
+            write(text);
         }
-        if (r < rows)
-            printer.finding(file, lastLine + 1, {}, column, Check::Order,
-                            plural(static_cast<std::size_t>(rows - r), "label", "labels") +
-                                " missing at the end (" + frenchFile + " has " +
-                                std::to_string(rows) + " entries, " + file + " has " +
-                                std::to_string(r) + ")");
-        std::size_t extra = 0, firstExtra = 0;
-        while (r >= rows && cursor.next(e)) {
-            if (extra++ == 0)
-                firstExtra = e.line;
-        }
-        if (extra > 0)
-            printer.finding(file, firstExtra, {}, column, Check::Order,
-                            plural(extra, "entry", "entries") + " past the last French label");
+        return totals;
     }
+    // Each file's text goes out in pieces as they come, the files in order; a piece written
+    // goes back to be filled again.
+    struct Part
+    {
+        std::vector<std::string> pieces;
+        CheckTotals totals;
+        bool done = false;
+    };
+    std::vector<Part> parts(columns.size());
+    std::vector<std::string> spare;
+    std::mutex mutex;
+    std::condition_variable more;
+    std::atomic<std::size_t> next{0};
+    const auto work = [&] {
+        TextChecks checks = marks.textChecks();
+        for (std::size_t k; (k = next++) < parts.size();) {
+            const auto hand = [&](std::string &t, bool last) {
+                {
+                    const std::lock_guard lock(mutex);
+                    parts[k].pieces.push_back(std::move(t));
+                    parts[k].done = last;
+                    t.clear();
+                    if (!spare.empty()) {
+                        t = std::move(spare.back());
+                        spare.pop_back();
+                    }
+                }
+                more.notify_one();
+            };
+            std::string text;
+            CheckTotals found;
+            printColumn(context, columns[k], checks, text, found,
+                        [&](std::string &t) { hand(t, false); });
+            parts[k].totals = found; // read once `done` is seen, under the lock
+            hand(text, true);
+        }
+    };
+    std::vector<std::thread> pool;
+    for (int k = 0; k < threads; ++k)
+        pool.emplace_back(work);
+    for (Part &part : parts) {
+        for (bool done = false; !done;) {
+            std::vector<std::string> pieces;
+            {
+                std::unique_lock lock(mutex);
+                more.wait(lock, [&] { return part.done || !part.pieces.empty(); });
+                pieces.swap(part.pieces);
+                done = part.done && part.pieces.empty();
+            }
+            for (std::string &piece : pieces)
+                out << piece;
+            const std::lock_guard lock(mutex);
+            for (std::string &piece : pieces) {
+                piece.clear();
+                spare.push_back(std::move(piece));
+            }
+        }
+        add(totals, part.totals);
+    }
+    for (std::thread &t : pool)
+        t.join();
     return totals;
 }
 
@@ -213,14 +363,12 @@ std::optional<CheckTotals> CheckReport::run(const std::string &dir, const CheckO
     marks.setCodePage(loaded.codePage);
     if (options.checks & checkBit(Check::Spelling))
         marks.setWordChecker(options.words);
-    marks.computeAll();
+    marks.setTextMarks(false); // the report compares each cell itself, once
+    marks.computeAll(threadCount(options));
     CheckMutes mutes;
     if (const Result r = mutes.read(dir); !r.ok())
         err << escaped(r.path()) << ": cannot be read; no check is muted\n";
-    const CheckTotals found = print(grid, marks, mutes, options, out, unread);
-    totals.errors += found.errors;
-    totals.warnings += found.warnings;
-    totals.muted += found.muted;
+    add(totals, print(grid, marks, mutes, options, out, unread));
     return totals;
 }
 

@@ -22,6 +22,7 @@ struct CheckOptions
     bool strict = false;          // warnings count as errors
     bool all = false;             // muted findings are printed too
     WordChecker *words = nullptr; // the dictionaries, when spelling is checked
+    int threads = 0;              // the language files are checked on this many; 0: one a core
 };
 
 struct CheckTotals

@@ -10,6 +10,9 @@
 #include "profileedit.h"
 
 #include <algorithm>
+#include <atomic>
+#include <bit>
+#include <thread>
 
 namespace verbolt {
 
@@ -69,6 +72,7 @@ void LabelMarks::restart()
     while (slots < rows * 2)
         slots *= 2;
     m_ids.assign(rows ? slots : 0, 0);
+    m_idRows.assign(rows, kLookUp);
     m_counts = {};
     m_next = 0;
     m_cursors.clear();
@@ -96,6 +100,14 @@ std::size_t LabelMarks::slot(std::string_view key) const
     return i;
 }
 
+int LabelMarks::idRow(int row) const
+{
+    const auto known = static_cast<std::size_t>(row) < m_idRows.size()
+                           ? m_idRows[static_cast<std::size_t>(row)]
+                           : kLookUp;
+    return known != kLookUp ? known : frenchRow(m_grid.itemText(row, 0));
+}
+
 int LabelMarks::frenchRow(std::string_view key) const
 {
     if (m_ids.empty())
@@ -118,13 +130,14 @@ bool LabelMarks::computeSome(int rows)
                 nextEntry(m_grid.columnBytes(1), cursor.pos, cursor.inScope);
                 if (!cursor.inScope) {
                     set(r, 1, Mark::OtherSection);
-                    continue;
+                    continue; // a later row may give its ID a first row yet
                 }
                 std::uint32_t &s = m_ids[slot(m_grid.itemText(r, 0))];
                 if (s == 0)
                     s = static_cast<std::uint32_t>(r) + 1;
                 else
                     set(r, 1, Mark::RepeatedId);
+                m_idRows[static_cast<std::size_t>(r)] = static_cast<std::int32_t>(s - 1);
             }
         } else {
             for (int r = m_next; r < end; ++r) {
@@ -149,6 +162,7 @@ bool LabelMarks::computeSome(int rows)
         } else {
             m_phase = Phase::Done;
             m_cursors = {};
+            m_idRows = {};
         }
     }
     return m_phase == Phase::Done;
@@ -160,9 +174,58 @@ void LabelMarks::computeThrough(int row)
         computeSome(std::max(row + 1 - (m_phase == Phase::French ? 0 : m_next), 1024));
 }
 
-void LabelMarks::computeAll()
+void LabelMarks::computeAll(int threads)
 {
+    // The French IDs first: every language column looks its keys up among them.
+    if (m_phase == Phase::French)
+        computeSome(m_grid.rowCount() - m_next); // and no row of the languages yet
+    const int columns = m_grid.columnCount();
+    threads = std::min(threads, columns - 2);
+    if (threads > 1 && m_phase == Phase::Languages && m_next == 0) {
+        // Each column has a cursor and marks of its own: columns go to whichever thread
+        // is free.
+        std::atomic<int> next{2};
+        std::vector<std::array<std::size_t, Mark::kKinds>> counts(
+            static_cast<std::size_t>(threads), std::array<std::size_t, Mark::kKinds>{});
+        const auto work = [&](std::size_t k) {
+            TextChecks checks = m_checks;
+            std::vector<TextChecks::Finding> scratch;
+            for (int c; (c = next++) < columns;)
+                computeColumn(c, checks, scratch, counts[k]);
+        };
+        std::vector<std::thread> pool;
+        for (std::size_t k = 1; k < counts.size(); ++k)
+            pool.emplace_back(work, k);
+        work(0);
+        for (std::thread &t : pool)
+            t.join();
+        for (const auto &c : counts)
+            for (std::size_t k = 0; k < c.size(); ++k)
+                m_counts[k] += c[k];
+        m_phase = Phase::Done;
+        m_cursors = {};
+        // m_idRows stays: a report asks for the findings of every marked cell next.
+    }
     while (!computeSome(1 << 16)) {
+    }
+}
+
+void LabelMarks::computeColumn(int column, TextChecks &checks,
+                               std::vector<TextChecks::Finding> &scratch,
+                               std::array<std::size_t, Mark::kKinds> &counts)
+{
+    Cursor &cursor = m_cursors[static_cast<std::size_t>(column)];
+    std::vector<MarkSet> &cells = m_marks[static_cast<std::size_t>(column)];
+    const std::string_view bytes = m_grid.columnBytes(column);
+    for (int r = 0; r < m_grid.rowCount(); ++r) {
+        const auto entry = nextEntry(bytes, cursor.pos, cursor.inScope);
+        MarkSet marks = Mark::Missing;
+        if (entry)
+            marks = cellMarks(r, column, entry->key, checks, scratch) |
+                    (cursor.inScope ? MarkSet{0} : MarkSet{Mark::OtherSection});
+        cells[static_cast<std::size_t>(r)] = marks;
+        for (; marks; marks &= marks - 1)
+            ++counts[static_cast<std::size_t>(std::countr_zero(marks))];
     }
 }
 
@@ -204,7 +267,8 @@ CheckMask LabelMarks::markChecks() const
     return kTextMarkChecks | (m_words ? checkBit(Check::Spelling) : 0);
 }
 
-MarkSet LabelMarks::textMarks(int french, int row, int column) const
+MarkSet LabelMarks::textMarks(int french, int row, int column, TextChecks &checks,
+                              std::vector<TextChecks::Finding> &scratch) const
 {
     const std::string_view frenchText = m_grid.itemText(french, 1);
     const std::string_view text = m_grid.itemText(row, column);
@@ -218,9 +282,11 @@ MarkSet LabelMarks::textMarks(int french, int row, int column) const
         marks |= Mark::Placeholders;
     if (Placeholders::accelerators(frenchText) != Placeholders::accelerators(text))
         marks |= Mark::Accelerators;
-    m_scratch.clear();
-    m_checks.compare(frenchText, text, m_grid.header(column).value_or(""), markChecks(), m_scratch);
-    for (const auto &f : m_scratch)
+    if (!m_textMarks)
+        return unmuted(m_grid.itemText(french, 0), column, marks);
+    scratch.clear();
+    checks.compare(frenchText, text, m_grid.header(column).value_or(""), markChecks(), scratch);
+    for (const auto &f : scratch)
         marks |= Mark::of(f.check);
     return unmuted(m_grid.itemText(french, 0), column, marks);
 }
@@ -242,32 +308,37 @@ std::vector<TextChecks::Finding> LabelMarks::textFindings(int row, int column,
                                                           CheckMask checks) const
 {
     std::vector<TextChecks::Finding> out;
-    const MarkSet marks = at(row, column);
-    if (column < 2 || (marks & Mark::Missing))
-        return out;
-    const std::string key =
-        (marks & Mark::OutOfStep) ? lineKey(row, column) : std::string(m_grid.itemText(row, 0));
-    const int french = frenchRow(key);
-    if (french < 0)
-        return out;
-    m_checks.compare(m_grid.itemText(french, 1), m_grid.itemText(row, column),
-                     m_grid.header(column).value_or(""), checks, out);
+    textFindings(row, column, checks, m_checks, out);
     return out;
 }
 
-MarkSet LabelMarks::cellMarks(int row, int column, std::string_view lineKey) const
+void LabelMarks::textFindings(int row, int column, CheckMask checks, TextChecks &with,
+                              std::vector<TextChecks::Finding> &out) const
+{
+    const MarkSet marks = at(row, column);
+    if (column < 2 || (marks & Mark::Missing))
+        return;
+    const int french = (marks & Mark::OutOfStep) ? frenchRow(lineKey(row, column)) : idRow(row);
+    if (french < 0)
+        return;
+    with.compare(m_grid.itemText(french, 1), m_grid.itemText(row, column),
+                 m_grid.header(column).value_or(""), checks, out);
+}
+
+MarkSet LabelMarks::cellMarks(int row, int column, std::string_view lineKey, TextChecks &checks,
+                              std::vector<TextChecks::Finding> &scratch) const
 {
     const std::string_view id = m_grid.itemText(row, 0);
     MarkSet marks = 0;
     int french = -1;
     if (ProfileEdit::sameKey(lineKey, id)) {
-        french = frenchRow(id);
+        french = idRow(row);
     } else {
         marks |= Mark::OutOfStep;
         french = frenchRow(lineKey); // a line whose key french.lan lacks is not checked
     }
     if (french >= 0)
-        marks |= textMarks(french, row, column);
+        marks |= textMarks(french, row, column, checks, scratch);
     return marks;
 }
 

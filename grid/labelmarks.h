@@ -82,7 +82,9 @@ public:
 
     /// Computes the marks of up to `rows` more rows; true once every row has them.
     bool computeSome(int rows);
-    void computeAll();
+    /// With `threads` above one, the language columns are shared out among that many
+    /// threads, each with checks of its own: the word checker is asked from all of them.
+    void computeAll(int threads = 1);
     /// Computes at least up to `row`, so that its marks are known.
     void computeThrough(int row);
     bool complete() const { return m_phase == Phase::Done; }
@@ -108,6 +110,17 @@ public:
     /// key, for the checks in `checks`.
     std::vector<TextChecks::Finding> textFindings(int row, int column,
                                                   CheckMask checks = kAllChecks) const;
+    /// The same with checks of the caller's own (one a thread, copied from `textChecks`),
+    /// appended to `out`.
+    void textFindings(int row, int column, CheckMask checks, TextChecks &with,
+                      std::vector<TextChecks::Finding> &out) const;
+    /// Whether the text checks (escapes to spelling) set marks; on until told. A report that
+    /// compares every cell itself for its findings turns them off and asks `markChecks`.
+    void setTextMarks(bool on) { m_textMarks = on; }
+    /// The checks whose findings set marks of their own.
+    CheckMask markChecks() const;
+    /// The checks the marks are computed with (code page, word checker).
+    const TextChecks &textChecks() const { return m_checks; }
 
     /// The first row whose ID is `key`, or -1.
     int frenchRow(std::string_view key) const;
@@ -132,11 +145,21 @@ private:
     };
 
     void startCursors();
-    MarkSet cellMarks(int row, int column, std::string_view lineKey) const;
-    MarkSet textMarks(int french, int row, int column) const;
-    CheckMask markChecks() const;
     /// `marks` without those of the checks muted for `id` in `column`.
     MarkSet unmuted(std::string_view id, int column, MarkSet marks) const;
+    // One language column whole, its cells not computed yet; its marks are added to `counts`.
+    void computeColumn(int column, TextChecks &checks, std::vector<TextChecks::Finding> &scratch,
+                       std::array<std::size_t, Mark::kKinds> &counts);
+    MarkSet cellMarks(int row, int column, std::string_view lineKey) const
+    {
+        return cellMarks(row, column, lineKey, m_checks, m_scratch);
+    }
+    MarkSet cellMarks(int row, int column, std::string_view lineKey, TextChecks &checks,
+                      std::vector<TextChecks::Finding> &scratch) const;
+    MarkSet textMarks(int french, int row, int column, TextChecks &checks,
+                      std::vector<TextChecks::Finding> &scratch) const;
+    // The first row of the ID of `row`.
+    int idRow(int row) const;
     void set(int row, int column, MarkSet marks);
     std::size_t slot(std::string_view key) const;
 
@@ -147,11 +170,17 @@ private:
     // Hash slots of the French IDs, row + 1: four bytes a slot, the ID itself read from the
     // grid (a FoldedKeySet would keep a view of every ID too, at a million rows).
     std::vector<std::uint32_t> m_ids;
+    // While comparing (and after a threaded computeAll): the first row of each row's own ID
+    // (kLookUp: ask m_ids), learnt as the IDs are indexed, so that a cell in step costs no
+    // look-up.
+    static constexpr std::int32_t kLookUp = -2;
+    std::vector<std::int32_t> m_idRows;
     std::vector<Cursor> m_cursors; // by column, while comparing
     std::array<std::size_t, Mark::kKinds> m_counts{};
     WordChecker *m_words = nullptr;
     const CheckMutes *m_mutes = nullptr;
     CodePage m_page = CodePage::Windows1252;
+    bool m_textMarks = true;
     mutable TextChecks m_checks;                        // scratch buffers kept between cells
     mutable std::vector<TextChecks::Finding> m_scratch; // the same
 };

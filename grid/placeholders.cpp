@@ -1,6 +1,7 @@
 #include "placeholders.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 namespace verbolt {
@@ -36,7 +37,7 @@ Found printfAt(std::string_view s)
         i += n + 1;
         positioned = true;
     }
-    while (i < s.size() && std::strchr("-+#0", s[i]) && s[i] != '\0')
+    while (i < s.size() && (s[i] == '-' || s[i] == '+' || s[i] == '#' || s[i] == '0'))
         ++i;
     if (i < s.size() && s[i] == '*')
         ++i;
@@ -55,7 +56,8 @@ Found printfAt(std::string_view s)
             i += length.size();
             break;
         }
-    if (i < s.size() && s[i] != '\0' && std::strchr("diouxXeEfFgGaAcspn", s[i]))
+    static constexpr std::string_view kConversions = "diouxXeEfFgGaAcspn";
+    if (i < s.size() && kConversions.find(s[i]) != std::string_view::npos)
         return {i + 1, !positioned};
     return {};
 }
@@ -159,14 +161,38 @@ std::string Placeholders::listed(std::string_view text)
 std::vector<std::string_view> Placeholders::of(std::string_view text)
 {
     std::vector<std::string_view> out;
-    scan(text, [&](std::string_view p, bool) { out.push_back(p); });
+    of(text, out);
     return out;
+}
+
+void Placeholders::of(std::string_view text, std::vector<std::string_view> &out)
+{
+    scan(text, [&](std::string_view p, bool) { out.push_back(p); });
 }
 
 bool Placeholders::agree(std::string_view french, std::string_view translation)
 {
     // Most texts hold neither a "%" nor a "{": nothing to parse.
     if (!mayHold(french) && !mayHold(translation))
+        return true;
+    // Most translations keep the French text's placeholders as they stand, in its order:
+    // compared as written, without lists to sort.
+    constexpr std::size_t kFew = 8;
+    std::array<std::string_view, kFew> inFrench, inTranslation;
+    std::size_t f = 0, t = 0;
+    scan(french, [&](std::string_view p, bool) {
+        if (f < kFew)
+            inFrench[f] = p;
+        ++f;
+    });
+    scan(translation, [&](std::string_view p, bool) {
+        if (t < kFew)
+            inTranslation[t] = p;
+        ++t;
+    });
+    if (f == t && f <= kFew &&
+        std::equal(inFrench.begin(), inFrench.begin() + static_cast<std::ptrdiff_t>(f),
+                   inTranslation.begin()))
         return true;
     const Split a = split(french);
     const Split b = split(translation);

@@ -21,6 +21,8 @@ class Placeholders
 public:
     /// The placeholders of `text` in the order they stand, each as written.
     static std::vector<std::string_view> of(std::string_view text);
+    /// The same appended to `out`, for loops that keep one vector for many texts.
+    static void of(std::string_view text, std::vector<std::string_view> &out);
     /// The same, separated by blanks: "%d %s".
     static std::string listed(std::string_view text);
     /// Whether `translation` keeps the placeholders of `french`.

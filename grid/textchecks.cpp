@@ -76,10 +76,10 @@ bool isAsciiAlnum(char c)
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
 }
 
-// The URLs and e-mail addresses of a text.
-std::vector<Range> urlRanges(std::string_view s)
+// The URLs and e-mail addresses of a text, in `found`.
+void urlRanges(std::string_view s, std::vector<Range> &found)
 {
-    std::vector<Range> found;
+    found.clear();
     const auto urlByte = [](char c) {
         return static_cast<unsigned char>(c) > ' ' && !std::strchr("<>\"'", c) &&
                static_cast<unsigned char>(c) < 0x80;
@@ -133,7 +133,6 @@ std::vector<Range> urlRanges(std::string_view s)
         found.emplace_back(b, e);
         i = e > i ? e - 1 : i;
     }
-    return found;
 }
 
 // A markup tag at s[i] == '<': its length, or 0.
@@ -150,33 +149,111 @@ std::size_t tagAt(std::string_view s, std::size_t i)
     return close + 1 - i;
 }
 
+// What a text holds that lets a check fire at all, learnt in one pass over its bytes: most
+// texts are words and blanks, and the checks for the rest are skipped on them.
+struct Traits
+{
+    bool inserts = false;   // "%" or "{": placeholders may stand there
+    bool links = false;     // "://", "www.", "WWW." or "@": URLs and addresses may
+    bool escapes = false;   // "\\" or "<": escapes or markup may
+    bool backslash = false; // "\\"
+    bool tag = false;       // "<"
+    bool digit = false;
+    bool stops = false; // ":", ";", "!" or "?"
+    bool high = false;  // a byte of 0x80 or above: not ASCII
+    bool maskable() const { return inserts || links || escapes; }
+};
+
+enum : std::uint16_t
+{
+    kInsert = 1,
+    kColon = 2,
+    kW = 4,
+    kAt = 8,
+    kBackslash = 16,
+    kTag = 32,
+    kDigit = 64,
+    kStop = 128,
+    kHigh = 256,
+};
+
+constexpr std::array<std::uint16_t, 256> kTraitBits = [] {
+    std::array<std::uint16_t, 256> t{};
+    t['%'] = t['{'] = kInsert;
+    t[':'] = kColon | kStop;
+    t[';'] = t['!'] = t['?'] = kStop;
+    t['w'] = t['W'] = kW;
+    t['@'] = kAt;
+    t['\\'] = kBackslash;
+    t['<'] = kTag;
+    for (int c = '0'; c <= '9'; ++c)
+        t[static_cast<std::size_t>(c)] = kDigit;
+    for (std::size_t c = 0x80; c < 0x100; ++c)
+        t[c] = kHigh;
+    return t;
+}();
+
+// The same for a text in a single-byte code page and for its UTF-8 form: neither turns a
+// byte of 0x80 or above into an ASCII one.
+Traits traitsOf(std::string_view s)
+{
+    // Four lanes, so that the bytes do not wait on one another.
+    unsigned a = 0, b = 0, c = 0, d = 0;
+    const auto *p = reinterpret_cast<const unsigned char *>(s.data());
+    std::size_t i = 0;
+    for (; i + 4 <= s.size(); i += 4) {
+        a |= kTraitBits[p[i]];
+        b |= kTraitBits[p[i + 1]];
+        c |= kTraitBits[p[i + 2]];
+        d |= kTraitBits[p[i + 3]];
+    }
+    for (; i < s.size(); ++i)
+        a |= kTraitBits[p[i]];
+    const unsigned bits = a | b | c | d;
+    Traits t;
+    t.high = bits & kHigh;
+    t.inserts = bits & kInsert;
+    t.backslash = bits & kBackslash;
+    t.tag = bits & kTag;
+    t.escapes = t.backslash || t.tag;
+    t.digit = bits & kDigit;
+    t.stops = bits & kStop;
+    t.links = (bits & kAt) || ((bits & kColon) && s.find("://") != std::string_view::npos) ||
+              ((bits & kW) && (s.find("www.") != std::string_view::npos ||
+                               s.find("WWW.") != std::string_view::npos));
+    return t;
+}
+
 // The text with its placeholders, escapes, URLs and markup overwritten byte for byte with
 // a filler that is neither blank, letter, digit nor punctuation, so what is left is prose,
-// its offsets are the text's, and "%d?" keeps no space before its "?".
+// its offsets are the text's, and "%d?" keeps no space before its "?". A text with none of
+// them is its own mask; otherwise the mask is written to `buffer`.
 constexpr char kFiller = '\x01';
 
-std::string masked(std::string_view s)
+std::string_view maskInto(std::string_view s, const Traits &traits, std::string &buffer,
+                          std::vector<std::string_view> &places, std::vector<Range> &links)
 {
-    std::string m(s);
-    bool inserts = false, links = false, escapes = false;
-    for (const char c : s) {
-        inserts = inserts || c == '%' || c == '{';
-        links = links || c == '@' || c == ':' || c == 'w' || c == 'W';
-        escapes = escapes || c == '\\' || c == '<';
-    }
+    if (!traits.maskable())
+        return s;
+    buffer.assign(s.data(), s.size());
     const auto blank = [&](std::size_t b, std::size_t e) {
-        std::fill(m.begin() + static_cast<std::ptrdiff_t>(b),
-                  m.begin() + static_cast<std::ptrdiff_t>(e), kFiller);
+        std::fill(buffer.begin() + static_cast<std::ptrdiff_t>(b),
+                  buffer.begin() + static_cast<std::ptrdiff_t>(e), kFiller);
     };
-    if (inserts)
-        for (const std::string_view p : Placeholders::of(s)) {
+    if (traits.inserts) {
+        places.clear();
+        Placeholders::of(s, places);
+        for (const std::string_view p : places) {
             const auto b = static_cast<std::size_t>(p.data() - s.data());
             blank(b, b + p.size());
         }
-    if (links)
-        for (const auto &[b, e] : urlRanges(s))
+    }
+    if (traits.links) {
+        urlRanges(s, links);
+        for (const auto &[b, e] : links)
             blank(b, e);
-    if (escapes)
+    }
+    if (traits.escapes)
         for (std::size_t i = 0; i < s.size(); ++i) {
             if (s[i] == '\\' && i + 1 < s.size()) {
                 blank(i, i + 2);
@@ -188,7 +265,16 @@ std::string masked(std::string_view s)
                 }
             }
         }
-    return m;
+    return buffer;
+}
+
+std::string masked(std::string_view s)
+{
+    std::string buffer;
+    std::vector<std::string_view> places;
+    std::vector<Range> links;
+    const std::string_view m = maskInto(s, traitsOf(s), buffer, places, links);
+    return std::string(m);
 }
 
 std::string quoted(std::string_view s)
@@ -247,7 +333,9 @@ std::string_view ending(std::string_view s)
     const std::string_view t = s.substr(0, e);
     if (t.ends_with("...") || t.ends_with("\u2026"))
         return "\u2026";
-    if (!t.empty() && std::strchr(".:;!?", t.back()))
+    // (A NUL byte ends a text too, as the C string search this stood for once found it.)
+    if (const char c = t.empty() ? 'x' : t.back();
+        c == '.' || c == ':' || c == ';' || c == '!' || c == '?' || c == '\0')
         return t.substr(t.size() - 1);
     return {};
 }
@@ -260,42 +348,6 @@ std::size_t count(std::string_view s, std::string_view what)
     return n;
 }
 
-// The numbers of a masked text, each as its digits ("1 000", "1,000" and "1.000" alike) and
-// as written.
-std::vector<std::pair<std::string, std::string_view>> numbersIn(std::string_view m,
-                                                                std::string_view s)
-{
-    std::vector<std::pair<std::string, std::string_view>> found;
-    std::size_t i = 0;
-    while (i < m.size()) {
-        if (!isDigit(static_cast<unsigned char>(m[i]))) {
-            ++i;
-            continue;
-        }
-        const std::size_t b = i;
-        std::string digits;
-        for (;;) {
-            while (i < m.size() && isDigit(static_cast<unsigned char>(m[i])))
-                digits += m[i++];
-            if (i >= m.size())
-                break;
-            const auto [c, n] = decode(m, i);
-            const bool mark = c == ',' || c == '.' || c == '\'';
-            if (!mark && !isBlank(c))
-                break;
-            // A blank groups thousands only before three digits and no more.
-            std::size_t d = i + n;
-            while (d < m.size() && isDigit(static_cast<unsigned char>(m[d])))
-                ++d;
-            if (d == i + n || (!mark && d - (i + n) != 3))
-                break;
-            i += n;
-        }
-        found.emplace_back(std::move(digits), s.substr(b, i - b));
-    }
-    return found;
-}
-
 std::string asciiLower(std::string_view s)
 {
     std::string out(s);
@@ -305,13 +357,133 @@ std::string asciiLower(std::string_view s)
     return out;
 }
 
-// Whether `word` is one of the words of `text`, accelerators set aside.
-bool containsWord(std::string_view text, std::string_view word)
+bool hasDigit(std::string_view s)
 {
-    for (const auto &[begin, end] : TextChecks::words(text))
-        if (TextChecks::plainWord(text.substr(begin, end - begin)) == word)
+    return std::any_of(s.begin(), s.end(),
+                       [](char c) { return isDigit(static_cast<unsigned char>(c)); });
+}
+
+// The words of a masked text, each given to `f` as its [begin, end) byte range; `f` returns
+// false to stop. An accelerator's "&" stays inside its word; a trailing apostrophe or hyphen
+// is not part of it.
+template <class F> void forEachWord(std::string_view m, F &&f)
+{
+    std::size_t i = 0, start = 0;
+    bool in = false, letter = false, more = true;
+    const auto close = [&](std::size_t end) {
+        while (end > start && (m[end - 1] == '\'' || m[end - 1] == '-' || m[end - 1] == '&'))
+            --end;
+        if (in && letter)
+            more = f(start, end);
+        in = letter = false;
+    };
+    while (more && i < m.size()) {
+        // Most bytes are ASCII letters and blanks.
+        const auto asciiLetter = [](unsigned char b) {
+            return static_cast<unsigned char>((b | 0x20) - 'a') < 26;
+        };
+        if (const auto b = static_cast<unsigned char>(m[i]); asciiLetter(b)) {
+            if (!in) {
+                in = true;
+                start = i;
+            }
+            letter = true;
+            do
+                ++i;
+            while (i < m.size() && asciiLetter(static_cast<unsigned char>(m[i])));
+            continue;
+        } else if (b == ' ') {
+            close(i++);
+            continue;
+        }
+        const auto [c, n] = decode(m, i);
+        const bool accel = c == '&' && i + 1 < m.size() && m[i + 1] != '&';
+        const bool joiner = in && (c == '\'' || c == 0x2019 || c == '-');
+        if (isLetter(c) || isDigit(c) || accel || joiner) {
+            if (!in) {
+                in = true;
+                start = i;
+            }
+            letter = letter || isLetter(c);
+        } else {
+            close(i);
+        }
+        if (c == '&' && !accel)
+            ++i; // "&&" is an ampersand
+        i += n;
+    }
+    if (more)
+        close(m.size());
+}
+
+// The next byte of a word once its accelerator marks are set aside, from `i` on (moved past
+// it); -1 at the word's end.
+int nextPlain(std::string_view word, std::size_t &i)
+{
+    while (i < word.size()) {
+        if (word[i] == '&' && (i + 1 == word.size() || word[i + 1] != '&')) {
+            ++i; // an accelerator mark
+            continue;
+        }
+        if (word[i] == '&')
+            ++i; // "&&" is one ampersand
+        return static_cast<unsigned char>(word[i++]);
+    }
+    return -1;
+}
+
+// Whether a text holds two spaces in a row. Eight bytes are looked at a time, each word
+// overlapping the last by one byte so that a pair across two words is seen.
+bool doubledSpace(std::string_view s)
+{
+    constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Full;
+    std::size_t i = 0;
+    for (; i + 8 <= s.size(); i += 7) {
+        std::uint64_t w;
+        std::memcpy(&w, s.data() + i, 8);
+        const std::uint64_t x = w ^ 0x2020202020202020ull; // a zero byte for each space
+        const std::uint64_t spaces = ~(((x & kLow7) + kLow7) | x | kLow7); // its high bit set
+        if (spaces & (spaces >> 8))
+            return true;
+    }
+    for (i = i ? i : 1; i < s.size(); ++i)
+        if (s[i] == ' ' && s[i - 1] == ' ')
             return true;
     return false;
+}
+
+// Whether two words are the same once accelerators and ASCII letter case are set aside.
+bool sameFolded(std::string_view a, std::string_view b)
+{
+    const auto lower = [](int c) { return c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c; };
+    std::size_t i = 0, k = 0;
+    for (;;) {
+        const int x = nextPlain(a, i), y = nextPlain(b, k);
+        if (lower(x) != lower(y))
+            return false;
+        if (x < 0)
+            return true;
+    }
+}
+
+// Whether the plain form of `word` is `plain`.
+bool samePlain(std::string_view word, std::string_view plain)
+{
+    std::size_t i = 0, k = 0;
+    for (int c; (c = nextPlain(word, i)) >= 0; ++k)
+        if (k >= plain.size() || static_cast<unsigned char>(plain[k]) != c)
+            return false;
+    return k == plain.size();
+}
+
+// A word without its accelerator marks: the word itself when it has none, else written to
+// `buffer`.
+std::string_view plainOf(std::string_view word, std::string &buffer)
+{
+    if (word.find('&') == std::string_view::npos)
+        return word;
+    buffer = TextChecks::plainWord(word);
+    return buffer;
 }
 
 } // namespace
@@ -368,24 +540,31 @@ std::string TextChecks::markup(std::string_view french, std::string_view transla
 std::string TextChecks::punctuation(std::string_view french, std::string_view translation,
                                     std::string_view column)
 {
-    return punctuationOf(masked(french), masked(translation), column);
+    return punctuationOf(masked(french), masked(translation), column, true);
 }
 
 std::string TextChecks::punctuationOf(std::string_view f, std::string_view t,
-                                      std::string_view column)
+                                      std::string_view column, bool stops)
 {
-    std::vector<std::string> found;
+    std::string out;
+    const auto add = [&out](std::string_view s) {
+        if (!out.empty())
+            out += ", ";
+        out += s;
+    };
     if (const std::string_view fe = ending(f), te = ending(t); fe != te)
-        found.push_back(fe.empty() ? "ends with " + quoted(te) + " where French has no ending mark"
-                        : te.empty()
-                            ? "no ending mark where French ends with " + quoted(fe)
-                            : "ends with " + quoted(te) + " where French ends with " + quoted(fe));
+        add(fe.empty()   ? "ends with " + quoted(te) + " where French has no ending mark"
+            : te.empty() ? "no ending mark where French ends with " + quoted(fe)
+                         : "ends with " + quoted(te) + " where French ends with " + quoted(fe));
+    if (!stops)
+        return out; // nothing for the rest to find
     if (column != "FRENCH") {
         // Only French sets : ; ! ? apart with a space.
         for (std::size_t i = 0; i < t.size();) {
             const auto [c, n] = decode(t, i);
-            if (isBlank(c) && i + n < t.size() && std::strchr(":;!?", t[i + n]) && t[i + n]) {
-                found.push_back("a space before " + quoted(t.substr(i + n, 1)));
+            if (isBlank(c) && i + n < t.size() &&
+                (t[i + n] == ':' || t[i + n] == ';' || t[i + n] == '!' || t[i + n] == '?')) {
+                add("a space before " + quoted(t.substr(i + n, 1)));
                 break;
             }
             i += n;
@@ -393,58 +572,103 @@ std::string TextChecks::punctuationOf(std::string_view f, std::string_view t,
     }
     if (column == "SPANISH") {
         if (count(t, "?") > count(t, "\u00BF"))
-            found.push_back("\"?\" without an opening \"\u00BF\"");
+            add("\"?\" without an opening \"\u00BF\"");
         if (count(t, "!") > count(t, "\u00A1"))
-            found.push_back("\"!\" without an opening \"\u00A1\"");
+            add("\"!\" without an opening \"\u00A1\"");
     }
-    std::string out;
-    for (const auto &s : found)
-        out += (out.empty() ? "" : ", ") + s;
     return out;
 }
 
 std::string TextChecks::spaces(std::string_view french, std::string_view translation)
 {
-    if (translation.find("  ") != std::string_view::npos &&
-        french.find("  ") == std::string_view::npos)
+    if (doubledSpace(translation) && !doubledSpace(french))
         return "doubled space";
     return {};
 }
 
 std::string TextChecks::numbers(std::string_view french, std::string_view translation)
 {
-    return numbersOf(masked(french), french, masked(translation), translation);
+    TextChecks checks;
+    return checks.numbersOf(masked(french), french, masked(translation), translation);
+}
+
+void TextChecks::numbersIn(std::string_view m, std::string_view s, std::vector<Number> &found,
+                           std::string &digits)
+{
+    found.clear();
+    std::size_t i = 0;
+    while (i < m.size()) {
+        if (!isDigit(static_cast<unsigned char>(m[i]))) {
+            ++i;
+            continue;
+        }
+        const std::size_t b = i, first = digits.size();
+        for (;;) {
+            while (i < m.size() && isDigit(static_cast<unsigned char>(m[i])))
+                digits += m[i++];
+            if (i >= m.size())
+                break;
+            const auto [c, n] = decode(m, i);
+            const bool mark = c == ',' || c == '.' || c == '\'';
+            if (!mark && !isBlank(c))
+                break;
+            // A blank groups thousands only before three digits and no more.
+            std::size_t d = i + n;
+            while (d < m.size() && isDigit(static_cast<unsigned char>(m[d])))
+                ++d;
+            if (d == i + n || (!mark && d - (i + n) != 3))
+                break;
+            i += n;
+        }
+        found.push_back({first, digits.size() - first, s.substr(b, i - b), false});
+    }
 }
 
 std::string TextChecks::numbersOf(std::string_view fm, std::string_view french, std::string_view tm,
                                   std::string_view translation)
 {
-    auto f = numbersIn(fm, french), t = numbersIn(tm, translation);
+    m_digits.clear();
+    numbersIn(fm, french, m_frenchNumbers, m_digits);
+    numbersIn(tm, translation, m_translationNumbers, m_digits);
+    const auto digits = [&](const Number &n) {
+        return std::string_view(m_digits).substr(n.digits, n.length);
+    };
     std::string out;
-    for (const auto &number : f) {
-        const auto &[digits, written] = number;
-        const auto it = std::find_if(t.begin(), t.end(),
-                                     [&](const auto &n) { return n.first == number.first; });
-        if (it != t.end())
-            t.erase(it);
+    for (const Number &number : m_frenchNumbers) {
+        // The first translation number of the same digits answers for it.
+        const auto it = std::find_if(
+            m_translationNumbers.begin(), m_translationNumbers.end(),
+            [&](const Number &n) { return !n.matched && digits(n) == digits(number); });
+        if (it != m_translationNumbers.end())
+            it->matched = true;
         else
-            out += (out.empty() ? "" : ", ") + ("number " + std::string(written) + " missing");
+            out +=
+                (out.empty() ? "" : ", ") + ("number " + std::string(number.written) + " missing");
     }
-    for (const auto &n : t)
-        out += (out.empty() ? "" : ", ") + ("number " + std::string(n.second) + " not in French");
+    for (const Number &n : m_translationNumbers)
+        if (!n.matched)
+            out +=
+                (out.empty() ? "" : ", ") + ("number " + std::string(n.written) + " not in French");
     return out;
 }
 
 std::string TextChecks::urls(std::string_view french, std::string_view translation)
 {
+    TextChecks checks;
+    return checks.urlsOf(french, translation);
+}
+
+std::string TextChecks::urlsOf(std::string_view french, std::string_view translation)
+{
     std::string out;
-    if (std::none_of(french.begin(), french.end(),
-                     [](char c) { return c == '@' || c == ':' || c == 'w' || c == 'W'; }))
+    if (!traitsOf(french).links)
         return out;
-    for (const auto &[b, e] : urlRanges(french)) {
+    urlRanges(french, m_frenchLinks);
+    urlRanges(translation, m_translationLinks);
+    for (const auto &[b, e] : m_frenchLinks) {
         const std::string_view url = french.substr(b, e - b);
         bool kept = false;
-        for (const auto &[tb, te] : urlRanges(translation))
+        for (const auto &[tb, te] : m_translationLinks)
             kept = kept || translation.substr(tb, te - tb) == url;
         if (!kept)
             out += (out.empty() ? "" : ", ") + (quoted(url) + " missing");
@@ -471,48 +695,77 @@ std::string TextChecks::repeatedOf(std::string_view translation, std::string_vie
         {"FRENCH", "vous"},
         {"FRENCH", "nous"},
     }};
-    const auto ws = wordsOf(tm);
-    for (std::size_t k = 1; k < ws.size(); ++k) {
-        const std::string_view gap =
-            translation.substr(ws[k - 1].second, ws[k].first - ws[k - 1].second);
-        if (gap.find_first_not_of(' ') != std::string_view::npos)
-            continue;
-        const std::string a = asciiLower(
-            plainWord(translation.substr(ws[k - 1].first, ws[k - 1].second - ws[k - 1].first)));
-        const std::string b =
-            asciiLower(plainWord(translation.substr(ws[k].first, ws[k].second - ws[k].first)));
-        if (a != b || std::all_of(a.begin(), a.end(),
-                                  [](char c) { return isDigit(static_cast<unsigned char>(c)); }))
-            continue;
-        if (std::find(kAllowed.begin(), kAllowed.end(),
+    std::string out;
+    std::string_view previous;
+    std::size_t previousEnd = std::string_view::npos;
+    forEachWord(tm, [&](std::size_t begin, std::size_t end) {
+        const std::string_view word = translation.substr(begin, end - begin);
+        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c; };
+        const bool twice =
+            previousEnd != std::string_view::npos &&
+            // Most pairs differ at their first letter.
+            (lower(previous[0]) == lower(word[0]) || previous[0] == '&' || word[0] == '&') &&
+            translation.substr(previousEnd, begin - previousEnd).find_first_not_of(' ') ==
+                std::string_view::npos &&
+            sameFolded(previous, word);
+        previous = word;
+        previousEnd = end;
+        if (!twice)
+            return true;
+        const std::string a = asciiLower(plainWord(word));
+        if (std::all_of(a.begin(), a.end(),
+                        [](char c) { return isDigit(static_cast<unsigned char>(c)); }) ||
+            std::find(kAllowed.begin(), kAllowed.end(),
                       std::pair<std::string_view, std::string_view>(column, a)) != kAllowed.end())
-            continue;
-        return quoted(b) + " twice in a row";
-    }
-    return {};
+            return true;
+        out = quoted(a) + " twice in a row";
+        return false;
+    });
+    return out;
 }
 
 std::string TextChecks::spelling(std::string_view french, std::string_view translation,
                                  std::string_view column, WordChecker &words)
 {
+    TextChecks checks;
+    return checks.spellingOf(french, masked(french), translation, masked(translation), column,
+                             words);
+}
+
+std::string TextChecks::spellingOf(std::string_view french, std::string_view fm,
+                                   std::string_view translation, std::string_view tm,
+                                   std::string_view column, WordChecker &words)
+{
     if (!words.hasLanguage(column))
         return {};
-    std::vector<std::string> unknown;
-    for (const auto &[begin, end] : TextChecks::words(translation)) {
-        const std::string word = plainWord(translation.substr(begin, end - begin));
-        if (std::any_of(word.begin(), word.end(),
-                        [](char c) { return isDigit(static_cast<unsigned char>(c)); }))
-            continue;
-        if (words.known(column, word) || containsWord(french, word))
-            continue;
-        if (std::find(unknown.begin(), unknown.end(), word) == unknown.end())
-            unknown.push_back(word);
-    }
-    if (unknown.empty())
+    m_unknown.clear();
+    bool frenchRead = false; // m_frenchWords holds the French text's words
+    forEachWord(tm, [&](std::size_t begin, std::size_t end) {
+        const std::string_view word = plainOf(translation.substr(begin, end - begin), m_word);
+        if (hasDigit(word) || words.known(column, word))
+            return true;
+        // A word the French text has too: a name kept as it is.
+        if (!frenchRead) {
+            m_frenchWords.clear();
+            forEachWord(fm, [&](std::size_t b, std::size_t e) {
+                m_frenchWords.emplace_back(b, e);
+                return true;
+            });
+            frenchRead = true;
+        }
+        const bool inFrench =
+            std::any_of(m_frenchWords.begin(), m_frenchWords.end(), [&](const Range &w) {
+                return samePlain(french.substr(w.first, w.second - w.first), word);
+            });
+        if (!inFrench && std::find(m_unknown.begin(), m_unknown.end(), word) == m_unknown.end())
+            m_unknown.emplace_back(word);
+        return true;
+    });
+    if (m_unknown.empty())
         return {};
-    std::string out = unknown.size() == 1 ? "unknown word " : "unknown words ";
-    for (std::size_t k = 0; k < unknown.size(); ++k)
-        out += (k ? ", " : "") + quoted(unknown[k]);
+    std::string out = m_unknown.size() == 1 ? "unknown word " : "unknown words ";
+    for (std::size_t k = 0; k < m_unknown.size(); ++k)
+        out += (k ? ", " : "") + quoted(m_unknown[k]);
     return out;
 }
 
@@ -524,34 +777,10 @@ std::vector<std::pair<std::size_t, std::size_t>> TextChecks::words(std::string_v
 std::vector<std::pair<std::size_t, std::size_t>> TextChecks::wordsOf(std::string_view m)
 {
     std::vector<Range> found;
-    std::size_t i = 0, start = 0;
-    bool in = false, letter = false;
-    const auto close = [&](std::size_t end) {
-        // A trailing apostrophe or hyphen is not part of the word.
-        while (end > start && (m[end - 1] == '\'' || m[end - 1] == '-' || m[end - 1] == '&'))
-            --end;
-        if (in && letter)
-            found.emplace_back(start, end);
-        in = letter = false;
-    };
-    while (i < m.size()) {
-        const auto [c, n] = decode(m, i);
-        const bool accel = c == '&' && i + 1 < m.size() && m[i + 1] != '&';
-        const bool joiner = in && (c == '\'' || c == 0x2019 || c == '-');
-        if (isLetter(c) || isDigit(c) || accel || joiner) {
-            if (!in) {
-                in = true;
-                start = i;
-            }
-            letter = letter || isLetter(c);
-        } else {
-            close(i);
-        }
-        if (c == '&' && !accel)
-            ++i; // "&&" is an ampersand
-        i += n;
-    }
-    close(m.size());
+    forEachWord(m, [&](std::size_t begin, std::size_t end) {
+        found.emplace_back(begin, end);
+        return true;
+    });
     return found;
 }
 
@@ -568,22 +797,24 @@ std::string TextChecks::plainWord(std::string_view word)
     return out;
 }
 
-std::string_view TextChecks::utf8(std::string_view text, std::string &buffer) const
+std::string_view TextChecks::utf8(std::string_view text, bool ascii, std::string &buffer) const
 {
-    if (m_codec.page() == CodePage::Utf8 || std::all_of(text.begin(), text.end(), [](char c) {
-            return static_cast<unsigned char>(c) < 0x80;
-        }))
+    if (ascii || m_codec.page() == CodePage::Utf8)
         return text;
-    buffer = m_codec.toUtf8(text);
-    return buffer;
+    const std::size_t room = text.size() * TextCodec::kMaxUtf8PerByte;
+    if (buffer.size() < room)
+        buffer.resize(room);
+    return std::string_view(buffer.data(), m_codec.toUtf8Into(text, buffer.data()));
 }
 
 void TextChecks::compare(std::string_view frenchBytes, std::string_view translationBytes,
                          std::string_view column, CheckMask checks, std::vector<Finding> &out)
 {
     const auto on = [&](Check c) { return (checks & checkBit(c)) != 0; };
-    const std::string_view french = utf8(frenchBytes, m_french);
-    const std::string_view translation = utf8(translationBytes, m_translation);
+    // What each text holds decides which checks can find anything at all.
+    const Traits ft = traitsOf(frenchBytes), tt = traitsOf(translationBytes);
+    const std::string_view french = utf8(frenchBytes, !ft.high, m_french);
+    const std::string_view translation = utf8(translationBytes, !tt.high, m_translation);
     const auto add = [&](Check c, std::string message) {
         if (!message.empty())
             out.push_back({c, std::move(message)});
@@ -608,27 +839,28 @@ void TextChecks::compare(std::string_view frenchBytes, std::string_view translat
             f != t)
             add(Check::Accelerators, std::to_string(t) + " accelerator" + (t == 1 ? "" : "s") +
                                          " where French has " + std::to_string(f));
-    if (on(Check::Escapes))
+    if (on(Check::Escapes) && (ft.backslash || tt.backslash))
         add(Check::Escapes, escapes(french, translation));
-    if (on(Check::Markup))
+    if (on(Check::Markup) && (ft.tag || tt.tag))
         add(Check::Markup, markup(french, translation));
     if (on(Check::Spaces))
         add(Check::Spaces, spaces(french, translation));
-    if (on(Check::Urls))
-        add(Check::Urls, urls(french, translation));
-    if (on(Check::Spelling) && m_words)
-        add(Check::Spelling, spelling(french, translation, column, *m_words));
-    if (!on(Check::Punctuation) && !on(Check::Numbers) && !on(Check::Repeated))
+    if (on(Check::Urls) && ft.links)
+        add(Check::Urls, urlsOf(french, translation));
+    const bool spell = on(Check::Spelling) && m_words;
+    if (!spell && !on(Check::Punctuation) && !on(Check::Numbers) && !on(Check::Repeated))
         return;
     // The prose of both texts, once for the checks that read it.
-    m_frenchMask = masked(french);
-    m_translationMask = masked(translation);
+    const std::string_view fm = maskInto(french, ft, m_frenchMask, m_places, m_links);
+    const std::string_view tm = maskInto(translation, tt, m_translationMask, m_places, m_links);
+    if (spell)
+        add(Check::Spelling, spellingOf(french, fm, translation, tm, column, *m_words));
     if (on(Check::Punctuation))
-        add(Check::Punctuation, punctuationOf(m_frenchMask, m_translationMask, column));
-    if (on(Check::Numbers))
-        add(Check::Numbers, numbersOf(m_frenchMask, french, m_translationMask, translation));
+        add(Check::Punctuation, punctuationOf(fm, tm, column, tt.stops));
+    if (on(Check::Numbers) && (ft.digit || tt.digit))
+        add(Check::Numbers, numbersOf(fm, french, tm, translation));
     if (on(Check::Repeated))
-        add(Check::Repeated, repeatedOf(translation, m_translationMask, column));
+        add(Check::Repeated, repeatedOf(translation, tm, column));
 }
 
 } // namespace verbolt

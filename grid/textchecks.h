@@ -97,22 +97,50 @@ public:
     static std::string plainWord(std::string_view word);
 
 private:
-    std::string_view utf8(std::string_view text, std::string &buffer) const;
-    // The same checks on texts already masked down to their prose.
+    // A number of a text: its digits (kept in m_digits) and how it is written.
+    struct Number
+    {
+        std::size_t digits;
+        std::size_t length;
+        std::string_view written;
+        bool matched; // a number of the other text has the same digits
+    };
+
+    /// `text` as UTF-8: itself when `ascii`, else converted into `buffer`.
+    std::string_view utf8(std::string_view text, bool ascii, std::string &buffer) const;
+    // The same checks on texts already masked down to their prose. `stops`: whether the
+    // translation holds any of ": ; ! ?".
     static std::string punctuationOf(std::string_view french, std::string_view translation,
-                                     std::string_view column);
-    static std::string numbersOf(std::string_view frenchMask, std::string_view french,
-                                 std::string_view translationMask, std::string_view translation);
+                                     std::string_view column, bool stops);
+    std::string numbersOf(std::string_view frenchMask, std::string_view french,
+                          std::string_view translationMask, std::string_view translation);
+    static void numbersIn(std::string_view mask, std::string_view text, std::vector<Number> &found,
+                          std::string &digits);
+    std::string urlsOf(std::string_view french, std::string_view translation);
     static std::string repeatedOf(std::string_view translation, std::string_view mask,
                                   std::string_view column);
+    std::string spellingOf(std::string_view french, std::string_view frenchMask,
+                           std::string_view translation, std::string_view translationMask,
+                           std::string_view column, WordChecker &words);
     static std::vector<std::pair<std::size_t, std::size_t>> wordsOf(std::string_view mask);
 
     TextCodec m_codec;
     WordChecker *m_words = nullptr;
+    // Scratch buffers, kept so that a cell costs no allocation once they have grown.
     std::string m_french;
     std::string m_translation;
     std::string m_frenchMask;
     std::string m_translationMask;
+    std::vector<std::string_view> m_places;
+    std::vector<std::pair<std::size_t, std::size_t>> m_links;
+    std::vector<std::pair<std::size_t, std::size_t>> m_frenchLinks;
+    std::vector<std::pair<std::size_t, std::size_t>> m_translationLinks;
+    std::vector<Number> m_frenchNumbers;
+    std::vector<Number> m_translationNumbers;
+    std::string m_digits;
+    std::string m_word;
+    std::vector<std::pair<std::size_t, std::size_t>> m_frenchWords;
+    std::vector<std::string> m_unknown;
 };
 
 } // namespace verbolt

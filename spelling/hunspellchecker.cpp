@@ -30,11 +30,16 @@ std::string_view HunspellChecker::dictionaryName(std::string_view column)
     return {};
 }
 
+HunspellChecker::Dictionary *HunspellChecker::opened(std::string_view column)
+{
+    const auto found = m_dictionaries.find(column);
+    return found != m_dictionaries.end() ? &found->second : nullptr;
+}
+
 HunspellChecker::Dictionary *HunspellChecker::open(std::string_view column)
 {
-    const auto found = m_dictionaries.find(std::string(column));
-    if (found != m_dictionaries.end())
-        return &found->second;
+    if (Dictionary *d = opened(column))
+        return d;
     Dictionary &d = m_dictionaries[std::string(column)];
     const std::string_view name = dictionaryName(column);
     if (name.empty())
@@ -73,26 +78,41 @@ std::string HunspellChecker::encode(const Dictionary &d, std::string_view word) 
 
 bool HunspellChecker::hasLanguage(std::string_view column)
 {
-    std::lock_guard lock(m_mutex);
+    {
+        std::shared_lock lock(m_mutex);
+        if (const Dictionary *d = opened(column))
+            return d->hunspell != nullptr;
+    }
+    std::unique_lock lock(m_mutex);
     return open(column)->hunspell != nullptr;
 }
 
 bool HunspellChecker::known(std::string_view column, std::string_view word)
 {
-    std::lock_guard lock(m_mutex);
+    {
+        std::shared_lock lock(m_mutex);
+        if (Dictionary *d = opened(column)) {
+            if (!d->hunspell)
+                return true;
+            if (const auto it = d->answers.find(word); it != d->answers.end())
+                return it->second;
+        }
+    }
+    std::unique_lock lock(m_mutex);
     Dictionary &d = *open(column);
     if (!d.hunspell)
         return true;
-    const auto [it, fresh] = d.answers.try_emplace(std::string(word), false);
-    if (fresh)
-        it->second = d.hunspell->spell(encode(d, word));
-    return it->second;
+    if (const auto it = d.answers.find(word); it != d.answers.end())
+        return it->second; // another thread asked in between
+    const bool answer = d.hunspell->spell(encode(d, word));
+    d.answers.emplace(word, answer);
+    return answer;
 }
 
 std::vector<std::string> HunspellChecker::suggestions(std::string_view column,
                                                       std::string_view word)
 {
-    std::lock_guard lock(m_mutex);
+    std::unique_lock lock(m_mutex);
     Dictionary &d = *open(column);
     if (!d.hunspell)
         return {};

@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <shared_mutex>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -33,19 +34,34 @@ public:
     std::vector<std::string> suggestions(std::string_view column, std::string_view word) override;
 
 private:
+    // Looks strings up by view: a word asked again costs no string.
+    struct Hash
+    {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view s) const
+        {
+            return std::hash<std::string_view>{}(s);
+        }
+    };
+    template <class T> using ByName = std::unordered_map<std::string, T, Hash, std::equal_to<>>;
     struct Dictionary
     {
         std::unique_ptr<Hunspell> hunspell; // null when not installed
         bool latin1 = false;                // the dictionary's words are ISO 8859-1
-        std::unordered_map<std::string, bool> answers;
+        ByName<bool> answers;
     };
-    Dictionary *open(std::string_view column); // under m_mutex
+    // The column's dictionary, opened and kept the first time; under m_mutex held uniquely.
+    Dictionary *open(std::string_view column);
+    // The same when it is open already; null when not. Under m_mutex, shared is enough.
+    Dictionary *opened(std::string_view column);
     std::string encode(const Dictionary &d, std::string_view word) const;
 
     Note m_note;
     std::string m_folder;
-    std::mutex m_mutex;
-    std::unordered_map<std::string, Dictionary> m_dictionaries;
+    // Shared for answers known already (the threads of a check read them at once), unique
+    // to open a dictionary, ask Hunspell (which is not made for threads) or keep an answer.
+    std::shared_mutex m_mutex;
+    ByName<Dictionary> m_dictionaries;
 };
 
 } // namespace verbolt

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <set>
 #include <sstream>
@@ -170,4 +171,41 @@ TEST(CheckReport, AgreesWithTheWindowsMarks)
         EXPECT_TRUE(fromMarks.count({"english.lan", check}) +
                     fromMarks.count({"german.lan", check}))
             << check << " is in the folder";
+}
+
+// The language files are checked on several threads: the report is the one a single thread
+// writes, line for line, and so are the marks' counts.
+TEST(CheckReport, ThreadsWriteWhatOneThreadWrites)
+{
+    verbolt::test::Workspace w;
+    std::string french = "[Label]\n", english = "[Label]\n", german = "[Label]\n";
+    for (int i = 0; i < 15000; ++i) { // over a megabyte of findings a file
+        const std::string id = "ID" + std::to_string(i);
+        french += id + "=Ouvrir " + std::to_string(i) + " fichiers :\n";
+        english += id + (i % 7 ? "=Open the the files" : "=Open %d files  now") + "\n";
+        if (i % 50 != 3) // a line missing now and then: every later line is out of step
+            german += id + "=Datei " + std::to_string(i + i % 3) + " \u00F6ffnen :\n";
+    }
+    w.dir.write("french.lan", french);
+    w.dir.write("english.lan", english);
+    w.dir.write("german.lan", german + "EXTRA=x\n");
+    w.dir.write("italian.lan", english);
+    CheckOptions one, three;
+    one.threads = 1;
+    three.threads = 3;
+    const Report a = check(w.dir, one), b = check(w.dir, three);
+    EXPECT_GT(a.text.size(), std::size_t{3} << 20);
+    // (Compared without gtest's diff, which a few megabytes would take too long for.)
+    const auto at = std::mismatch(a.text.begin(), a.text.end(), b.text.begin(), b.text.end());
+    EXPECT_TRUE(at.first == a.text.end() && at.second == b.text.end())
+        << "first difference at byte " << (at.first - a.text.begin());
+    EXPECT_EQ(a.totals.errors, b.totals.errors);
+    EXPECT_EQ(a.totals.warnings, b.totals.warnings);
+
+    w.start();
+    w.marks().computeAll(3);
+    const auto counts = w.marks().counts();
+    w.marks().restart();
+    w.marks().computeAll();
+    EXPECT_EQ(counts, w.marks().counts());
 }
