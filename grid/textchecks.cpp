@@ -741,6 +741,10 @@ std::string TextChecks::spellingOf(std::string_view french, std::string_view fm,
     m_unknown.clear();
     bool frenchRead = false; // m_frenchWords holds the French text's words
     forEachWord(tm, [&](std::size_t begin, std::size_t end) {
+        // A word joined to another by "+" names a key ("Strg+C", "Ctrl+Shift").
+        if ((end < translation.size() && translation[end] == '+') ||
+            (begin > 0 && translation[begin - 1] == '+'))
+            return true;
         const std::string_view word = plainOf(translation.substr(begin, end - begin), m_word);
         if (hasDigit(word) || words.known(column, word))
             return true;

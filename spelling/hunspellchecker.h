@@ -44,17 +44,27 @@ private:
         }
     };
     template <class T> using ByName = std::unordered_map<std::string, T, Hash, std::equal_to<>>;
-    struct Dictionary
+    struct Speller
     {
         std::unique_ptr<Hunspell> hunspell; // null when not installed
         bool latin1 = false;                // the dictionary's words are ISO 8859-1
+        bool spell(std::string_view word) const;
+    };
+    struct Dictionary
+    {
+        Speller main;
+        Speller variant;        // ENGLISH: the British spellings too (en_GB), when installed
+        bool compounds = false; // GERMAN: a word of two known words is known
         ByName<bool> answers;
     };
+    static Speller load(const std::string &base);
+    // What the dictionary says of a word not asked about before.
+    static bool lookUp(const Dictionary &d, std::string_view word);
     // The column's dictionary, opened and kept the first time; under m_mutex held uniquely.
     Dictionary *open(std::string_view column);
     // The same when it is open already; null when not. Under m_mutex, shared is enough.
     Dictionary *opened(std::string_view column);
-    std::string encode(const Dictionary &d, std::string_view word) const;
+    static std::string encode(bool latin1, std::string_view word);
 
     Note m_note;
     std::string m_folder;

@@ -15,8 +15,9 @@ namespace {
 
 bool installed(std::string_view column)
 {
+    const std::string_view name = HunspellChecker::dictionaryName(column);
     return std::filesystem::exists("/usr/share/hunspell/" +
-                                   std::string(HunspellChecker::dictionaryName(column)) + ".dic");
+                                   std::string(name.empty() ? column : name) + ".dic");
 }
 
 } // namespace
@@ -42,6 +43,15 @@ TEST(Spelling, UnknownWordsOnlyProseIsAskedAbout)
                                               "https://xqzt.example/wrd <b>now</b> 3rd"),
               "");
     EXPECT_EQ(spell("x", "&Opne"), "unknown word \"Opne\"");
+    // Key names of a shortcut are no words.
+    EXPECT_EQ(TextChecks::spelling("Ctrl+Molette", "Strg+Mausrad", "GERMAN", words), "");
+    // German joins nouns: two known words make one; two unknown ones do not.
+    EXPECT_TRUE(words.known("GERMAN", "Albumeigenschaften"));
+    EXPECT_TRUE(words.known("GERMAN", "Albumname"));
+    EXPECT_FALSE(words.known("GERMAN", "Albumxqzteigen"));
+    if (installed("en_GB")) {
+        EXPECT_TRUE(words.known("ENGLISH", "Organiser")) << "British spellings are English too";
+    }
     // A language without a dictionary is not checked.
     EXPECT_EQ(TextChecks::spelling("x", "qqqzz", "DUTCH", words), "");
 }
