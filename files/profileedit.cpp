@@ -101,6 +101,11 @@ public:
                 std::size_t next) {
                 if (inFirstLabel)
                     m_insertAt = next;
+                // With a French order, new lines are expected: where the labels are that the
+                // file holds is learnt in this same pass.
+                if (m_order)
+                    if (const int p = m_order->position(key); p >= 0)
+                        m_held.push_back({p, begin, next});
                 const int id = m_wanted.find(key);
                 if (id < 0 || m_slots[static_cast<std::size_t>(id)].valid)
                     return; // not written, or not the first line of its key
@@ -231,6 +236,13 @@ public:
     }
 
 private:
+    // A line of a label French order knows.
+    struct Held
+    {
+        int position;
+        std::size_t begin;
+        std::size_t next;
+    };
     // New lines put in at one offset, in order.
     struct Block
     {
@@ -271,25 +283,11 @@ private:
 
     std::vector<Placed> place() const
     {
-        struct Held
-        {
-            int position;
-            std::size_t begin;
-            std::size_t next;
-        };
         std::vector<Held> held;
         const bool french = m_order && std::any_of(m_addedPositions.begin(), m_addedPositions.end(),
                                                    [](int p) { return p >= 0; });
         if (french) {
-            scan(
-                m_old,
-                [&](std::string_view key, std::string_view, std::size_t, std::size_t begin,
-                    std::size_t next) {
-                    const int p = m_order->position(key);
-                    if (p >= 0)
-                        held.push_back({p, begin, next});
-                },
-                [](bool, std::size_t) {});
+            held = m_held;
             // The first line of a key is where it is.
             std::stable_sort(held.begin(), held.end(),
                              [](const Held &a, const Held &b) { return a.position < b.position; });
@@ -393,6 +391,7 @@ private:
     std::vector<const std::string *> m_addedKeys; // their keys as written
     std::vector<int> m_addedPositions;            // their places in French order, or -1
     const FrenchOrder *m_order;
+    std::vector<Held> m_held; // the file's lines of French labels, in file order
     mutable std::optional<std::vector<Placed>> m_placed; // made once the writes are in
     std::size_t m_insertAt = 0;                          // offset where new lines go
     bool m_needHeader = false; // no "Label" section yet: new lines come after one
