@@ -184,8 +184,8 @@ LabelAlign::Aligned LabelAlign::align(const FrenchOrder &order, std::string_view
 
     map->sizeBefore = bytes.size();
     map->sizeAfter = out.size();
-    map->hashBefore = std::hash<std::string_view>{}(bytes);
-    map->hashAfter = std::hash<std::string_view>{}(out);
+    map->hashBefore = ProfileEdit::hashOf(bytes);
+    map->hashAfter = ProfileEdit::hashOf(out);
     result.changes.sizeBefore = bytes.size();
     result.changes.lineEndAdded = lineEnd;
     result.changes.lines = std::move(map);
