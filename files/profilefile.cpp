@@ -45,12 +45,12 @@ private:
 
 } // namespace
 
-std::string ProfileFile::readKey(const std::string &path, std::string_view key,
-                                 std::size_t maxBytes)
+std::optional<std::string> ProfileFile::readKey(const std::string &path, std::string_view key,
+                                                std::size_t maxBytes)
 {
     const FileContent file = FileReader::read(path);
     if (!file.result.ok())
-        return {};
+        return std::nullopt;
     std::string value = ProfileEdit::readValue(file.bytes, key);
     if (value.size() > maxBytes)
         value.resize(maxBytes);

@@ -30,10 +30,10 @@ public:
     ProfileFile(const ProfileFile &) = delete;
     ProfileFile &operator=(const ProfileFile &) = delete;
 
-    /// The first `maxBytes` bytes of the key's value; empty when the file, the section or
-    /// the key is missing.
-    static std::string readKey(const std::string &path, std::string_view key,
-                               std::size_t maxBytes = 999);
+    /// The first `maxBytes` bytes of the key's value, empty when the section or the key is
+    /// missing; nothing when the file cannot be read (a missing one included).
+    static std::optional<std::string> readKey(const std::string &path, std::string_view key,
+                                              std::size_t maxBytes = 999);
 
     /// Writes one key; see writeKeys.
     Result writeKey(const std::string &path, std::string_view key, std::string_view value,
@@ -69,7 +69,7 @@ public:
 
     /// What taking back or making again a write did: the write, and key by key whether it
     /// was exchanged (a key changed since by another program is not).
-    struct Reverted
+    struct [[nodiscard]] Reverted
     {
         Result result;
         std::vector<bool> applied;

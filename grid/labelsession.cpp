@@ -210,7 +210,8 @@ std::string LabelSession::keyText(int row, int column)
     if (at >= 0)
         return std::string(m_grid.itemText(at, column));
     if (at == KeyIndex::kPastLastRow) // a line the table shows nowhere: its file tells
-        return ProfileFile::readKey(columnPath(column), id, std::string::npos);
+        // A file that cannot be read now shows the line as empty, as a missing key does.
+        return ProfileFile::readKey(columnPath(column), id, std::string::npos).value_or("");
     return {};
 }
 

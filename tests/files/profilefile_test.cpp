@@ -34,7 +34,7 @@ TEST(ProfileFile, ReadKeyGivesTheValueOrEmpty)
     dir.write("a.lan", "[O]\nX=o\n[Label]\nK = \"text\" \r\nLONG=" + std::string(1500, 'y'));
     EXPECT_EQ(ProfileFile::readKey(path, "k"), "\"text\"");
     EXPECT_EQ(ProfileFile::readKey(path, "X"), "");
-    EXPECT_EQ(ProfileFile::readKey(dir.file("missing.cmt"), "K"), "");
+    EXPECT_EQ(ProfileFile::readKey(dir.file("missing.cmt"), "K"), std::nullopt);
     EXPECT_EQ(ProfileFile::readKey(path, "LONG"), std::string(999, 'y'));
     EXPECT_EQ(ProfileFile::readKey(path, "LONG", 10), std::string(10, 'y'));
     dir.write("a.lan", "[Label]\nK=new\n"); // read afresh, never cached
