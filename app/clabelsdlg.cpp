@@ -48,11 +48,11 @@
 
 namespace verbolt {
 
-CLabelsDlg::CLabelsDlg(std::string dir, UserPrompts *prompts, QWidget *parent)
+CLabelsDlg::CLabelsDlg(std::string dir, UserPrompts *prompts, QWidget *parent, FileSystem &fs)
     : QDialog(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint),
-      m_strDir(std::move(dir)), m_session(std::make_unique<LabelSession>()),
+      m_strDir(std::move(dir)), m_fs(fs), m_session(std::make_unique<LabelSession>(fs)),
       m_editor(*m_session, *this), m_prompts(prompts)
 {
     m_dlgLoading = new CLoadingDlg(this);
@@ -577,7 +577,7 @@ void CLabelsDlg::loadFolder(const std::string &dir)
     // The folder is read into a session of its own while the loading window shows; the
     // list then takes it in one reset, with no event handled in between.
     m_dlgLoading->start();
-    std::unique_ptr<LabelSession> loaded = LabelSession::open(m_strDir, *m_dlgLoading);
+    std::unique_ptr<LabelSession> loaded = LabelSession::open(m_strDir, *m_dlgLoading, m_fs);
     loaded->marks().setWordChecker(wordChecker());
     m_dlgLoading->finish();
     m_model->load([&] {
@@ -720,7 +720,7 @@ void CLabelsDlg::reloadKeepingPlace()
     std::unique_ptr<LabelSession> previous;
     {
         // The previous session's history goes on in the new one.
-        std::unique_ptr<LabelSession> loaded = LabelSession::open(m_strDir, *m_dlgLoading);
+        std::unique_ptr<LabelSession> loaded = LabelSession::open(m_strDir, *m_dlgLoading, m_fs);
         loaded->marks().setWordChecker(wordChecker());
         loaded->adoptHistory(*m_session);
         m_model->load([&] {

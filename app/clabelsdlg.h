@@ -41,9 +41,10 @@ class CLabelsDlg : public QDialog, public LabelView
 
 public:
     /// `dir` is the label directory ending in "/"; empty means the working directory.
-    /// `prompts` answers messages and the file chooser (the real dialogs when null).
+    /// `prompts` answers messages and the file chooser (the real dialogs when null). The
+    /// folders loaded are listed and written through `fs`.
     explicit CLabelsDlg(std::string dir = {}, UserPrompts *prompts = nullptr,
-                        QWidget *parent = nullptr);
+                        QWidget *parent = nullptr, FileSystem &fs = FileSystem::disk());
     ~CLabelsDlg() override;
 
     /// Records the label directory, shows the loading window and loads every label file.
@@ -212,6 +213,7 @@ private:
     // The sessions' marks ask it: it goes after them.
     std::unique_ptr<WordChecker> m_ownWords;
     WordChecker *m_words = nullptr;
+    FileSystem &m_fs; // every session's
     // The model refers to the session: it is declared after it, so it goes first.
     std::unique_ptr<LabelSession> m_session;
     LabelEditor m_editor;

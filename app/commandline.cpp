@@ -89,12 +89,12 @@ std::string labelDirectory(const std::string &folder, std::ostream &err)
     return dir;
 }
 
-int exportCsv(const std::string &folder, std::ostream &out, std::ostream &err)
+int exportCsv(const std::string &folder, std::ostream &out, std::ostream &err, FileSystem &fs)
 {
     const std::string dir = labelDirectory(folder, err);
     if (dir.empty())
         return folder.empty() ? 1 : 2;
-    if (const Result r = CsvExport::exportDirectory(dir, out); !r.ok()) {
+    if (const Result r = CsvExport::exportDirectory(dir, out, fs); !r.ok()) {
         if (r.failure() == Result::Failure::List)
             err << LabelDirectory::unreadableMessage(dir) << "\n";
         else if (r.reason().empty())
@@ -111,7 +111,7 @@ int exportCsv(const std::string &folder, std::ostream &out, std::ostream &err)
 }
 
 int check(const std::string &folder, CheckOptions options, bool spelling, std::ostream &out,
-          std::ostream &err)
+          std::ostream &err, FileSystem &fs)
 {
     const std::string dir = labelDirectory(folder, err);
     if (dir.empty())
@@ -119,7 +119,7 @@ int check(const std::string &folder, CheckOptions options, bool spelling, std::o
     HunspellChecker words([&err](const std::string &note) { err << "verbolt: " << note << "\n"; });
     if (spelling)
         options.words = &words;
-    const std::optional<CheckTotals> totals = CheckReport::run(dir, options, out, err);
+    const std::optional<CheckTotals> totals = CheckReport::run(dir, options, out, err, fs);
     if (!totals)
         return 1;
     if (!out.flush()) {
@@ -148,12 +148,13 @@ std::optional<CheckMask> checkList(std::string_view list, std::ostream &err)
 }
 
 // Puts every language file in French order; one line per file changed, one per failure.
-int align(const std::string &folder, LabelAlign::Fill fill, std::ostream &out, std::ostream &err)
+int align(const std::string &folder, LabelAlign::Fill fill, std::ostream &out, std::ostream &err,
+          FileSystem &fs)
 {
     const std::string dir = labelDirectory(folder, err);
     if (dir.empty())
         return folder.empty() ? 1 : 2;
-    const Listing listing = LabelDirectory::list(dir);
+    const Listing listing = LabelDirectory::list(dir, fs);
     if (!listing.result.ok()) {
         err << LabelDirectory::unreadableMessage(dir) << "\n";
         return 1;
@@ -171,6 +172,7 @@ int align(const std::string &folder, LabelAlign::Fill fill, std::ostream &out, s
         return 1;
     }
     const FrenchOrder order(frenchFile.bytes);
+    ProfileFile writer(fs); // its buffers go with it once every file is in order
     int status = 0;
     for (const LabelFileEntry &e : listing.entries) {
         if (&e == &*french)
@@ -182,7 +184,7 @@ int align(const std::string &folder, LabelAlign::Fill fill, std::ostream &out, s
         }
         // A link to nothing is a missing file: nothing to put in order.
         LabelAlign::Aligned aligned;
-        const Result r = ProfileFile::replaceFile(
+        const Result r = writer.replaceFile(
             dir + e.name, dir,
             [&](std::string_view bytes, bool exists) -> std::optional<std::string> {
                 if (!exists)
@@ -202,7 +204,6 @@ int align(const std::string &folder, LabelAlign::Fill fill, std::ostream &out, s
             out << LabelAlign::describe(e.name, aligned) << "\n";
         }
     }
-    ProfileFile::releaseBuffers();
     if (!out.flush()) {
         err << "verbolt: cannot write the standard output\n";
         return 1;
@@ -357,7 +358,8 @@ const char *CommandLine::usage()
            "       verbolt --version               show the version\n";
 }
 
-std::optional<int> CommandLine::run(int argc, char **argv, std::ostream &out, std::ostream &err)
+std::optional<int> CommandLine::run(int argc, char **argv, std::ostream &out, std::ostream &err,
+                                    FileSystem &fs)
 {
     // Verbolt's option and its operands; Qt's options and their values are skipped.
     std::string option;
@@ -456,7 +458,7 @@ std::optional<int> CommandLine::run(int argc, char **argv, std::ostream &out, st
     }
     const std::string folder = operands.empty() ? std::string() : operands.front();
     if (option == "--export-csv" && atMost(1))
-        return exportCsv(folder, out, err);
+        return exportCsv(folder, out, err, fs);
     if (option == "--check" && atMost(1)) {
         if (checkNames) {
             const std::optional<CheckMask> mask = checkList(*checkNames, err);
@@ -466,10 +468,10 @@ std::optional<int> CommandLine::run(int argc, char **argv, std::ostream &out, st
         }
         if (spelling)
             checkOptions.checks |= checkBit(Check::Spelling);
-        return check(folder, checkOptions, spelling, out, err);
+        return check(folder, checkOptions, spelling, out, err, fs);
     }
     if (option == "--align" && atMost(1))
-        return align(folder, fill.value_or(LabelAlign::Fill::Empty), out, err);
+        return align(folder, fill.value_or(LabelAlign::Fill::Empty), out, err, fs);
     if (option == "--stats" && atMost(1))
         return stats(folder, out, err);
     if (option == "--extract") {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "filesystem.h"
+
 #include <optional>
 #include <ostream>
 #include <string>
@@ -35,7 +37,8 @@ public:
     /// Runs the options in argv, if any; returns the exit code, or nothing when there are
     /// none and the window should start. Never touches Qt: it runs before the application
     /// object exists.
-    static std::optional<int> run(int argc, char **argv, std::ostream &out, std::ostream &err);
+    static std::optional<int> run(int argc, char **argv, std::ostream &out, std::ostream &err,
+                                  FileSystem &fs = FileSystem::disk());
 
     /// The window's arguments, once Qt took its own: at most one FOLDER, and
     /// --choose-folder. An exit code instead, with the reason on `err`, for a usage error or

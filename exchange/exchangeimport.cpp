@@ -129,6 +129,7 @@ std::vector<ImportWrite> ExchangeImport::write(const ImportPlan &plan, const Exc
     // A key a file lacks goes in at its French place.
     const FileContent french = FileReader::read(folder.languagePath(-1)); // column 1
     const FrenchOrder order(french.result.ok() ? french.bytes : std::string());
+    ProfileFile writer; // its buffers go with it once every language is written
     for (const LanguagePlan &lp : plan.languages) {
         if (lp.changes.empty())
             continue;
@@ -138,10 +139,9 @@ std::vector<ImportWrite> ExchangeImport::write(const ImportPlan &plan, const Exc
             writes.push_back(c.write);
         ImportWrite w;
         w.path = lp.path;
-        w.result = ProfileFile::writeKeys(lp.path, writes, folder.dir(), &w.changes, &order);
+        w.result = writer.writeKeys(lp.path, writes, folder.dir(), &w.changes, &order);
         out.push_back(std::move(w));
     }
-    ProfileFile::releaseBuffers();
     return out;
 }
 

@@ -60,7 +60,7 @@ public:
     static ImportPlan plan(const ExchangeFolder &folder, const ImportedFile &file);
     /// The languages `file` may name, for loading only their files.
     static std::vector<std::string> languagesIn(const ImportedFile &file);
-    /// Writes each language's changes through ProfileFile::writeKeys, one batch per file.
+    /// Writes each language's changes through a ProfileFile of its own, one batch per file.
     static std::vector<ImportWrite> write(const ImportPlan &plan, const ExchangeFolder &folder);
     /// The summary line of each language and the named lines.
     static void report(const ImportPlan &plan, std::ostream &out);

@@ -19,22 +19,10 @@ namespace verbolt {
 
 namespace {
 
-std::function<int(AtomicFile::Stage)> &faultHook()
-{
-    static std::function<int(AtomicFile::Stage)> hook;
-    return hook;
-}
-
-int fault(AtomicFile::Stage stage)
-{
-    const auto &hook = faultHook();
-    return hook ? hook(stage) : 0;
-}
-
-int writeAll(int fd, std::string_view bytes)
+int writeAll(FileSystem &fs, int fd, std::string_view bytes)
 {
     while (!bytes.empty()) {
-        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+        const ssize_t n = fs.write(fd, bytes.data(), bytes.size());
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -45,26 +33,11 @@ int writeAll(int fd, std::string_view bytes)
     return 0;
 }
 
-// Two halves, so that a test can fail the write with half of the bytes on disk.
-int writeContent(int fd, std::string_view bytes, bool hooked = true)
-{
-    if (!hooked)
-        return writeAll(fd, bytes);
-    const std::size_t half = bytes.size() / 2;
-    if (const int err = writeAll(fd, bytes.substr(0, half)))
-        return err;
-    if (const int err = fault(AtomicFile::Stage::AfterPartialWrite))
-        return err;
-    return writeAll(fd, bytes.substr(half));
-}
-
 // Flushes the written file to disk (unless `err` already failed the write) and closes it:
 // close() has the last word on a write; returns the first error.
-int syncAndClose(FileDescriptor &fd, int err, bool hooked = true)
+int syncAndClose(FileSystem &fs, FileDescriptor &fd, int err)
 {
-    if (!err && hooked)
-        err = fault(AtomicFile::Stage::BeforeSync);
-    if (!err && ::fsync(fd.get()) != 0)
+    if (!err && fs.fsync(fd.get()) != 0)
         err = errno;
     if (fd.close() != 0 && !err)
         err = errno;
@@ -93,13 +66,14 @@ std::string temporaryName(const std::string &name, unsigned attempt)
 
 // Creates the temporary file in `dir`, never through a link. A new file gets 0666 less the
 // umask from the system itself: the process umask is never changed.
-FileDescriptor createTemporary(int dir, const std::string &name, std::string &temp, bool exists)
+FileDescriptor createTemporary(FileSystem &fs, int dir, const std::string &name, std::string &temp,
+                               bool exists)
 {
     for (unsigned attempt = 0; attempt < 100; ++attempt) {
         temp = temporaryName(name, attempt);
-        FileDescriptor fd(::openat(dir, temp.c_str(),
-                                   O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY,
-                                   exists ? 0600 : 0666));
+        FileDescriptor fd(fs.openAt(dir, temp.c_str(),
+                                    O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY,
+                                    exists ? 0600 : 0666));
         if (fd || errno != EEXIST)
             return fd;
     }
@@ -114,15 +88,15 @@ std::string copyName(const std::string &name)
     return copy.append(name, 0, std::min<std::size_t>(name.size(), NAME_MAX - 6)).append(".copy");
 }
 
-int writeInPlace(int dir, const std::string &name, std::string_view bytes, bool hooked = true)
+int writeInPlace(FileSystem &fs, int dir, const std::string &name, std::string_view bytes)
 {
-    FileDescriptor fd(::openat(dir, name.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY));
+    FileDescriptor fd(fs.openAt(dir, name.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY));
     if (!fd)
         return errno;
-    int err = writeContent(fd.get(), bytes, hooked);
+    int err = writeAll(fs, fd.get(), bytes);
     if (!err && ::ftruncate(fd.get(), static_cast<off_t>(bytes.size())) != 0)
         err = errno;
-    return syncAndClose(fd, err, hooked);
+    return syncAndClose(fs, fd, err);
 }
 
 int readAll(int dir, const std::string &name, std::string &bytes)
@@ -145,14 +119,14 @@ int readAll(int dir, const std::string &name, std::string &bytes)
 }
 
 // Writes `bytes` to a fresh temporary file of `dir`, synced, and renames it to `to`.
-int writeAndRename(int dir, const std::string &name, const std::string &to, std::string_view bytes,
-                   const struct stat *old, bool hooked = true)
+int writeAndRename(FileSystem &fs, int dir, const std::string &name, const std::string &to,
+                   std::string_view bytes, const struct stat *old)
 {
     std::string temp;
-    FileDescriptor fd = createTemporary(dir, name, temp, old != nullptr);
+    FileDescriptor fd = createTemporary(fs, dir, name, temp, old != nullptr);
     if (!fd)
         return errno;
-    int err = writeContent(fd.get(), bytes, hooked);
+    int err = writeAll(fs, fd.get(), bytes);
     if (!err && old && (old->st_uid != ::geteuid() || old->st_gid != ::getegid())) {
         // The owner where permitted; else at least the group, when we belong to it.
         if (::fchown(fd.get(), old->st_uid, old->st_gid) != 0) {
@@ -166,10 +140,8 @@ int writeAndRename(int dir, const std::string &name, const std::string &to, std:
     // After fchown, which may clear set-id bits.
     if (!err && old && ::fchmod(fd.get(), old->st_mode & 07777) != 0)
         err = errno;
-    err = syncAndClose(fd, err, hooked);
-    if (!err && hooked)
-        err = fault(AtomicFile::Stage::BeforeRename);
-    if (!err && ::renameat(dir, temp.c_str(), dir, to.c_str()) != 0)
+    err = syncAndClose(fs, fd, err);
+    if (!err && fs.renameAt(dir, temp.c_str(), dir, to.c_str()) != 0)
         err = errno;
     if (err)
         ::unlinkat(dir, temp.c_str(), 0);
@@ -181,16 +153,17 @@ int writeAndRename(int dir, const std::string &name, const std::string &to, std:
 // Keeps the links shared. A synced full copy of the old bytes goes beside the file first and
 // stays until the rewrite is synced: a failure puts them back at once, a crash leaves the
 // copy for tidy() to put back.
-int rewriteInPlace(int dir, const std::string &name, std::string_view bytes, const struct stat &old)
+int rewriteInPlace(FileSystem &fs, int dir, const std::string &name, std::string_view bytes,
+                   const struct stat &old)
 {
     std::string oldBytes;
     if (const int err = readAll(dir, name, oldBytes))
         return err;
     const std::string copy = copyName(name);
-    if (const int err = writeAndRename(dir, name, copy, oldBytes, &old, false))
+    if (const int err = writeAndRename(fs, dir, name, copy, oldBytes, &old))
         return err;
-    const int err = writeInPlace(dir, name, bytes);
-    if (err && writeInPlace(dir, name, oldBytes, false) != 0)
+    const int err = writeInPlace(fs, dir, name, bytes);
+    if (err && writeInPlace(fs, dir, name, oldBytes) != 0)
         return err; // the copy stays for tidy()
     ::unlinkat(dir, copy.c_str(), 0);
     return err;
@@ -238,12 +211,8 @@ bool isTemporaryOfLabelFile(std::string_view entry)
 
 } // namespace
 
-void AtomicFile::setFaultHook(std::function<int(Stage)> hook)
-{
-    faultHook() = std::move(hook);
-}
-
-Result AtomicFile::write(const std::string &path, std::string_view bytes, const std::string &folder)
+Result AtomicFile::write(const std::string &path, std::string_view bytes, const std::string &folder,
+                         FileSystem &fs)
 {
     // A link is followed to the file it names, and the link itself stays, but only while
     // that file is in `folder`: a folder from elsewhere must not reach a user's other files.
@@ -283,12 +252,12 @@ Result AtomicFile::write(const std::string &path, std::string_view bytes, const 
             return Result::failed(Result::Failure::Write, errno, path);
     }
     const int err = exists && st.st_nlink > 1
-                        ? rewriteInPlace(dir.get(), name, bytes, st)
-                        : writeAndRename(dir.get(), name, name, bytes, exists ? &st : nullptr);
+                        ? rewriteInPlace(fs, dir.get(), name, bytes, st)
+                        : writeAndRename(fs, dir.get(), name, name, bytes, exists ? &st : nullptr);
     return err ? Result::failed(Result::Failure::Write, err, path) : Result::done(path);
 }
 
-Result AtomicFile::tidy(const std::string &dirPath)
+Result AtomicFile::tidy(const std::string &dirPath, FileSystem &fs)
 {
     FileDescriptor dir(::open(dirPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!dir)
@@ -320,7 +289,7 @@ Result AtomicFile::tidy(const std::string &dirPath)
         std::string bytes;
         if (const int err = readAll(dir.get(), copy, bytes))
             return Result::failed(Result::Failure::Read, err, dirPath + "/" + copy);
-        if (const int err = writeInPlace(dir.get(), name, bytes, false))
+        if (const int err = writeInPlace(fs, dir.get(), name, bytes))
             return Result::failed(Result::Failure::Write, err, dirPath + "/" + name);
         ::unlinkat(dir.get(), copy.c_str(), 0);
     }

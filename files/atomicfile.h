@@ -1,8 +1,8 @@
 #pragma once
 
+#include "filesystem.h"
 #include "result.h"
 
-#include <functional>
 #include <string>
 #include <string_view>
 
@@ -23,23 +23,13 @@ public:
     /// Writes `bytes` to `path`. A path that is a link to a file outside `folder` and its
     /// subfolders (a dangling link too) is refused, and nothing is written.
     [[nodiscard]] static Result write(const std::string &path, std::string_view bytes,
-                                      const std::string &folder);
+                                      const std::string &folder,
+                                      FileSystem &fs = FileSystem::disk());
 
     /// What a killed writer left in the folder `dir`: its temporary files of label files
     /// (".NAME.XXXXXX", NAME ending in ".lan" or ".cmt") go, and a hard-linked file's
     /// leftover copy is written back in place. Only under the writers' lock of `dir`.
-    [[nodiscard]] static Result tidy(const std::string &dir);
-
-    /// Points in a write where a test can make it fail.
-    enum class Stage
-    {
-        AfterPartialWrite, // half of the bytes written
-        BeforeSync,
-        BeforeRename // not reached by the in-place rewrite
-    };
-    /// Test seam: `hook` is asked at each stage and fails the write with the errno it returns
-    /// (0 goes on). An empty function removes it. Not thread-safe.
-    static void setFaultHook(std::function<int(Stage)> hook);
+    [[nodiscard]] static Result tidy(const std::string &dir, FileSystem &fs = FileSystem::disk());
 };
 
 } // namespace verbolt

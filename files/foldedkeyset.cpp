@@ -1,8 +1,6 @@
 #include "foldedkeyset.h"
 #include "asciifold.h"
 
-#include "labeldirectory.h"
-
 #include <algorithm>
 #include <bit>
 #include <cstring>

@@ -7,8 +7,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <functional>
-#include <memory>
 #include <vector>
 
 namespace verbolt {

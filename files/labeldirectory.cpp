@@ -18,19 +18,11 @@ struct DirCloser
     void operator()(DIR *d) const { ::closedir(d); }
 };
 
-std::function<int(std::size_t)> &listFaultHook()
-{
-    static std::function<int(std::size_t)> hook;
-    return hook;
-}
-
 // readdir() with its end told apart from a failure: nullptr with `error` 0 at the end.
-const dirent *nextEntry(DIR *d, std::size_t read, int &error)
+const dirent *nextEntry(FileSystem &fs, DIR *d, int &error)
 {
-    if (const auto &hook = listFaultHook(); hook && (error = hook(read)) != 0)
-        return nullptr;
     errno = 0;
-    const dirent *e = ::readdir(d);
+    const dirent *e = fs.readDirectory(d);
     error = e ? 0 : errno;
     return e;
 }
@@ -77,29 +69,22 @@ bool LabelDirectory::lessByName(std::string_view a, std::string_view b)
     });
 }
 
-void LabelDirectory::setListFaultHook(std::function<int(std::size_t)> hook)
-{
-    listFaultHook() = std::move(hook);
-}
-
 std::string LabelDirectory::unreadableMessage(const std::string &dir)
 {
     return "Unable to read the folder " + shown(dir) + ".";
 }
 
-Listing LabelDirectory::list(const std::string &dir)
+Listing LabelDirectory::list(const std::string &dir, FileSystem &fs)
 {
     Listing listing;
-    std::unique_ptr<DIR, DirCloser> d(::opendir(dir.c_str()));
+    std::unique_ptr<DIR, DirCloser> d(fs.openDirectory(dir.c_str()));
     if (!d) {
         listing.result = Result::failed(Result::Failure::List, errno, dir);
         return listing;
     }
     std::vector<LabelFileEntry> found;
-    std::size_t read = 0;
     int error = 0;
-    while (const dirent *e = nextEntry(d.get(), read, error)) {
-        ++read;
+    while (const dirent *e = nextEntry(fs, d.get(), error)) {
         const std::string_view name = e->d_name;
         if (!hasLanExtension(name))
             continue;

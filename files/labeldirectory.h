@@ -1,9 +1,9 @@
 #pragma once
 
 #include "asciifold.h"
+#include "filesystem.h"
 #include "result.h"
 
-#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -61,12 +61,7 @@ public:
     /// Lists the `*.lan` entries of `dir` (ending in "/"), sorted, FIFOs, sockets and devices
     /// left out, and of names that differ only in letter case the first in sorted order.
     /// When the folder cannot be read to its end, the entries read so far and the error.
-    static Listing list(const std::string &dir);
-
-    /// Test seam: `hook` is asked before each directory entry is read, with how many were
-    /// read before it, and stops the listing there with the errno it returns (0 goes on).
-    /// An empty function removes it. Not thread-safe.
-    static void setListFaultHook(std::function<int(std::size_t)> hook);
+    static Listing list(const std::string &dir, FileSystem &fs = FileSystem::disk());
 
     /// The message for a folder that could not be listed whole.
     static std::string unreadableMessage(const std::string &dir);

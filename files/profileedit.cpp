@@ -7,7 +7,6 @@
 #include "filechanges.h"
 #include "foldedkeyset.h"
 #include "frenchorder.h"
-#include "labeldirectory.h"
 #include "labelreader.h"
 
 #include <algorithm>

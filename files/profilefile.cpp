@@ -1,7 +1,6 @@
 #include "profilefile.h"
 
 #include "atomicfile.h"
-#include "bytebuffer.h"
 #include "filedescriptor.h"
 #include "filepath.h"
 #include "filereader.h"
@@ -46,12 +45,12 @@ private:
 
 } // namespace
 
-std::string ProfileFile::readKey(const std::string &path, std::string_view key,
-                                 std::size_t maxBytes)
+std::optional<std::string> ProfileFile::readKey(const std::string &path, std::string_view key,
+                                                std::size_t maxBytes)
 {
     const FileContent file = FileReader::read(path);
     if (!file.result.ok())
-        return {};
+        return std::nullopt;
     std::string value = ProfileEdit::readValue(file.bytes, key);
     if (value.size() > maxBytes)
         value.resize(maxBytes);
@@ -66,20 +65,12 @@ Result ProfileFile::writeKey(const std::string &path, std::string_view key, std:
                      order);
 }
 
-namespace {
-
-// The bytes of the file before and after a write. They stay between writes: a command
-// writes several large files in a row; releaseBuffers() gives back what a large one left.
-// ByteBuffers: large sizes come as huge pages and are not zeroed before they are filled.
-thread_local ByteBuffer before;
-thread_local ByteBuffer after;
-
 // A read-modify-write of one file: its links followed (and refused when they lead out of
 // `folder`), the writers' lock on the folder of the file replaced, its bytes read afresh
-// into `before`, only a missing file counting as empty: an unreadable one must not be
-// overwritten. `edit` makes `after` from them; what it returns is replaced atomically.
+// into `m_before`, only a missing file counting as empty: an unreadable one must not be
+// overwritten. `edit` makes `m_after` from them; what it returns is replaced atomically.
 template <class Edit>
-Result rewrite(const std::string &path, const std::string &folder, Edit &&edit)
+Result ProfileFile::rewrite(const std::string &path, const std::string &folder, Edit &&edit)
 {
     std::string target = path;
     if (const int err = FilePath::followLinks(target))
@@ -94,19 +85,17 @@ Result rewrite(const std::string &path, const std::string &folder, Edit &&edit)
         return Result::failed(Result::Failure::Write, lock.error(), path);
     // What a killed writer left is cleared up first; a hard-linked file it was rewriting
     // gets its old bytes back before they are read.
-    if (const Result tidied = AtomicFile::tidy(FilePath::folderOf(target));
+    if (const Result tidied = AtomicFile::tidy(FilePath::folderOf(target), m_fs);
         tidied.failure() == Result::Failure::Write)
         return Result::failed(Result::Failure::Write, tidied.error(), path);
-    const Result read = FileReader::readInto(path, before);
+    const Result read = FileReader::readInto(path, m_before);
     if (!read.ok() && read.error() != ENOENT)
         return Result::failed(Result::Failure::Write, read.error(), path);
     // Bytes the editing rules would break are never rewritten.
-    if (read.ok() && !LabelEncoding::whyReadOnly(before.view()).empty())
+    if (read.ok() && !LabelEncoding::whyReadOnly(m_before.view()).empty())
         return Result::failed(Result::Failure::Unsupported, 0, path);
     return edit(read.ok(), target);
 }
-
-} // namespace
 
 Result ProfileFile::writeKeys(const std::string &path, const std::vector<KeyValue> &writes,
                               const std::string &folder, FileChanges *changes,
@@ -119,11 +108,12 @@ Result ProfileFile::writeKeys(const std::string &path, const std::vector<KeyValu
     }
     return rewrite(path, folder, [&](bool exists, const std::string &) {
         bool changed = true;
-        if (!ProfileEdit::applyInto(before.view(), exists, writes, after, &changed, changes, order))
+        if (!ProfileEdit::applyInto(m_before.view(), exists, writes, m_after, &changed, changes,
+                                    order))
             return Result::failed(Result::Failure::Refused, EINVAL, path);
         if ((exists && !changed) || (!exists && writes.empty()))
             return Result::done(path);
-        return AtomicFile::write(path, after.view(), folder);
+        return AtomicFile::write(path, m_after.view(), folder, m_fs);
     });
 }
 
@@ -134,8 +124,8 @@ ProfileFile::Reverted ProfileFile::revertKeys(const std::string &path, const Fil
     std::vector<bool> applied;
     std::string reverted; // made afresh by revertInto: no buffer to keep
     Result result = rewrite(path, folder, [&](bool exists, const std::string &target) {
-        applied = ProfileEdit::revertInto(before.view(), exists, changes, undo, reverted, order);
-        if ((exists && reverted == before.view()) || (!exists && reverted.empty()))
+        applied = ProfileEdit::revertInto(m_before.view(), exists, changes, undo, reverted, order);
+        if ((exists && reverted == m_before.view()) || (!exists && reverted.empty()))
             return Result::done(path); // nothing changes (or nothing to take back)
         // Taking back the write that created the file leaves nothing of it: it goes too.
         if (undo && changes.created && reverted.empty()) {
@@ -143,7 +133,7 @@ ProfileFile::Reverted ProfileFile::revertKeys(const std::string &path, const Fil
                 return Result::failed(Result::Failure::Write, errno, path);
             return Result::done(path);
         }
-        return AtomicFile::write(path, reverted, folder);
+        return AtomicFile::write(path, reverted, folder, m_fs);
     });
     return {std::move(result), std::move(applied)};
 }
@@ -157,9 +147,9 @@ Result ProfileFile::removeKeys(const std::string &path, const std::vector<std::s
         if (!exists)
             return Result::done(path);
         std::string out;
-        if (ProfileEdit::removeInto(before.view(), keys, out, changes) == 0)
+        if (ProfileEdit::removeInto(m_before.view(), keys, out, changes) == 0)
             return Result::done(path);
-        return AtomicFile::write(path, out, folder);
+        return AtomicFile::write(path, out, folder, m_fs);
     });
 }
 
@@ -167,20 +157,20 @@ Result ProfileFile::replaceFile(const std::string &path, const std::string &fold
                                 const Transform &transform)
 {
     return rewrite(path, folder, [&](bool exists, const std::string &) {
-        const std::optional<std::string> out = transform(before.view(), exists);
-        if (!out || (exists && *out == before.view()))
+        const std::optional<std::string> out = transform(m_before.view(), exists);
+        if (!out || (exists && *out == m_before.view()))
             return Result::done(path);
-        return AtomicFile::write(path, *out, folder);
+        return AtomicFile::write(path, *out, folder, m_fs);
     });
 }
 
 void ProfileFile::releaseBuffers()
 {
     constexpr std::size_t kKept = std::size_t(16) << 20;
-    if (before.capacity() > kKept)
-        before = ByteBuffer();
-    if (after.capacity() > kKept)
-        after = ByteBuffer();
+    if (m_before.capacity() > kKept)
+        m_before = ByteBuffer();
+    if (m_after.capacity() > kKept)
+        m_after = ByteBuffer();
 }
 
 } // namespace verbolt

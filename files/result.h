@@ -9,7 +9,7 @@ namespace verbolt {
 /// How an operation on a file or a folder ended: done, or failed, saying which failure it
 /// was, the errno where the system gave one (0 where the refusal is Verbolt's own), and the
 /// path it was about. It is made only by done() or failed(): every result says what happened.
-class Result
+class [[nodiscard]] Result
 {
 public:
     enum class Failure

@@ -332,9 +332,9 @@ CheckTotals CheckReport::print(const LabelGrid &grid, const LabelMarks &marks,
 }
 
 std::optional<CheckTotals> CheckReport::run(const std::string &dir, const CheckOptions &options,
-                                            std::ostream &out, std::ostream &err)
+                                            std::ostream &out, std::ostream &err, FileSystem &fs)
 {
-    const Listing listing = LabelDirectory::list(dir);
+    const Listing listing = LabelDirectory::list(dir, fs);
     if (!listing.result.ok()) {
         err << LabelDirectory::unreadableMessage(dir) << "\n";
         return std::nullopt;
@@ -356,7 +356,7 @@ std::optional<CheckTotals> CheckReport::run(const std::string &dir, const CheckO
     }
     LabelGrid grid;
     SilentProgress progress;
-    const LoadResult loaded = LabelLoader(grid, progress).LoadAllLabels(dir);
+    const LoadResult loaded = LabelLoader(grid, progress, fs).LoadAllLabels(dir);
     if (!loaded.loaded)
         return totals;
     LabelMarks marks(grid);

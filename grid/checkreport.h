@@ -1,5 +1,6 @@
 #pragma once
 
+#include "filesystem.h"
 #include "textchecks.h"
 
 #include <cstddef>
@@ -52,7 +53,8 @@ public:
     /// Loads the label folder `dir` (ending in "/") as the window does, then prints it.
     /// Nothing when the folder cannot be listed whole (the message goes to `err`).
     static std::optional<CheckTotals> run(const std::string &dir, const CheckOptions &options,
-                                          std::ostream &out, std::ostream &err);
+                                          std::ostream &out, std::ostream &err,
+                                          FileSystem &fs = FileSystem::disk());
 
     /// A name or key with its non-printing bytes escaped ("\n", "\x1b"), so that it cannot
     /// forge a line of the report.

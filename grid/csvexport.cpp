@@ -192,11 +192,11 @@ void CsvExport::write(const LabelGrid &grid, const TextCodec &codec, std::ostrea
     }
 }
 
-Result CsvExport::exportDirectory(const std::string &dir, std::ostream &out)
+Result CsvExport::exportDirectory(const std::string &dir, std::ostream &out, FileSystem &fs)
 {
     LabelGrid grid;
     SilentProgress progress;
-    const LoadResult load = LabelLoader(grid, progress).LoadAllLabels(dir);
+    const LoadResult load = LabelLoader(grid, progress, fs).LoadAllLabels(dir);
     // A folder listed only in part would give a table short of languages: no CSV at all.
     if (!load.listing.ok())
         return load.listing;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "filesystem.h"
 #include "labelgrid.h"
 #include "result.h"
 #include "textcodec.h"
@@ -28,7 +29,8 @@ public:
     /// writes its grid; a directory without a French file writes nothing. Fails, writing
     /// nothing, when the folder cannot be listed whole (List, naming it) or its French file
     /// cannot be read (Read, naming the file as found).
-    static Result exportDirectory(const std::string &dir, std::ostream &out);
+    static Result exportDirectory(const std::string &dir, std::ostream &out,
+                                  FileSystem &fs = FileSystem::disk());
 };
 
 } // namespace verbolt

@@ -88,7 +88,7 @@ LabelGrid::LoadedColumn LabelLoader::ReadLanguageColumn(ByteBuffer &&bytes, int 
 LoadResult LabelLoader::LoadAllLabels(const std::string &dir)
 {
     LoadResult result;
-    Listing listing = LabelDirectory::list(dir);
+    Listing listing = LabelDirectory::list(dir, m_fs);
     result.listing = listing.result;
     std::vector<LabelFileEntry> &entries = listing.entries;
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "filesystem.h"
 #include "labelgrid.h"
 #include "loadprogress.h"
 #include "result.h"
@@ -41,7 +42,10 @@ struct LoadResult
 class LabelLoader
 {
 public:
-    LabelLoader(LabelGrid &grid, LoadProgress &progress) : m_grid(grid), m_progress(progress) {}
+    /// A loader whose folder is listed through `fs`.
+    LabelLoader(LabelGrid &grid, LoadProgress &progress, FileSystem &fs = FileSystem::disk())
+        : m_grid(grid), m_progress(progress), m_fs(fs)
+    {}
 
     /// Loads the directory `dir` (ending in "/") into the grid, which must be empty.
     LoadResult LoadAllLabels(const std::string &dir);
@@ -74,6 +78,7 @@ public:
 private:
     LabelGrid &m_grid;
     LoadProgress &m_progress;
+    FileSystem &m_fs;
     int m_frenchLines = -1; // CountLabelLines of the French file, once LoadAllLabels has it
     std::size_t m_rowLimit = INT_MAX - 1; // rows are counted in int
     std::function<bool(std::string_view)> m_keep;

@@ -19,16 +19,18 @@
 
 namespace verbolt {
 
-LabelSession::LabelSession()
-    : m_marks(m_grid), m_codec(CodePage::Windows1252), m_comments(std::make_unique<FileValues>())
+LabelSession::LabelSession(FileSystem &fs)
+    : m_fs(fs), m_writer(fs), m_marks(m_grid), m_codec(CodePage::Windows1252),
+      m_comments(std::make_unique<FileValues>())
 {}
 
-std::unique_ptr<LabelSession> LabelSession::open(const std::string &dir, LoadProgress &progress)
+std::unique_ptr<LabelSession> LabelSession::open(const std::string &dir, LoadProgress &progress,
+                                                 FileSystem &fs)
 {
-    auto s = std::make_unique<LabelSession>();
+    auto s = std::make_unique<LabelSession>(fs);
     s->m_dir = dir;
     if (!dir.empty())
-        s->m_load = LabelLoader(s->m_grid, progress).LoadAllLabels(dir);
+        s->m_load = LabelLoader(s->m_grid, progress, fs).LoadAllLabels(dir);
     s->m_codec = TextCodec(s->m_load.codePage);
     s->m_marks.setCodePage(s->m_load.codePage);
     // The findings declared right travel with the labels; a file that cannot be read mutes
@@ -117,7 +119,7 @@ std::string LabelSession::loadNote() const
 std::vector<std::string> LabelSession::labelFileNames() const
 {
     std::vector<std::string> names;
-    for (const LabelFileEntry &e : LabelDirectory::list(m_dir).entries)
+    for (const LabelFileEntry &e : LabelDirectory::list(m_dir, m_fs).entries)
         names.push_back(e.name);
     return names;
 }
@@ -208,7 +210,8 @@ std::string LabelSession::keyText(int row, int column)
     if (at >= 0)
         return std::string(m_grid.itemText(at, column));
     if (at == KeyIndex::kPastLastRow) // a line the table shows nowhere: its file tells
-        return ProfileFile::readKey(columnPath(column), id, std::string::npos);
+        // A file that cannot be read now shows the line as empty, as a missing key does.
+        return ProfileFile::readKey(columnPath(column), id, std::string::npos).value_or("");
     return {};
 }
 
@@ -346,7 +349,7 @@ void LabelSession::finish(CommandOutcome &outcome)
                              static_cast<int>(rows.size()));
         m_marks.refreshRow(rows[i]);
     }
-    ProfileFile::releaseBuffers();
+    m_writer.releaseBuffers();
     if (m_progress)
         m_progress->finished();
 }
@@ -440,8 +443,8 @@ CommandOutcome LabelSession::apply(int row, const std::vector<FieldEdit> &edits,
         }
         LabelHistory::FileRecord record{e.column, columnPath(e.column), {}};
         const bool stale = changedOnDisk(e.column);
-        const Result r = ProfileFile::writeKey(record.path, id, e.text, m_dir, &record.changes,
-                                               orderFor(e.column, {id}));
+        const Result r = m_writer.writeKey(record.path, id, e.text, m_dir, &record.changes,
+                                           orderFor(e.column, {id}));
         if (!r.ok()) {
             outcome.problems.push_back(writeProblem(r));
             continue;
@@ -564,7 +567,7 @@ CommandOutcome LabelSession::duplicate(const std::vector<int> &rows, std::string
         for (const KeyValue &kv : batch)
             keys.push_back(kv.key);
         const Result r =
-            ProfileFile::writeKeys(record.path, batch, m_dir, &record.changes, orderFor(c, keys));
+            m_writer.writeKeys(record.path, batch, m_dir, &record.changes, orderFor(c, keys));
         if (!r.ok()) {
             outcome.problems.push_back(writeProblem(r));
             continue;
@@ -604,8 +607,7 @@ CommandOutcome LabelSession::writeBatches(const std::string &name,
             refused(b.column, outcome))
             continue;
         LabelHistory::FileRecord record{b.column, columnPath(b.column), {}};
-        const Result r =
-            ProfileFile::writeKeys(record.path, b.writes, m_dir, &record.changes, &order);
+        const Result r = m_writer.writeKeys(record.path, b.writes, m_dir, &record.changes, &order);
         if (!r.ok()) {
             outcome.problems.push_back(writeProblem(r));
             continue;
@@ -647,8 +649,8 @@ CommandOutcome LabelSession::exchange(LabelHistory::Command command, bool undo)
             file.column >= 0 && file.column < m_grid.columnCount() && changedOnDisk(file.column);
         // A redo that adds keys again puts them at their French place, as the write did.
         const ProfileFile::Reverted r =
-            ProfileFile::revertKeys(file.path, file.changes, undo, m_dir,
-                                    !undo && file.column >= 2 ? &frenchOrder() : nullptr);
+            m_writer.revertKeys(file.path, file.changes, undo, m_dir,
+                                !undo && file.column >= 2 ? &frenchOrder() : nullptr);
         if (!r.result.ok()) {
             outcome.problems.push_back(writeProblem(r.result));
             left.files.push_back(std::move(file));
@@ -786,7 +788,7 @@ CommandOutcome LabelSession::putInFrenchOrder(LabelAlign::Fill fill)
         bool refusedHere = false;
         LabelAlign::Aligned aligned;
         // Read again under the lock: what another program wrote since is put in order too.
-        const Result r = ProfileFile::replaceFile(
+        const Result r = m_writer.replaceFile(
             record.path, m_dir,
             [&](std::string_view bytes, bool exists) -> std::optional<std::string> {
                 if (!exists)
@@ -862,8 +864,8 @@ CommandOutcome LabelSession::addLabel(std::string_view idUtf8, std::string_view 
         if (c >= 2 && refused(c, outcome))
             continue;
         LabelHistory::FileRecord record{c, columnPath(c), {}};
-        const Result r = ProfileFile::writeKeys(record.path, {{*id, c == 1 ? *text : ""}}, m_dir,
-                                                &record.changes, &orderOf(c));
+        const Result r = m_writer.writeKeys(record.path, {{*id, c == 1 ? *text : ""}}, m_dir,
+                                            &record.changes, &orderOf(c));
         if (!r.ok()) {
             outcome.problems.push_back(writeProblem(r));
             if (c == 1) { // no French line, no label
@@ -943,7 +945,7 @@ CommandOutcome LabelSession::removeLabels(const std::vector<int> &rows)
         if (c >= 2 && refused(c, outcome))
             continue;
         LabelHistory::FileRecord record{c, columnPath(c), {}};
-        const Result r = ProfileFile::removeKeys(record.path, keys, m_dir, &record.changes);
+        const Result r = m_writer.removeKeys(record.path, keys, m_dir, &record.changes);
         if (!r.ok()) {
             outcome.problems.push_back(writeProblem(r));
             continue;
@@ -978,7 +980,7 @@ CommandOutcome LabelSession::addLanguage(std::string_view name, LabelAlign::Fill
     LabelHistory::Command command{"New language", m_codec.upper(name), {}};
     LabelHistory::FileRecord record{-1, m_dir + file, {}};
     bool existed = false;
-    const Result r = ProfileFile::replaceFile(
+    const Result r = m_writer.replaceFile(
         record.path, m_dir, [&](std::string_view, bool exists) -> std::optional<std::string> {
             if ((existed = exists))
                 return std::nullopt; // never over a file that is there

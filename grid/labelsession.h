@@ -12,6 +12,7 @@
 #include "labelloader.h"
 #include "labelmarks.h"
 #include "loadprogress.h"
+#include "profilefile.h"
 #include "result.h"
 #include "textcodec.h"
 
@@ -82,9 +83,11 @@ class LabelSession
 {
 public:
     /// An empty session: no folder, no rows.
-    LabelSession();
+    /// An empty session whose folder is listed and whose files are written through `fs`.
+    explicit LabelSession(FileSystem &fs = FileSystem::disk());
     /// Loads the label directory `dir` (ending in "/") as at start-up.
-    static std::unique_ptr<LabelSession> open(const std::string &dir, LoadProgress &progress);
+    static std::unique_ptr<LabelSession> open(const std::string &dir, LoadProgress &progress,
+                                              FileSystem &fs = FileSystem::disk());
 
     LabelSession(const LabelSession &) = delete;
     LabelSession &operator=(const LabelSession &) = delete;
@@ -284,6 +287,8 @@ private:
         m_stamps[static_cast<std::size_t>(column)] = stampOf(columnPath(column));
     }
 
+    FileSystem &m_fs;
+    ProfileFile m_writer; // keeps its buffers from one write of a command to the next
     LabelGrid m_grid;
     LabelMarks m_marks;
     CheckMutes m_mutes; // the marks leave out what it mutes

@@ -1,5 +1,5 @@
 #include "commandline.h"
-#include "labeldirectory.h"
+#include "faultyfilesystem.h"
 #include "tempdir.h"
 
 #include <gtest/gtest.h>
@@ -280,19 +280,22 @@ TEST(CommandLineFolder, AListingThatFailsHalfwayGivesNoCsvAndNoCheck)
     TempDir dir;
     dir.write("french.lan", "[Label]\r\nA=a\r\n");
     dir.write("english.lan", "[Label]\r\nB=b\r\n"); // out of step: --check would speak
-    verbolt::LabelDirectory::setListFaultHook([](std::size_t read) { return read == 3 ? EIO : 0; });
+    using verbolt::test::FaultyFileSystem;
     for (std::string option : {"--export-csv", "--check"}) {
+        FaultyFileSystem fs;
+        fs.failWhen([](FaultyFileSystem::Call c, int n) {
+            return c == FaultyFileSystem::Call::ReadDirectory && n == 3 ? EIO : 0;
+        });
         std::string folder = dir.path();
         std::string name = "verbolt";
         char *argv[] = {name.data(), option.data(), folder.data()};
         std::ostringstream out;
         std::ostringstream err;
-        EXPECT_EQ(verbolt::CommandLine::run(3, argv, out, err), 1) << option;
+        EXPECT_EQ(verbolt::CommandLine::run(3, argv, out, err, fs), 1) << option;
         EXPECT_EQ(out.str(), "");
         EXPECT_EQ(err.str(), "Unable to read the folder " +
                                  dir.path().substr(0, dir.path().size() - 1) + ".\n");
     }
-    verbolt::LabelDirectory::setListFaultHook({});
 }
 
 TEST(CommandLineWindow, TheFolderAndTheChooserFromWhatQtLeaves)

@@ -1,7 +1,6 @@
 // The window writes only the line it shows: the list's current row, its selection and the
 // editor fields stay in step through Qt's own keys and clicks, and what Apply and Duplicate
 // write is what the translator sees.
-#include "atomicfile.h"
 #include "commandprogressbar.h"
 #include "windowfixture.h"
 
@@ -189,9 +188,9 @@ private slots:
         clickRow(4);
         const std::string english = m_dir->read("english.lan");
         edit(IDC_EDIT_ENGLISH)->setText(QStringLiteral("Text four"));
-        AtomicFile::setFaultHook([](AtomicFile::Stage) { return EIO; });
+        m_fs.failWhen([](FaultyFileSystem::Call, int) { return EIO; });
         key(Qt::Key_Return);
-        AtomicFile::setFaultHook({});
+        m_fs.heal();
         QCOMPARE(m_prompts->messages, QStringList{QString::fromStdString(
                                           "Unable to write the file " + m_dir->file("english.lan") +
                                           ". Input/output error.")});

@@ -4,6 +4,7 @@
 #include "clabelsdlg.h"
 #include "controlids.h"
 #include "fakeprompts.h"
+#include "faultyfilesystem.h"
 #include "labeleditor.h"
 #include "tempdir.h"
 
@@ -24,6 +25,7 @@ class WindowFixture
 {
 protected:
     std::unique_ptr<TempDir> m_dir = std::make_unique<TempDir>();
+    FaultyFileSystem m_fs; // the window's folders are listed and written through it
     std::unique_ptr<FakePrompts> m_prompts;
     std::unique_ptr<CLabelsDlg> m_dlg;
     std::unique_ptr<QAbstractItemModelTester> m_tester;
@@ -32,7 +34,7 @@ protected:
     void open()
     {
         m_prompts = std::make_unique<FakePrompts>();
-        m_dlg = std::make_unique<CLabelsDlg>(m_dir->path(), m_prompts.get());
+        m_dlg = std::make_unique<CLabelsDlg>(m_dir->path(), m_prompts.get(), nullptr, m_fs);
         if (m_words)
             m_dlg->setWordChecker(m_words);
         // The model's whole contract, checked from before the load on.

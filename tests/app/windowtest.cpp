@@ -1,7 +1,6 @@
 // The main window on Qt's offscreen platform: controls after a load, the loading window,
 // the colours, and the wiring of clicks, keys and Enter to the editing commands.
 #include "cloadingdlg.h"
-#include "labeldirectory.h"
 #include "windowfixture.h"
 
 #include <QAbstractItemModelTester>
@@ -255,9 +254,11 @@ private slots:
 
     void aFolderListedInPartIsSaidOnceTheWindowShows()
     {
-        LabelDirectory::setListFaultHook([](std::size_t read) { return read == 3 ? EIO : 0; });
+        m_fs.failWhen([](FaultyFileSystem::Call c, int n) {
+            return c == FaultyFileSystem::Call::ReadDirectory && n == 3 ? EIO : 0;
+        });
         open();
-        LabelDirectory::setListFaultHook({});
+        m_fs.heal();
         const std::string folder = m_dir->path().substr(0, m_dir->path().size() - 1);
         QTRY_COMPARE(m_prompts->messages, QStringList{QString::fromStdString(
                                               "Unable to read the folder " + folder + ".")});

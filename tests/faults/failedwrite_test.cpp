@@ -1,7 +1,7 @@
 // A write that fails half-way, on a full disk or an I/O error, leaves the file as it was, no
 // temporary file beside it, and says so: the failure reaches the result and the user.
 #include "asuser.h"
-#include "atomicfile.h"
+#include "faultyfilesystem.h"
 #include "filepath.h"
 #include "profilefile.h"
 #include "tempdir.h"
@@ -43,13 +43,13 @@ TEST(FullDisk, GrowingAFileFailsWithEfbigAndKeepsTheOriginal)
         limitFileSize(4096);
         Strings out;
         const Result r =
-            ProfileFile::writeKey(dir.file("english.lan"), "A", longText,
-                                  verbolt::FilePath::folderOf(dir.file("english.lan")));
+            ProfileFile().writeKey(dir.file("english.lan"), "A", longText,
+                                   verbolt::FilePath::folderOf(dir.file("english.lan")));
         out.push_back(r.ok() ? "ok" : std::to_string(r.error()));
         // A new file cannot be created in full either.
         const Result created =
-            ProfileFile::writeKey(dir.file("german.lan"), "A", longText,
-                                  verbolt::FilePath::folderOf(dir.file("german.lan")));
+            ProfileFile().writeKey(dir.file("german.lan"), "A", longText,
+                                   verbolt::FilePath::folderOf(dir.file("german.lan")));
         out.push_back(created.ok() ? "ok" : std::to_string(created.error()));
         // Through the editor: French fits, English does not, and the user is told which.
         Session s(dir.path());
@@ -73,8 +73,8 @@ TEST(FullDisk, AHardLinkedFileIsTheOneExceptionButTheFailureIsReported)
     const auto result = inChild(As::Self, [&] {
         limitFileSize(4096);
         const Result r =
-            ProfileFile::writeKey(dir.file("english.lan"), "A", std::string(64 * 1024, 'x'),
-                                  verbolt::FilePath::folderOf(dir.file("english.lan")));
+            ProfileFile().writeKey(dir.file("english.lan"), "A", std::string(64 * 1024, 'x'),
+                                   verbolt::FilePath::folderOf(dir.file("english.lan")));
         return Strings{r.ok() ? "ok" : std::to_string(r.error())};
     });
     ASSERT_TRUE(result);
@@ -82,10 +82,10 @@ TEST(FullDisk, AHardLinkedFileIsTheOneExceptionButTheFailureIsReported)
     EXPECT_EQ(entriesOf(dir.path()), (Strings{"english.bak", "english.lan"}));
 }
 
-class IoError : public ::testing::TestWithParam<AtomicFile::Stage>
+using Call = FaultyFileSystem::Call;
+
+class IoError : public ::testing::TestWithParam<Call>
 {
-protected:
-    void TearDown() override { AtomicFile::setFaultHook({}); }
 };
 
 TEST_P(IoError, FailsTheOneFileItHitsAndIsReported)
@@ -98,11 +98,7 @@ TEST_P(IoError, FailsTheOneFileItHitsAndIsReported)
     ASSERT_EQ(s.headers(), (Strings{"ID", "FRENCH", "ENGLISH", "GERMAN"}));
 
     // Apply writes FRENCH, ENGLISH, GERMAN in column order: the second write fails.
-    int writes = 0;
-    AtomicFile::setFaultHook([&](AtomicFile::Stage stage) {
-        writes += stage == AtomicFile::Stage::AfterPartialWrite;
-        return writes == 2 && stage == GetParam() ? EIO : 0;
-    });
+    s.fs.failWhen([](Call call, int n) { return call == GetParam() && n == 1 ? EIO : 0; });
     const Strings messages =
         s.apply(1, {{"FRENCH", "Deux !"}, {"ENGLISH", "Two !"}, {"GERMAN", "Zwei !"}});
     EXPECT_EQ(messages, Strings{unableToWrite(dir.file("english.lan"), "Input/output error")});
@@ -112,10 +108,10 @@ TEST_P(IoError, FailsTheOneFileItHitsAndIsReported)
     EXPECT_EQ(entriesOf(dir.path()), (Strings{"english.lan", "french.lan", "german.lan"}));
 
     // The service itself hands the errno up.
-    AtomicFile::setFaultHook(
-        [&](AtomicFile::Stage stage) { return stage == GetParam() ? EIO : 0; });
-    const Result r = ProfileFile::writeKey(dir.file("english.lan"), "A", "changed",
-                                           verbolt::FilePath::folderOf(dir.file("english.lan")));
+    FaultyFileSystem fs;
+    fs.failWhen([](Call call, int) { return call == GetParam() ? EIO : 0; });
+    const Result r = ProfileFile(fs).writeKey(dir.file("english.lan"), "A", "changed",
+                                              verbolt::FilePath::folderOf(dir.file("english.lan")));
     EXPECT_FALSE(r.ok());
     EXPECT_EQ(r.error(), EIO);
     EXPECT_EQ(r.path(), dir.file("english.lan"));
@@ -123,8 +119,6 @@ TEST_P(IoError, FailsTheOneFileItHitsAndIsReported)
 }
 
 INSTANTIATE_TEST_SUITE_P(EachStage, IoError,
-                         ::testing::Values(AtomicFile::Stage::AfterPartialWrite,
-                                           AtomicFile::Stage::BeforeSync,
-                                           AtomicFile::Stage::BeforeRename));
+                         ::testing::Values(Call::Write, Call::Sync, Call::Rename));
 
 } // namespace

@@ -45,8 +45,10 @@ TEST(KilledWriter, FileIsAlwaysTheOldOrTheNewContent)
         const pid_t pid = ::fork();
         ASSERT_GE(pid, 0);
         if (pid == 0) {
+            // Writes until it is killed: no result is ever looked at.
+            ProfileFile writer;
             for (bool a = false;; a = !a)
-                ProfileFile::writeKey(path, "BIG", a ? valueA : valueB,
+                (void)writer.writeKey(path, "BIG", a ? valueA : valueB,
                                       verbolt::FilePath::folderOf(path));
         }
         ::usleep(static_cast<useconds_t>(pause(rng)));
@@ -103,8 +105,9 @@ TEST(KilledWriter, HardLinkedFileIsTheOldOrTheNewContentAfterTheNextWrite)
         const pid_t pid = ::fork();
         ASSERT_GE(pid, 0);
         if (pid == 0) {
+            ProfileFile writer; // writes until it is killed: no result is looked at
             for (bool a = false;; a = !a)
-                ProfileFile::writeKey(
+                (void)writer.writeKey(
                     path, "BIG", std::string(a ? 1 << 21 : 1 << 20, a ? 'a' : 'b'), dir.path());
         }
         ::usleep(static_cast<useconds_t>(pause(rng)));

@@ -1,4 +1,5 @@
 #include "atomicfile.h"
+#include "faultyfilesystem.h"
 #include "filepath.h"
 #include "tempdir.h"
 
@@ -16,6 +17,7 @@
 
 using verbolt::AtomicFile;
 using verbolt::FilePath;
+using verbolt::test::FaultyFileSystem;
 using verbolt::test::TempDir;
 
 namespace {
@@ -91,24 +93,24 @@ TEST(AtomicFile, ModeAndOwnerAreKept)
 
 TEST(AtomicFile, FailureAtAnyStageLeavesTheOriginalAndNoTemporaryFile)
 {
-    using Stage = AtomicFile::Stage;
-    for (const Stage failAt : {Stage::AfterPartialWrite, Stage::BeforeSync, Stage::BeforeRename}) {
+    using Call = FaultyFileSystem::Call;
+    for (const Call failAt : {Call::Write, Call::Sync, Call::Rename}) {
         SCOPED_TRACE(static_cast<int>(failAt));
         TempDir dir;
         dir.write("a.lan", "original");
         std::string seen;
-        AtomicFile::setFaultHook([&](Stage stage) {
-            seen = stage == failAt && seen.empty() ? dir.listing() : seen;
-            return stage == failAt ? ENOSPC : 0;
+        FaultyFileSystem fs;
+        fs.failWhen([&](Call call, int) {
+            seen = call == failAt && seen.empty() ? dir.listing() : seen;
+            return call == failAt ? ENOSPC : 0;
         });
         EXPECT_EQ(AtomicFile::write(dir.file("a.lan"), "replacement bytes",
-                                    verbolt::FilePath::folderOf(dir.file("a.lan")))
+                                    verbolt::FilePath::folderOf(dir.file("a.lan")), fs)
                       .error(),
                   ENOSPC);
         EXPECT_FALSE(AtomicFile::write(dir.file("new.lan"), "bytes",
-                                       verbolt::FilePath::folderOf(dir.file("new.lan")))
+                                       verbolt::FilePath::folderOf(dir.file("new.lan")), fs)
                          .ok());
-        AtomicFile::setFaultHook({});
         EXPECT_EQ(dir.read("a.lan"), "original");
         EXPECT_EQ(dir.listing(), "a.lan\n");
         // The temporary file stood beside it, under a name never taken for a label file.
@@ -174,11 +176,13 @@ TEST(AtomicFile, TidyRemovesStaleTemporariesAndPutsBackAHalfRewrittenHardLinkedF
     EXPECT_EQ(dir.read("b.lan"), "old whole");
 
     // A rewrite in place that fails half-way puts the old bytes back at once.
-    AtomicFile::setFaultHook(
-        [](AtomicFile::Stage s) { return s == AtomicFile::Stage::AfterPartialWrite ? EIO : 0; });
+    // Its writes: the copy of the old bytes, the new bytes, the old bytes put back.
+    FaultyFileSystem fs;
+    fs.failWhen([](FaultyFileSystem::Call c, int n) {
+        return c == FaultyFileSystem::Call::Write && n == 1 ? EIO : 0;
+    });
     const verbolt::Result r =
-        AtomicFile::write(dir.file("a.lan"), "a new and longer text", dir.path());
-    AtomicFile::setFaultHook({});
+        AtomicFile::write(dir.file("a.lan"), "a new and longer text", dir.path(), fs);
     EXPECT_EQ(r.error(), EIO);
     EXPECT_EQ(r.reason(), "Input/output error");
     EXPECT_EQ(dir.read("b.lan"), "old whole");

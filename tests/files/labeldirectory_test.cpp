@@ -1,3 +1,4 @@
+#include "faultyfilesystem.h"
 #include "labeldirectory.h"
 #include "tempdir.h"
 
@@ -10,6 +11,7 @@
 using verbolt::LabelDirectory;
 using verbolt::LabelFileEntry;
 using verbolt::Listing;
+using verbolt::test::FaultyFileSystem;
 using verbolt::test::TempDir;
 
 namespace {
@@ -54,9 +56,11 @@ TEST(LabelDirectoryListing, AListingThatFailsIsNotAnEmptyFolder)
     TempDir dir;
     for (const char *n : {"a.lan", "b.lan", "c.lan", "d.lan"})
         dir.write(n, "[Label]\n");
-    LabelDirectory::setListFaultHook([](std::size_t read) { return read == 3 ? EIO : 0; });
-    const Listing listing = LabelDirectory::list(dir.path());
-    LabelDirectory::setListFaultHook({});
+    FaultyFileSystem fs;
+    fs.failWhen([](FaultyFileSystem::Call c, int n) {
+        return c == FaultyFileSystem::Call::ReadDirectory && n == 3 ? EIO : 0;
+    });
+    const Listing listing = LabelDirectory::list(dir.path(), fs);
     EXPECT_EQ(listing.result.error(), EIO);
     EXPECT_LE(listing.entries.size(), 3u) << "what was read before the failure is kept";
     EXPECT_EQ(LabelDirectory::unreadableMessage("/x/labels/"),

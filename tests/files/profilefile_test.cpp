@@ -34,7 +34,7 @@ TEST(ProfileFile, ReadKeyGivesTheValueOrEmpty)
     dir.write("a.lan", "[O]\nX=o\n[Label]\nK = \"text\" \r\nLONG=" + std::string(1500, 'y'));
     EXPECT_EQ(ProfileFile::readKey(path, "k"), "\"text\"");
     EXPECT_EQ(ProfileFile::readKey(path, "X"), "");
-    EXPECT_EQ(ProfileFile::readKey(dir.file("missing.cmt"), "K"), "");
+    EXPECT_EQ(ProfileFile::readKey(dir.file("missing.cmt"), "K"), std::nullopt);
     EXPECT_EQ(ProfileFile::readKey(path, "LONG"), std::string(999, 'y'));
     EXPECT_EQ(ProfileFile::readKey(path, "LONG", 10), std::string(10, 'y'));
     dir.write("a.lan", "[Label]\nK=new\n"); // read afresh, never cached
@@ -45,9 +45,10 @@ TEST(ProfileFile, WritesCreateChangeOrLeaveTheFile)
 {
     TempDir dir;
     const std::string path = dir.file("german.lan");
-    EXPECT_EQ(errorOf(ProfileFile::writeKey(path, "A", "1", verbolt::FilePath::folderOf(path))), 0);
-    EXPECT_EQ(errorOf(ProfileFile::writeKeys(path, {{"B", "2"}, {"a", ""}, {"B", "3"}},
-                                             verbolt::FilePath::folderOf(path))),
+    EXPECT_EQ(errorOf(ProfileFile().writeKey(path, "A", "1", verbolt::FilePath::folderOf(path))),
+              0);
+    EXPECT_EQ(errorOf(ProfileFile().writeKeys(path, {{"B", "2"}, {"a", ""}, {"B", "3"}},
+                                              verbolt::FilePath::folderOf(path))),
               0);
     EXPECT_EQ(dir.read("german.lan"), "[Label]\r\nA=\r\nB=3\r\n");
 
@@ -56,27 +57,29 @@ TEST(ProfileFile, WritesCreateChangeOrLeaveTheFile)
     {
     }, after{};
     ::stat(path.c_str(), &before);
-    EXPECT_EQ(errorOf(ProfileFile::writeKey(path, " b ", "3", verbolt::FilePath::folderOf(path))),
+    EXPECT_EQ(errorOf(ProfileFile().writeKey(path, " b ", "3", verbolt::FilePath::folderOf(path))),
               0);
     ::stat(path.c_str(), &after);
     EXPECT_EQ(before.st_ino, after.st_ino);
-    EXPECT_EQ(errorOf(ProfileFile::writeKeys(dir.file("none.lan"), {},
-                                             verbolt::FilePath::folderOf(dir.file("none.lan")))),
+    EXPECT_EQ(errorOf(ProfileFile().writeKeys(dir.file("none.lan"), {},
+                                              verbolt::FilePath::folderOf(dir.file("none.lan")))),
               0);
 
     for (const std::string &bad : {"x\ry"s, "x\ny"s, "x\0y"s}) {
-        EXPECT_EQ(errorOf(ProfileFile::writeKey(path, "A", bad, verbolt::FilePath::folderOf(path))),
-                  EINVAL);
-        EXPECT_EQ(errorOf(ProfileFile::writeKeys(dir.file("new.lan"), {{"B", "1"}, {bad, "2"}},
-                                                 verbolt::FilePath::folderOf(dir.file("new.lan")))),
-                  EINVAL);
+        EXPECT_EQ(
+            errorOf(ProfileFile().writeKey(path, "A", bad, verbolt::FilePath::folderOf(path))),
+            EINVAL);
+        EXPECT_EQ(
+            errorOf(ProfileFile().writeKeys(dir.file("new.lan"), {{"B", "1"}, {bad, "2"}},
+                                            verbolt::FilePath::folderOf(dir.file("new.lan")))),
+            EINVAL);
     }
-    EXPECT_EQ(errorOf(ProfileFile::writeKey(dir.file("gone/a.lan"), "A", "2",
-                                            verbolt::FilePath::folderOf(dir.file("gone/a.lan")))),
+    EXPECT_EQ(errorOf(ProfileFile().writeKey(dir.file("gone/a.lan"), "A", "2",
+                                             verbolt::FilePath::folderOf(dir.file("gone/a.lan")))),
               ENOENT);
     ASSERT_EQ(::mkdir(dir.file("sub.lan").c_str(), 0755), 0);
-    EXPECT_EQ(errorOf(ProfileFile::writeKey(dir.file("sub.lan"), "A", "2",
-                                            verbolt::FilePath::folderOf(dir.file("sub.lan")))),
+    EXPECT_EQ(errorOf(ProfileFile().writeKey(dir.file("sub.lan"), "A", "2",
+                                             verbolt::FilePath::folderOf(dir.file("sub.lan")))),
               EISDIR);
     EXPECT_EQ(dir.read("german.lan"), "[Label]\r\nA=\r\nB=3\r\n");
     EXPECT_EQ(dir.listing(), "german.lan\nsub.lan\n");
@@ -88,11 +91,11 @@ TEST(ProfileFile, BytesTheRulesWouldBreakAreNeverRewritten)
     const std::string utf16 = "\xFF\xFE[\0L\0]\0\r\0\n\0"s;
     const std::string bare = "[\0L\0a\0b\0e\0l\0]\0\r\0\n\0K\0=\0v\0"s;
     dir.write("b.lan", "[Label]\r\nK=a\0b\r\n"s); // a stray NUL is not UTF-16
-    EXPECT_TRUE(ProfileFile::writeKey(dir.file("b.lan"), "L", "w", dir.path()).ok());
+    EXPECT_TRUE(ProfileFile().writeKey(dir.file("b.lan"), "L", "w", dir.path()).ok());
     const std::string crOnly = "[Label]\rK=v\r";
     for (const std::string &bytes : {utf16, bare, crOnly}) {
         dir.write("a.lan", bytes);
-        const Result r = ProfileFile::writeKey(dir.file("a.lan"), "K", "w", dir.path());
+        const Result r = ProfileFile().writeKey(dir.file("a.lan"), "K", "w", dir.path());
         EXPECT_EQ(r.failure(), Result::Failure::Unsupported);
         EXPECT_FALSE(r.reason().empty());
         EXPECT_EQ(dir.read("a.lan"), bytes);
@@ -110,7 +113,8 @@ TEST(ProfileFile, PermissionsAreRespected)
     }
     const auto write = [&](const char *name, const char *key, const char *value) {
         const std::string path = dir.file(name);
-        const Result r = ProfileFile::writeKey(path, key, value, verbolt::FilePath::folderOf(path));
+        const Result r =
+            ProfileFile().writeKey(path, key, value, verbolt::FilePath::folderOf(path));
         return r.ok() ? "ok" : std::to_string(r.error());
     };
     // The read-only file refuses a change but takes a write that changes nothing; an
@@ -150,8 +154,9 @@ TEST(ProfileFile, ConcurrentProcessesLoseNoKey)
         if (pid == 0) {
             bool ok = true;
             for (int k = 0; k < kKeys; ++k)
-                ok = ProfileFile::writeKey(path, "K" + id(p, k), "v" + id(p, k),
-                                           verbolt::FilePath::folderOf(path))
+                ok = ProfileFile()
+                         .writeKey(path, "K" + id(p, k), "v" + id(p, k),
+                                   verbolt::FilePath::folderOf(path))
                          .ok() &&
                      ok;
             ::_exit(ok ? 0 : 1);
@@ -180,13 +185,13 @@ TEST(ProfileFile, RemovedLinesComeBackOnDiskWhileTheFileIsAsLeft)
     const std::string old = "[Label]\n; A\nA=1\nB=2\n";
     dir.write("german.lan", old);
     verbolt::FileChanges changes;
-    EXPECT_EQ(errorOf(ProfileFile::removeKeys(path, {"a"}, folder, &changes)), 0);
+    EXPECT_EQ(errorOf(ProfileFile().removeKeys(path, {"a"}, folder, &changes)), 0);
     EXPECT_EQ(dir.read("german.lan"), "[Label]\n; A\nB=2\n");
-    ProfileFile::Reverted r = ProfileFile::revertKeys(path, changes, true, folder);
+    ProfileFile::Reverted r = ProfileFile().revertKeys(path, changes, true, folder);
     EXPECT_TRUE(r.result.ok() && r.applied == std::vector<bool>{true});
     EXPECT_EQ(dir.read("german.lan"), old);
     dir.write("german.lan", old + "C=3\n"); // changed since: redo leaves it
-    r = ProfileFile::revertKeys(path, changes, false, folder);
+    r = ProfileFile().revertKeys(path, changes, false, folder);
     EXPECT_TRUE(r.result.ok() && r.applied == std::vector<bool>{false});
     EXPECT_EQ(dir.read("german.lan"), old + "C=3\n");
 
@@ -194,7 +199,7 @@ TEST(ProfileFile, RemovedLinesComeBackOnDiskWhileTheFileIsAsLeft)
     TempDir outside;
     outside.write("x.lan", "x");
     ASSERT_EQ(::symlink(outside.file("x.lan").c_str(), dir.file("link.lan").c_str()), 0);
-    const Result refused = ProfileFile::replaceFile(
+    const Result refused = ProfileFile().replaceFile(
         dir.file("link.lan"), folder, [](std::string_view, bool) { return std::string("y"); });
     EXPECT_EQ(refused.failure(), Result::Failure::LinksOutside);
     EXPECT_EQ(outside.read("x.lan"), "x");

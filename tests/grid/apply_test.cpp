@@ -1,4 +1,3 @@
-#include "atomicfile.h"
 #include "workspace.h"
 
 #include <gtest/gtest.h>
@@ -137,12 +136,12 @@ TEST(Apply, AFailedWriteShowsTheFilesTextAndKeepsWhatWasTyped)
     w.click(0);
     v.type("FRENCH", "Un !");
     v.type("ENGLISH", "One !");
-    int calls = 0; // the first write fails (French), the second goes through
-    AtomicFile::setFaultHook([&](AtomicFile::Stage s) {
-        return s == AtomicFile::Stage::BeforeRename && calls++ == 0 ? EIO : 0;
+    // The first write fails (French), the second goes through.
+    w.fs.failWhen([](FaultyFileSystem::Call c, int n) {
+        return c == FaultyFileSystem::Call::Rename && n == 0 ? EIO : 0;
     });
     w.editor->OnApply();
-    AtomicFile::setFaultHook({});
+    w.fs.heal();
     EXPECT_EQ(v.messages, Strings{unableToWrite(w.dir.file("French.LAN"), "Input/output error")});
     EXPECT_EQ(w.dir.read("French.LAN"), kFrench);
     EXPECT_EQ(w.grid().itemText(0, 1), "Un") << "the table shows what is on disk";

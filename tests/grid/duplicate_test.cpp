@@ -158,9 +158,9 @@ TEST(Duplicate, SeveralRowsGiveWhatOneWritePerCellWould)
     const FrenchOrder order(set.at("french.lan"));
     for (const int r : {0, 2, 3, 4})
         for (int c = 2; c < w.grid().columnCount(); ++c)
-            ASSERT_TRUE(ProfileFile::writeKey(copy.file(w.grid().fileName(c)),
-                                              w.grid().itemText(r, 0), w.grid().itemText(r, 1),
-                                              copy.path(), nullptr, &order)
+            ASSERT_TRUE(ProfileFile()
+                            .writeKey(copy.file(w.grid().fileName(c)), w.grid().itemText(r, 0),
+                                      w.grid().itemText(r, 1), copy.path(), nullptr, &order)
                             .ok());
     // Each cell shows what its line holds now, as a fresh load would: K1's line took both of
     // its texts, "Encore" last; a key with no line of its own got a new line at its French

@@ -1,4 +1,3 @@
-#include "atomicfile.h"
 #include "workspace.h"
 
 #include <gtest/gtest.h>
@@ -119,9 +118,9 @@ TEST(Undo, LeavesWhatAnotherProgramChangedAndReportsFailures)
     w.dir.write("english.lan", "[Label]\nA=Un\nB=Deux (revu)\n");
 
     // A write that fails leaves the file and the command as they were.
-    AtomicFile::setFaultHook([](AtomicFile::Stage) { return EIO; });
+    w.fs.failWhen([](FaultyFileSystem::Call, int) { return EIO; });
     w.editor->OnUndo();
-    AtomicFile::setFaultHook({});
+    w.fs.heal();
     EXPECT_EQ(w.view->messages,
               Strings{unableToWrite(w.dir.file("english.lan"), "Input/output error")});
     EXPECT_EQ(w.dir.read("english.lan"), "[Label]\nA=Un\nB=Deux (revu)\n");

@@ -2,6 +2,7 @@
 
 #include "asuser.h"
 #include "fakeview.h"
+#include "faultyfilesystem.h"
 #include "labeleditor.h"
 #include "labelsession.h"
 #include "tempdir.h"
@@ -43,7 +44,7 @@ struct Session
     {
         SilentProgress progress;
         editor.reset();
-        session = LabelSession::open(dir, progress);
+        session = LabelSession::open(dir, progress, fs);
         view = std::make_unique<FakeView>(load().codePage);
         editor = std::make_unique<LabelEditor>(*session, *view);
     }
@@ -92,6 +93,7 @@ struct Session
     const LoadResult &load() const { return session->load(); }
     LabelMarks &marks() { return session->marks(); }
 
+    FaultyFileSystem fs; // what the session lists and writes through
     std::unique_ptr<LabelSession> session;
     std::unique_ptr<FakeView> view;
     std::unique_ptr<LabelEditor> editor;
