@@ -13,17 +13,17 @@ namespace verbolt {
 /// the writer, the marks and the check walk the same lines with the same rules.
 struct Entry
 {
-    std::string_view key;   // trimmed: the key as the writer compares it
+    std::string_view key;       // trimmed: the key as the writer compares it
     std::string_view keyAsRead; // leading blanks trimmed, those before the "=" kept (the ID
                                 // column shows it so)
-    std::string_view value; // trimmed, as the reader has it
-    std::size_t line = 0;   // 1-based physical line (a leading byte-order mark is on line 1)
-    std::size_t begin = 0;  // offset of the line's first byte
-    std::size_t eq = 0;     // offset of the line's first "="
-    std::size_t end = 0;    // offset of the line feed ending the line (or the end of the bytes)
-    std::size_t next = 0;   // offset after the line feed
-    bool inLabel = true;    // in a [Label] section or before the first section header:
-                            // where writes look for keys
+    std::string_view value;     // trimmed, as the reader has it
+    std::size_t line = 0;       // 1-based physical line (a leading byte-order mark is on line 1)
+    std::size_t begin = 0;      // offset of the line's first byte
+    std::size_t eq = 0;         // offset of the line's first "="
+    std::size_t end = 0;        // offset of the line feed ending the line (or the end of the bytes)
+    std::size_t next = 0;       // offset after the line feed
+    bool inLabel = true;        // in a [Label] section or before the first section header:
+                                // where writes look for keys
 };
 
 /// Walks the entry lines of a label file's bytes in order, following the section headers
@@ -45,6 +45,12 @@ public:
     /// The next entry line into `e`; false at the end of the bytes.
     bool next(Entry &e)
     {
+        return next(e, [](bool, std::size_t) {});
+    }
+    /// The same, telling onHeader(isLabel, next) of each section header passed on the way
+    /// (`next` the offset after its line): the writer places new lines by them.
+    template <class H> bool next(Entry &e, H &&onHeader)
+    {
         const std::size_t size = m_bytes.size();
         while (m_pos < size) {
             const std::size_t begin = m_pos;
@@ -54,8 +60,10 @@ public:
             ++m_line;
             const std::string_view line = m_bytes.substr(begin, end - begin);
             if (LabelReader::skippedAtOnce(line)) {
-                if (!line.empty() && line[0] == '[')
+                if (!line.empty() && line[0] == '[') {
                     m_inLabel = isLabelHeader(line);
+                    onHeader(m_inLabel, m_pos);
+                }
                 continue;
             }
             const std::size_t eq = line.find('=');

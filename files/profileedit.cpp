@@ -27,24 +27,11 @@ constexpr std::string_view kCrLf = "\r\n";
 // LabelReader::entryOf, found without building an entry (the value is not needed here).
 template <class K, class H> void scan(std::string_view content, K &&onKey, H &&onHeader)
 {
-    bool inScope = true; // lines before the first header count as section "Label"
-    LabelReader::forEachLine(
-        content, [&](std::string_view line, std::size_t begin, std::size_t next) {
-            if (LabelReader::skippedAtOnce(line)) {
-                if (!line.empty() && line[0] == '[') {
-                    inScope = ProfileEdit::isLabelHeader(line);
-                    onHeader(inScope, next);
-                }
-                return;
-            }
-            if (!inScope)
-                return;
-            const void *eq = std::memchr(line.data(), '=', line.size());
-            if (!eq)
-                return;
-            const auto at = static_cast<std::size_t>(static_cast<const char *>(eq) - line.data());
-            onKey(Blanks::trim(line.substr(0, at)), line, at, begin, next);
-        });
+    EntryCursor cursor(content);
+    Entry e;
+    while (cursor.next(e, onHeader))
+        if (e.inLabel)
+            onKey(e.key, content.substr(e.begin, e.end - e.begin), e.eq - e.begin, e.begin, e.next);
 }
 
 // New lines end like the first line of the file; a file without any line end gets CRLF.

@@ -1,5 +1,6 @@
 #include "labelloader.h"
 
+#include "entrycursor.h"
 #include "filepath.h"
 #include "filereader.h"
 #include "labeldirectory.h"
@@ -47,17 +48,13 @@ void LabelLoader::LoadLanguageColumn(ByteBuffer &&bytes, int column)
         m_grid.reserveRows(m_frenchLines >= 0 ? static_cast<std::size_t>(m_frenchLines)
                                               : static_cast<std::size_t>(CountLabelLines(text)));
     int n = 0;
-    LabelReader::forEachLine(text, [&](std::string_view line, std::size_t, std::size_t) {
-        if (LabelReader::skippedAtOnce(line))
-            return;
+    EntryCursor cursor(text);
+    Entry e;
+    while (cursor.next(e)) {
         m_progress.PumpOneMessage();
-        const auto entry = LabelReader::entryOf(line);
-        if (!entry)
-            return;
-        m_grid.appendRow(entry->key, entry->value);
-        ++n;
-        m_progress.SetProgressPos(n);
-    });
+        m_grid.appendRow(e.keyAsRead, e.value);
+        m_progress.SetProgressPos(++n);
+    }
 }
 
 LabelGrid::LoadedColumn LabelLoader::ReadLanguageColumn(ByteBuffer &&bytes, int rows,
@@ -69,19 +66,15 @@ LabelGrid::LoadedColumn LabelLoader::ReadLanguageColumn(ByteBuffer &&bytes, int 
     // One cell per row: room for them all at once, not by doubling.
     out.cells.reserve(static_cast<std::size_t>(std::max(rows, 0)));
     int n = 0;
-    LabelReader::forEachLine(text, [&](std::string_view line, std::size_t, std::size_t) {
-        if (LabelReader::skippedAtOnce(line))
-            return;
+    EntryCursor cursor(text);
+    Entry e;
+    while (cursor.next(e)) {
         progress.PumpOneMessage();
-        const auto entry = LabelReader::entryOf(line);
-        if (!entry)
-            return;
         if (n < rows)
-            out.cells.push_back({static_cast<std::uint64_t>(entry->value.data() - text.data()),
-                                 entry->value.size()});
-        ++n;
-        progress.SetProgressPos(n);
-    });
+            out.cells.push_back(
+                {static_cast<std::uint64_t>(e.value.data() - text.data()), e.value.size()});
+        progress.SetProgressPos(++n);
+    }
     return out;
 }
 
