@@ -6,24 +6,29 @@
 
 namespace verbolt {
 
-std::unique_ptr<FileValues> FileValues::read(const std::string &path, const std::string &folder)
+std::unique_ptr<FileValues> FileValues::read(const std::string &path, const std::string &folder,
+                                             const std::vector<std::string_view> &only)
 {
     if (!FilePath::linksStayIn(path, folder))
         return std::make_unique<FileValues>();
     FileContent file = FileReader::read(path);
     if (!file.result.ok())
         return std::make_unique<FileValues>();
-    auto values = std::make_unique<FileValues>(std::move(file.bytes));
+    auto values = std::make_unique<FileValues>(std::move(file.bytes), only);
     values->m_read = true;
     return values;
 }
 
-FileValues::FileValues(std::string bytes) : m_bytes(std::move(bytes))
+FileValues::FileValues(std::string bytes, const std::vector<std::string_view> &only)
+    : m_bytes(std::move(bytes))
 {
+    FoldedKeySet wanted;
+    for (const std::string_view key : only)
+        wanted.insert(Blanks::trim(key));
     EntryCursor cursor(m_bytes);
     Entry e;
     while (cursor.next(e)) {
-        if (!e.inLabel)
+        if (!e.inLabel || (!only.empty() && wanted.find(e.key) < 0))
             continue;
         const int id = m_keys.insert(e.key);
         if (static_cast<std::size_t>(id) == m_values.size())

@@ -18,11 +18,13 @@ class FileValues
 {
 public:
     FileValues() = default;
-    /// Takes a file's bytes.
-    explicit FileValues(std::string bytes);
+    /// Takes a file's bytes; with `only`, just those keys are kept (the others cost no
+    /// index entry: a check of a few keys in a large file).
+    explicit FileValues(std::string bytes, const std::vector<std::string_view> &only = {});
     /// Reads `path`; a file that is missing, cannot be read or links out of `folder` (the
     /// label folder: nothing outside it is read) holds no keys.
-    static std::unique_ptr<FileValues> read(const std::string &path, const std::string &folder);
+    static std::unique_ptr<FileValues> read(const std::string &path, const std::string &folder,
+                                            const std::vector<std::string_view> &only = {});
     /// Whether it was read from a file (false for one missing or unreadable).
     bool read() const { return m_read; }
     FileValues(const FileValues &) = delete;

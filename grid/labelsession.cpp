@@ -370,7 +370,7 @@ std::vector<Conflict> LabelSession::applyConflicts(int row,
     const std::string_view id = m_grid.itemText(row, 0);
     for (const FieldEdit &e : edits) {
         // A file gone or unreadable is no other program's text: the write says what it finds.
-        const auto file = FileValues::read(columnPath(e.column), m_dir);
+        const auto file = FileValues::read(columnPath(e.column), m_dir, {id});
         if (file->read() && file->value(id).value_or("") != e.basedOn)
             out.push_back({e.column, std::string(id)});
     }
@@ -384,8 +384,12 @@ std::vector<Conflict> LabelSession::duplicateConflicts(const std::vector<int> &r
     // Each file's text of a key against the text the table has for it.
     std::vector<int> columns = targetColumns(target);
     columns.insert(columns.begin(), 1);
+    std::vector<std::string_view> ids;
+    for (const int r : rows)
+        if (r >= 0 && r < m_grid.rowCount())
+            ids.push_back(m_grid.itemText(r, 0));
     for (const int c : columns) {
-        const auto file = FileValues::read(columnPath(c), m_dir);
+        const auto file = FileValues::read(columnPath(c), m_dir, ids);
         if (!file->read())
             continue;
         for (const int r : rows)
@@ -435,7 +439,7 @@ CommandOutcome LabelSession::apply(int row, const std::vector<FieldEdit> &edits,
             if (e.column >= 2) {
                 reloadColumn(e.column, outcome);
             } else if (const int shown = frenchRow(id); shown >= 0) {
-                const auto file = FileValues::read(columnPath(1), m_dir);
+                const auto file = FileValues::read(columnPath(1), m_dir, {id});
                 m_grid.setItemText(shown, 1, file->value(id).value_or(""));
                 outcome.rows.push_back(shown);
             }
