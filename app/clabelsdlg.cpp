@@ -504,6 +504,15 @@ void CLabelsDlg::setShownId(std::string_view id)
 {
     m_fieldsGroup->setTitle(id.empty() ? QStringLiteral("Modification")
                                        : QStringLiteral("Modification of ") + toQt(id));
+    muteUnderlines(id);
+}
+
+void CLabelsDlg::muteUnderlines(std::string_view id)
+{
+    // A spelling finding declared right is not underlined either.
+    for (const auto &[header, field] : m_fields)
+        if (auto *spelled = qobject_cast<SpellLineEdit *>(field))
+            spelled->setMuted(!id.empty() && m_session->mutes().muted(id, Check::Spelling, header));
 }
 
 void CLabelsDlg::resizeEvent(QResizeEvent *event)
@@ -970,6 +979,8 @@ void CLabelsDlg::showListMenu(const QPoint &pos)
                     !problem.empty())
                     showMessage(problem);
                 cellsChanged(row, row);
+                if (row == m_editor.shownLine())
+                    muteUnderlines(m_editor.currentId());
             });
     }
     menu.addSeparator();

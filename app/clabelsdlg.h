@@ -144,6 +144,8 @@ private:
     void layOut();
     void fitDuplicateButton(const DialogUnits &du);
     void showListMenu(const QPoint &pos);
+    /// The fields of the shown label `id` underline no word where its spelling is muted.
+    void muteUnderlines(std::string_view id);
     void computeMarks();
     void showSummary();
     /// The summary's counts in the lines its place holds; the progress line cut to its width.

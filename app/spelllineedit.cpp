@@ -29,10 +29,19 @@ void SpellLineEdit::setSpelling(WordChecker *words, std::string column, const QL
     findMisspelled();
 }
 
+void SpellLineEdit::setMuted(bool muted)
+{
+    if (muted == m_muted)
+        return;
+    m_muted = muted;
+    findMisspelled();
+    update();
+}
+
 void SpellLineEdit::findMisspelled()
 {
     m_misspelled.clear();
-    if (m_words && !text().isEmpty() && m_words->hasLanguage(m_column)) {
+    if (m_words && !m_muted && !text().isEmpty() && m_words->hasLanguage(m_column)) {
         // A label far longer than any field shows is looked at in its first part only: the
         // dictionary's look-ups are kept for what a translator reads.
         const std::string utf8 = text().left(kCheckedCharacters).toStdString();

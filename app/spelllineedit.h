@@ -25,6 +25,9 @@ public:
     /// they are) are not misspelled, as in the checks.
     void setSpelling(WordChecker *words, std::string column, const QLineEdit *french = nullptr);
 
+    /// A label whose spelling check is muted in this language underlines nothing.
+    void setMuted(bool muted);
+
     /// How much of the text is looked at: the first characters only.
     static constexpr int kCheckedCharacters = 20000;
     /// The misspelled words of the text: start and length, in the text's characters.
@@ -47,6 +50,7 @@ private:
     WordChecker *m_words = nullptr;
     std::string m_column;
     const QLineEdit *m_french = nullptr;
+    bool m_muted = false;
     std::vector<std::pair<int, int>> m_misspelled;
 };
 

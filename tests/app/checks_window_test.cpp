@@ -122,6 +122,30 @@ private slots:
         QVERIFY(!summary().contains("punctuation"));
     }
 
+    void aMutedSpellingIsNotUnderlined()
+    {
+        clickRow(2);
+        auto *field = qobject_cast<SpellLineEdit *>(edit(IDC_EDIT_GERMAN));
+        QCOMPARE(field->misspelled().size(), std::size_t(1));
+        QTimer::singleShot(0, [&] {
+            auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+            QAction *ignore = actionNamed(menu, QStringLiteral("Ignore this check here"));
+            QVERIFY(ignore);
+            actionNamed(actionNamed(ignore->menu(), QStringLiteral("spelling"))->menu(),
+                        QStringLiteral("In German"))
+                ->trigger();
+            menu->close();
+        });
+        const QPoint at = list()->visualRect(cell(2, m_german)).center();
+        QContextMenuEvent event(QContextMenuEvent::Mouse, at, list()->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(list()->viewport(), &event);
+        QVERIFY(field->misspelled().empty());
+        // Shown again, the folder's mute still holds; another label's field underlines again.
+        clickRow(0);
+        clickRow(2);
+        QVERIFY(field->misspelled().empty());
+    }
+
     void misspelledWordsAreUnderlinedWithSuggestions()
     {
         clickRow(2);
