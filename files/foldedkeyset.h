@@ -1,5 +1,7 @@
 #pragma once
 
+#include "asciifold.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -19,8 +21,18 @@ public:
     /// The id of the key, or -1.
     int find(std::string_view key) const
     {
-        // A write of a few keys looks up every line of the file: most have another length.
-        return (m_lengths >> (key.size() % 64) & 1) ? findHashed(key, hash(key)) : -1;
+        // A write of a few keys looks up every line of the file: most have another length,
+        // and the rest are told apart by comparing, cheaper than hashing, while the keys are
+        // few.
+        if (!(m_lengths >> (key.size() % 64) & 1))
+            return -1;
+        if (m_keys.size() <= kCompared) {
+            for (std::size_t i = 0; i < m_keys.size(); ++i)
+                if (AsciiFold::equal(m_keys[i], key))
+                    return static_cast<int>(i);
+            return -1;
+        }
+        return findHashed(key, hash(key));
     }
     std::size_t size() const { return m_keys.size(); }
     /// Room for n keys without growing the table on the way.
@@ -30,6 +42,7 @@ public:
     static std::uint64_t hash(std::string_view key);
 
 private:
+    static constexpr std::size_t kCompared = 4;
     int findHashed(std::string_view key, std::uint64_t h) const;
     void place(std::size_t index, std::uint64_t h);
     void rehash(std::size_t size);

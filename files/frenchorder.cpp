@@ -1,6 +1,5 @@
 #include "frenchorder.h"
 
-#include "asciifold.h"
 #include "blanks.h"
 #include "entrycursor.h"
 
@@ -27,19 +26,7 @@ FrenchOrder::FrenchOrder(std::string frenchBytes)
 
 int FrenchOrder::position(std::string_view key) const
 {
-    if (!m_data)
-        return -1;
-    key = Blanks::trim(key);
-    // A few keys (the neighbours of one new label) are compared one by one: most keys of a
-    // file differ in length or in their first bytes, cheaper than folding and hashing each.
-    const std::vector<std::string_view> &keys = m_data->keys;
-    if (keys.size() <= kCompared) {
-        for (std::size_t i = 0; i < keys.size(); ++i)
-            if (AsciiFold::equal(keys[i], key))
-                return static_cast<int>(i);
-        return -1;
-    }
-    return m_data->index.find(key);
+    return m_data ? m_data->index.find(Blanks::trim(key)) : -1;
 }
 
 } // namespace verbolt

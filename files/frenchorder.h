@@ -28,7 +28,6 @@ public:
     int position(std::string_view key) const;
 
 private:
-    static constexpr std::size_t kCompared = 4; // up to this many keys, no hash look-up
     struct Data
     {
         std::string bytes;
