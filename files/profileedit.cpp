@@ -656,8 +656,12 @@ std::vector<std::pair<std::size_t, std::size_t>> ProfileEdit::linesOf(std::strin
     return lines;
 }
 
-std::size_t ProfileEdit::removeInto(std::string_view oldBytes, const std::vector<std::string> &keys,
-                                    std::string &out, FileChanges *changes)
+namespace {
+
+// The lines of `keys` out of the bytes, into a string or a kept buffer.
+template <class Out>
+std::size_t removeLines(std::string_view oldBytes, const std::vector<std::string> &keys, Out &out,
+                        FileChanges *changes)
 {
     FoldedKeySet wanted;
     wanted.reserve(keys.size());
@@ -708,12 +712,26 @@ std::size_t ProfileEdit::removeInto(std::string_view oldBytes, const std::vector
                                      static_cast<std::uint32_t>(map->oldLines - line)});
             map->sizeBefore = oldBytes.size();
             map->sizeAfter = out.size();
-            map->hashBefore = hashOf(oldBytes);
-            map->hashAfter = hashOf(out);
+            map->hashBefore = ProfileEdit::hashOf(oldBytes);
+            map->hashAfter = ProfileEdit::hashOf(std::string_view(out.data(), out.size()));
             changes->lines = std::move(map);
         }
     }
     return gone.size();
+}
+
+} // namespace
+
+std::size_t ProfileEdit::removeInto(std::string_view oldBytes, const std::vector<std::string> &keys,
+                                    std::string &out, FileChanges *changes)
+{
+    return removeLines(oldBytes, keys, out, changes);
+}
+
+std::size_t ProfileEdit::removeInto(std::string_view oldBytes, const std::vector<std::string> &keys,
+                                    ByteBuffer &out, FileChanges *changes)
+{
+    return removeLines(oldBytes, keys, out, changes);
 }
 
 bool ProfileEdit::revertLines(std::string_view bytes, bool fileExists, const LineMap &map,

@@ -76,10 +76,13 @@ public:
     /// Takes out, for each key, the line its writes go to (its first line in [Label] scope);
     /// the comment lines above it stay. Returns how many lines went; with `changes`, records
     /// them so that undo puts the same bytes back at the same place.
-    /// The hash a rewrite of whole lines records of the file before and after it.
-    static std::size_t hashOf(std::string_view bytes);
     static std::size_t removeInto(std::string_view oldBytes, const std::vector<std::string> &keys,
                                   std::string &out, FileChanges *changes = nullptr);
+    /// The same into a buffer kept between writes.
+    static std::size_t removeInto(std::string_view oldBytes, const std::vector<std::string> &keys,
+                                  ByteBuffer &out, FileChanges *changes = nullptr);
+    /// The hash a rewrite of whole lines records of the file before and after it.
+    static std::size_t hashOf(std::string_view bytes);
 
     /// The bytes of a rewrite of whole lines recorded in `map`, from the file as it was
     /// before (`undo` false) or after it; false, leaving `out` as it is, when the file no

@@ -146,10 +146,9 @@ Result ProfileFile::removeKeys(const std::string &path, const std::vector<std::s
     return rewrite(path, folder, [&](bool exists, const std::string &) {
         if (!exists)
             return Result::done(path);
-        std::string out;
-        if (ProfileEdit::removeInto(m_before.view(), keys, out, changes) == 0)
+        if (ProfileEdit::removeInto(m_before.view(), keys, m_after, changes) == 0)
             return Result::done(path);
-        return AtomicFile::write(path, out, folder, m_fs);
+        return AtomicFile::write(path, m_after.view(), folder, m_fs);
     });
 }
 
