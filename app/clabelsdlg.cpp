@@ -586,8 +586,7 @@ void CLabelsDlg::loadFolder(const std::string &dir)
     // The folder is read into a session of its own while the loading window shows; the
     // list then takes it in one reset, with no event handled in between.
     m_dlgLoading->start();
-    std::unique_ptr<LabelSession> loaded = LabelSession::open(m_strDir, *m_dlgLoading, m_fs);
-    loaded->marks().setWordChecker(wordChecker());
+    std::unique_ptr<LabelSession> loaded = openSession();
     m_dlgLoading->finish();
     m_model->load([&] {
         std::swap(m_session, loaded);
@@ -598,7 +597,6 @@ void CLabelsDlg::loadFolder(const std::string &dir)
     });
     placeFurtherFields();
     m_editor.setSession(*m_session);
-    m_session->setProgress(m_commandProgress.get());
     loaded.reset();
     const LoadResult &load = m_session->load();
     if (!load.listing.ok())
@@ -714,6 +712,14 @@ void CLabelsDlg::adoptColumns(std::vector<LabelSession::ColumnRead> &reads, bool
         m_diskTimer.start(); // the table changed while the files were read: read them again
 }
 
+std::unique_ptr<LabelSession> CLabelsDlg::openSession()
+{
+    std::unique_ptr<LabelSession> loaded = LabelSession::open(m_strDir, *m_dlgLoading, m_fs);
+    loaded->marks().setWordChecker(wordChecker());
+    loaded->setProgress(m_commandProgress.get());
+    return loaded;
+}
+
 void CLabelsDlg::reloadKeepingPlace()
 {
     // The loading window takes the keyboard while it shows; it comes back here after.
@@ -729,8 +735,7 @@ void CLabelsDlg::reloadKeepingPlace()
     std::unique_ptr<LabelSession> previous;
     {
         // The previous session's history goes on in the new one.
-        std::unique_ptr<LabelSession> loaded = LabelSession::open(m_strDir, *m_dlgLoading, m_fs);
-        loaded->marks().setWordChecker(wordChecker());
+        std::unique_ptr<LabelSession> loaded = openSession();
         loaded->adoptHistory(*m_session);
         m_model->load([&] {
             std::swap(m_session, loaded);
@@ -743,7 +748,6 @@ void CLabelsDlg::reloadKeepingPlace()
     }
     placeFurtherFields();
     m_editor.setSession(*m_session);
-    m_session->setProgress(m_commandProgress.get());
     previous.reset();
     LabelMarks &marks = m_session->marks();
     marks.computeThrough(0); // the French IDs, to find the rows by ID
@@ -1128,17 +1132,12 @@ void CLabelsDlg::OnNewLanguage()
 
 void CLabelsDlg::afterRowsChanged(const CommandOutcome &outcome, const std::string &currentId)
 {
-    if (!outcome.problems.empty()) {
-        std::string said;
-        for (const std::string &p : outcome.problems)
-            said += (said.empty() ? "" : "\n") + p;
-        m_prompts->message(this, QString::fromStdString(said));
-    }
+    if (!outcome.problems.empty())
+        m_prompts->message(this, QString::fromStdString(outcome.problemText()));
     if (!m_session->rowsStale())
         return;
     reloadKeepingPlace();
-    m_session->marks().computeThrough(0);
-    const int row = m_session->marks().frenchRow(currentId);
+    const int row = m_session->frenchRow(currentId);
     m_list->selectionModel()->clearSelection();
     if (row >= 0) {
         setRowSelected(row, true);

@@ -146,6 +146,8 @@ private:
     void showListMenu(const QPoint &pos);
     /// The fields of the shown label `id` underline no word where its spelling is muted.
     void muteUnderlines(std::string_view id);
+    /// The folder read into a new session, told of the dictionaries and the progress bar.
+    std::unique_ptr<LabelSession> openSession();
     void computeMarks();
     void showSummary();
     /// The summary's counts in the lines its place holds; the progress line cut to its width.

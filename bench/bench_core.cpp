@@ -351,34 +351,34 @@ void B4_Baseline(benchmark::State &state, bench::IdShape shape)
 // ---- B8: a label in and out of every file, against replacing the eight files whole (B4's
 // baseline); each command's undo, untimed, puts the set back for the next round.
 
-void B8_NewLabel(benchmark::State &state)
+// One command on the middle row, timed; its undo, untimed, puts the set back.
+template <class Command>
+void B8_MiddleRow(benchmark::State &state, const char *set, Command command)
 {
     const auto labels = static_cast<std::size_t>(state.range(0));
-    Session s(Scratch::instance().set(labels, "new-label"));
+    Session s(Scratch::instance().set(labels, set));
     const int middle = static_cast<int>(labels / 2);
     for (auto _ : state) {
-        const CommandOutcome added = s.session->addLabel("IDS_BENCH_NEW", "Nouveau", middle);
+        const CommandOutcome done = command(*s.session, middle);
         state.PauseTiming();
-        if (!added.problems.empty())
-            state.SkipWithError(added.problems.front().c_str());
+        if (!done.problems.empty())
+            state.SkipWithError(done.problems.front().c_str());
         s.session->undo();
         state.ResumeTiming();
     }
 }
 
+void B8_NewLabel(benchmark::State &state)
+{
+    B8_MiddleRow(state, "new-label", [](LabelSession &session, int row) {
+        return session.addLabel("IDS_BENCH_NEW", "Nouveau", row);
+    });
+}
+
 void B8_RemoveLabel(benchmark::State &state)
 {
-    const auto labels = static_cast<std::size_t>(state.range(0));
-    Session s(Scratch::instance().set(labels, "remove-label"));
-    const int middle = static_cast<int>(labels / 2);
-    for (auto _ : state) {
-        const CommandOutcome removed = s.session->removeLabels({middle});
-        state.PauseTiming();
-        if (!removed.problems.empty())
-            state.SkipWithError(removed.problems.front().c_str());
-        s.session->undo();
-        state.ResumeTiming();
-    }
+    B8_MiddleRow(state, "remove-label",
+                 [](LabelSession &session, int row) { return session.removeLabels({row}); });
 }
 
 // Duplicate into All of a block of 10,000 labels no language file has: new lines, each at

@@ -249,15 +249,8 @@ void LabelEditor::present(const CommandOutcome &outcome, bool exchanged)
             m_view.setFieldText(header, text);
     }
 
-    if (outcome.problems.empty())
-        return;
-    std::string message;
-    for (const std::string &line : outcome.problems) {
-        if (!message.empty())
-            message += '\n';
-        message += line;
-    }
-    m_view.showMessage(message);
+    if (!outcome.problems.empty())
+        m_view.showMessage(outcome.problemText());
 }
 
 void LabelEditor::OnNextLineNeedingWork(bool forward)

@@ -354,11 +354,18 @@ void LabelSession::finish(CommandOutcome &outcome)
         m_progress->finished();
 }
 
-void LabelSession::writing(int column, int done, int total)
+void LabelSession::writing(const std::string &path, int done, int total)
 {
     if (m_progress)
-        m_progress->step("Writing " + utf8(FilePath::nameOf(columnPath(column))) + "...", done,
-                         total);
+        m_progress->step("Writing " + utf8(FilePath::nameOf(path)) + "...", done, total);
+}
+
+std::string CommandOutcome::problemText() const
+{
+    std::string text;
+    for (const std::string &p : problems)
+        text += (text.empty() ? "" : "\n") + p;
+    return text;
 }
 
 std::vector<Conflict> LabelSession::applyConflicts(int row,
@@ -544,7 +551,7 @@ CommandOutcome LabelSession::duplicate(const std::vector<int> &rows, std::string
                                       (written.size() == 1 ? " line" : " lines"),
                                   {}};
     for (int done = 0; const int c : targets) {
-        writing(c, done++, static_cast<int>(targets.size()));
+        writing(columnPath(c), done++, static_cast<int>(targets.size()));
         // Keeping translations, each file gets the rows whose text it lacks.
         std::vector<KeyValue> kept;
         std::vector<int> keptRows;
@@ -605,7 +612,7 @@ CommandOutcome LabelSession::writeBatches(const std::string &name,
     LabelHistory::Command command{name, {}, {}};
     for (int done = 0; const ColumnBatch &b : batches) {
         if (b.column >= 2 && b.column < m_grid.columnCount())
-            writing(b.column, done, static_cast<int>(batches.size()));
+            writing(columnPath(b.column), done, static_cast<int>(batches.size()));
         ++done;
         if (b.column < 2 || b.column >= m_grid.columnCount() || b.writes.empty() ||
             refused(b.column, outcome))
@@ -647,8 +654,7 @@ CommandOutcome LabelSession::exchange(LabelHistory::Command command, bool undo)
     LabelHistory::Command left{command.name, command.about, {}};
     const int files = static_cast<int>(command.files.size());
     for (int done = 0; LabelHistory::FileRecord & file : command.files) {
-        if (m_progress)
-            m_progress->step("Writing " + utf8(FilePath::nameOf(file.path)) + "...", done++, files);
+        writing(file.path, done++, files);
         const bool stale =
             file.column >= 0 && file.column < m_grid.columnCount() && changedOnDisk(file.column);
         // A redo that adds keys again puts them at their French place, as the write did.
@@ -787,7 +793,7 @@ CommandOutcome LabelSession::putInFrenchOrder(LabelAlign::Fill fill)
     CommandOutcome outcome;
     LabelHistory::Command command{"Put in French order", {}, {}};
     for (int c = 2; c < m_grid.columnCount(); ++c) {
-        writing(c, c - 2, m_grid.columnCount() - 2);
+        writing(columnPath(c), c - 2, m_grid.columnCount() - 2);
         LabelHistory::FileRecord record{c, columnPath(c), {}};
         bool refusedHere = false;
         LabelAlign::Aligned aligned;
@@ -818,7 +824,7 @@ CommandOutcome LabelSession::putInFrenchOrder(LabelAlign::Fill fill)
     return outcome;
 }
 
-std::string LabelSession::newLabelProblem(std::string_view id, std::string_view french) const
+std::string LabelSession::newLabelProblem(std::string_view id, std::string_view french)
 {
     if (id.empty())
         return "The ID is empty.";
@@ -832,9 +838,8 @@ std::string LabelSession::newLabelProblem(std::string_view id, std::string_view 
     if (!bytes || !m_codec.fromUtf8(french))
         return "The ID or the French text holds characters that these label files cannot "
                "store.";
-    for (int r = 0; r < m_grid.rowCount(); ++r)
-        if (ProfileEdit::sameKey(m_grid.itemText(r, 0), *bytes))
-            return std::string(id) + " is an ID of french.lan already.";
+    if (frenchRow(*bytes) >= 0)
+        return std::string(id) + " is an ID of french.lan already.";
     return {};
 }
 
@@ -864,7 +869,7 @@ CommandOutcome LabelSession::addLabel(std::string_view idUtf8, std::string_view 
     };
     LabelHistory::Command command{"New label", std::string(idUtf8), {}};
     for (int c = 1; c < m_grid.columnCount(); ++c) {
-        writing(c, c - 1, m_grid.columnCount() - 1);
+        writing(columnPath(c), c - 1, m_grid.columnCount() - 1);
         if (c >= 2 && refused(c, outcome))
             continue;
         LabelHistory::FileRecord record{c, columnPath(c), {}};
@@ -945,7 +950,7 @@ CommandOutcome LabelSession::removeLabels(const std::vector<int> &rows)
                                                    : std::to_string(keys.size()) + " labels",
                                   {}};
     for (int c = 1; c < m_grid.columnCount(); ++c) {
-        writing(c, c - 1, m_grid.columnCount() - 1);
+        writing(columnPath(c), c - 1, m_grid.columnCount() - 1);
         if (c >= 2 && refused(c, outcome))
             continue;
         LabelHistory::FileRecord record{c, columnPath(c), {}};

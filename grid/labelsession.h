@@ -65,6 +65,8 @@ struct CommandOutcome
     std::vector<std::string> problems;
     bool rowsChanged = false; // french.lan gained or lost lines: the rows are read again
     bool wrote() const { return !writtenColumns.empty(); }
+    /// The problems, a line each, as a message says them.
+    std::string problemText() const;
 };
 
 /// The texts one command writes to one language column's file, keys as french.lan has them
@@ -122,6 +124,8 @@ public:
     /// The text of `row`'s key as the column's file holds it: the cell's own text, or, where
     /// the cell shows another line, the text of the line that holds the key.
     std::string keyText(int row, int column);
+    /// The first row whose ID is `key`, or -1.
+    int frenchRow(std::string_view key);
     /// The comment of a label ID, cut to kCommentLimit bytes on a character boundary.
     std::string comment(std::string_view id) const;
     static constexpr std::size_t kCommentLimit = 999;
@@ -159,7 +163,7 @@ public:
     CommandOutcome putInFrenchOrder(LabelAlign::Fill fill);
 
     /// Why `id` and `french` (UTF-8, the ID trimmed) cannot make a new label, or "".
-    std::string newLabelProblem(std::string_view id, std::string_view french) const;
+    std::string newLabelProblem(std::string_view id, std::string_view french);
     /// Adds a label: its French line right after the line of `afterRow`'s ID in french.lan
     /// (-1: after the last entry), "ID=" in every language file at its French place. One
     /// step of undo. The rows change: rowsStale() then holds.
@@ -262,16 +266,14 @@ private:
     /// The order a write of `keys` to `column` needs: the French one when the column's file
     /// lacks one of them, else none.
     const FrenchOrder *orderFor(int column, const std::vector<std::string_view> &keys);
+    /// Tells the progress, if any, that `done` of `total` files are written, `path` next.
+    void writing(const std::string &path, int done, int total);
     /// French order with `id` after place `after` (-1: last).
-    /// Tells the progress, if any, that `done` of `total` files are written.
-    void writing(int column, int done, int total);
     FrenchOrder withNewLabel(std::string_view id, int after);
     /// Whether `column`'s file holds row's ID in its [Label] section.
     bool holdsInLabel(int row, int column);
     /// Whether a write added or removed lines, so a language column is read afresh.
     static bool addsLines(const FileChanges &changes);
-    /// The first row whose ID is `key`, or -1.
-    int frenchRow(std::string_view key);
 
     static Stamp stampOf(const std::string &path);
     /// Whether another program changed a column's file since it was read or written here:
