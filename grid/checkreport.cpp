@@ -8,6 +8,7 @@
 #include "labelloader.h"
 #include "labelmarks.h"
 #include "loadprogress.h"
+#include "profileedit.h"
 
 #include <algorithm>
 #include <atomic>
@@ -107,7 +108,7 @@ void add(CheckTotals &to, const CheckTotals &more)
 struct Context
 {
     const LabelGrid &grid;
-    const LabelMarks &marks;
+    LabelMarks &marks;
     const CheckMutes &mutes;
     const CheckOptions &options;
     const std::vector<std::size_t> &frenchLines; // by row
@@ -123,35 +124,34 @@ void printColumn(const Context &x, int c, TextChecks &checks, std::string &text,
                  CheckTotals &totals, Full &&full)
 {
     const LabelGrid &grid = x.grid;
-    const LabelMarks &marks = x.marks;
+    LabelMarks &marks = x.marks;
     Printer printer(x.mutes, x.options, text, totals);
     const int rows = grid.rowCount();
     const std::string &frenchFile = grid.fileName(1);
     const std::string &file = grid.fileName(c);
-    constexpr MarkSet kOrderMarks = Mark::OutOfStep | Mark::Missing | Mark::OtherSection;
     const std::string_view column = grid.header(c).value_or("");
     EntryCursor cursor(grid.columnBytes(c));
     Entry e;
     std::vector<TextChecks::Finding> found;
-    const CheckMask textMarks = marks.markChecks();
     std::size_t lastLine = 0;
     int r = 0, runEnd = 0;
     for (; r < rows; ++r) {
         if (text.size() >= kChunk)
             full(text);
-        const MarkSet m = marks.at(r, c);
-        if (m & Mark::Missing)
-            break;
         if (!cursor.next(e))
             break;
+        const MarkSet m = marks.markLine(r, c, e.key, e.inLabel, checks, found);
         lastLine = e.line;
         const std::string_view id = Blanks::trim(grid.itemText(r, 0));
         if ((m & Mark::OutOfStep) && r >= runEnd) {
-            // One finding for the run of lines out of step that starts here.
+            // One finding for the run of lines out of step that starts here: the lines
+            // ahead are looked at for its length.
             const std::string key(Blanks::trim(e.key));
             const std::size_t line = e.line;
             int run = 1;
-            while (r + run < rows && (marks.at(r + run, c) & Mark::OutOfStep))
+            EntryCursor ahead = cursor;
+            for (Entry a; r + run < rows && ahead.next(a) &&
+                          !ProfileEdit::sameKey(a.key, grid.itemText(r + run, 0));)
                 ++run;
             runEnd = r + run;
             printer.finding(file, line, key, column, Check::Order,
@@ -164,19 +164,18 @@ void printColumn(const Context &x, int c, TextChecks &checks, std::string &text,
         if (m & Mark::OtherSection)
             printer.finding(file, e.line, Blanks::trim(e.key), column, Check::Order,
                             "entry outside [Label]: writes never reach it");
-        // The cell is compared once, for the checks asked for and for those that mark it
-        // (the marks may have been computed without them): a cell that the window would not
-        // mark reports nothing.
+        // The cell is compared once, for the checks asked for: the same comparison the
+        // window marks the cell by.
         found.clear();
-        marks.textFindings(r, c, x.options.checks | textMarks, checks, found);
-        if ((m & ~(kOrderMarks | Mark::Untranslated)) ||
-            std::any_of(found.begin(), found.end(),
-                        [&](const auto &f) { return (textMarks & checkBit(f.check)) != 0; })) {
-            const std::string_view key = (m & Mark::OutOfStep) ? Blanks::trim(e.key) : id;
-            for (const auto &f : found) // the printer leaves out the checks not asked for
-                printer.finding(file, e.line, key, column, f.check, f.message);
-        }
+        marks.textFindings(r, c, x.options.checks, checks, found);
+        if (m & Mark::Inconsistent)
+            found.push_back({Check::Inconsistent, marks.inconsistency(r, c)});
+        const std::string_view key = (m & Mark::OutOfStep) ? Blanks::trim(e.key) : id;
+        for (const auto &f : found)
+            printer.finding(file, e.line, key, column, f.check, f.message);
     }
+    for (int k = r; k < rows; ++k)
+        marks.markMissing(k, c);
     if (r < rows)
         printer.finding(file, lastLine + 1, {}, column, Check::Order,
                         plural(static_cast<std::size_t>(rows - r), "label", "labels") +
@@ -209,9 +208,9 @@ std::string CheckReport::escaped(std::string_view text)
     return out;
 }
 
-CheckTotals CheckReport::print(const LabelGrid &grid, const LabelMarks &marks,
-                               const CheckMutes &mutes, const CheckOptions &options,
-                               std::ostream &out, const std::vector<std::string> &unread)
+CheckTotals CheckReport::print(const LabelGrid &grid, LabelMarks &marks, const CheckMutes &mutes,
+                               const CheckOptions &options, std::ostream &out,
+                               const std::vector<std::string> &unread)
 {
     CheckTotals totals;
     const int rows = grid.rowCount();
@@ -364,7 +363,7 @@ std::optional<CheckTotals> CheckReport::run(const std::string &dir, const CheckO
     if (options.checks & checkBit(Check::Spelling))
         marks.setWordChecker(options.words);
     marks.setTextMarks(false); // the report compares each cell itself, once
-    marks.computeAll(threadCount(options));
+    marks.indexFrench();
     CheckMutes mutes;
     if (const Result r = mutes.read(dir); !r.ok())
         err << escaped(r.path()) << ": cannot be read; no check is muted\n";

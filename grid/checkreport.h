@@ -45,11 +45,12 @@ struct CheckTotals
 class CheckReport
 {
 public:
-    /// Every finding of `marks` (computed whole) over `grid`, file by file in column order;
-    /// the columns of the files named in `unread` (which could not be read) are left out.
-    static CheckTotals print(const LabelGrid &grid, const LabelMarks &marks,
-                             const CheckMutes &mutes, const CheckOptions &options,
-                             std::ostream &out, const std::vector<std::string> &unread = {});
+    /// Every finding over `grid`, file by file in column order; `marks` has the French file
+    /// indexed (`indexFrench`) and gets the language cells' marks as each file is walked.
+    /// The columns of the files named in `unread` (which could not be read) are left out.
+    static CheckTotals print(const LabelGrid &grid, LabelMarks &marks, const CheckMutes &mutes,
+                             const CheckOptions &options, std::ostream &out,
+                             const std::vector<std::string> &unread = {});
     /// Loads the label folder `dir` (ending in "/") as the window does, then prints it.
     /// Nothing when the folder cannot be listed whole (the message goes to `err`).
     static std::optional<CheckTotals> run(const std::string &dir, const CheckOptions &options,

@@ -48,12 +48,34 @@ std::optional<LabelLine> nextEntry(std::string_view bytes, std::size_t &pos)
     return nextEntry(bytes, pos, inScope);
 }
 
-// The text checks that set marks of their own; empty, placeholders and accelerators are
-// judged here, the way the marks have always judged them.
-constexpr CheckMask kTextMarkChecks = checkBit(Check::Escapes) | checkBit(Check::Markup) |
-                                      checkBit(Check::Punctuation) | checkBit(Check::Spaces) |
-                                      checkBit(Check::Numbers) | checkBit(Check::Urls) |
-                                      checkBit(Check::Repeated);
+// The text checks that set marks of their own (with spelling when a word checker is given).
+constexpr CheckMask kBaseChecks =
+    checkBit(Check::Empty) | checkBit(Check::Placeholders) | checkBit(Check::Accelerators);
+constexpr CheckMask kTextMarkChecks = kBaseChecks | checkBit(Check::Escapes) |
+                                      checkBit(Check::Markup) | checkBit(Check::Punctuation) |
+                                      checkBit(Check::Spaces) | checkBit(Check::Numbers) |
+                                      checkBit(Check::Urls) | checkBit(Check::Repeated);
+
+// A text without its accelerator marks and the blanks around it: the text itself when it
+// has no "&", else written to `buffer`.
+std::string_view plainText(std::string_view text, std::string &buffer)
+{
+    text = Blanks::trim(text);
+    if (text.find('&') == std::string_view::npos)
+        return text;
+    buffer = TextChecks::plainWord(text);
+    return buffer;
+}
+
+bool samePlainText(std::string_view a, std::string_view b)
+{
+    std::string x, y;
+    return plainText(a, x) == plainText(b, y);
+}
+
+// Rows whose French text is one of a group's are compared with at most this many rows of the
+// group before them, and a change refreshes at most this many rows of a group.
+constexpr int kSameTextWalk = 64;
 
 } // namespace
 
@@ -73,6 +95,9 @@ void LabelMarks::restart()
         slots *= 2;
     m_ids.assign(rows ? slots : 0, 0);
     m_idRows.assign(rows, kLookUp);
+    m_firstSame.assign(rows, -1);
+    m_nextSame.assign(rows, -1);
+    m_texts.assign(rows ? slots : 0, 0);
     m_counts = {};
     m_next = 0;
     m_cursors.clear();
@@ -133,10 +158,12 @@ bool LabelMarks::computeSome(int rows)
                     continue; // a later row may give its ID a first row yet
                 }
                 std::uint32_t &s = m_ids[slot(m_grid.itemText(r, 0))];
-                if (s == 0)
+                if (s == 0) {
                     s = static_cast<std::uint32_t>(r) + 1;
-                else
+                    groupFrenchText(r);
+                } else {
                     set(r, 1, Mark::RepeatedId);
+                }
                 m_idRows[static_cast<std::size_t>(r)] = static_cast<std::int32_t>(s - 1);
             }
         } else {
@@ -158,6 +185,7 @@ bool LabelMarks::computeSome(int rows)
         m_next = 0;
         if (m_phase == Phase::French) {
             m_phase = Phase::Languages;
+            m_texts = {};
             startCursors();
         } else {
             m_phase = Phase::Done;
@@ -166,6 +194,26 @@ bool LabelMarks::computeSome(int rows)
         }
     }
     return m_phase == Phase::Done;
+}
+
+void LabelMarks::indexFrench()
+{
+    if (m_phase == Phase::French)
+        computeSome(m_grid.rowCount() - m_next);
+}
+
+MarkSet LabelMarks::markLine(int row, int column, std::string_view key, bool inLabel,
+                             TextChecks &checks, std::vector<TextChecks::Finding> &scratch)
+{
+    const MarkSet marks = cellMarks(row, column, key, checks, scratch) |
+                          (inLabel ? MarkSet{0} : MarkSet{Mark::OtherSection});
+    m_marks[static_cast<std::size_t>(column)][static_cast<std::size_t>(row)] = marks;
+    return marks;
+}
+
+void LabelMarks::markMissing(int row, int column)
+{
+    m_marks[static_cast<std::size_t>(column)][static_cast<std::size_t>(row)] = Mark::Missing;
 }
 
 void LabelMarks::computeThrough(int row)
@@ -270,20 +318,13 @@ CheckMask LabelMarks::markChecks() const
 MarkSet LabelMarks::textMarks(int french, int row, int column, TextChecks &checks,
                               std::vector<TextChecks::Finding> &scratch) const
 {
+    if (!m_textMarks)
+        return 0;
     const std::string_view frenchText = m_grid.itemText(french, 1);
     const std::string_view text = m_grid.itemText(row, column);
-    if (text.empty())
-        return frenchText.empty() ? MarkSet{0}
-                                  : unmuted(m_grid.itemText(french, 0), column, Mark::Empty);
     MarkSet marks = 0;
-    if (text == frenchText)
+    if (!text.empty() && text == frenchText)
         marks |= Mark::Untranslated;
-    if (!Placeholders::agree(frenchText, text))
-        marks |= Mark::Placeholders;
-    if (Placeholders::accelerators(frenchText) != Placeholders::accelerators(text))
-        marks |= Mark::Accelerators;
-    if (!m_textMarks)
-        return unmuted(m_grid.itemText(french, 0), column, marks);
     scratch.clear();
     checks.compare(frenchText, text, m_grid.header(column).value_or(""), markChecks(), scratch);
     for (const auto &f : scratch)
@@ -339,7 +380,106 @@ MarkSet LabelMarks::cellMarks(int row, int column, std::string_view lineKey, Tex
     }
     if (french >= 0)
         marks |= textMarks(french, row, column, checks, scratch);
+    if (!(marks & Mark::OutOfStep) && french == row)
+        marks |= unmuted(id, column, inconsistentMark(row, column));
     return marks;
+}
+
+void LabelMarks::groupFrenchText(int row)
+{
+    std::string buffer;
+    const std::string_view text = plainText(m_grid.itemText(row, 1), buffer);
+    if (text.empty())
+        return;
+    const std::size_t mask = m_texts.size() - 1;
+    std::size_t i = ProfileEdit::hashOf(text) & mask;
+    std::string other;
+    for (; m_texts[i] != 0; i = (i + 1) & mask) {
+        const auto last = static_cast<int>(m_texts[i] - 1);
+        if (plainText(m_grid.itemText(last, 1), other) != text)
+            continue;
+        const auto r = static_cast<std::size_t>(row);
+        const auto l = static_cast<std::size_t>(last);
+        m_firstSame[r] = m_firstSame[l] >= 0 ? m_firstSame[l] : last;
+        m_nextSame[l] = row;
+        break;
+    }
+    m_texts[i] = static_cast<std::uint32_t>(row) + 1;
+}
+
+bool LabelMarks::comparable(int row, int column) const
+{
+    return !(at(row, column) & (Mark::OutOfStep | Mark::Missing | Mark::OtherSection)) &&
+           !Blanks::trim(m_grid.itemText(row, column)).empty();
+}
+
+int LabelMarks::sameTextReference(int row, int column) const
+{
+    if (static_cast<std::size_t>(row) >= m_firstSame.size())
+        return -1;
+    int f = m_firstSame[static_cast<std::size_t>(row)];
+    for (int k = 0; f >= 0 && f < row && k < kSameTextWalk;
+         f = m_nextSame[static_cast<std::size_t>(f)], ++k)
+        if (comparable(f, column))
+            return f;
+    return -1;
+}
+
+MarkSet LabelMarks::inconsistentMark(int row, int column) const
+{
+    const std::string_view text = m_grid.itemText(row, column);
+    if (Blanks::trim(text).empty())
+        return 0;
+    const int ref = sameTextReference(row, column);
+    return ref >= 0 && !samePlainText(m_grid.itemText(ref, column), text)
+               ? MarkSet{Mark::Inconsistent}
+               : 0;
+}
+
+std::string LabelMarks::inconsistency(int row, int column) const
+{
+    if (column < 2 || !comparable(row, column))
+        return {};
+    const int ref = sameTextReference(row, column);
+    if (ref < 0 || samePlainText(m_grid.itemText(ref, column), m_grid.itemText(row, column)))
+        return {};
+    // In UTF-8, as the other checks speak.
+    const std::string_view other = Blanks::trim(m_grid.itemText(ref, column));
+    std::string utf8(other);
+    if (m_page != CodePage::Utf8) {
+        utf8.resize(other.size() * TextCodec::kMaxUtf8PerByte);
+        utf8.resize(TextCodec(m_page).toUtf8Into(other, utf8.data()));
+    }
+    return "translated \"" + utf8 + "\" at " + std::string(Blanks::trim(m_grid.itemText(ref, 0))) +
+           " for the same French text";
+}
+
+void LabelMarks::refreshSameText(const std::vector<int> &rows)
+{
+    if (m_phase != Phase::Done)
+        return; // rows not reached yet are computed when their turn comes
+    std::vector<int> firsts;
+    for (const int row : rows) {
+        if (static_cast<std::size_t>(row) >= m_firstSame.size())
+            continue;
+        const int first = m_firstSame[static_cast<std::size_t>(row)];
+        if (first >= 0 || m_nextSame[static_cast<std::size_t>(row)] >= 0)
+            firsts.push_back(first >= 0 ? first : row);
+    }
+    std::sort(firsts.begin(), firsts.end());
+    firsts.erase(std::unique(firsts.begin(), firsts.end()), firsts.end());
+    for (const int first : firsts) {
+        int k = 0;
+        for (int r = m_nextSame[static_cast<std::size_t>(first)]; r >= 0 && k < kSameTextWalk;
+             r = m_nextSame[static_cast<std::size_t>(r)], ++k)
+            for (int c = 2; c < m_grid.columnCount(); ++c) {
+                const MarkSet old = at(r, c);
+                if (old & (Mark::OutOfStep | Mark::Missing))
+                    continue;
+                const MarkSet now = unmuted(m_grid.itemText(r, 0), c, inconsistentMark(r, c));
+                set(r, c, (old & ~MarkSet{Mark::Inconsistent}) | now);
+            }
+    }
 }
 
 void LabelMarks::set(int row, int column, MarkSet marks)
@@ -514,8 +654,11 @@ std::vector<std::string> LabelMarks::reasons(int row, int column) const
                       std::to_string(Placeholders::accelerators(frenchText)));
     if (marks & Mark::Untranslated)
         out.push_back("the same as French");
+    if (marks & Mark::Inconsistent)
+        if (auto bytes = TextCodec(m_page).fromUtf8(inconsistency(row, column)))
+            out.push_back(std::move(*bytes));
     if (marks & (Mark::kWarnings | Mark::Escapes | Mark::Markup))
-        for (auto &f : textFindings(row, column, markChecks()))
+        for (auto &f : textFindings(row, column, markChecks() & ~kBaseChecks))
             if (marks & Mark::of(f.check)) {
                 // The checks speak UTF-8; the other phrases quote the files' bytes.
                 auto bytes = TextCodec(m_page).fromUtf8(f.message);

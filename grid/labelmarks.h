@@ -85,6 +85,17 @@ public:
     /// With `threads` above one, the language columns are shared out among that many
     /// threads, each with checks of its own: the word checker is asked from all of them.
     void computeAll(int threads = 1);
+    /// Indexes the French IDs and texts only: what the language cells are compared with.
+    void indexFrench();
+    /// For a report that walks each language file itself, one thread a column, the rows in
+    /// order, after `indexFrench`: the marks of the cell of `row` in `column` whose line has
+    /// `key` (`inLabel`: in a [Label] section), kept as that cell's marks (they are not
+    /// counted). With text marks off, those of the files' order and of inconsistency; else
+    /// the text checks are run with the thread's `checks`.
+    MarkSet markLine(int row, int column, std::string_view key, bool inLabel, TextChecks &checks,
+                     std::vector<TextChecks::Finding> &scratch);
+    /// The same for a cell whose file has no line for it.
+    void markMissing(int row, int column);
     /// Computes at least up to `row`, so that its marks are known.
     void computeThrough(int row);
     bool complete() const { return m_phase == Phase::Done; }
@@ -97,6 +108,13 @@ public:
     bool hasFinding(int row) const;
     /// Computes again the marks of a row whose texts changed (its lines' keys stay).
     void refreshRow(int row);
+    /// After the rows' texts changed: the inconsistent marks of the other rows whose French
+    /// text is one of theirs, each such group once.
+    void refreshSameText(const std::vector<int> &rows);
+    /// The inconsistent check of a language cell: the translation the first row of the same
+    /// French text has in that column, when this cell's differs ("translated "Open" at
+    /// IDS_OPEN for the same French text"); empty when they agree or cannot be compared.
+    std::string inconsistency(int row, int column) const;
 
     /// Cells by mark, in the order of Mark's bits.
     const std::array<std::size_t, Mark::kKinds> &counts() const { return m_counts; }
@@ -114,8 +132,9 @@ public:
     /// appended to `out`.
     void textFindings(int row, int column, CheckMask checks, TextChecks &with,
                       std::vector<TextChecks::Finding> &out) const;
-    /// Whether the text checks (escapes to spelling) set marks; on until told. A report that
-    /// compares every cell itself for its findings turns them off and asks `markChecks`.
+    /// Whether the text checks (empty to spelling) set marks; on until told. A report that
+    /// compares every cell itself for its findings turns them off: the marks are then those
+    /// of the files' order and of inconsistent translations.
     void setTextMarks(bool on) { m_textMarks = on; }
     /// The checks whose findings set marks of their own.
     CheckMask markChecks() const;
@@ -160,6 +179,14 @@ private:
                       std::vector<TextChecks::Finding> &scratch) const;
     // The first row of the ID of `row`.
     int idRow(int row) const;
+    // The French text of a row joins the group of the rows with the same text (accelerator
+    // marks and blanks around set aside).
+    void groupFrenchText(int row);
+    // The row of the same French text that `row`'s cell in `column` is compared with: the
+    // first of the group whose cell is translated and in step; -1 when none comes before.
+    int sameTextReference(int row, int column) const;
+    bool comparable(int row, int column) const;
+    MarkSet inconsistentMark(int row, int column) const;
     void set(int row, int column, MarkSet marks);
     std::size_t slot(std::string_view key) const;
 
@@ -175,6 +202,12 @@ private:
     // look-up.
     static constexpr std::int32_t kLookUp = -2;
     std::vector<std::int32_t> m_idRows;
+    // Rows whose French texts are the same: for each row the group's first row (-1: the row
+    // is first, or alone) and the group's next row (-1: none). The hash slots (last row of
+    // each text + 1) are kept while the French file is indexed.
+    std::vector<std::int32_t> m_firstSame;
+    std::vector<std::int32_t> m_nextSame;
+    std::vector<std::uint32_t> m_texts;
     std::vector<Cursor> m_cursors; // by column, while comparing
     std::array<std::size_t, Mark::kKinds> m_counts{};
     WordChecker *m_words = nullptr;

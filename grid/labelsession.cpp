@@ -349,6 +349,7 @@ void LabelSession::finish(CommandOutcome &outcome)
                              static_cast<int>(rows.size()));
         m_marks.refreshRow(rows[i]);
     }
+    m_marks.refreshSameText(rows);
     m_writer.releaseBuffers();
     if (m_progress)
         m_progress->finished();
@@ -770,6 +771,7 @@ std::string LabelSession::muteCheck(int row, int column, Check check, bool every
         return writeProblem(r);
     }
     m_marks.refreshRow(row);
+    m_marks.refreshSameText({row});
     return {};
 }
 

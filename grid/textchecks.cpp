@@ -161,6 +161,7 @@ struct Traits
     bool digit = false;
     bool stops = false; // ":", ";", "!" or "?"
     bool high = false;  // a byte of 0x80 or above: not ASCII
+    bool amp = false;   // "&": accelerators may stand there
     bool maskable() const { return inserts || links || escapes; }
 };
 
@@ -175,7 +176,21 @@ enum : std::uint16_t
     kDigit = 64,
     kStop = 128,
     kHigh = 256,
+    kAmp = 512,
+    kSlash = 1024,
+    kDot = 2048,
+    kColonSlash = kColon | kSlash,
+    kWDot = kW | kDot,
 };
+
+// Whether "www." or "WWW." stands in a text.
+bool hasWww(std::string_view s)
+{
+    for (std::size_t i = 0; i + 4 <= s.size(); ++i)
+        if ((s[i] == 'w' || s[i] == 'W') && s[i + 1] == s[i] && s[i + 2] == s[i] && s[i + 3] == '.')
+            return true;
+    return false;
+}
 
 constexpr std::array<std::uint16_t, 256> kTraitBits = [] {
     std::array<std::uint16_t, 256> t{};
@@ -186,6 +201,9 @@ constexpr std::array<std::uint16_t, 256> kTraitBits = [] {
     t['@'] = kAt;
     t['\\'] = kBackslash;
     t['<'] = kTag;
+    t['&'] = kAmp;
+    t['/'] = kSlash;
+    t['.'] = kDot;
     for (int c = '0'; c <= '9'; ++c)
         t[static_cast<std::size_t>(c)] = kDigit;
     for (std::size_t c = 0x80; c < 0x100; ++c)
@@ -218,9 +236,9 @@ Traits traitsOf(std::string_view s)
     t.escapes = t.backslash || t.tag;
     t.digit = bits & kDigit;
     t.stops = bits & kStop;
-    t.links = (bits & kAt) || ((bits & kColon) && s.find("://") != std::string_view::npos) ||
-              ((bits & kW) && (s.find("www.") != std::string_view::npos ||
-                               s.find("WWW.") != std::string_view::npos));
+    t.amp = bits & kAmp;
+    t.links = (bits & kAt) || ((bits & kColonSlash) == kColonSlash && s.find("://") != s.npos) ||
+              ((bits & kWDot) == kWDot && hasWww(s));
     return t;
 }
 
@@ -315,14 +333,27 @@ std::vector<std::string> tags(std::string_view s)
 
 // How a text ends once blanks and closing quotes are set aside: ".", ":", ";", "!", "?",
 // "…" (also for "...") or nothing.
-std::string_view ending(std::string_view s)
+// The characters of Windows-1252's bytes 0x80 to 0x9F (the others are their own code points).
+constexpr std::array<char16_t, 32> kCp1252High{
+    0x20AC, 0x81,   0x201A, 0x192,  0x201E, 0x2026, 0x2020, 0x2021, 0x2C6,  0x2030, 0x160,
+    0x2039, 0x152,  0x8D,   0x17D,  0x8F,   0x90,   0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x2DC,  0x2122, 0x161,  0x203A, 0x153,  0x9D,   0x17E,  0x178};
+
+// `utf8`: whether `s` is UTF-8; else it is Windows-1252, read without converting it.
+std::string_view ending(std::string_view s, bool utf8 = true)
 {
     std::size_t e = s.size();
     while (e > 0) {
         std::size_t b = e - 1;
-        while (b > 0 && (static_cast<unsigned char>(s[b]) & 0xC0) == 0x80)
-            --b;
-        const char32_t c = decode(s, b).first;
+        char32_t c;
+        if (utf8) {
+            while (b > 0 && (static_cast<unsigned char>(s[b]) & 0xC0) == 0x80)
+                --b;
+            c = decode(s, b).first;
+        } else {
+            const auto byte = static_cast<unsigned char>(s[b]);
+            c = byte >= 0x80 && byte < 0xA0 ? kCp1252High[byte - 0x80] : byte;
+        }
         const bool closing = c == '"' || c == '\'' || c == ')' || c == ']' || c == 0xAB ||
                              c == 0xBB || c == 0x201C || c == 0x201D || c == 0x2019 ||
                              c == 0x201E || c == 0x2039 || c == 0x203A;
@@ -331,7 +362,7 @@ std::string_view ending(std::string_view s)
         e = b;
     }
     const std::string_view t = s.substr(0, e);
-    if (t.ends_with("...") || t.ends_with("\u2026"))
+    if (t.ends_with("...") || (utf8 ? t.ends_with("\u2026") : t.ends_with('\x85')))
         return "\u2026";
     // (A NUL byte ends a text too, as the C string search this stood for once found it.)
     if (const char c = t.empty() ? 'x' : t.back();
@@ -377,22 +408,31 @@ template <class F> void forEachWord(std::string_view m, F &&f)
             more = f(start, end);
         in = letter = false;
     };
+    // Most bytes are ASCII letters and blanks, and most other letters those of Latin-1
+    // (two bytes, the first 0xC3; the multiplication and division signs are no letters).
+    const auto letterLength = [&](std::size_t at) -> std::size_t {
+        const auto b = static_cast<unsigned char>(m[at]);
+        if (static_cast<unsigned char>((b | 0x20) - 'a') < 26)
+            return 1;
+        if (b == 0xC3 && at + 1 < m.size()) {
+            const auto c = static_cast<unsigned char>(m[at + 1]);
+            return c >= 0x80 && c < 0xC0 && c != 0x97 && c != 0xB7 ? 2 : 0;
+        }
+        return 0;
+    };
     while (more && i < m.size()) {
-        // Most bytes are ASCII letters and blanks.
-        const auto asciiLetter = [](unsigned char b) {
-            return static_cast<unsigned char>((b | 0x20) - 'a') < 26;
-        };
-        if (const auto b = static_cast<unsigned char>(m[i]); asciiLetter(b)) {
+        if (std::size_t n = letterLength(i)) {
             if (!in) {
                 in = true;
                 start = i;
             }
             letter = true;
             do
-                ++i;
-            while (i < m.size() && asciiLetter(static_cast<unsigned char>(m[i])));
+                i += n;
+            while (i < m.size() && (n = letterLength(i)) != 0);
             continue;
-        } else if (b == ' ') {
+        }
+        if (m[i] == ' ') {
             close(i++);
             continue;
         }
@@ -544,7 +584,7 @@ std::string TextChecks::punctuation(std::string_view french, std::string_view tr
 }
 
 std::string TextChecks::punctuationOf(std::string_view f, std::string_view t,
-                                      std::string_view column, bool stops)
+                                      std::string_view column, bool stops, bool frenchUtf8)
 {
     std::string out;
     const auto add = [&out](std::string_view s) {
@@ -552,7 +592,7 @@ std::string TextChecks::punctuationOf(std::string_view f, std::string_view t,
             out += ", ";
         out += s;
     };
-    if (const std::string_view fe = ending(f), te = ending(t); fe != te)
+    if (const std::string_view fe = ending(f, frenchUtf8), te = ending(t); fe != te)
         add(fe.empty()   ? "ends with " + quoted(te) + " where French has no ending mark"
             : te.empty() ? "no ending mark where French ends with " + quoted(fe)
                          : "ends with " + quoted(te) + " where French ends with " + quoted(fe));
@@ -655,14 +695,12 @@ std::string TextChecks::numbersOf(std::string_view fm, std::string_view french, 
 std::string TextChecks::urls(std::string_view french, std::string_view translation)
 {
     TextChecks checks;
-    return checks.urlsOf(french, translation);
+    return traitsOf(french).links ? checks.urlsOf(french, translation) : std::string();
 }
 
 std::string TextChecks::urlsOf(std::string_view french, std::string_view translation)
 {
     std::string out;
-    if (!traitsOf(french).links)
-        return out;
     urlRanges(french, m_frenchLinks);
     urlRanges(translation, m_translationLinks);
     for (const auto &[b, e] : m_frenchLinks) {
@@ -817,27 +855,36 @@ void TextChecks::compare(std::string_view frenchBytes, std::string_view translat
     const auto on = [&](Check c) { return (checks & checkBit(c)) != 0; };
     // What each text holds decides which checks can find anything at all.
     const Traits ft = traitsOf(frenchBytes), tt = traitsOf(translationBytes);
-    const std::string_view french = utf8(frenchBytes, !ft.high, m_french);
-    const std::string_view translation = utf8(translationBytes, !tt.high, m_translation);
     const auto add = [&](Check c, std::string message) {
         if (!message.empty())
             out.push_back({c, std::move(message)});
     };
     const auto blank = [](std::string_view s) {
-        return s.find_first_not_of(" \t") == std::string_view::npos;
+        for (const char c : s)
+            if (c != ' ' && c != '\t')
+                return false;
+        return true;
     };
-    if (blank(translation)) {
-        if (on(Check::Empty) && !blank(french))
+    if (blank(translationBytes)) {
+        if (on(Check::Empty) && !blank(frenchBytes))
             add(Check::Empty, "empty where French is not");
         return; // an empty text has nothing else to check
     }
-    if (on(Check::Placeholders)) {
+    const std::string_view translation = utf8(translationBytes, !tt.high, m_translation);
+    const bool spell = on(Check::Spelling) && m_words;
+    const bool numbers = on(Check::Numbers) && (ft.digit || tt.digit);
+    // The French text is read as it is for the checks that look at ASCII alone (and at its
+    // ending, read in its code page); numbers and spelling read its characters.
+    const bool frenchUtf8 = !ft.high || m_codec.page() == CodePage::Utf8 || numbers || spell;
+    const std::string_view french =
+        frenchUtf8 ? utf8(frenchBytes, !ft.high, m_french) : frenchBytes;
+    if (on(Check::Placeholders) && (ft.inserts || tt.inserts)) {
         std::string joined;
         for (const auto &d : Placeholders::differences(french, translation))
             joined += (joined.empty() ? "" : ", ") + d;
         add(Check::Placeholders, std::move(joined));
     }
-    if (on(Check::Accelerators))
+    if (on(Check::Accelerators) && (ft.amp || tt.amp))
         if (const int f = Placeholders::accelerators(french),
             t = Placeholders::accelerators(translation);
             f != t)
@@ -851,8 +898,7 @@ void TextChecks::compare(std::string_view frenchBytes, std::string_view translat
         add(Check::Spaces, spaces(french, translation));
     if (on(Check::Urls) && ft.links)
         add(Check::Urls, urlsOf(french, translation));
-    const bool spell = on(Check::Spelling) && m_words;
-    if (!spell && !on(Check::Punctuation) && !on(Check::Numbers) && !on(Check::Repeated))
+    if (!spell && !on(Check::Punctuation) && !numbers && !on(Check::Repeated))
         return;
     // The prose of both texts, once for the checks that read it.
     const std::string_view fm = maskInto(french, ft, m_frenchMask, m_places, m_links);
@@ -860,8 +906,8 @@ void TextChecks::compare(std::string_view frenchBytes, std::string_view translat
     if (spell)
         add(Check::Spelling, spellingOf(french, fm, translation, tm, column, *m_words));
     if (on(Check::Punctuation))
-        add(Check::Punctuation, punctuationOf(fm, tm, column, tt.stops));
-    if (on(Check::Numbers) && (ft.digit || tt.digit))
+        add(Check::Punctuation, punctuationOf(fm, tm, column, tt.stops, frenchUtf8));
+    if (numbers)
         add(Check::Numbers, numbersOf(fm, french, tm, translation));
     if (on(Check::Repeated))
         add(Check::Repeated, repeatedOf(translation, tm, column));

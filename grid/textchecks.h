@@ -109,9 +109,10 @@ private:
     /// `text` as UTF-8: itself when `ascii`, else converted into `buffer`.
     std::string_view utf8(std::string_view text, bool ascii, std::string &buffer) const;
     // The same checks on texts already masked down to their prose. `stops`: whether the
-    // translation holds any of ": ; ! ?".
+    // translation holds any of ": ; ! ?"; `frenchUtf8`: whether the French text is UTF-8
+    // (else Windows-1252, as read).
     static std::string punctuationOf(std::string_view french, std::string_view translation,
-                                     std::string_view column, bool stops);
+                                     std::string_view column, bool stops, bool frenchUtf8 = true);
     std::string numbersOf(std::string_view frenchMask, std::string_view french,
                           std::string_view translationMask, std::string_view translation);
     static void numbersIn(std::string_view mask, std::string_view text, std::vector<Number> &found,

@@ -139,9 +139,10 @@ TEST(CheckReport, AgreesWithTheWindowsMarks)
     verbolt::test::Workspace w;
     w.dir.write("french.lan", "[Label]\nA=Ouvrir %s\nB=&Fichier\nC=Ligne\\nsuite\nD=<b>Gras</b>\n"
                               "E=Nom :\nF=Page 12\nG=Voir http://x.org\nH=Un texte\nI=Vide\n"
-                              "A=encore\n[Other]\nJ=ailleurs\n");
+                              "A=encore\nK=Fermer\nL=Fermer\n[Other]\nJ=ailleurs\n");
     w.dir.write("english.lan", "[Label]\nA=Open\nB=File\nC=Line next\nD=Bold\nE=Name\nF=Page\n"
-                               "G=See\nH=A  text\nI=\n[Other]\nJ=elsewhere\n");
+                               "G=See\nH=A  text\nI=\nA=Again\nK=Close\nL=Shut\n[Other]\n"
+                               "J=elsewhere\n");
     w.dir.write("german.lan", "[Label]\nB=&Datei\nA=%s \xF6"
                               "ffnen\nC=Zeile\\nweiter\nD=<b>Fett</b>\nE=Name:\nF=Seite 12\n"
                               "G=Siehe http://x.org\nH=Ein Text Text\n");
@@ -166,8 +167,9 @@ TEST(CheckReport, AgreesWithTheWindowsMarks)
             fromReport.emplace(file, line.substr(open + 1, line.size() - open - 2));
     }
     EXPECT_EQ(fromReport, fromMarks);
-    for (const char *check : {"order", "empty", "placeholders", "accelerators", "escapes", "markup",
-                              "punctuation", "spaces", "numbers", "urls", "repeated"})
+    for (const char *check :
+         {"order", "empty", "placeholders", "accelerators", "escapes", "markup", "punctuation",
+          "spaces", "numbers", "urls", "repeated", "inconsistent"})
         EXPECT_TRUE(fromMarks.count({"english.lan", check}) +
                     fromMarks.count({"german.lan", check}))
             << check << " is in the folder";

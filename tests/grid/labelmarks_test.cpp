@@ -134,6 +134,31 @@ TEST(LabelMarks, TextChecksMarkCellsAndWarningsAreLighter)
     EXPECT_EQ(m.reasons(0, 2), (Strings{"no ending mark where French ends with \":\""}));
 }
 
+// One French text translated two ways: accelerators and blanks around set aside, a cell
+// compared with the first translated one in step of its text; an Apply to that one moves the
+// marks of the others.
+TEST(LabelMarks, SameFrenchTextTranslatedTwoWays)
+{
+    Workspace w;
+    w.dir.write("french.lan", "[Label]\nA=Fermer\nB=&Fermer \nC=Fermer\nD=Fermer\nE=Ouvrir\n"
+                              "F=Ouvrir\n");
+    w.dir.write("english.lan", "[Label]\nA=\nB=Cl&ose\nC=Close\nD=Shut\nF=Open\nE=Load\n");
+    w.start();
+    LabelMarks &m = w.marks();
+    m.computeAll();
+    EXPECT_EQ(m.at(2, 2), 0u) << "A is empty: B is the one compared with";
+    EXPECT_EQ(m.at(3, 2), Mark::Inconsistent);
+    EXPECT_EQ(m.reasons(3, 2), (Strings{"translated \"Cl&ose\" at B for the same French text"}));
+    EXPECT_EQ(m.at(5, 2), Mark::OutOfStep) << "lines out of step are not compared";
+
+    w.click(1);
+    w.view->type("ENGLISH", "Shut");
+    w.editor->OnApply();
+    EXPECT_EQ(m.at(2, 2), Mark::Inconsistent);
+    EXPECT_EQ(m.at(3, 2), 0u);
+    EXPECT_EQ(m.counts()[15], 1u);
+}
+
 // Mutes from checks.ignore at the load, and one given in the session: the marks, their
 // counts and the visit of lines with findings follow; a failed write mutes nothing.
 TEST(LabelMarks, MutedChecksLeaveTheirMarksOut)

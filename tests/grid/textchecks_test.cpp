@@ -93,4 +93,9 @@ TEST(TextChecks, Windows1252TextsAreReadAsTheirCharacters)
     EXPECT_EQ(fired("Enregistrer\xA0?", "\xBFGuardar?", "SPANISH", verbolt::CodePage::Windows1252),
               Names{});
     EXPECT_EQ(fired("Ouvrir\x85", "Open...", "ENGLISH", verbolt::CodePage::Windows1252), Names{});
+    // The French ending is read in its code page: a closing guillemet is set aside, "…" seen.
+    EXPECT_EQ(fired("Dire \xABoui.\xBB", "Say \"yes.\"", "ENGLISH", verbolt::CodePage::Windows1252),
+              Names{});
+    EXPECT_EQ(fired("Suite\x85", "More", "ENGLISH", verbolt::CodePage::Windows1252),
+              Names{"punctuation"});
 }
