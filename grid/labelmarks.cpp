@@ -99,6 +99,7 @@ void LabelMarks::restart()
     m_nextSame.assign(rows, -1);
     m_texts.assign(rows ? slots : 0, 0);
     m_counts = {};
+    m_pending.clear();
     m_next = 0;
     m_cursors.clear();
     m_phase = Phase::French;
@@ -193,7 +194,23 @@ bool LabelMarks::computeSome(int rows)
             m_idRows = {};
         }
     }
-    return m_phase == Phase::Done;
+    if (m_phase == Phase::Done && rows > 0 && !m_pending.empty()) {
+        const std::size_t n = std::min(static_cast<std::size_t>(rows), m_pending.size());
+        const std::vector<int> batch(m_pending.end() - static_cast<std::ptrdiff_t>(n),
+                                     m_pending.end());
+        m_pending.resize(m_pending.size() - n);
+        for (const int row : batch)
+            refreshRow(row);
+        refreshSameText(batch);
+    }
+    return complete();
+}
+
+void LabelMarks::refreshLater(const std::vector<int> &rows)
+{
+    for (const int row : rows)
+        if (row >= 0 && row < m_grid.rowCount())
+            m_pending.push_back(row);
 }
 
 void LabelMarks::indexFrench()

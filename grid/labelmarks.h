@@ -98,7 +98,8 @@ public:
     void markMissing(int row, int column);
     /// Computes at least up to `row`, so that its marks are known.
     void computeThrough(int row);
-    bool complete() const { return m_phase == Phase::Done; }
+    /// Whether every cell has its marks (none waits to be computed again).
+    bool complete() const { return m_phase == Phase::Done && m_pending.empty(); }
 
     /// The marks of a cell; none for a row not computed yet.
     MarkSet at(int row, int column) const;
@@ -108,6 +109,9 @@ public:
     bool hasFinding(int row) const;
     /// Computes again the marks of a row whose texts changed (its lines' keys stay).
     void refreshRow(int row);
+    /// The same for many rows, computed with the rest, a slice at a time (`computeSome`):
+    /// until then they keep the marks they had.
+    void refreshLater(const std::vector<int> &rows);
     /// After the rows' texts changed: the inconsistent marks of the other rows whose French
     /// text is one of theirs, each such group once.
     void refreshSameText(const std::vector<int> &rows);
@@ -208,6 +212,7 @@ private:
     std::vector<std::int32_t> m_firstSame;
     std::vector<std::int32_t> m_nextSame;
     std::vector<std::uint32_t> m_texts;
+    std::vector<int> m_pending;    // rows whose texts changed, to compute again
     std::vector<Cursor> m_cursors; // by column, while comparing
     std::array<std::size_t, Mark::kKinds> m_counts{};
     WordChecker *m_words = nullptr;

@@ -342,14 +342,16 @@ void LabelSession::finish(CommandOutcome &outcome)
     std::vector<int> &rows = outcome.rows;
     std::sort(rows.begin(), rows.end());
     rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
-    constexpr std::size_t kShare = 2000; // rows whose marks count as one step
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        if (m_progress && rows.size() > kShare && i % kShare == 0)
-            m_progress->step("Checking the texts...", static_cast<int>(i),
-                             static_cast<int>(rows.size()));
-        m_marks.refreshRow(rows[i]);
+    // A few rows are marked again at once; many (a Duplicate of a block) a slice at a time
+    // after the command, as at the load, so that the texts are shown first.
+    constexpr std::size_t kAtOnce = 1000;
+    if (rows.size() <= kAtOnce) {
+        for (const int row : rows)
+            m_marks.refreshRow(row);
+        m_marks.refreshSameText(rows);
+    } else {
+        m_marks.refreshLater(rows);
     }
-    m_marks.refreshSameText(rows);
     m_writer.releaseBuffers();
     if (m_progress)
         m_progress->finished();
@@ -377,6 +379,8 @@ std::vector<Conflict> LabelSession::applyConflicts(int row,
         return out;
     const std::string_view id = m_grid.itemText(row, 0);
     for (const FieldEdit &e : edits) {
+        if (!changedOnDisk(e.column))
+            continue; // as read or written here: its texts are the table's
         // A file gone or unreadable is no other program's text: the write says what it finds.
         const auto file = FileValues::read(columnPath(e.column), m_dir, {id});
         if (file->read() && file->value(id).value_or("") != e.basedOn)
@@ -397,6 +401,8 @@ std::vector<Conflict> LabelSession::duplicateConflicts(const std::vector<int> &r
         if (r >= 0 && r < m_grid.rowCount())
             ids.push_back(m_grid.itemText(r, 0));
     for (const int c : columns) {
+        if (!changedOnDisk(c))
+            continue; // as read or written here: its texts are the table's
         const auto file = FileValues::read(columnPath(c), m_dir, ids);
         if (!file->read())
             continue;

@@ -276,8 +276,10 @@ private:
     static bool addsLines(const FileChanges &changes);
 
     static Stamp stampOf(const std::string &path);
-    /// Whether another program changed a column's file since it was read or written here:
-    /// after a write to it, the whole column is read again, its other keys too.
+    /// Whether another program changed a column's file since it was read or written here, by
+    /// its size, time, inode and device (as editors tell): after a write to it, the whole
+    /// column is read again, its other keys too; before one, its texts are compared with
+    /// the table's only when it changed.
     bool changedOnDisk(int column) const;
     /// Names a write refused: the column's file is an earlier column's, shown read-only, or
     /// gone since the load.

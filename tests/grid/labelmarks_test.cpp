@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include <sys/stat.h>
 
 using namespace verbolt;
@@ -157,6 +159,40 @@ TEST(LabelMarks, SameFrenchTextTranslatedTwoWays)
     EXPECT_EQ(m.at(2, 2), Mark::Inconsistent);
     EXPECT_EQ(m.at(3, 2), 0u);
     EXPECT_EQ(m.counts()[15], 1u);
+}
+
+// A Duplicate of many rows shows its texts first; their marks follow a slice at a time, and
+// end as a fresh load's.
+TEST(LabelMarks, ManyRowsWrittenAreMarkedAgainAfterTheCommand)
+{
+    Workspace w;
+    std::string french = "[Label]\n", english = "[Label]\n";
+    for (int i = 0; i < 1500; ++i) {
+        french += "ID" + std::to_string(i) + "=Texte " + std::to_string(i) + "\n";
+        english += "ID" + std::to_string(i) + "=\n";
+    }
+    w.dir.write("french.lan", french);
+    w.dir.write("english.lan", english);
+    w.start();
+    w.marks().computeAll();
+    std::set<int> all;
+    for (int r = 0; r < 1500; ++r)
+        all.insert(r);
+    w.view->select(all);
+    w.view->dupTarget = "ENGLISH";
+    w.editor->OnDuplicate();
+    EXPECT_EQ(w.grid().itemText(1499, 2), "Texte 1499");
+    EXPECT_FALSE(w.marks().complete());
+    EXPECT_EQ(w.marks().at(1499, 2), Mark::Empty) << "not marked again yet";
+    while (!w.marks().computeSome(256)) {
+    }
+    Workspace fresh;
+    fresh.dir.write("french.lan", french);
+    fresh.dir.write("english.lan", w.dir.read("english.lan"));
+    fresh.start();
+    fresh.marks().computeAll();
+    EXPECT_EQ(w.marks().at(1499, 2), Mark::Untranslated);
+    EXPECT_EQ(w.marks().counts(), fresh.marks().counts());
 }
 
 // Mutes from checks.ignore at the load, and one given in the session: the marks, their
