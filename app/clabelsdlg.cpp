@@ -750,7 +750,7 @@ void CLabelsDlg::reloadKeepingPlace()
     m_editor.setSession(*m_session);
     previous.reset();
     LabelMarks &marks = m_session->marks();
-    marks.computeThrough(0); // the French IDs, to find the rows by ID
+    marks.indexFrench(); // the French IDs, to find the rows by ID
     if (const int row = marks.frenchRow(topId); row >= 0)
         m_list->scrollTo(m_model->index(row, 0), QAbstractItemView::PositionAtTop);
     for (const std::string &id : selected)

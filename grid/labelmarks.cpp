@@ -109,6 +109,25 @@ void LabelMarks::restart()
         startCursors();
 }
 
+void LabelMarks::restartLanguages()
+{
+    if (m_phase == Phase::French)
+        return; // no language cell is marked yet
+    const auto rows = static_cast<std::size_t>(m_grid.rowCount());
+    for (std::size_t c = 2; c < m_marks.size(); ++c)
+        m_marks[c].assign(rows, 0);
+    m_counts = {};
+    for (MarkSet m : m_marks[1])
+        for (; m; m &= m - 1)
+            ++m_counts[static_cast<std::size_t>(std::countr_zero(m))];
+    if (m_idRows.size() != rows) // given back once every row was marked: looked up again
+        m_idRows.assign(rows, kLookUp);
+    m_pending.clear();
+    m_next = 0;
+    m_phase = Phase::Languages;
+    startCursors();
+}
+
 void LabelMarks::startCursors()
 {
     m_cursors.assign(static_cast<std::size_t>(m_grid.columnCount()), Cursor{});
@@ -231,12 +250,6 @@ MarkSet LabelMarks::markLine(int row, int column, std::string_view key, bool inL
 void LabelMarks::markMissing(int row, int column)
 {
     m_marks[static_cast<std::size_t>(column)][static_cast<std::size_t>(row)] = Mark::Missing;
-}
-
-void LabelMarks::computeThrough(int row)
-{
-    while (m_phase != Phase::Done && (m_phase == Phase::French || m_next <= row))
-        computeSome(std::max(row + 1 - (m_phase == Phase::French ? 0 : m_next), 1024));
 }
 
 void LabelMarks::computeAll(int threads)

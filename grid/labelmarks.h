@@ -79,6 +79,9 @@ public:
 
     /// Starts over on what the grid holds now (after a load); nothing is computed yet.
     void restart();
+    /// Starts the language columns over (one was read again); the French file's index,
+    /// unchanged, stays.
+    void restartLanguages();
 
     /// Computes the marks of up to `rows` more rows; true once every row has them.
     bool computeSome(int rows);
@@ -96,8 +99,6 @@ public:
                      std::vector<TextChecks::Finding> &scratch);
     /// The same for a cell whose file has no line for it.
     void markMissing(int row, int column);
-    /// Computes at least up to `row`, so that its marks are known.
-    void computeThrough(int row);
     /// Whether every cell has its marks (none waits to be computed again).
     bool complete() const { return m_phase == Phase::Done && m_pending.empty(); }
 

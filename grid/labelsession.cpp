@@ -183,13 +183,16 @@ std::string LabelSession::columnPath(int column) const
     return LabelDirectory::resolve(m_dir, m_grid.fileName(column), header + ".lan");
 }
 
-bool LabelSession::writtenElsewhere(int row, int column) const
+bool LabelSession::writtenElsewhere(int row, int column)
 {
     // A write goes by key to the first line holding it in a [Label] section: for a cell whose
     // line holds another key or stands in another section, a row with no line, or an ID
-    // standing earlier in french.lan, that line is not the one this cell shows.
-    return (m_marks.at(row, column) & (Mark::OutOfStep | Mark::Missing | Mark::OtherSection)) ||
-           (m_marks.at(row, 1) & (Mark::RepeatedId | Mark::OtherSection));
+    // standing earlier in french.lan, that line is not the one this cell shows. Found by the
+    // column's key index, not by the marks: those may not be worked out that far yet.
+    m_marks.indexFrench();
+    if (m_marks.at(row, 1) & (Mark::RepeatedId | Mark::OtherSection))
+        return true;
+    return column >= 2 && keyIndex(column).rowOf(m_grid.itemText(row, 0)) != row;
 }
 
 const KeyIndex &LabelSession::keyIndex(int column)
@@ -202,7 +205,6 @@ const KeyIndex &LabelSession::keyIndex(int column)
 
 std::string LabelSession::keyText(int row, int column)
 {
-    m_marks.computeThrough(row);
     if (!writtenElsewhere(row, column))
         return std::string(m_grid.itemText(row, column));
     const std::string_view id = m_grid.itemText(row, 0);
@@ -223,14 +225,12 @@ std::string LabelSession::comment(std::string_view id) const
 
 int LabelSession::frenchRow(std::string_view key)
 {
-    m_marks.computeThrough(0); // the French IDs are indexed first
+    m_marks.indexFrench();
     return m_marks.frenchRow(key);
 }
 
 std::vector<int> LabelSession::landingRows(int column, const std::vector<int> &rows)
 {
-    if (!rows.empty())
-        m_marks.computeThrough(*std::max_element(rows.begin(), rows.end()));
     std::vector<int> out(rows.size(), -1);
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const std::string_view id = m_grid.itemText(rows[i], 0);
@@ -321,7 +321,7 @@ bool LabelSession::adoptColumn(ColumnRead &&read, CommandOutcome &outcome)
     m_grid.adoptColumn(read.column, std::move(read.loaded));
     m_keyIndexes[column].reset();
     m_stamps[column] = read.stamp;
-    m_marks.restart();
+    m_marks.restartLanguages();
     m_generation = nextGeneration();
     outcome.reloadedColumns.push_back(read.column);
     return true;

@@ -212,7 +212,7 @@ public:
     CommandOutcome reload(const DiskChanges &changes);
 
     /// Whether a write of the row's key to `column` lands on another line than the cell's.
-    bool writtenElsewhere(int row, int column) const;
+    bool writtenElsewhere(int row, int column);
 
     /// What a file is on disk now, to tell another program's change from none.
     struct Stamp
