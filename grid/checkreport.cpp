@@ -355,7 +355,9 @@ std::optional<CheckTotals> CheckReport::run(const std::string &dir, const CheckO
     }
     LabelGrid grid;
     SilentProgress progress;
-    const LoadResult loaded = LabelLoader(grid, progress, fs).LoadAllLabels(dir);
+    LabelLoader loader(grid, progress, fs);
+    loader.setThreads(threadCount(options));
+    const LoadResult loaded = loader.LoadAllLabels(dir);
     if (!loaded.loaded)
         return totals;
     LabelMarks marks(grid);

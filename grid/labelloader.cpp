@@ -8,12 +8,31 @@
 #include "labelreader.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <functional>
+#include <optional>
+#include <thread>
 
 namespace verbolt {
 
 namespace {
+
+// Calls work(k) for every k below `count`, on up to `threads` threads.
+template <class Work> void inParallel(int threads, std::size_t count, Work &&work)
+{
+    std::atomic<std::size_t> next{0};
+    const auto run = [&] {
+        for (std::size_t k; (k = next++) < count;)
+            work(k);
+    };
+    std::vector<std::thread> pool;
+    for (int t = 1; t < threads && static_cast<std::size_t>(t) < count; ++t)
+        pool.emplace_back(run);
+    run();
+    for (std::thread &t : pool)
+        t.join();
+}
 
 struct LanguageFile
 {
@@ -94,6 +113,18 @@ LoadResult LabelLoader::LoadAllLabels(const std::string &dir)
     // The loading window repaints while the files come in: at a million labels they are
     // hundreds of megabytes.
     const std::function<void()> keepPainted = [this] { m_progress.KeepPainted(); };
+    // With threads, the files are read at once first, each on whichever thread is free.
+    std::vector<std::optional<FileBuffer>> early(entries.size());
+    if (m_threads > 1) {
+        std::vector<std::size_t> wanted;
+        for (std::size_t i = 0; i < entries.size(); ++i)
+            if (entries[i].kind == LabelFileEntry::Kind::File &&
+                FilePath::linksStayIn(dir + entries[i].name, dir))
+                wanted.push_back(i);
+        inParallel(m_threads, wanted.size(), [&](std::size_t k) {
+            early[wanted[k]] = FileReader::readBuffer(dir + entries[wanted[k]].name);
+        });
+    }
     for (LabelFileEntry &e : entries) {
         if (LabelDirectory::isFrench(e.name)) {
             frenchIndex = static_cast<int>(files.size());
@@ -107,7 +138,9 @@ LoadResult LabelLoader::LoadAllLabels(const std::string &dir)
             if (frenchIndex == static_cast<int>(files.size()))
                 frenchIndex = -1;
         } else if (e.kind == LabelFileEntry::Kind::File) {
-            FileBuffer c = FileReader::readBuffer(dir + e.name, keepPainted);
+            std::optional<FileBuffer> &read = early[files.size()];
+            FileBuffer c =
+                read ? std::move(*read) : FileReader::readBuffer(dir + e.name, keepPainted);
             if (c.result.ok())
                 bytes = std::move(c.bytes);
             else if (frenchIndex == static_cast<int>(files.size()))
@@ -144,10 +177,34 @@ LoadResult LabelLoader::LoadAllLabels(const std::string &dir)
     m_grid.insertColumn("FRENCH", french.entry.name);
     m_progress.SetProgressRange(0, m_frenchLines);
     m_progress.SetStatusText("Load FRENCH labels...");
+    // With threads, the language files are parsed while the French one is, each for as many
+    // rows as the French file has lines at most, and cut to its rows after.
+    struct Parse
+    {
+        LanguageFile *file;
+        LabelGrid::LoadedColumn loaded;
+    };
+    std::vector<Parse> parses;
+    std::thread languages;
+    if (m_threads > 1) {
+        for (LanguageFile &f : files)
+            if (&f != &french && languageName(f.entry.name, codec) != "FRENCH")
+                parses.push_back({&f, {}});
+        languages = std::thread([&] {
+            inParallel(m_threads - 1, parses.size(), [&](std::size_t k) {
+                SilentProgress quiet;
+                parses[k].loaded =
+                    ReadLanguageColumn(std::move(parses[k].file->bytes), m_frenchLines, quiet);
+            });
+        });
+    }
     LoadLanguageColumn(std::move(french.bytes), 1);
+    if (languages.joinable())
+        languages.join();
     result.loaded = true;
     result.dupTargets.emplace_back();
 
+    std::size_t parsed = 0;
     for (LanguageFile &f : files) {
         std::string name = languageName(f.entry.name, codec);
         if (name == "FRENCH") {
@@ -157,6 +214,13 @@ LoadResult LabelLoader::LoadAllLabels(const std::string &dir)
         result.dupTargets.push_back(name);
         result.findColumns.push_back(name);
         const int column = m_grid.insertColumn(name, f.entry.name);
+        if (parsed < parses.size() && parses[parsed].file == &f) {
+            LabelGrid::LoadedColumn &loaded = parses[parsed++].loaded;
+            if (loaded.cells.size() > static_cast<std::size_t>(m_grid.rowCount()))
+                loaded.cells.resize(static_cast<std::size_t>(m_grid.rowCount()));
+            m_grid.adoptColumn(column, std::move(loaded));
+            continue;
+        }
         // The loading window shows UTF-8; the header is bytes of the run's code page.
         m_progress.SetStatusText("Load " + codec.toUtf8(name) + " labels...");
         LoadLanguageColumn(std::move(f.bytes), column);

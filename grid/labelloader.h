@@ -72,6 +72,9 @@ public:
     /// language of many holds only that one in memory.
     void keepOnly(std::function<bool(std::string_view fileName)> keep) { m_keep = std::move(keep); }
 
+    /// Reads the files, and parses the language files beside the French one, on `threads`
+    /// threads; the progress hears only the start of each file. For a command's load.
+    void setThreads(int threads) { m_threads = threads; }
     /// The language name of a file: the name without its extension, upper-cased.
     static std::string languageName(std::string_view fileName, const TextCodec &codec);
 
@@ -82,6 +85,7 @@ private:
     int m_frenchLines = -1; // CountLabelLines of the French file, once LoadAllLabels has it
     std::size_t m_rowLimit = INT_MAX - 1; // rows are counted in int
     std::function<bool(std::string_view)> m_keep;
+    int m_threads = 1;
 };
 
 } // namespace verbolt

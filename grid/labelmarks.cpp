@@ -178,12 +178,12 @@ bool LabelMarks::computeSome(int rows)
                     continue; // a later row may give its ID a first row yet
                 }
                 std::uint32_t &s = m_ids[slot(m_grid.itemText(r, 0))];
-                if (s == 0) {
+                if (s == 0)
                     s = static_cast<std::uint32_t>(r) + 1;
-                    groupFrenchText(r);
-                } else {
+                else
                     set(r, 1, Mark::RepeatedId);
-                }
+                if (!m_textsApart)
+                    groupFrenchText(r);
                 m_idRows[static_cast<std::size_t>(r)] = static_cast<std::int32_t>(s - 1);
             }
         } else {
@@ -205,7 +205,8 @@ bool LabelMarks::computeSome(int rows)
         m_next = 0;
         if (m_phase == Phase::French) {
             m_phase = Phase::Languages;
-            m_texts = {};
+            if (!m_textsApart)
+                m_texts = {};
             startCursors();
         } else {
             m_phase = Phase::Done;
@@ -234,8 +235,27 @@ void LabelMarks::refreshLater(const std::vector<int> &rows)
 
 void LabelMarks::indexFrench()
 {
-    if (m_phase == Phase::French)
+    if (m_phase != Phase::French)
+        return;
+    if (m_next > 0) {
         computeSome(m_grid.rowCount() - m_next);
+        return;
+    }
+    // The IDs here, the texts on a thread of their own: each has tables of its own.
+    m_textsApart = true;
+    std::thread texts([this] {
+        std::size_t pos = LabelReader::bomLength(m_grid.columnBytes(1));
+        bool inScope = true;
+        for (int r = 0; r < m_grid.rowCount(); ++r) {
+            nextEntry(m_grid.columnBytes(1), pos, inScope);
+            if (inScope)
+                groupFrenchText(r);
+        }
+    });
+    computeSome(m_grid.rowCount());
+    texts.join();
+    m_textsApart = false;
+    m_texts = {};
 }
 
 MarkSet LabelMarks::markLine(int row, int column, std::string_view key, bool inLabel,
@@ -439,8 +459,9 @@ void LabelMarks::groupFrenchText(int row)
 
 bool LabelMarks::comparable(int row, int column) const
 {
+    // (A later line of a repeated ID is no label's text: its key's first line is.)
     return !(at(row, column) & (Mark::OutOfStep | Mark::Missing | Mark::OtherSection)) &&
-           !Blanks::trim(m_grid.itemText(row, column)).empty();
+           !Blanks::trim(m_grid.itemText(row, column)).empty() && idRow(row) == row;
 }
 
 int LabelMarks::sameTextReference(int row, int column) const

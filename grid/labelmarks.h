@@ -213,6 +213,7 @@ private:
     std::vector<std::int32_t> m_firstSame;
     std::vector<std::int32_t> m_nextSame;
     std::vector<std::uint32_t> m_texts;
+    bool m_textsApart = false;     // the texts are grouped on another thread
     std::vector<int> m_pending;    // rows whose texts changed, to compute again
     std::vector<Cursor> m_cursors; // by column, while comparing
     std::array<std::size_t, Mark::kKinds> m_counts{};

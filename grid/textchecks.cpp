@@ -714,6 +714,94 @@ std::string TextChecks::urlsOf(std::string_view french, std::string_view transla
     return out;
 }
 
+bool TextChecks::mayRepeat(std::string_view m)
+{
+    // Each run of spaces, with the words that end right before it and start right after it
+    // as forEachWord reads them, for texts of ASCII and Latin-1 letters; any other character
+    // next to a run leaves the answer to the full reading.
+    const std::size_t n = m.size();
+    const auto ascii = [](unsigned char b) {
+        return static_cast<unsigned char>((b | 0x20) - 'a') < 26 || (b >= '0' && b <= '9');
+    };
+    // A Latin-1 letter's second byte after its 0xC3.
+    const auto latin = [](unsigned char b) {
+        return b >= 0x80 && b < 0xC0 && b != 0x97 && b != 0xB7;
+    };
+    for (std::size_t a = m.find(' '); a != std::string_view::npos && a < n; a = m.find(' ', a)) {
+        std::size_t b = a;
+        while (b < n && m[b] == ' ')
+            ++b;
+        if (a == 0 || b == n) {
+            a = b;
+            continue;
+        }
+        // The word after: from b, letters, digits, accelerators and, inside, joiners.
+        std::size_t e = b;
+        bool letter2 = false;
+        for (;;) {
+            if (e >= n)
+                break;
+            const auto c = static_cast<unsigned char>(m[e]);
+            if (ascii(c)) {
+                letter2 = letter2 || c > '9';
+                ++e;
+            } else if (c == 0xC3 && e + 1 < n && latin(static_cast<unsigned char>(m[e + 1]))) {
+                letter2 = true;
+                e += 2;
+            } else if (c >= 0x80) {
+                return true;
+            } else if (c == '&') {
+                if (e + 1 < n && m[e + 1] == '&')
+                    break; // an ampersand ends the word
+                ++e;
+            } else if ((c == '\'' || c == '-') && e > b) {
+                ++e;
+            } else {
+                break;
+            }
+        }
+        while (e > b && (m[e - 1] == '\'' || m[e - 1] == '-' || m[e - 1] == '&'))
+            --e;
+        // The word before: it must end at a, read back to its start.
+        std::size_t s = a;
+        bool letter1 = false;
+        const auto last = static_cast<unsigned char>(m[a - 1]);
+        if (last == '\'' || last == '-' || last == '&') {
+            a = b;
+            continue; // trimmed off its word: the gap holds more than spaces
+        }
+        for (;;) {
+            if (s == 0)
+                break;
+            const auto c = static_cast<unsigned char>(m[s - 1]);
+            if (ascii(c)) {
+                letter1 = letter1 || c > '9';
+                --s;
+            } else if (s >= 2 && latin(c) && static_cast<unsigned char>(m[s - 2]) == 0xC3) {
+                letter1 = true;
+                s -= 2;
+            } else if (c >= 0x80) {
+                return true;
+            } else if (c == '&') {
+                if (s >= 2 && m[s - 2] == '&')
+                    break;
+                --s;
+            } else if (c == '\'' || c == '-') {
+                --s;
+            } else {
+                break;
+            }
+        }
+        // A joiner cannot open a word.
+        while (s < a && (m[s] == '\'' || m[s] == '-'))
+            ++s;
+        if (letter1 && letter2 && e > b && sameFolded(m.substr(s, a - s), m.substr(b, e - b)))
+            return true;
+        a = b;
+    }
+    return false;
+}
+
 std::string TextChecks::repeated(std::string_view translation, std::string_view column)
 {
     return repeatedOf(translation, masked(translation), column);
@@ -909,7 +997,7 @@ void TextChecks::compare(std::string_view frenchBytes, std::string_view translat
         add(Check::Punctuation, punctuationOf(fm, tm, column, tt.stops, frenchUtf8));
     if (numbers)
         add(Check::Numbers, numbersOf(fm, french, tm, translation));
-    if (on(Check::Repeated))
+    if (on(Check::Repeated) && mayRepeat(tm))
         add(Check::Repeated, repeatedOf(translation, tm, column));
 }
 

@@ -80,6 +80,9 @@ public:
     static std::string numbers(std::string_view french, std::string_view translation);
     static std::string urls(std::string_view french, std::string_view translation);
     static std::string repeated(std::string_view translation, std::string_view column);
+    /// Whether a text may hold a word twice in a row: false only when `repeated` finds
+    /// nothing in it, told from its bytes far faster than the words are read.
+    static bool mayRepeat(std::string_view text);
     /// The words of `translation` that `column`'s dictionary does not know; a word the French
     /// text has too (a name kept as it is) and words with digits are not asked about.
     static std::string spelling(std::string_view french, std::string_view translation,

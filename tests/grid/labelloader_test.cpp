@@ -207,3 +207,36 @@ TEST(StartupLoad, TheCodePageUpperCasesHeaders)
 }
 
 } // namespace
+
+// A command's load reads and parses the files on several threads: the grid and the notes are
+// the single thread's, a link out of the folder still unread, extra lines still cut.
+TEST(StartupLoad, ThreadsLoadWhatOneThreadLoads)
+{
+    TempDir dir, outside;
+    outside.write("secret.lan", "[Label]\nA=secret\n");
+    dir.write("french.lan", "[Label]\nA=un\n; note\nB=deux\nC=trois\n");
+    dir.write("english.lan", "[Label]\nA=one\nB=two\nC=three\nD=four\nE=five\n");
+    dir.write("italian.lan", "[Label]\nB=due\n");
+    dir.write("spanish.lan", "[Label]\rA=uno\r");
+    ASSERT_EQ(::symlink(outside.file("secret.lan").c_str(), dir.file("german.lan").c_str()), 0);
+    const auto load = [&](int threads) {
+        LabelGrid grid;
+        SilentProgress quiet;
+        LabelLoader loader(grid, quiet);
+        loader.setThreads(threads);
+        const LoadResult result = loader.LoadAllLabels(dir.path());
+        Strings seen = headersOf(grid);
+        for (int c = 0; c < grid.columnCount(); ++c)
+            for (const std::string &text : columnOf(grid, c))
+                seen.push_back(text);
+        for (const ColumnNote &n : result.unread)
+            seen.push_back("unread " + n.fileName);
+        for (const ColumnNote &n : result.readOnly)
+            seen.push_back("read-only " + n.fileName);
+        return seen;
+    };
+    const Strings one = load(1);
+    EXPECT_EQ(load(3), one);
+    EXPECT_EQ(load(2), one);
+    EXPECT_NE(std::find(one.begin(), one.end(), "unread german.lan"), one.end());
+}
