@@ -716,88 +716,68 @@ std::string TextChecks::urlsOf(std::string_view french, std::string_view transla
 
 bool TextChecks::mayRepeat(std::string_view m)
 {
-    // Each run of spaces, with the words that end right before it and start right after it
-    // as forEachWord reads them, for texts of ASCII and Latin-1 letters; any other character
-    // next to a run leaves the answer to the full reading.
+    // One pass over the bytes, reading words as forEachWord does for ASCII and Latin-1
+    // letters; a word is compared with the one before when only spaces stand between them.
+    // Any other character leaves the answer to the full reading.
     const std::size_t n = m.size();
     const auto ascii = [](unsigned char b) {
         return static_cast<unsigned char>((b | 0x20) - 'a') < 26 || (b >= '0' && b <= '9');
     };
-    // A Latin-1 letter's second byte after its 0xC3.
     const auto latin = [](unsigned char b) {
-        return b >= 0x80 && b < 0xC0 && b != 0x97 && b != 0xB7;
+        return b >= 0x80 && b < 0xC0 && b != 0x97 && b != 0xB7; // not × or ÷
     };
-    for (std::size_t a = m.find(' '); a != std::string_view::npos && a < n; a = m.find(' ', a)) {
-        std::size_t b = a;
-        while (b < n && m[b] == ' ')
-            ++b;
-        if (a == 0 || b == n) {
-            a = b;
+    std::size_t prevBegin = 0, prevEnd = 0;
+    bool prev = false;  // a word with a letter came before
+    bool clean = false; // only spaces since its end
+    for (std::size_t i = 0; i < n;) {
+        const auto c = static_cast<unsigned char>(m[i]);
+        if (c == ' ') {
+            ++i;
             continue;
         }
-        // The word after: from b, letters, digits, accelerators and, inside, joiners.
-        std::size_t e = b;
-        bool letter2 = false;
-        for (;;) {
-            if (e >= n)
-                break;
-            const auto c = static_cast<unsigned char>(m[e]);
-            if (ascii(c)) {
-                letter2 = letter2 || c > '9';
-                ++e;
-            } else if (c == 0xC3 && e + 1 < n && latin(static_cast<unsigned char>(m[e + 1]))) {
-                letter2 = true;
-                e += 2;
-            } else if (c >= 0x80) {
+        const bool accel = c == '&' && i + 1 < n && m[i + 1] != '&';
+        const bool latinLetter =
+            c == 0xC3 && i + 1 < n && latin(static_cast<unsigned char>(m[i + 1]));
+        if (!ascii(c) && !accel && !latinLetter) {
+            if (c >= 0x80)
                 return true;
-            } else if (c == '&') {
-                if (e + 1 < n && m[e + 1] == '&')
-                    break; // an ampersand ends the word
-                ++e;
-            } else if ((c == '\'' || c == '-') && e > b) {
-                ++e;
+            clean = false;
+            i += c == '&' ? 2 : 1; // "&&" is an ampersand
+            continue;
+        }
+        // A word: letters, digits, accelerators and, inside, joiners.
+        const std::size_t begin = i;
+        bool letter = false;
+        while (i < n) {
+            const auto d = static_cast<unsigned char>(m[i]);
+            if (ascii(d)) {
+                letter = letter || d > '9';
+                ++i;
+            } else if (d == 0xC3 && i + 1 < n && latin(static_cast<unsigned char>(m[i + 1]))) {
+                letter = true;
+                i += 2;
+            } else if (d >= 0x80) {
+                return true;
+            } else if (d == '&' ? i + 1 < n && m[i + 1] != '&' : d == '\'' || d == '-') {
+                ++i;
             } else {
                 break;
             }
         }
-        while (e > b && (m[e - 1] == '\'' || m[e - 1] == '-' || m[e - 1] == '&'))
-            --e;
-        // The word before: it must end at a, read back to its start.
-        std::size_t s = a;
-        bool letter1 = false;
-        const auto last = static_cast<unsigned char>(m[a - 1]);
-        if (last == '\'' || last == '-' || last == '&') {
-            a = b;
-            continue; // trimmed off its word: the gap holds more than spaces
+        std::size_t end = i;
+        while (end > begin && (m[end - 1] == '\'' || m[end - 1] == '-' || m[end - 1] == '&'))
+            --end;
+        if (!letter) {
+            clean = false; // no word: the words on either side are not in a row
+            continue;
         }
-        for (;;) {
-            if (s == 0)
-                break;
-            const auto c = static_cast<unsigned char>(m[s - 1]);
-            if (ascii(c)) {
-                letter1 = letter1 || c > '9';
-                --s;
-            } else if (s >= 2 && latin(c) && static_cast<unsigned char>(m[s - 2]) == 0xC3) {
-                letter1 = true;
-                s -= 2;
-            } else if (c >= 0x80) {
-                return true;
-            } else if (c == '&') {
-                if (s >= 2 && m[s - 2] == '&')
-                    break;
-                --s;
-            } else if (c == '\'' || c == '-') {
-                --s;
-            } else {
-                break;
-            }
-        }
-        // A joiner cannot open a word.
-        while (s < a && (m[s] == '\'' || m[s] == '-'))
-            ++s;
-        if (letter1 && letter2 && e > b && sameFolded(m.substr(s, a - s), m.substr(b, e - b)))
+        if (prev && clean &&
+            sameFolded(m.substr(prevBegin, prevEnd - prevBegin), m.substr(begin, end - begin)))
             return true;
-        a = b;
+        prev = true;
+        prevBegin = begin;
+        prevEnd = end;
+        clean = end == i;
     }
     return false;
 }
