@@ -99,6 +99,12 @@ public:
                      std::vector<TextChecks::Finding> &scratch);
     /// The same for a cell whose file has no line for it.
     void markMissing(int row, int column);
+    /// Whether the row's language cells have their order marks (out of step, missing,
+    /// outside [Label]): those stay while texts change.
+    bool hasOrderMarks(int row) const
+    {
+        return m_phase == Phase::Done || (m_phase == Phase::Languages && row < m_next);
+    }
     /// Whether every cell has its marks (none waits to be computed again).
     bool complete() const { return m_phase == Phase::Done && m_pending.empty(); }
 

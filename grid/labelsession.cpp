@@ -187,12 +187,16 @@ bool LabelSession::writtenElsewhere(int row, int column)
 {
     // A write goes by key to the first line holding it in a [Label] section: for a cell whose
     // line holds another key or stands in another section, a row with no line, or an ID
-    // standing earlier in french.lan, that line is not the one this cell shows. Found by the
-    // column's key index, not by the marks: those may not be worked out that far yet.
+    // standing earlier in french.lan, that line is not the one this cell shows. Told by the
+    // cell's order marks, or by the column's key index when they are not worked out yet.
     m_marks.indexFrench();
     if (m_marks.at(row, 1) & (Mark::RepeatedId | Mark::OtherSection))
         return true;
-    return column >= 2 && keyIndex(column).rowOf(m_grid.itemText(row, 0)) != row;
+    if (column < 2)
+        return false;
+    if (m_marks.hasOrderMarks(row))
+        return (m_marks.at(row, column) & (Mark::OutOfStep | Mark::Missing | Mark::OtherSection));
+    return keyIndex(column).rowOf(m_grid.itemText(row, 0)) != row;
 }
 
 const KeyIndex &LabelSession::keyIndex(int column)
