@@ -95,9 +95,11 @@ void LabelMarks::restart()
         slots *= 2;
     m_ids.assign(rows ? slots : 0, 0);
     m_idRows.assign(rows, kLookUp);
-    m_firstSame.assign(rows, -1);
-    m_nextSame.assign(rows, -1);
-    m_texts.assign(rows ? slots : 0, 0);
+    // The groups of French texts get their room when the French file is first indexed, not
+    // here: a window is shown before.
+    m_firstSame = {};
+    m_nextSame = {};
+    m_texts = {};
     m_counts = {};
     m_pending.clear();
     m_next = 0;
@@ -126,6 +128,16 @@ void LabelMarks::restartLanguages()
     m_next = 0;
     m_phase = Phase::Languages;
     startCursors();
+}
+
+void LabelMarks::startTexts()
+{
+    const auto rows = static_cast<std::size_t>(m_grid.rowCount());
+    if (m_firstSame.size() == rows)
+        return;
+    m_firstSame.assign(rows, -1);
+    m_nextSame.assign(rows, -1);
+    m_texts.assign(m_ids.size(), 0);
 }
 
 void LabelMarks::startCursors()
@@ -168,6 +180,7 @@ bool LabelMarks::computeSome(int rows)
         const int end = std::min(total, m_next + rows);
         rows -= end - m_next;
         if (m_phase == Phase::French) {
+            startTexts();
             // The French file's lines give the rows, in order; a key is looked up where the
             // writer finds it: its first line in the [Label] sections.
             Cursor &cursor = m_cursors[1];
@@ -242,6 +255,7 @@ void LabelMarks::indexFrench()
         return;
     }
     // The IDs here, the texts on a thread of their own: each has tables of its own.
+    startTexts();
     m_textsApart = true;
     std::thread texts([this] {
         std::size_t pos = LabelReader::bomLength(m_grid.columnBytes(1));

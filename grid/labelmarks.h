@@ -175,6 +175,7 @@ private:
     };
 
     void startCursors();
+    void startTexts();
     /// `marks` without those of the checks muted for `id` in `column`.
     MarkSet unmuted(std::string_view id, int column, MarkSet marks) const;
     // One language column whole, its cells not computed yet; its marks are added to `counts`.
