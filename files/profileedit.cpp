@@ -65,6 +65,9 @@ struct Slot
 class Batch
 {
 public:
+    // Up to this many keys written, the lines are found by the keys alone.
+    static constexpr std::size_t kFewWrites = 64;
+
     Batch(std::string_view old, const std::vector<KeyValue> &writes, const FrenchOrder *order)
         : m_old(old), m_eol(lineEndOf(old)), m_order(order)
     {
@@ -78,6 +81,20 @@ public:
                 m_wanted.insert(Blanks::trim(std::string_view(kv.key).substr(0, kv.key.find('='))));
         }
         m_slots.resize(m_wanted.size());
+        // With a French order, a line's place in it is most often the one after the last
+        // line's (a file in step): one comparison, then the written keys are found by place
+        // instead of by hash. A key the order lacks is looked up as without one.
+        std::vector<int> wantedAt;
+        const bool plainKeys = std::none_of(writes.begin(), writes.end(), [](const KeyValue &kv) {
+            return kv.key.find('=') != std::string::npos;
+        });
+        if (m_order && m_wanted.size() > kFewWrites && plainKeys) {
+            wantedAt.assign(m_order->size(), -1);
+            for (const KeyValue &kv : writes)
+                if (const int p = m_order->position(kv.key); p >= 0)
+                    wantedAt[static_cast<std::size_t>(p)] = m_wanted.find(Blanks::trim(kv.key));
+        }
+        int last = -1; // the French place of the last line that has one
         bool sawLabel = false;
         bool inFirstLabel = false;
         m_insertAt = old.size();
@@ -89,10 +106,19 @@ public:
                     m_insertAt = next;
                 // With a French order, new lines are expected: where the labels are that the
                 // file holds is learnt in this same pass.
-                if (m_order)
-                    if (const int p = m_order->position(key); p >= 0)
+                int p = -1;
+                if (m_order) {
+                    const auto after = static_cast<std::size_t>(last + 1);
+                    p = after < m_order->size() && AsciiFold::equal(m_order->key(after), key)
+                            ? last + 1
+                            : m_order->position(key);
+                    if (p >= 0) {
                         m_held.push_back({p, begin, next});
-                const int id = m_wanted.find(key);
+                        last = p;
+                    }
+                }
+                const int id = p >= 0 && !wantedAt.empty() ? wantedAt[static_cast<std::size_t>(p)]
+                                                           : m_wanted.find(key);
                 if (id < 0 || m_slots[static_cast<std::size_t>(id)].valid)
                     return; // not written, or not the first line of its key
                 std::size_t valueEnd = begin + line.size();
