@@ -127,6 +127,43 @@ TEST(FrenchPlaceProperty, ABatchIsOneWriteAfterTheOther)
     }
 }
 
+// A batch of many keys finds its lines by their French places: the same bytes as one write
+// after the other, whether the file is in step, shuffled, or holds keys French lacks.
+TEST(FrenchPlaceProperty, ABatchOfManyKeysIsOneWriteAfterTheOther)
+{
+    const unsigned seed = verbolt::test::testSeed(20261210);
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    std::mt19937 rng(seed);
+    std::string french = "[Label]\n";
+    std::vector<std::string> keys;
+    for (int k = 0; k < 120; ++k) {
+        keys.push_back("K" + std::to_string(k));
+        french += keys.back() + "=t\n";
+    }
+    keys.push_back("EXTRA");
+    const FrenchOrder order(french);
+    for (int round = 0; round < 40 && !HasFailure(); ++round) {
+        std::vector<std::string> lines;
+        for (const std::string &key : keys)
+            if (rng() % 3)
+                lines.push_back(key + "=old\n");
+        if (round % 2)
+            std::shuffle(lines.begin(), lines.end(), rng);
+        std::string old = "[Label]\n";
+        for (const std::string &line : lines)
+            old += line;
+        std::vector<KeyValue> writes(70 + rng() % 50);
+        std::string oneByOne = old;
+        for (KeyValue &kv : writes) {
+            kv = {keys[rng() % keys.size()], "v" + std::to_string(rng() % 3)};
+            oneByOne = ProfileEdit::apply(oneByOne, true, {kv}, &order).value();
+        }
+        std::string now;
+        ASSERT_TRUE(ProfileEdit::applyInto(old, true, writes, now, nullptr, nullptr, &order));
+        EXPECT_EQ(now, oneByOne) << "round " << round;
+    }
+}
+
 TEST(RemoveKeys, FirstLineInLabelScopeGoesAndUndoPutsItBack)
 {
     const std::string old = "X=0\n[Label]\n; about A\nA=1\r\n[O]\nB=o\n[label]\nB=2\nA=3\nC=4";
