@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <random>
 #include <signal.h>
 #include <sys/wait.h>
@@ -39,21 +41,39 @@ TEST(KilledWriter, FileIsAlwaysTheOldOrTheNewContent)
     const unsigned seed = testSeed(1);
     SCOPED_TRACE("seed " + std::to_string(seed) + " (VERBOLT_TEST_SEED sets another)");
     std::mt19937 rng(seed);
-    std::uniform_int_distribution<int> pause(0, 40000); // microseconds
+    // Kills land within about two writes of the writer's first, however fast this machine
+    // writes now (a loaded one, a sanitized build): timed on two writes here.
+    const auto started = std::chrono::steady_clock::now();
+    (void)ProfileFile().writeKey(path, "BIG", valueB, verbolt::FilePath::folderOf(path));
+    (void)ProfileFile().writeKey(path, "BIG", valueA, verbolt::FilePath::folderOf(path));
+    const auto oneWrite = std::chrono::duration_cast<std::chrono::microseconds>(
+                              std::chrono::steady_clock::now() - started)
+                              .count() /
+                          2;
+    std::uniform_int_distribution<long> pause(0, 2 * std::max<long>(oneWrite, 100));
     int sawA = 0, sawB = 0, duringWrite = 0, rounds = 0;
-    // Thirty kills, and more while none has landed during a write (a loaded machine may start
-    // the writer late).
+    // Thirty kills, and more while none has landed during a write.
     for (int round = 0; round < 30 || (duringWrite == 0 && round < 300); ++round) {
         ++rounds;
+        int ready[2];
+        ASSERT_EQ(::pipe(ready), 0);
         const pid_t pid = ::fork();
         ASSERT_GE(pid, 0);
         if (pid == 0) {
-            // Writes until it is killed: no result is ever looked at.
+            // Writes until it is killed: no result is ever looked at. The first write done
+            // is told, so that the kill comes while the writes go on.
             ProfileFile writer;
-            for (bool a = false;; a = !a)
+            for (bool a = false, told = false;; a = !a) {
                 (void)writer.writeKey(path, "BIG", a ? valueA : valueB,
                                       verbolt::FilePath::folderOf(path));
+                if (!told)
+                    told = ::write(ready[1], "x", 1) == 1;
+            }
         }
+        char byte = 0;
+        ASSERT_EQ(::read(ready[0], &byte, 1), 1);
+        ::close(ready[0]);
+        ::close(ready[1]);
         ::usleep(static_cast<useconds_t>(pause(rng)));
         ASSERT_EQ(::kill(pid, SIGKILL), 0);
         int status = 0;
