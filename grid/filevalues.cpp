@@ -7,19 +7,21 @@
 namespace verbolt {
 
 std::unique_ptr<FileValues> FileValues::read(const std::string &path, const std::string &folder,
-                                             const std::vector<std::string_view> &only)
+                                             const std::vector<std::string_view> &only,
+                                             const std::function<void()> &between)
 {
     if (!FilePath::linksStayIn(path, folder))
         return std::make_unique<FileValues>();
     FileContent file = FileReader::read(path);
     if (!file.result.ok())
         return std::make_unique<FileValues>();
-    auto values = std::make_unique<FileValues>(std::move(file.bytes), only);
+    auto values = std::make_unique<FileValues>(std::move(file.bytes), only, between);
     values->m_read = true;
     return values;
 }
 
-FileValues::FileValues(std::string bytes, const std::vector<std::string_view> &only)
+FileValues::FileValues(std::string bytes, const std::vector<std::string_view> &only,
+                       const std::function<void()> &between)
     : m_bytes(std::move(bytes))
 {
     FoldedKeySet wanted;
@@ -27,7 +29,9 @@ FileValues::FileValues(std::string bytes, const std::vector<std::string_view> &o
         wanted.insert(Blanks::trim(key));
     EntryCursor cursor(m_bytes);
     Entry e;
-    while (cursor.next(e)) {
+    for (std::size_t n = 1; cursor.next(e); ++n) {
+        if (between && n % 8192 == 0)
+            between();
         if (!e.inLabel || (!only.empty() && wanted.find(e.key) < 0))
             continue;
         const int id = m_keys.insert(e.key);

@@ -2,6 +2,7 @@
 
 #include "foldedkeyset.h"
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -19,12 +20,15 @@ class FileValues
 public:
     FileValues() = default;
     /// Takes a file's bytes; with `only`, just those keys are kept (the others cost no
-    /// index entry: a check of a few keys in a large file).
-    explicit FileValues(std::string bytes, const std::vector<std::string_view> &only = {});
+    /// index entry: a check of a few keys in a large file). `between` is called now and then
+    /// on the way, so that a window can repaint while a large file is indexed.
+    explicit FileValues(std::string bytes, const std::vector<std::string_view> &only = {},
+                        const std::function<void()> &between = {});
     /// Reads `path`; a file that is missing, cannot be read or links out of `folder` (the
     /// label folder: nothing outside it is read) holds no keys.
     static std::unique_ptr<FileValues> read(const std::string &path, const std::string &folder,
-                                            const std::vector<std::string_view> &only = {});
+                                            const std::vector<std::string_view> &only = {},
+                                            const std::function<void()> &between = {});
     /// Whether it was read from a file (false for one missing or unreadable).
     bool read() const { return m_read; }
     FileValues(const FileValues &) = delete;

@@ -84,16 +84,24 @@ LabelMarks::LabelMarks(const LabelGrid &grid) : m_grid(grid)
     restart();
 }
 
-void LabelMarks::restart()
+void LabelMarks::restart(const std::function<void()> &between)
 {
     const auto rows = static_cast<std::size_t>(m_grid.rowCount());
     m_marks.assign(static_cast<std::size_t>(std::max(m_grid.columnCount(), 0)), {});
-    for (std::size_t c = 1; c < m_marks.size(); ++c)
+    // Megabytes a column at a million rows: `between` is told after each.
+    const auto told = [&] {
+        if (between)
+            between();
+    };
+    for (std::size_t c = 1; c < m_marks.size(); ++c) {
         m_marks[c].assign(rows, 0);
+        told();
+    }
     std::size_t slots = 64;
     while (slots < rows * 2)
         slots *= 2;
     m_ids.assign(rows ? slots : 0, 0);
+    told();
     m_idRows.assign(rows, kLookUp);
     // The groups of French texts get their room when the French file is first indexed, not
     // here: a window is shown before.

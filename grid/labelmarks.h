@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -78,7 +79,8 @@ public:
     void setMutes(const CheckMutes *mutes) { m_mutes = mutes; }
 
     /// Starts over on what the grid holds now (after a load); nothing is computed yet.
-    void restart();
+    /// `between` is called now and then, so that a window can repaint meanwhile.
+    void restart(const std::function<void()> &between = {});
     /// Starts the language columns over (one was read again); the French file's index,
     /// unchanged, stays.
     void restartLanguages();

@@ -38,12 +38,14 @@ std::unique_ptr<LabelSession> LabelSession::open(const std::string &dir, LoadPro
     if (!dir.empty())
         (void)s->m_mutes.read(dir);
     s->m_marks.setMutes(&s->m_mutes);
-    s->m_marks.restart();
+    s->m_marks.restart([&progress] { progress.KeepPainted(); });
     s->m_keyIndexes.resize(static_cast<std::size_t>(std::max(s->m_grid.columnCount(), 0)));
-    // The comments are read once; a comment file that cannot be read has no comments.
+    // The comments are read once, the loading window repainted on the way; a comment file
+    // that cannot be read has no comments.
     if (!dir.empty())
-        s->m_comments = FileValues::read(
-            LabelDirectory::resolve(dir, s->m_load.commentsName, "comments.cmt"), dir);
+        s->m_comments =
+            FileValues::read(LabelDirectory::resolve(dir, s->m_load.commentsName, "comments.cmt"),
+                             dir, {}, [&progress] { progress.KeepPainted(); });
     // What the files were as read: a later change of one is another program's. (A change
     // between the read and this stat is taken for the read's: the window of a load.)
     s->m_stamps.resize(s->m_keyIndexes.size());
