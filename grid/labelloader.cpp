@@ -6,9 +6,9 @@
 #include "labeldirectory.h"
 #include "labelencoding.h"
 #include "labelreader.h"
+#include "parallel.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cstring>
 #include <functional>
 #include <optional>
@@ -17,22 +17,6 @@
 namespace verbolt {
 
 namespace {
-
-// Calls work(k) for every k below `count`, on up to `threads` threads.
-template <class Work> void inParallel(int threads, std::size_t count, Work &&work)
-{
-    std::atomic<std::size_t> next{0};
-    const auto run = [&] {
-        for (std::size_t k; (k = next++) < count;)
-            work(k);
-    };
-    std::vector<std::thread> pool;
-    for (int t = 1; t < threads && static_cast<std::size_t>(t) < count; ++t)
-        pool.emplace_back(run);
-    run();
-    for (std::thread &t : pool)
-        t.join();
-}
 
 struct LanguageFile
 {
@@ -121,7 +105,7 @@ LoadResult LabelLoader::LoadAllLabels(const std::string &dir)
             if (entries[i].kind == LabelFileEntry::Kind::File &&
                 FilePath::linksStayIn(dir + entries[i].name, dir))
                 wanted.push_back(i);
-        inParallel(m_threads, wanted.size(), [&](std::size_t k) {
+        inParallel(m_threads, wanted.size(), [&](std::size_t k, int) {
             early[wanted[k]] = FileReader::readBuffer(dir + entries[wanted[k]].name);
         });
     }
@@ -191,7 +175,7 @@ LoadResult LabelLoader::LoadAllLabels(const std::string &dir)
             if (&f != &french && languageName(f.entry.name, codec) != "FRENCH")
                 parses.push_back({&f, {}});
         languages = std::thread([&] {
-            inParallel(m_threads - 1, parses.size(), [&](std::size_t k) {
+            inParallel(m_threads - 1, parses.size(), [&](std::size_t k, int) {
                 SilentProgress quiet;
                 parses[k].loaded =
                     ReadLanguageColumn(std::move(parses[k].file->bytes), m_frenchLines, quiet);

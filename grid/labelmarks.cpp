@@ -6,6 +6,7 @@
 #include "foldedkeyset.h"
 #include "labeldirectory.h"
 #include "labelreader.h"
+#include "parallel.h"
 #include "placeholders.h"
 #include "profileedit.h"
 
@@ -48,7 +49,8 @@ std::optional<LabelLine> nextEntry(std::string_view bytes, std::size_t &pos)
     return nextEntry(bytes, pos, inScope);
 }
 
-// The text checks that set marks of their own (with spelling when a word checker is given).
+// The checks the marks have always judged, and those of the text checks that set marks of
+// their own (with spelling when a word checker is given).
 constexpr CheckMask kBaseChecks =
     checkBit(Check::Empty) | checkBit(Check::Placeholders) | checkBit(Check::Accelerators);
 constexpr CheckMask kTextMarkChecks = kBaseChecks | checkBit(Check::Escapes) |
@@ -56,15 +58,10 @@ constexpr CheckMask kTextMarkChecks = kBaseChecks | checkBit(Check::Escapes) |
                                       checkBit(Check::Spaces) | checkBit(Check::Numbers) |
                                       checkBit(Check::Urls) | checkBit(Check::Repeated);
 
-// A text without its accelerator marks and the blanks around it: the text itself when it
-// has no "&", else written to `buffer`.
+// A text without its accelerator marks and the blanks around it.
 std::string_view plainText(std::string_view text, std::string &buffer)
 {
-    text = Blanks::trim(text);
-    if (text.find('&') == std::string_view::npos)
-        return text;
-    buffer = TextChecks::plainWord(text);
-    return buffer;
+    return TextChecks::plainWord(Blanks::trim(text), buffer);
 }
 
 bool samePlainText(std::string_view a, std::string_view b)
@@ -303,22 +300,15 @@ void LabelMarks::computeAll(int threads)
     threads = std::min(threads, columns - 2);
     if (threads > 1 && m_phase == Phase::Languages && m_next == 0) {
         // Each column has a cursor and marks of its own: columns go to whichever thread
-        // is free.
-        std::atomic<int> next{2};
-        std::vector<std::array<std::size_t, Mark::kKinds>> counts(
-            static_cast<std::size_t>(threads), std::array<std::size_t, Mark::kKinds>{});
-        const auto work = [&](std::size_t k) {
-            TextChecks checks = m_checks;
-            std::vector<TextChecks::Finding> scratch;
-            for (int c; (c = next++) < columns;)
-                computeColumn(c, checks, scratch, counts[k]);
-        };
-        std::vector<std::thread> pool;
-        for (std::size_t k = 1; k < counts.size(); ++k)
-            pool.emplace_back(work, k);
-        work(0);
-        for (std::thread &t : pool)
-            t.join();
+        // is free, each thread with checks and counts of its own.
+        const auto n = static_cast<std::size_t>(threads);
+        std::vector<std::array<std::size_t, Mark::kKinds>> counts(n);
+        std::vector<TextChecks> checks(n, m_checks);
+        std::vector<std::vector<TextChecks::Finding>> scratch(n);
+        inParallel(threads, static_cast<std::size_t>(columns - 2), [&](std::size_t k, int t) {
+            const auto i = static_cast<std::size_t>(t);
+            computeColumn(static_cast<int>(k) + 2, checks[i], scratch[i], counts[i]);
+        });
         for (const auto &c : counts)
             for (std::size_t k = 0; k < c.size(); ++k)
                 m_counts[k] += c[k];
@@ -517,12 +507,7 @@ std::string LabelMarks::inconsistency(int row, int column) const
     if (ref < 0 || samePlainText(m_grid.itemText(ref, column), m_grid.itemText(row, column)))
         return {};
     // In UTF-8, as the other checks speak.
-    const std::string_view other = Blanks::trim(m_grid.itemText(ref, column));
-    std::string utf8(other);
-    if (m_page != CodePage::Utf8) {
-        utf8.resize(other.size() * TextCodec::kMaxUtf8PerByte);
-        utf8.resize(TextCodec(m_page).toUtf8Into(other, utf8.data()));
-    }
+    const std::string utf8 = TextCodec(m_page).toUtf8(Blanks::trim(m_grid.itemText(ref, column)));
     return "translated \"" + utf8 + "\" at " + std::string(Blanks::trim(m_grid.itemText(ref, 0))) +
            " for the same French text";
 }

@@ -516,16 +516,6 @@ bool samePlain(std::string_view word, std::string_view plain)
     return k == plain.size();
 }
 
-// A word without its accelerator marks: the word itself when it has none, else written to
-// `buffer`.
-std::string_view plainOf(std::string_view word, std::string &buffer)
-{
-    if (word.find('&') == std::string_view::npos)
-        return word;
-    buffer = TextChecks::plainWord(word);
-    return buffer;
-}
-
 } // namespace
 
 std::string_view TextChecks::name(Check check)
@@ -851,7 +841,7 @@ std::string TextChecks::spellingOf(std::string_view french, std::string_view fm,
         if ((end < translation.size() && translation[end] == '+') ||
             (begin > 0 && translation[begin - 1] == '+'))
             return true;
-        const std::string_view word = plainOf(translation.substr(begin, end - begin), m_word);
+        const std::string_view word = plainWord(translation.substr(begin, end - begin), m_word);
         if (hasDigit(word) || words.known(column, word))
             return true;
         // A word the French text has too: a name kept as it is.
@@ -892,6 +882,14 @@ std::vector<std::pair<std::size_t, std::size_t>> TextChecks::wordsOf(std::string
         return true;
     });
     return found;
+}
+
+std::string_view TextChecks::plainWord(std::string_view word, std::string &buffer)
+{
+    if (word.find('&') == std::string_view::npos)
+        return word;
+    buffer = plainWord(word);
+    return buffer;
 }
 
 std::string TextChecks::plainWord(std::string_view word)

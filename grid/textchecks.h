@@ -98,6 +98,8 @@ public:
     static std::vector<std::pair<std::size_t, std::size_t>> words(std::string_view text);
     /// A word without its accelerator marks.
     static std::string plainWord(std::string_view word);
+    /// The same without a copy when it has none: the word itself, else written to `buffer`.
+    static std::string_view plainWord(std::string_view word, std::string &buffer);
 
 private:
     // A number of a text: its digits (kept in m_digits) and how it is written.
