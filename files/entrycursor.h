@@ -5,6 +5,7 @@
 #include "labelreader.h"
 
 #include <cstddef>
+#include <cstring>
 #include <string_view>
 
 namespace verbolt {
@@ -97,6 +98,34 @@ public:
 
     /// The physical lines read so far.
     std::size_t lines() const { return m_line; }
+    /// The offset of the next line to read, and whether it lies in [Label] scope.
+    std::size_t offset() const { return m_pos; }
+    bool inLabel() const { return m_inLabel; }
+
+    /// Whether the line at the cursor is an entry of `key` (trimmed, as an Entry's) written
+    /// as exactly those bytes before its "=": a caller that expects a key recognises its
+    /// line from the first bytes alone. If so, `e` gets the line as next() would give it, but
+    /// for its value, left empty (the caller has its offsets), and the cursor passes it.
+    bool nextIs(std::string_view key, Entry &e)
+    {
+        const std::size_t size = m_bytes.size();
+        if (key.empty() || key[0] == ';' || key[0] == '[' || key[0] == '\0' ||
+            size - m_pos <= key.size() || m_bytes[m_pos + key.size()] != '=' ||
+            std::memcmp(m_bytes.data() + m_pos, key.data(), key.size()) != 0)
+            return false;
+        const std::size_t eq = m_pos + key.size();
+        const void *lf = std::memchr(m_bytes.data() + eq, '\n', size - eq);
+        e.end =
+            lf ? static_cast<std::size_t>(static_cast<const char *>(lf) - m_bytes.data()) : size;
+        e.key = e.keyAsRead = std::string_view(m_bytes.data() + m_pos, key.size());
+        e.value = {};
+        e.line = ++m_line;
+        e.begin = m_pos;
+        e.eq = eq;
+        e.next = m_pos = lf ? e.end + 1 : size;
+        e.inLabel = m_inLabel;
+        return true;
+    }
 
 private:
     std::string_view m_bytes;

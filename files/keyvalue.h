@@ -9,6 +9,9 @@ struct KeyValue
 {
     std::string key;
     std::string value;
+    /// Where the key may stand in the French order a write is given, if the caller knows:
+    /// taken when that place holds the key, which spares looking it up.
+    int place = -1;
 };
 
 } // namespace verbolt

@@ -65,84 +65,108 @@ struct Slot
 class Batch
 {
 public:
-    // Up to this many keys written, the lines are found by the keys alone.
-    static constexpr std::size_t kFewWrites = 64;
-
     Batch(std::string_view old, const std::vector<KeyValue> &writes, const FrenchOrder *order)
         : m_old(old), m_eol(lineEndOf(old)), m_order(order)
     {
         // Only lines whose key is written are recorded: indexing every line of a large file
-        // for a write of a few keys costs more than the rest of the write together. A key
-        // holding "=" is also known by the shorter key its new line would read as.
-        m_wanted.reserve(writes.size());
-        for (const KeyValue &kv : writes) {
-            m_wanted.insert(Blanks::trim(kv.key));
-            if (kv.key.find('=') != std::string::npos)
-                m_wanted.insert(Blanks::trim(std::string_view(kv.key).substr(0, kv.key.find('='))));
-        }
-        m_slots.resize(m_wanted.size());
+        // for a write of a few keys costs more than the rest of the write together.
         // With a French order, a line's place in it is most often the one after the last
-        // line's (a file in step): one comparison, then the written keys are found by place
-        // instead of by hash. A key the order lacks is looked up as without one.
-        std::vector<int> wantedAt;
+        // line's (a file in step): one comparison. Many written keys are then told apart by
+        // their French places, each key's found once, and no line's key is hashed; keys the
+        // order lacks, and all keys of a few writes, are hashed. A key holding "=" is also
+        // known by the shorter key its new line would read as.
         const bool plainKeys = std::none_of(writes.begin(), writes.end(), [](const KeyValue &kv) {
             return kv.key.find('=') != std::string::npos;
         });
-        if (m_order && m_wanted.size() > kFewWrites && plainKeys) {
-            wantedAt.assign(m_order->size(), -1);
-            for (const KeyValue &kv : writes)
-                if (const int p = m_order->position(kv.key); p >= 0)
-                    wantedAt[static_cast<std::size_t>(p)] = m_wanted.find(Blanks::trim(kv.key));
+        m_byPlace = m_order && writes.size() > ProfileEdit::kFewWrites && plainKeys;
+        m_places.assign(writes.size(), -1);
+        if (m_byPlace) {
+            m_wantedAt.assign(m_order->size(), -1);
+            for (std::size_t k = 0; k < writes.size(); ++k) {
+                const KeyValue &kv = writes[k];
+                const auto hint = static_cast<std::size_t>(kv.place);
+                const int p = kv.place >= 0 && hint < m_order->size() &&
+                                      AsciiFold::equal(m_order->key(hint), Blanks::trim(kv.key))
+                                  ? kv.place
+                                  : m_order->position(kv.key);
+                m_places[k] = p;
+                if (p >= 0 && m_wantedAt[static_cast<std::size_t>(p)] < 0)
+                    m_wantedAt[static_cast<std::size_t>(p)] = m_placeIds++;
+            }
         }
+        if (!m_byPlace)
+            m_wanted.reserve(writes.size());
+        for (std::size_t k = 0; k < writes.size(); ++k) {
+            if (m_places[k] >= 0)
+                continue;
+            const std::string &key = writes[k].key;
+            m_wanted.insert(Blanks::trim(key));
+            if (key.find('=') != std::string::npos)
+                m_wanted.insert(Blanks::trim(std::string_view(key).substr(0, key.find('='))));
+        }
+        m_slots.resize(static_cast<std::size_t>(m_placeIds) + m_wanted.size());
         int last = -1; // the French place of the last line that has one
         bool sawLabel = false;
         bool inFirstLabel = false;
         m_insertAt = old.size();
-        scan(
-            old,
-            [&](std::string_view key, std::string_view line, std::size_t eq, std::size_t begin,
-                std::size_t next) {
-                if (inFirstLabel)
-                    m_insertAt = next;
-                // With a French order, new lines are expected: where the labels are that the
-                // file holds is learnt in this same pass.
-                int p = -1;
-                if (m_order) {
+        const auto onKey = [&](const Entry &e, int p) {
+            if (inFirstLabel)
+                m_insertAt = e.next;
+            // With a French order, new lines are expected: where the labels are that the
+            // file holds is learnt in this same pass.
+            if (m_order) {
+                if (p < 0) {
                     const auto after = static_cast<std::size_t>(last + 1);
-                    p = after < m_order->size() && AsciiFold::equal(m_order->key(after), key)
+                    p = after < m_order->size() && AsciiFold::equal(m_order->key(after), e.key)
                             ? last + 1
-                            : m_order->position(key);
-                    if (p >= 0) {
-                        m_held.push_back({p, begin, next});
-                        last = p;
-                    }
+                            : m_order->position(e.key);
                 }
-                const int id = p >= 0 && !wantedAt.empty() ? wantedAt[static_cast<std::size_t>(p)]
-                                                           : m_wanted.find(key);
-                if (id < 0 || m_slots[static_cast<std::size_t>(id)].valid)
-                    return; // not written, or not the first line of its key
-                std::size_t valueEnd = begin + line.size();
-                if (line.back() == '\r')
-                    --valueEnd;
-                const std::size_t valueBegin = begin + eq + 1;
-                m_lines.push_back({begin, valueBegin, valueEnd});
-                m_slots[static_cast<std::size_t>(id)] = Slot{true, false, m_lines.size() - 1};
-            },
-            [&](bool isLabel, std::size_t next) {
-                inFirstLabel = isLabel && !sawLabel;
-                if (inFirstLabel) {
-                    sawLabel = true;
-                    m_insertAt = next;
+                if (p >= 0) {
+                    m_held.push_back({p, e.begin, e.next});
+                    last = p;
                 }
-            });
+            }
+            const int id =
+                p >= 0 && m_byPlace ? m_wantedAt[static_cast<std::size_t>(p)] : hashedId(e.key);
+            if (id < 0 || m_slots[static_cast<std::size_t>(id)].valid)
+                return; // not written, or not the first line of its key
+            const std::size_t valueEnd = m_old[e.end - 1] == '\r' ? e.end - 1 : e.end;
+            m_lines.push_back({e.begin, e.eq + 1, valueEnd});
+            m_slots[static_cast<std::size_t>(id)] = Slot{true, false, m_lines.size() - 1};
+        };
+        const auto onHeader = [&](bool isLabel, std::size_t next) {
+            inFirstLabel = isLabel && !sawLabel;
+            if (inFirstLabel) {
+                sawLabel = true;
+                m_insertAt = next;
+            }
+        };
+        if (m_order && m_order->size() > ProfileEdit::kFewWrites)
+            m_held.reserve(m_order->size());
+        EntryCursor cursor(old);
+        for (Entry e;;) {
+            // A file in step holds the next French label on its next line, most often
+            // spelt as French spells it: known by its first bytes.
+            if (const auto after = static_cast<std::size_t>(last + 1);
+                m_order && cursor.inLabel() && after < m_order->size() &&
+                cursor.nextIs(m_order->key(after), e)) {
+                onKey(e, last + 1);
+                continue;
+            }
+            if (!cursor.next(e, onHeader))
+                break;
+            if (e.inLabel)
+                onKey(e, -1);
+        }
         m_needHeader = !sawLabel;
     }
 
-    void write(const KeyValue &kv)
+    /// Writes `kv`, the k-th of the writes the batch was made with.
+    void write(std::size_t k, const KeyValue &kv)
     {
-        const Slot slot = m_slots[static_cast<std::size_t>(m_wanted.find(Blanks::trim(kv.key)))];
+        const Slot slot = m_slots[static_cast<std::size_t>(idOf(k, kv.key))];
         if (!slot.valid) {
-            insert(kv);
+            insert(k, kv);
             return;
         }
         // A value the reader already sees as the new one keeps its bytes: "KEY = text"
@@ -295,19 +319,25 @@ private:
 
     std::vector<Placed> place() const
     {
-        std::vector<Held> held;
+        std::vector<Held> sorted;
         const bool french = m_order && std::any_of(m_addedPositions.begin(), m_addedPositions.end(),
                                                    [](int p) { return p >= 0; });
-        if (french) {
-            held = m_held;
+        // A file in step holds its labels in French order, each once: taken as it is.
+        const bool inOrder =
+            std::adjacent_find(m_held.begin(), m_held.end(), [](const Held &a, const Held &b) {
+                return a.position >= b.position;
+            }) == m_held.end();
+        if (french && !inOrder) {
+            sorted = m_held;
             // The first line of a key is where it is.
-            std::stable_sort(held.begin(), held.end(),
+            std::stable_sort(sorted.begin(), sorted.end(),
                              [](const Held &a, const Held &b) { return a.position < b.position; });
-            held.erase(
-                std::unique(held.begin(), held.end(),
+            sorted.erase(
+                std::unique(sorted.begin(), sorted.end(),
                             [](const Held &a, const Held &b) { return a.position == b.position; }),
-                held.end());
+                sorted.end());
         }
+        const std::vector<Held> &held = french && inOrder ? m_held : sorted;
         std::vector<Placed> placed;
         placed.reserve(m_added.size());
         std::size_t firstKnown = SIZE_MAX; // without a held label, French ones stay together
@@ -328,7 +358,8 @@ private:
                 firstKnown = i;
             placed.push_back({m_insertAt, 2, p >= 0 ? firstKnown : i, p, i});
         }
-        std::sort(placed.begin(), placed.end());
+        if (!std::is_sorted(placed.begin(), placed.end())) // most often made in order
+            std::sort(placed.begin(), placed.end());
         return placed;
     }
 
@@ -373,7 +404,21 @@ private:
         return {};
     }
 
-    void insert(const KeyValue &kv)
+    // A written key's slot: by its French place, else by its hash.
+    int idOf(std::size_t k, std::string_view key) const
+    {
+        const int p = m_places[k];
+        return p >= 0 ? m_wantedAt[static_cast<std::size_t>(p)] : hashedId(Blanks::trim(key));
+    }
+    int hashedId(std::string_view key) const
+    {
+        if (m_wanted.size() == 0)
+            return -1;
+        const int i = m_wanted.find(key);
+        return i < 0 ? -1 : m_placeIds + i;
+    }
+
+    void insert(std::size_t k, const KeyValue &kv)
     {
         // A leading blank keeps a key starting with ";" or "[" an entry line for the reader.
         std::string line;
@@ -382,19 +427,25 @@ private:
         line.append(kv.key).append("=").append(kv.value);
         m_added.push_back(std::move(line));
         m_addedKeys.push_back(&kv.key);
-        m_addedPositions.push_back(m_order ? m_order->position(kv.key) : -1);
+        m_addedPositions.push_back(!m_order    ? -1
+                                   : m_byPlace ? m_places[k]
+                                               : m_order->position(kv.key));
 
         // The key the reader sees in the new line differs from kv.key only when kv.key holds
         // "="; the new line then becomes the first match of that shorter key unless an
         // earlier line already holds it.
         const auto entry = LabelReader::entryOf(m_added.back());
         assert(entry);
-        Slot &slot = m_slots[static_cast<std::size_t>(m_wanted.find(Blanks::trim(entry->key)))];
+        Slot &slot = m_slots[static_cast<std::size_t>(idOf(k, entry->key))];
         if (!slot.valid || (!slot.inserted && m_lines[slot.index].lineBegin >= m_insertAt))
             slot = Slot{true, true, m_added.size() - 1};
     }
 
-    FoldedKeySet m_wanted;
+    FoldedKeySet m_wanted;       // written keys without a French place, hashed
+    std::vector<int> m_places;   // by write: its French place, or -1 when hashed
+    std::vector<int> m_wantedAt; // by French place: the slot of the key written there
+    int m_placeIds = 0;          // slots of keys told by place, before the hashed ones
+    bool m_byPlace = false;
     std::string_view m_old;
     std::string_view m_eol;
     std::vector<KeyLine> m_lines;
@@ -459,8 +510,8 @@ bool applyTo(std::string_view oldBytes, bool fileExists, const std::vector<KeyVa
         return true;
     }
     Batch batch(oldBytes, writes, order);
-    for (const KeyValue &kv : writes)
-        batch.write(kv);
+    for (std::size_t k = 0; k < writes.size(); ++k)
+        batch.write(k, writes[k]);
     batch.result(out);
     if (changed)
         *changed = batch.changed();

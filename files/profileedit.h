@@ -27,6 +27,9 @@ class FrenchOrder;
 class ProfileEdit
 {
 public:
+    /// Up to this many keys a write finds its lines by the keys alone; more are found by
+    /// their French places when a French order is given.
+    static constexpr std::size_t kFewWrites = 64;
     /// Whether `text` can stand in a key or a value: no CR, LF or NUL.
     static bool storable(std::string_view text);
     /// Whether a section header line (its first byte "[") opens a [Label] section: the name

@@ -8,6 +8,7 @@
 #include "labelloader.h"
 #include "labelmarks.h"
 #include "loadprogress.h"
+#include "parallel.h"
 #include "profileedit.h"
 
 #include <algorithm>
@@ -195,7 +196,7 @@ int threadCount(const CheckOptions &options)
 {
     if (options.threads > 0)
         return options.threads;
-    return static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    return hardwareThreads();
 }
 
 } // namespace

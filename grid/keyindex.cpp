@@ -9,6 +9,7 @@ KeyIndex::KeyIndex(const LabelGrid &grid, int column)
     const std::string_view bytes = grid.columnBytes(column);
     EntryCursor cursor(bytes);
     Entry e;
+    m_keys.reserve(static_cast<std::size_t>(grid.rowCount()));
     // Every entry line is a row, in file order, whatever its section: row n shows line n.
     for (int n = 0; cursor.next(e); ++n) {
         if (!e.inLabel)

@@ -8,6 +8,7 @@
 #include "labelalign.h"
 #include "labeldirectory.h"
 #include "labelreader.h"
+#include "parallel.h"
 #include "profileedit.h"
 #include "profilefile.h"
 
@@ -300,6 +301,34 @@ void LabelSession::reloadColumn(int column, CommandOutcome &outcome)
         adoptColumn(columnReader(column)(), outcome);
 }
 
+void LabelSession::reloadColumns(const std::vector<int> &columns, CommandOutcome &outcome)
+{
+    std::vector<ColumnRead> reads(columns.size());
+    inParallel(hardwareThreads(), columns.size(),
+               [&](std::size_t k, int) { reads[k] = columnReader(columns[k])(); });
+    for (ColumnRead &read : reads) {
+        read.generation = m_generation; // each adoption moves it on: these were all read now
+        adoptColumn(std::move(read), outcome);
+    }
+}
+
+void LabelSession::indexColumns(const std::vector<int> &columns, const std::vector<int> &rows)
+{
+    // A row whose own line holds its ID needs no index; each index is a pass over a file.
+    std::vector<int> wanted;
+    for (const int c : columns)
+        if (c >= 2 && c < m_grid.columnCount() && !m_keyIndexes[static_cast<std::size_t>(c)] &&
+            std::any_of(rows.begin(), rows.end(), [&](int r) {
+                return r >= 0 && r < m_grid.rowCount() &&
+                       (!m_marks.hasOrderMarks(r) || writtenElsewhere(r, c));
+            }))
+            wanted.push_back(c);
+    inParallel(hardwareThreads(), wanted.size(), [&](std::size_t k, int) {
+        m_keyIndexes[static_cast<std::size_t>(wanted[k])] =
+            std::make_unique<KeyIndex>(m_grid, wanted[k]);
+    });
+}
+
 std::function<LabelSession::ColumnRead()> LabelSession::columnReader(int column) const
 {
     if (column < 2 || column >= m_grid.columnCount())
@@ -468,7 +497,7 @@ CommandOutcome LabelSession::apply(int row, const std::vector<FieldEdit> &edits,
         LabelHistory::FileRecord record{e.column, columnPath(e.column), {}};
         const bool stale = changedOnDisk(e.column);
         const Result r = m_writer.writeKey(record.path, id, e.text, m_dir, &record.changes,
-                                           orderFor(e.column, {id}));
+                                           orderFor(e.column, {row}));
         if (!r.ok()) {
             outcome.problems.push_back(writeProblem(r));
             continue;
@@ -511,6 +540,7 @@ bool LabelSession::translated(int row, int column)
 int LabelSession::translatedLines(const std::vector<int> &rows, std::string_view target)
 {
     const std::vector<int> targets = targetColumns(target);
+    indexColumns(targets, rows);
     int count = 0;
     for (const int r : rows) {
         if (r < 0 || r >= m_grid.rowCount())
@@ -551,7 +581,7 @@ CommandOutcome LabelSession::duplicate(const std::vector<int> &rows, std::string
                                        " holds characters that these label files cannot store.");
             continue;
         }
-        writes.push_back({std::string(id), std::string(french)});
+        writes.push_back({std::string(id), std::string(french), r}); // its French place, most often
         written.push_back(r);
     }
     if (writes.empty()) {
@@ -563,6 +593,7 @@ CommandOutcome LabelSession::duplicate(const std::vector<int> &rows, std::string
                                   std::to_string(written.size()) +
                                       (written.size() == 1 ? " line" : " lines"),
                                   {}};
+    std::vector<int> reload; // columns read again once every file is written
     for (int done = 0; const int c : targets) {
         writing(columnPath(c), done++, static_cast<int>(targets.size()));
         // Keeping translations, each file gets the rows whose text it lacks.
@@ -586,19 +617,15 @@ CommandOutcome LabelSession::duplicate(const std::vector<int> &rows, std::string
             continue;
         LabelHistory::FileRecord record{c, columnPath(c), {}};
         const bool stale = changedOnDisk(c);
-        std::vector<std::string_view> keys;
-        keys.reserve(batch.size());
-        for (const KeyValue &kv : batch)
-            keys.push_back(kv.key);
         const Result r =
-            m_writer.writeKeys(record.path, batch, m_dir, &record.changes, orderFor(c, keys));
+            m_writer.writeKeys(record.path, batch, m_dir, &record.changes, orderFor(c, batchRows));
         if (!r.ok()) {
             outcome.problems.push_back(writeProblem(r));
             continue;
         }
         outcome.writtenColumns.push_back(c);
         if (stale || addsLines(record.changes)) { // a language column
-            reloadColumn(c, outcome);
+            reload.push_back(c);
         } else {
             const std::vector<int> shown = landingRows(c, batchRows);
             for (std::size_t i = 0; i < batchRows.size(); ++i)
@@ -609,6 +636,7 @@ CommandOutcome LabelSession::duplicate(const std::vector<int> &rows, std::string
         }
         command.files.push_back(std::move(record));
     }
+    reloadColumns(reload, outcome);
     for (const KeyValue &kv : writes)
         outcome.keys.push_back(kv.key);
     m_history.record(std::move(command));
@@ -666,6 +694,7 @@ CommandOutcome LabelSession::exchange(LabelHistory::Command command, bool undo)
     // same key tries again.
     LabelHistory::Command left{command.name, command.about, {}};
     const int files = static_cast<int>(command.files.size());
+    std::vector<int> reload; // columns read again once every file is written
     for (int done = 0; LabelHistory::FileRecord & file : command.files) {
         writing(file.path, done++, files);
         const bool stale =
@@ -713,7 +742,7 @@ CommandOutcome LabelSession::exchange(LabelHistory::Command command, bool undo)
             outcome.rowsChanged = m_rowsStale = true; // rows or a whole column came or went
         if (file.column >= 2 && (stale || addsLines(file.changes))) {
             // A line the write added comes or goes: the column shows its file afresh.
-            reloadColumn(file.column, outcome);
+            reload.push_back(file.column);
         } else {
             const std::vector<int> shown = landingRows(file.column, rows);
             for (std::size_t i = 0; i < shown.size(); ++i)
@@ -724,6 +753,7 @@ CommandOutcome LabelSession::exchange(LabelHistory::Command command, bool undo)
         }
         file.changes.keys.keepOnly(exchanged);
     }
+    reloadColumns(reload, outcome);
     if (undo) {
         m_history.pushRedo(std::move(command));
         m_history.pushUndo(std::move(left));
@@ -1029,15 +1059,19 @@ const FrenchOrder &LabelSession::frenchOrder()
     return *m_frenchOrder;
 }
 
-const FrenchOrder *LabelSession::orderFor(int column, const std::vector<std::string_view> &keys)
+const FrenchOrder *LabelSession::orderFor(int column, const std::vector<int> &rows)
 {
-    // Only a key the file lacks needs a place; most writes change lines that are there, and
-    // the order is made once, when the first is not.
     if (column < 2)
         return nullptr;
-    const KeyIndex &index = keyIndex(column);
-    const bool missing = std::any_of(keys.begin(), keys.end(),
-                                     [&](std::string_view key) { return index.rowOf(key) == -1; });
+    // Many keys are found by their French places: a comparison a line instead of a hash.
+    if (rows.size() > ProfileEdit::kFewWrites)
+        return &frenchOrder();
+    // Fewer need the order only for a key the file lacks. A row whose own line holds its ID
+    // says so without indexing the file; the order is made once, when first needed.
+    const bool missing = std::any_of(rows.begin(), rows.end(), [&](int row) {
+        return writtenElsewhere(row, column) &&
+               keyIndex(column).rowOf(m_grid.itemText(row, 0)) == -1;
+    });
     return missing ? &frenchOrder() : nullptr;
 }
 

@@ -253,6 +253,11 @@ private:
     /// After writes to `column` that added or removed lines: its cells are read again from
     /// its file, as a fresh load would show them.
     void reloadColumn(int column, CommandOutcome &outcome);
+    /// The same for several columns, their files read side by side.
+    void reloadColumns(const std::vector<int> &columns, CommandOutcome &outcome);
+    /// Builds, side by side, the key indexes of `columns` that a look-up of the IDs of `rows`
+    /// will need.
+    void indexColumns(const std::vector<int> &columns, const std::vector<int> &rows);
     /// The bookkeeping after a command: marks of changed rows follow, rows sorted.
     void finish(CommandOutcome &outcome);
     /// The end of a command that adds or removes rows or columns: recorded, finished, the
@@ -263,9 +268,9 @@ private:
     /// The French order, for writes that add keys: made from the French file when first
     /// needed.
     const FrenchOrder &frenchOrder();
-    /// The order a write of `keys` to `column` needs: the French one when the column's file
-    /// lacks one of them, else none.
-    const FrenchOrder *orderFor(int column, const std::vector<std::string_view> &keys);
+    /// The order a write of the IDs of `rows` to `column` needs: the French one when the
+    /// column's file lacks one of them or when they are many, else none.
+    const FrenchOrder *orderFor(int column, const std::vector<int> &rows);
     /// Tells the progress, if any, that `done` of `total` files are written, `path` next.
     void writing(const std::string &path, int done, int total);
     /// French order with `id` after place `after` (-1: last).

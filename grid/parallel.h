@@ -1,11 +1,18 @@
 #pragma once
 
+#include <algorithm>
 #include <atomic>
 #include <cstddef>
 #include <thread>
 #include <vector>
 
 namespace verbolt {
+
+/// The threads work split this way runs on: one a core.
+inline int hardwareThreads()
+{
+    return static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+}
 
 /// Calls work(k, t) once for every k below `count`, on up to `threads` threads: t is the
 /// thread's number, 0 for the calling one, so that each can keep state of its own. Each k

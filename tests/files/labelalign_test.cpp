@@ -1,4 +1,5 @@
 #include "blanks.h"
+#include "entrycursor.h"
 #include "frenchorder.h"
 #include "labelalign.h"
 #include "labelreader.h"
@@ -10,6 +11,7 @@
 #include <algorithm>
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 using verbolt::FileChanges;
@@ -104,6 +106,41 @@ std::string randomFile(std::mt19937 &rng, bool entriesOnly)
     return out;
 }
 
+// A line known by its first bytes is the entry the full reading gives, and a line the
+// reader does not see as an entry of that key (a comment, a header, another spelling) is
+// never taken for one.
+TEST(EntryCursorProperty, ALineKnownByItsKeyIsTheEntryRead)
+{
+    const unsigned seed = verbolt::test::testSeed(20261211);
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    std::mt19937 rng(seed);
+    const std::vector<std::string> guesses = {"A", "b", "C", "D", "Z", "; c", "[Label]", "a"};
+    const std::vector<std::string> traps = {"; c=d\n", "[Label]=x\n", std::string("\0A=1\n", 5)};
+    for (int round = 0; round < 2000 && !HasFailure(); ++round) {
+        const std::string file = randomFile(rng, false) + traps[rng() % traps.size()] + "A=1";
+        SCOPED_TRACE(testing::PrintToString(file));
+        verbolt::EntryCursor cursor(file);
+        for (verbolt::Entry known, read;;) {
+            verbolt::EntryCursor full = cursor;
+            const bool more = full.next(read);
+            const std::string &guess = guesses[rng() % guesses.size()];
+            if (!cursor.nextIs(guess, known)) {
+                if (!more)
+                    break;
+                cursor = full;
+                continue;
+            }
+            ASSERT_TRUE(more);
+            EXPECT_EQ(read.key, guess);
+            EXPECT_EQ(std::string(read.key), std::string(known.key));
+            EXPECT_EQ(
+                std::tie(read.line, read.begin, read.eq, read.end, read.next, read.inLabel),
+                std::tie(known.line, known.begin, known.eq, known.end, known.next, known.inLabel));
+            EXPECT_EQ(cursor.offset(), full.offset());
+        }
+    }
+}
+
 TEST(FrenchPlaceProperty, ABatchIsOneWriteAfterTheOther)
 {
     const unsigned seed = verbolt::test::testSeed(20261209);
@@ -128,7 +165,8 @@ TEST(FrenchPlaceProperty, ABatchIsOneWriteAfterTheOther)
 }
 
 // A batch of many keys finds its lines by their French places: the same bytes as one write
-// after the other, whether the file is in step, shuffled, or holds keys French lacks.
+// after the other, whether the file is in step, shuffled, spells keys otherwise, or holds
+// keys French lacks, and whatever places the caller says the keys have.
 TEST(FrenchPlaceProperty, ABatchOfManyKeysIsOneWriteAfterTheOther)
 {
     const unsigned seed = verbolt::test::testSeed(20261210);
@@ -145,8 +183,13 @@ TEST(FrenchPlaceProperty, ABatchOfManyKeysIsOneWriteAfterTheOther)
     for (int round = 0; round < 40 && !HasFailure(); ++round) {
         std::vector<std::string> lines;
         for (const std::string &key : keys)
-            if (rng() % 3)
-                lines.push_back(key + "=old\n");
+            if (rng() % 3) {
+                const int spelling = static_cast<int>(rng() % 8);
+                const std::string written = spelling == 0   ? "k" + key.substr(1)
+                                            : spelling == 1 ? " " + key + " "
+                                                            : key;
+                lines.push_back(written + "=old\n");
+            }
         if (round % 2)
             std::shuffle(lines.begin(), lines.end(), rng);
         std::string old = "[Label]\n";
@@ -155,7 +198,9 @@ TEST(FrenchPlaceProperty, ABatchOfManyKeysIsOneWriteAfterTheOther)
         std::vector<KeyValue> writes(70 + rng() % 50);
         std::string oneByOne = old;
         for (KeyValue &kv : writes) {
-            kv = {keys[rng() % keys.size()], "v" + std::to_string(rng() % 3)};
+            const std::size_t k = rng() % keys.size();
+            const int hint = static_cast<int>(rng() % 4 ? k : rng() % 200);
+            kv = {keys[k], "v" + std::to_string(rng() % 3), rng() % 4 ? hint : -1};
             oneByOne = ProfileEdit::apply(oneByOne, true, {kv}, &order).value();
         }
         std::string now;
