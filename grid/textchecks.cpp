@@ -704,69 +704,116 @@ std::string TextChecks::urlsOf(std::string_view french, std::string_view transla
     return out;
 }
 
+namespace {
+
+// The bytes a word of ASCII letters and digits is made of, for the quick repeat test.
+enum : unsigned char
+{
+    kLetterByte = 1,
+    kDigitByte = 2,
+};
+
+constexpr std::array<unsigned char, 256> kWordBytes = [] {
+    std::array<unsigned char, 256> t{};
+    for (int c = 'a'; c <= 'z'; ++c)
+        t[static_cast<std::size_t>(c)] = t[static_cast<std::size_t>(c - 'a' + 'A')] = kLetterByte;
+    for (int c = '0'; c <= '9'; ++c)
+        t[static_cast<std::size_t>(c)] = kDigitByte;
+    return t;
+}();
+
+} // namespace
+
 bool TextChecks::mayRepeat(std::string_view m)
 {
-    // One pass over the bytes, reading words as forEachWord does for ASCII and Latin-1
-    // letters; a word is compared with the one before when only spaces stand between them.
-    // Any other character leaves the answer to the full reading.
+    // One pass over the bytes, reading words as forEachWord does for characters of one
+    // and two bytes; a word is compared with the one before when only spaces stand between them.
+    // Longer characters leave the answer to the full reading. It may say yes where the
+    // full reading finds no repeat (two letters alike but for bit 0x20), never no where it
+    // finds one.
+    const auto *p = reinterpret_cast<const unsigned char *>(m.data());
     const std::size_t n = m.size();
-    const auto ascii = [](unsigned char b) {
-        return static_cast<unsigned char>((b | 0x20) - 'a') < 26 || (b >= '0' && b <= '9');
+    // Characters of two bytes (up to U+07FF) are letters from U+00C0 on, but for × and ÷,
+    // and below it only ª, µ and º.
+    const auto twoBytes = [&](std::size_t at) {
+        return p[at] >= 0xC2 && p[at] <= 0xDF && at + 1 < n && (p[at + 1] & 0xC0) == 0x80;
     };
-    const auto latin = [](unsigned char b) {
-        return b >= 0x80 && b < 0xC0 && b != 0x97 && b != 0xB7; // not × or ÷
+    const auto latin = [&](std::size_t at) {
+        if (!twoBytes(at))
+            return false;
+        const unsigned c = (p[at] & 0x1Fu) << 6 | (p[at + 1] & 0x3Fu);
+        return c >= 0xC0 ? c != 0xD7 && c != 0xF7 : c == 0xAA || c == 0xB5 || c == 0xBA;
+    };
+    const auto accel = [&](std::size_t at) {
+        return p[at] == '&' && at + 1 < n && p[at + 1] != '&';
+    };
+    // Words without accelerators are the same when their bytes are, but for ASCII case.
+    const auto same = [&](std::size_t b1, std::size_t e1, bool amp1, std::size_t b2, std::size_t e2,
+                          bool amp2) {
+        if (amp1 || amp2)
+            return sameFolded(m.substr(b1, e1 - b1), m.substr(b2, e2 - b2));
+        if (e1 - b1 != e2 - b2)
+            return false;
+        for (std::size_t k = 0; k < e1 - b1; ++k)
+            if ((p[b1 + k] | 0x20) != (p[b2 + k] | 0x20))
+                return false;
+        return true;
     };
     std::size_t prevBegin = 0, prevEnd = 0;
-    bool prev = false;  // a word with a letter came before
-    bool clean = false; // only spaces since its end
+    bool prev = false;    // a word with a letter came before
+    bool prevAmp = false; // it holds an accelerator
+    bool clean = false;   // only spaces since its end
     for (std::size_t i = 0; i < n;) {
-        const auto c = static_cast<unsigned char>(m[i]);
+        const unsigned char c = p[i];
         if (c == ' ') {
             ++i;
             continue;
         }
-        const bool accel = c == '&' && i + 1 < n && m[i + 1] != '&';
-        const bool latinLetter =
-            c == 0xC3 && i + 1 < n && latin(static_cast<unsigned char>(m[i + 1]));
-        if (!ascii(c) && !accel && !latinLetter) {
-            if (c >= 0x80)
+        if (!kWordBytes[c] && !accel(i) && !latin(i)) {
+            if (c >= 0x80 && !twoBytes(i))
                 return true;
             clean = false;
-            i += c == '&' ? 2 : 1; // "&&" is an ampersand
+            i += c == '&' || c >= 0x80 ? 2 : 1; // "&&" is an ampersand
             continue;
         }
         // A word: letters, digits, accelerators and, inside, joiners.
         const std::size_t begin = i;
-        bool letter = false;
-        while (i < n) {
-            const auto d = static_cast<unsigned char>(m[i]);
-            if (ascii(d)) {
-                letter = letter || d > '9';
-                ++i;
-            } else if (d == 0xC3 && i + 1 < n && latin(static_cast<unsigned char>(m[i + 1]))) {
-                letter = true;
+        unsigned seen = 0;
+        bool amp = false;
+        for (;;) {
+            while (i < n && kWordBytes[p[i]])
+                seen |= kWordBytes[p[i++]];
+            if (i >= n)
+                break;
+            if (latin(i)) {
+                seen |= kLetterByte;
                 i += 2;
-            } else if (d >= 0x80) {
+            } else if (p[i] >= 0x80) {
+                if (twoBytes(i))
+                    break; // a sign of two bytes ends the word
                 return true;
-            } else if (d == '&' ? i + 1 < n && m[i + 1] != '&' : d == '\'' || d == '-') {
+            } else if (accel(i)) {
+                amp = true;
+                ++i;
+            } else if (p[i] == '\'' || p[i] == '-') {
                 ++i;
             } else {
                 break;
             }
         }
         std::size_t end = i;
-        while (end > begin && (m[end - 1] == '\'' || m[end - 1] == '-' || m[end - 1] == '&'))
+        while (end > begin && (p[end - 1] == '\'' || p[end - 1] == '-' || p[end - 1] == '&'))
             --end;
-        if (!letter) {
+        if (!(seen & kLetterByte)) {
             clean = false; // no word: the words on either side are not in a row
             continue;
         }
-        if (prev && clean &&
-            sameFolded(m.substr(prevBegin, prevEnd - prevBegin), m.substr(begin, end - begin)))
+        if (prev && clean && same(prevBegin, prevEnd, prevAmp, begin, end, amp))
             return true;
         prev = true;
         prevBegin = begin;
         prevEnd = end;
+        prevAmp = amp;
         clean = end == i;
     }
     return false;
