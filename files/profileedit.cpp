@@ -66,8 +66,11 @@ class Batch
 {
 public:
     Batch(std::string_view old, const std::vector<KeyValue> &writes, const FrenchOrder *order)
-        : m_old(old), m_eol(lineEndOf(old)), m_order(order)
+        : m_wantedAt(scratch().wantedAt), m_old(old), m_eol(lineEndOf(old)), m_order(order),
+          m_held(scratch().held)
     {
+        m_wantedAt.clear();
+        m_held.clear();
         // Only lines whose key is written are recorded: indexing every line of a large file
         // for a write of a few keys costs more than the rest of the write together.
         // With a French order, a line's place in it is most often the one after the last
@@ -159,6 +162,19 @@ public:
                 onKey(e, -1);
         }
         m_needHeader = !sawLabel;
+    }
+
+    Batch(const Batch &) = delete;
+    Batch &operator=(const Batch &) = delete;
+    ~Batch()
+    {
+        // Kept for the next batch of this thread, so that a command writing several files
+        // does not fault in fresh pages for each; given back when large.
+        constexpr std::size_t kKeep = std::size_t{16} << 20;
+        if (m_held.capacity() * sizeof(Held) > kKeep)
+            std::vector<Held>().swap(m_held);
+        if (m_wantedAt.capacity() * sizeof(int) > kKeep)
+            std::vector<int>().swap(m_wantedAt);
     }
 
     /// Writes `kv`, the k-th of the writes the batch was made with.
@@ -279,6 +295,16 @@ private:
         std::size_t begin;
         std::size_t next;
     };
+    struct Scratch
+    {
+        std::vector<int> wantedAt;
+        std::vector<Held> held;
+    };
+    static Scratch &scratch()
+    {
+        static thread_local Scratch s;
+        return s;
+    }
     // New lines put in at one offset, in order.
     struct Block
     {
@@ -441,10 +467,10 @@ private:
             slot = Slot{true, true, m_added.size() - 1};
     }
 
-    FoldedKeySet m_wanted;       // written keys without a French place, hashed
-    std::vector<int> m_places;   // by write: its French place, or -1 when hashed
-    std::vector<int> m_wantedAt; // by French place: the slot of the key written there
-    int m_placeIds = 0;          // slots of keys told by place, before the hashed ones
+    FoldedKeySet m_wanted;        // written keys without a French place, hashed
+    std::vector<int> m_places;    // by write: its French place, or -1 when hashed
+    std::vector<int> &m_wantedAt; // by French place: the slot of the key written there
+    int m_placeIds = 0;           // slots of keys told by place, before the hashed ones
     bool m_byPlace = false;
     std::string_view m_old;
     std::string_view m_eol;
@@ -454,7 +480,7 @@ private:
     std::vector<const std::string *> m_addedKeys; // their keys as written
     std::vector<int> m_addedPositions;            // their places in French order, or -1
     const FrenchOrder *m_order;
-    std::vector<Held> m_held; // the file's lines of French labels, in file order
+    std::vector<Held> &m_held; // the file's lines of French labels, in file order
     mutable std::optional<std::vector<Placed>> m_placed; // made once the writes are in
     std::size_t m_insertAt = 0;                          // offset where new lines go
     bool m_needHeader = false; // no "Label" section yet: new lines come after one
