@@ -183,11 +183,13 @@ enum : std::uint16_t
     kWDot = kW | kDot,
 };
 
-// Whether "www." or "WWW." stands in a text.
+// Whether "www." or "WWW." stands in a text: looked for at each dot, the rarer byte.
 bool hasWww(std::string_view s)
 {
-    for (std::size_t i = 0; i + 4 <= s.size(); ++i)
-        if ((s[i] == 'w' || s[i] == 'W') && s[i + 1] == s[i] && s[i + 2] == s[i] && s[i + 3] == '.')
+    for (std::size_t dot = s.find('.', 3); dot != std::string_view::npos;
+         dot = s.find('.', dot + 1))
+        if ((s[dot - 3] == 'w' || s[dot - 3] == 'W') && s[dot - 2] == s[dot - 3] &&
+            s[dot - 1] == s[dot - 3])
             return true;
     return false;
 }
@@ -213,11 +215,11 @@ constexpr std::array<std::uint16_t, 256> kTraitBits = [] {
 
 // The same for a text in a single-byte code page and for its UTF-8 form: neither turns a
 // byte of 0x80 or above into an ASCII one.
-Traits traitsOf(std::string_view s)
+unsigned traitBits(std::string_view s)
 {
+    const auto *p = reinterpret_cast<const unsigned char *>(s.data());
     // Four lanes, so that the bytes do not wait on one another.
     unsigned a = 0, b = 0, c = 0, d = 0;
-    const auto *p = reinterpret_cast<const unsigned char *>(s.data());
     std::size_t i = 0;
     for (; i + 4 <= s.size(); i += 4) {
         a |= kTraitBits[p[i]];
@@ -227,7 +229,12 @@ Traits traitsOf(std::string_view s)
     }
     for (; i < s.size(); ++i)
         a |= kTraitBits[p[i]];
-    const unsigned bits = a | b | c | d;
+    return a | b | c | d;
+}
+
+Traits traitsOf(std::string_view s)
+{
+    const unsigned bits = traitBits(s);
     Traits t;
     t.high = bits & kHigh;
     t.inserts = bits & kInsert;
@@ -713,6 +720,23 @@ enum : unsigned char
     kDigitByte = 2,
 };
 
+// Pairs that the language writes on purpose ("I had had", "die die"); `word` lower case.
+bool allowedTwice(std::string_view column, std::string_view word)
+{
+    static constexpr std::array<std::pair<std::string_view, std::string_view>, 8> kAllowed{{
+        {"ENGLISH", "had"},
+        {"ENGLISH", "that"},
+        {"GERMAN", "die"},
+        {"GERMAN", "das"},
+        {"GERMAN", "der"},
+        {"GERMAN", "sie"},
+        {"FRENCH", "vous"},
+        {"FRENCH", "nous"},
+    }};
+    return std::find(kAllowed.begin(), kAllowed.end(),
+                     std::pair<std::string_view, std::string_view>(column, word)) != kAllowed.end();
+}
+
 constexpr std::array<unsigned char, 256> kWordBytes = [] {
     std::array<unsigned char, 256> t{};
     for (int c = 'a'; c <= 'z'; ++c)
@@ -724,13 +748,14 @@ constexpr std::array<unsigned char, 256> kWordBytes = [] {
 
 } // namespace
 
-bool TextChecks::mayRepeat(std::string_view m)
+TextChecks::QuickRepeat TextChecks::quickRepeat(std::string_view m, std::string_view column,
+                                                std::string_view &word)
 {
     // One pass over the bytes, reading words as forEachWord does for characters of one
     // and two bytes; a word is compared with the one before when only spaces stand between them.
-    // Longer characters leave the answer to the full reading. It may say yes where the
-    // full reading finds no repeat (two letters alike but for bit 0x20), never no where it
-    // finds one.
+    // Longer characters leave the answer to the full reading, and so does a pair with
+    // letters beyond ASCII or accelerators (it may be no pair for the full reading, which
+    // compares letters otherwise); a pair of ASCII words is the full reading's own answer.
     const auto *p = reinterpret_cast<const unsigned char *>(m.data());
     const std::size_t n = m.size();
     // Characters of two bytes (up to U+07FF) are letters from U+00C0 on, but for × and ÷,
@@ -760,9 +785,10 @@ bool TextChecks::mayRepeat(std::string_view m)
         return true;
     };
     std::size_t prevBegin = 0, prevEnd = 0;
-    bool prev = false;    // a word with a letter came before
-    bool prevAmp = false; // it holds an accelerator
-    bool clean = false;   // only spaces since its end
+    bool prev = false;      // a word with a letter came before
+    bool prevAmp = false;   // it holds an accelerator
+    bool prevAscii = false; // and only ASCII
+    bool clean = false;     // only spaces since its end
     for (std::size_t i = 0; i < n;) {
         const unsigned char c = p[i];
         if (c == ' ') {
@@ -771,7 +797,7 @@ bool TextChecks::mayRepeat(std::string_view m)
         }
         if (!kWordBytes[c] && !accel(i) && !latin(i)) {
             if (c >= 0x80 && !twoBytes(i))
-                return true;
+                return QuickRepeat::Unsure;
             clean = false;
             i += c == '&' || c >= 0x80 ? 2 : 1; // "&&" is an ampersand
             continue;
@@ -779,7 +805,7 @@ bool TextChecks::mayRepeat(std::string_view m)
         // A word: letters, digits, accelerators and, inside, joiners.
         const std::size_t begin = i;
         unsigned seen = 0;
-        bool amp = false;
+        bool amp = false, ascii = true;
         for (;;) {
             while (i < n && kWordBytes[p[i]])
                 seen |= kWordBytes[p[i++]];
@@ -787,11 +813,12 @@ bool TextChecks::mayRepeat(std::string_view m)
                 break;
             if (latin(i)) {
                 seen |= kLetterByte;
+                ascii = false;
                 i += 2;
             } else if (p[i] >= 0x80) {
                 if (twoBytes(i))
                     break; // a sign of two bytes ends the word
-                return true;
+                return QuickRepeat::Unsure;
             } else if (accel(i)) {
                 amp = true;
                 ++i;
@@ -808,15 +835,27 @@ bool TextChecks::mayRepeat(std::string_view m)
             clean = false; // no word: the words on either side are not in a row
             continue;
         }
-        if (prev && clean && same(prevBegin, prevEnd, prevAmp, begin, end, amp))
-            return true;
+        if (prev && clean && same(prevBegin, prevEnd, prevAmp, begin, end, amp)) {
+            if (!(ascii && prevAscii && !amp && !prevAmp))
+                return QuickRepeat::Unsure;
+            word = m.substr(begin, end - begin);
+            if (!allowedTwice(column, asciiLower(word)))
+                return QuickRepeat::Found;
+        }
         prev = true;
         prevBegin = begin;
         prevEnd = end;
         prevAmp = amp;
+        prevAscii = ascii;
         clean = end == i;
     }
-    return false;
+    return QuickRepeat::None;
+}
+
+bool TextChecks::mayRepeat(std::string_view m)
+{
+    std::string_view word;
+    return quickRepeat(m, {}, word) != QuickRepeat::None;
 }
 
 std::string TextChecks::repeated(std::string_view translation, std::string_view column)
@@ -827,17 +866,6 @@ std::string TextChecks::repeated(std::string_view translation, std::string_view 
 std::string TextChecks::repeatedOf(std::string_view translation, std::string_view tm,
                                    std::string_view column)
 {
-    // Pairs that the language writes on purpose ("I had had", "die die").
-    static constexpr std::array<std::pair<std::string_view, std::string_view>, 8> kAllowed{{
-        {"ENGLISH", "had"},
-        {"ENGLISH", "that"},
-        {"GERMAN", "die"},
-        {"GERMAN", "das"},
-        {"GERMAN", "der"},
-        {"GERMAN", "sie"},
-        {"FRENCH", "vous"},
-        {"FRENCH", "nous"},
-    }};
     std::string out;
     std::string_view previous;
     std::size_t previousEnd = std::string_view::npos;
@@ -858,8 +886,7 @@ std::string TextChecks::repeatedOf(std::string_view translation, std::string_vie
         const std::string a = asciiLower(plainWord(word));
         if (std::all_of(a.begin(), a.end(),
                         [](char c) { return isDigit(static_cast<unsigned char>(c)); }) ||
-            std::find(kAllowed.begin(), kAllowed.end(),
-                      std::pair<std::string_view, std::string_view>(column, a)) != kAllowed.end())
+            allowedTwice(column, a))
             return true;
         out = quoted(a) + " twice in a row";
         return false;
@@ -1022,8 +1049,14 @@ void TextChecks::compare(std::string_view frenchBytes, std::string_view translat
         add(Check::Punctuation, punctuationOf(fm, tm, column, tt.stops, frenchUtf8));
     if (numbers)
         add(Check::Numbers, numbersOf(fm, french, tm, translation));
-    if (on(Check::Repeated) && mayRepeat(tm))
-        add(Check::Repeated, repeatedOf(translation, tm, column));
+    if (on(Check::Repeated)) {
+        std::string_view word;
+        const QuickRepeat quick = quickRepeat(tm, column, word);
+        if (quick == QuickRepeat::Found)
+            add(Check::Repeated, quoted(asciiLower(word)) + " twice in a row");
+        else if (quick == QuickRepeat::Unsure)
+            add(Check::Repeated, repeatedOf(translation, tm, column));
+    }
 }
 
 } // namespace verbolt

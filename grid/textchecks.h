@@ -125,6 +125,16 @@ private:
     std::string urlsOf(std::string_view french, std::string_view translation);
     static std::string repeatedOf(std::string_view translation, std::string_view mask,
                                   std::string_view column);
+    /// A word twice in a row read from the bytes, as the full reading would, where that is
+    /// quick: none, one found (`word`), or words it leaves to the full reading.
+    enum class QuickRepeat
+    {
+        None,
+        Found,
+        Unsure,
+    };
+    static QuickRepeat quickRepeat(std::string_view mask, std::string_view column,
+                                   std::string_view &word);
     std::string spellingOf(std::string_view french, std::string_view frenchMask,
                            std::string_view translation, std::string_view translationMask,
                            std::string_view column, WordChecker &words);

@@ -100,8 +100,9 @@ TEST(TextChecks, Windows1252TextsAreReadAsTheirCharacters)
               Names{"punctuation"});
 }
 
-// The quick test before the repeated-word check never passes over a repeat the words show:
-// random texts of letters, accelerators, joiners, digits, accented and other characters.
+// The quick test before the repeated-word check never passes over a repeat the words show,
+// and what it finds is what the words show: random texts of letters, accelerators, joiners,
+// digits, accented and other characters, pairs a language allows.
 TEST(TextChecks, TheQuickRepeatTestMissesNoRepeatedWord)
 {
     static const std::vector<std::string> pieces{
@@ -109,7 +110,8 @@ TEST(TextChecks, TheQuickRepeatTestMissesNoRepeatedWord)
         "&",        "'",        "-",        "1",        ".",
         "\xC3\xA9", "\xC3\x89", "\xC5\x82", "\xC3\x97", "\xE2\x80\x99",
         "\x01",     "ab",       "Ab",       "&a",       "\xC2\xA0",
-        "\xC2\xAB", "\xC2\xBA", "\xD0\x96", "\xC5"};
+        "\xC2\xAB", "\xC2\xBA", "\xD0\x96", "\xC5",     "had",
+        "Die"};
     std::uint32_t seed = 12345;
     const auto next = [&] { return (seed = seed * 1664525u + 1013904223u) >> 8; };
     int repeats = 0;
@@ -122,9 +124,38 @@ TEST(TextChecks, TheQuickRepeatTestMissesNoRepeatedWord)
         if (found) {
             ASSERT_TRUE(TextChecks::mayRepeat(text)) << text;
         }
+        // The comparison answers from the bytes where it can: as the full reading does.
+        const std::string_view column = round % 3 ? "ENGLISH" : "GERMAN";
+        TextChecks checks(verbolt::CodePage::Utf8);
+        std::vector<TextChecks::Finding> out;
+        checks.compare("x", text, column, verbolt::checkBit(Check::Repeated), out);
+        ASSERT_EQ(out.empty() ? "" : out.front().message, TextChecks::repeated(text, column))
+            << text;
     }
-    EXPECT_GT(repeats, 500) << "the texts hold repeats to miss";
+    EXPECT_GT(repeats, 300) << "the texts hold repeats to miss";
     EXPECT_FALSE(TextChecks::mayRepeat("Open the file now"));
     EXPECT_TRUE(TextChecks::mayRepeat("Open the &The file"));
     EXPECT_FALSE(TextChecks::mayRepeat("Zapisz \xC5\x82\xC4\x85ki \xC2\xAB pliku \xC2\xBB"));
+}
+
+// Which checks can find anything is told from the signs a text holds: a sign anywhere in
+// texts of every length wakes its check.
+TEST(TextChecks, ASignAnywhereInALongTextWakesItsCheck)
+{
+    const std::string prose = "Open the file in this folder and save it there again";
+    const std::pair<std::string, std::string> signs[] = {
+        {"%1", "placeholders"},    {"7", "numbers"},  {"&x", "accelerators"},
+        {"\\n", "escapes"},        {"<b>", "markup"}, {"http://a.example", "urls"},
+        {"www.a.example", "urls"},
+    };
+    for (std::size_t length = 1; length <= 40; ++length)
+        for (std::size_t at = 0; at <= length; ++at)
+            for (const auto &[sign, check] : signs) {
+                // The sign in the French text only, so that its check finds it missing.
+                std::string french = prose.substr(0, length);
+                french.insert(at, " " + sign + " ");
+                const Names names = fired(french, prose.substr(0, length) + " x");
+                EXPECT_NE(std::find(names.begin(), names.end(), check), names.end())
+                    << check << " in " << french;
+            }
 }
