@@ -71,9 +71,21 @@ void ByteBuffer::reserve(std::size_t capacity)
 
 void ByteBuffer::appendGrowing(std::string_view bytes)
 {
-    // The source may lie inside this buffer: keep it alive until it is copied.
     const std::size_t wanted = std::max(m_size + bytes.size(), m_capacity + m_capacity / 2);
     std::size_t capacity = std::max<std::size_t>(wanted, 64);
+    const bool inside = m_data && bytes.data() >= m_data && bytes.data() < m_data + m_size;
+    if (m_data && !inside) {
+        // A large block grows where it is, its pages moved rather than copied.
+        if (void *grown = std::realloc(m_data, capacity)) {
+            m_data = static_cast<char *>(grown);
+            m_capacity = capacity;
+            std::memcpy(m_data + m_size, bytes.data(), bytes.size());
+            m_size += bytes.size();
+            return;
+        }
+        throw std::bad_alloc();
+    }
+    // The source may lie inside this buffer: keep it alive until it is copied.
     char *fresh = allocate(capacity);
     if (m_size)
         std::memcpy(fresh, m_data, m_size);

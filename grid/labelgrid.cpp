@@ -60,7 +60,9 @@ void LabelGrid::setItemText(int row, int column, std::string_view text)
 void LabelGrid::compact(Column &c)
 {
     ByteBuffer fresh;
-    fresh.reserve(c.edits.size() - c.garbage);
+    // Room for as many edits again: the next commands append without growing at once.
+    const std::size_t live = c.edits.size() - c.garbage;
+    fresh.reserve(live + live / 2);
     for (std::size_t i = 0; i < c.cells.size(); ++i) {
         CellSpans::Span s = c.cells.get(i);
         if (!s.edited)
