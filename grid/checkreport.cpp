@@ -112,7 +112,8 @@ struct Context
     LabelMarks &marks;
     const CheckMutes &mutes;
     const CheckOptions &options;
-    const std::vector<std::size_t> &frenchLines; // by row
+    const std::vector<std::size_t> &frenchLines;            // by row
+    const std::vector<TextChecks::FrenchSide> &frenchSides; // by row
 };
 
 // A text of findings is handed on at about this size, so that its memory is used again.
@@ -168,7 +169,7 @@ void printColumn(const Context &x, int c, TextChecks &checks, std::string &text,
         // The cell is compared once, for the checks asked for: the same comparison the
         // window marks the cell by.
         found.clear();
-        marks.textFindings(r, c, x.options.checks, checks, found);
+        marks.textFindings(r, c, x.options.checks, checks, found, &x.frenchSides);
         if (m & Mark::Inconsistent)
             found.push_back({Check::Inconsistent, marks.inconsistency(r, c)});
         const std::string_view key = (m & Mark::OutOfStep) ? Blanks::trim(e.key) : id;
@@ -252,7 +253,14 @@ CheckTotals CheckReport::print(const LabelGrid &grid, LabelMarks &marks, const C
     for (int c = 2; c < grid.columnCount(); ++c)
         if (std::find(unread.begin(), unread.end(), grid.fileName(c)) == unread.end())
             columns.push_back(c); // an unread file was said already: it holds no lines
-    const Context context{grid, marks, mutes, options, frenchLines};
+    // What each French text holds is read once, not once for every language.
+    std::vector<TextChecks::FrenchSide> sides(static_cast<std::size_t>(rows));
+    constexpr std::size_t kSlice = 1 << 14;
+    inParallel(threadCount(options), (sides.size() + kSlice - 1) / kSlice, [&](std::size_t k, int) {
+        for (std::size_t r = k * kSlice; r < std::min(sides.size(), (k + 1) * kSlice); ++r)
+            sides[r] = TextChecks::frenchSide(grid.itemText(static_cast<int>(r), 1));
+    });
+    const Context context{grid, marks, mutes, options, frenchLines, sides};
     const int threads = std::min(threadCount(options), static_cast<int>(columns.size()));
     if (threads <= 1) {
         TextChecks checks = marks.textChecks();

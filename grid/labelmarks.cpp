@@ -416,7 +416,8 @@ std::vector<TextChecks::Finding> LabelMarks::textFindings(int row, int column,
 }
 
 void LabelMarks::textFindings(int row, int column, CheckMask checks, TextChecks &with,
-                              std::vector<TextChecks::Finding> &out) const
+                              std::vector<TextChecks::Finding> &out,
+                              const std::vector<TextChecks::FrenchSide> *sides) const
 {
     const MarkSet marks = at(row, column);
     if (column < 2 || (marks & Mark::Missing))
@@ -425,7 +426,8 @@ void LabelMarks::textFindings(int row, int column, CheckMask checks, TextChecks 
     if (french < 0)
         return;
     with.compare(m_grid.itemText(french, 1), m_grid.itemText(row, column),
-                 m_grid.header(column).value_or(""), checks, out);
+                 m_grid.header(column).value_or(""), checks, out,
+                 sides ? &(*sides)[static_cast<std::size_t>(french)] : nullptr);
 }
 
 MarkSet LabelMarks::cellMarks(int row, int column, std::string_view lineKey, TextChecks &checks,

@@ -142,9 +142,10 @@ public:
     std::vector<TextChecks::Finding> textFindings(int row, int column,
                                                   CheckMask checks = kAllChecks) const;
     /// The same with checks of the caller's own (one a thread, copied from `textChecks`),
-    /// appended to `out`.
+    /// appended to `out`; `sides`, if given, holds what each French row's text holds.
     void textFindings(int row, int column, CheckMask checks, TextChecks &with,
-                      std::vector<TextChecks::Finding> &out) const;
+                      std::vector<TextChecks::Finding> &out,
+                      const std::vector<TextChecks::FrenchSide> *sides = nullptr) const;
     /// Whether the text checks (empty to spelling) set marks; on until told. A report that
     /// compares every cell itself for its findings turns them off: the marks are then those
     /// of the files' order and of inconsistent translations.

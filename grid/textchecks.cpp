@@ -232,6 +232,29 @@ unsigned traitBits(std::string_view s)
     return a | b | c | d;
 }
 
+// The traits, packed into the bits of FrenchSide::traits and back.
+std::uint16_t packed(const Traits &t)
+{
+    return static_cast<std::uint16_t>(t.inserts | t.links << 1 | t.escapes << 2 | t.backslash << 3 |
+                                      t.tag << 4 | t.digit << 5 | t.stops << 6 | t.high << 7 |
+                                      t.amp << 8);
+}
+
+Traits unpacked(std::uint16_t b)
+{
+    Traits t;
+    t.inserts = b & 1;
+    t.links = b & 2;
+    t.escapes = b & 4;
+    t.backslash = b & 8;
+    t.tag = b & 16;
+    t.digit = b & 32;
+    t.stops = b & 64;
+    t.high = b & 128;
+    t.amp = b & 256;
+    return t;
+}
+
 Traits traitsOf(std::string_view s)
 {
     const unsigned bits = traitBits(s);
@@ -989,12 +1012,19 @@ std::string_view TextChecks::utf8(std::string_view text, bool ascii, std::string
     return std::string_view(buffer.data(), m_codec.toUtf8Into(text, buffer.data()));
 }
 
+TextChecks::FrenchSide TextChecks::frenchSide(std::string_view french)
+{
+    return {packed(traitsOf(french)), doubledSpace(french)};
+}
+
 void TextChecks::compare(std::string_view frenchBytes, std::string_view translationBytes,
-                         std::string_view column, CheckMask checks, std::vector<Finding> &out)
+                         std::string_view column, CheckMask checks, std::vector<Finding> &out,
+                         const FrenchSide *side)
 {
     const auto on = [&](Check c) { return (checks & checkBit(c)) != 0; };
     // What each text holds decides which checks can find anything at all.
-    const Traits ft = traitsOf(frenchBytes), tt = traitsOf(translationBytes);
+    const Traits ft = side ? unpacked(side->traits) : traitsOf(frenchBytes);
+    const Traits tt = traitsOf(translationBytes);
     const auto add = [&](Check c, std::string message) {
         if (!message.empty())
             out.push_back({c, std::move(message)});
@@ -1034,8 +1064,9 @@ void TextChecks::compare(std::string_view frenchBytes, std::string_view translat
         add(Check::Escapes, escapes(french, translation));
     if (on(Check::Markup) && (ft.tag || tt.tag))
         add(Check::Markup, markup(french, translation));
-    if (on(Check::Spaces))
-        add(Check::Spaces, spaces(french, translation));
+    if (on(Check::Spaces) && doubledSpace(translation) &&
+        !(side ? side->doubledSpace : doubledSpace(french)))
+        add(Check::Spaces, "doubled space");
     if (on(Check::Urls) && ft.links)
         add(Check::Urls, urlsOf(french, translation));
     if (!spell && !on(Check::Punctuation) && !numbers && !on(Check::Repeated))

@@ -67,8 +67,16 @@ public:
     /// against `french`, for the checks in `checks` among empty, placeholders, accelerators,
     /// escapes, markup, punctuation, spaces, numbers, urls, repeated and, given a word checker,
     /// spelling (inconsistent needs more than one text). Appended to `out`.
+    /// What the comparison reads of a French text whatever the translation: worked out once
+    /// for a text compared with a translation in every language.
+    struct FrenchSide
+    {
+        std::uint16_t traits = 0;
+        bool doubledSpace = false;
+    };
+    static FrenchSide frenchSide(std::string_view french);
     void compare(std::string_view french, std::string_view translation, std::string_view column,
-                 CheckMask checks, std::vector<Finding> &out);
+                 CheckMask checks, std::vector<Finding> &out, const FrenchSide *side = nullptr);
 
     // Each check on UTF-8 texts: what is wrong, in words, or empty when nothing is.
     static std::string escapes(std::string_view french, std::string_view translation);

@@ -139,7 +139,8 @@ TEST(TextChecks, TheQuickRepeatTestMissesNoRepeatedWord)
 }
 
 // Which checks can find anything is told from the signs a text holds: a sign anywhere in
-// texts of every length wakes its check.
+// texts of every length wakes its check, whether the French side is read with the
+// translation or once beforehand.
 TEST(TextChecks, ASignAnywhereInALongTextWakesItsCheck)
 {
     const std::string prose = "Open the file in this folder and save it there again";
@@ -154,8 +155,18 @@ TEST(TextChecks, ASignAnywhereInALongTextWakesItsCheck)
                 // The sign in the French text only, so that its check finds it missing.
                 std::string french = prose.substr(0, length);
                 french.insert(at, " " + sign + " ");
-                const Names names = fired(french, prose.substr(0, length) + " x");
+                const std::string translation = prose.substr(0, length) + "  x";
+                const Names names = fired(french, translation);
                 EXPECT_NE(std::find(names.begin(), names.end(), check), names.end())
                     << check << " in " << french;
+                // What the French text holds, read once beforehand, finds the same.
+                TextChecks checks(verbolt::CodePage::Utf8);
+                std::vector<TextChecks::Finding> found;
+                const TextChecks::FrenchSide side = TextChecks::frenchSide(french);
+                checks.compare(french, translation, "ENGLISH", verbolt::kAllChecks, found, &side);
+                Names again;
+                for (const auto &f : found)
+                    again.emplace_back(TextChecks::name(f.check));
+                EXPECT_EQ(again, names) << french;
             }
 }
