@@ -140,7 +140,9 @@ void printColumn(const Context &x, int c, TextChecks &checks, std::string &text,
     for (; r < rows; ++r) {
         if (text.size() >= kChunk)
             full(text);
-        if (!cursor.next(e))
+        // A file in step holds the row's ID on its next line, most often spelt as French
+        // spells it: known by its first bytes.
+        if (!cursor.nextIs(Blanks::trim(grid.itemText(r, 0)), e) && !cursor.next(e))
             break;
         const MarkSet m = marks.markLine(r, c, e.key, e.inLabel, checks, found);
         lastLine = e.line;

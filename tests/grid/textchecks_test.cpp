@@ -133,6 +133,26 @@ TEST(TextChecks, TheQuickRepeatTestMissesNoRepeatedWord)
             << text;
     }
     EXPECT_GT(repeats, 300) << "the texts hold repeats to miss";
+    // Long texts of plain words.
+    static const std::vector<std::string> words{"had ", "Had ", "file ", "7 ", "x. ", "  ", "ab"};
+    for (int round = 0; round < 20000; ++round) {
+        std::string text;
+        for (std::uint32_t k = 0, n = 10 + next() % 40; k < n; ++k)
+            text += words[next() % words.size()];
+        text.resize(std::min<std::size_t>(text.size(), 100 + next() % 40));
+        TextChecks checks(verbolt::CodePage::Utf8);
+        std::vector<TextChecks::Finding> out;
+        checks.compare("x", text, "ENGLISH", verbolt::checkBit(Check::Repeated), out);
+        ASSERT_EQ(out.empty() ? "" : out.front().message, TextChecks::repeated(text, "ENGLISH"))
+            << text;
+    }
+    for (const std::string_view end : {" a a", " the the", "the x"}) {
+        const std::string text = std::string(128 - end.size(), '.').append(end);
+        TextChecks checks(verbolt::CodePage::Utf8);
+        std::vector<TextChecks::Finding> out;
+        checks.compare("x", text, "ENGLISH", verbolt::checkBit(Check::Repeated), out);
+        EXPECT_EQ(out.empty() ? "" : out.front().message, TextChecks::repeated(text, "ENGLISH"));
+    }
     EXPECT_FALSE(TextChecks::mayRepeat("Open the file now"));
     EXPECT_TRUE(TextChecks::mayRepeat("Open the &The file"));
     EXPECT_FALSE(TextChecks::mayRepeat("Zapisz \xC5\x82\xC4\x85ki \xC2\xAB pliku \xC2\xBB"));
