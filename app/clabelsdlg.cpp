@@ -83,6 +83,9 @@ CLabelsDlg::~CLabelsDlg()
     // The read holds no part of the window, but a running thread must not be destroyed.
     if (m_columnRead)
         m_columnRead->wait();
+    // Nor may the dictionaries' reader tell this window anything once it is going.
+    if (m_ownWords)
+        m_ownWords->waitUntilOpened();
 }
 
 void CLabelsDlg::createControls()
@@ -716,6 +719,13 @@ std::unique_ptr<LabelSession> CLabelsDlg::openSession()
 {
     std::unique_ptr<LabelSession> loaded = LabelSession::open(m_strDir, *m_dlgLoading, m_fs);
     loaded->marks().setWordChecker(wordChecker());
+    if (m_ownWords) {
+        // The dictionaries are read beside the window: its marks come in once they are.
+        std::vector<std::string> languages;
+        for (int c = 2; c < loaded->grid().columnCount(); ++c)
+            languages.emplace_back(loaded->grid().header(c).value_or(""));
+        m_ownWords->openInBackground(std::move(languages));
+    }
     loaded->setProgress(m_commandProgress.get());
     return loaded;
 }
@@ -800,6 +810,11 @@ void CLabelsDlg::computeMarks()
     // A slice at a time between events: the window answers while a large set is checked.
     // Rows cost what their texts and checks cost (the French IDs far less than the
     // translations), so a slice is bounded by time: 20 ms, then the events go first.
+    if (m_session->marks().waitingForWords()) {
+        m_marksTimer.setInterval(10); // a dictionary is being read: look again in a moment
+        return;
+    }
+    m_marksTimer.setInterval(0);
     QElapsedTimer timer;
     timer.start();
     bool done = false;

@@ -29,6 +29,7 @@ namespace verbolt {
 class CColorListCtrl;
 class CommandProgressBar;
 class FilterBar;
+class HunspellChecker;
 class LabelTableModel;
 class UserPrompts;
 
@@ -215,7 +216,7 @@ private:
     // Told by every session's commands; declared before the session, so it outlives it.
     std::unique_ptr<CommandProgressBar> m_commandProgress;
     // The sessions' marks ask it: it goes after them.
-    std::unique_ptr<WordChecker> m_ownWords;
+    std::unique_ptr<HunspellChecker> m_ownWords;
     WordChecker *m_words = nullptr;
     FileSystem &m_fs; // every session's
     // The model refers to the session: it is declared after it, so it goes first.

@@ -178,8 +178,21 @@ int LabelMarks::frenchRow(std::string_view key) const
     return found == 0 ? -1 : static_cast<int>(found - 1);
 }
 
+bool LabelMarks::waitingForWords() const
+{
+    if (!m_words || !m_textMarks || m_wordsReady)
+        return false;
+    for (int c = 2; c < m_grid.columnCount(); ++c)
+        if (!m_words->ready(m_grid.header(c).value_or("")))
+            return true;
+    m_wordsReady = true;
+    return false;
+}
+
 bool LabelMarks::computeSome(int rows)
 {
+    if ((m_phase == Phase::Languages || !m_pending.empty()) && waitingForWords())
+        return false;
     const int total = m_grid.rowCount();
     while (rows > 0 && m_phase != Phase::Done) {
         const int end = std::min(total, m_next + rows);

@@ -107,6 +107,9 @@ public:
     {
         return m_phase == Phase::Done || (m_phase == Phase::Languages && row < m_next);
     }
+    /// Whether the marks wait for a dictionary still being read: computeSome does nothing
+    /// meanwhile, so that its caller can go on with something else.
+    bool waitingForWords() const;
     /// Whether every cell has its marks (none waits to be computed again).
     bool complete() const { return m_phase == Phase::Done && m_pending.empty(); }
 
@@ -228,6 +231,7 @@ private:
     std::vector<Cursor> m_cursors; // by column, while comparing
     std::array<std::size_t, Mark::kKinds> m_counts{};
     WordChecker *m_words = nullptr;
+    mutable bool m_wordsReady = false; // every language's dictionary read, once seen
     const CheckMutes *m_mutes = nullptr;
     CodePage m_page = CodePage::Windows1252;
     bool m_textMarks = true;

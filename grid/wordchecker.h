@@ -21,6 +21,13 @@ public:
     /// Words the dictionary offers instead of `word`, best first.
     virtual std::vector<std::string> suggestions(std::string_view column,
                                                  std::string_view word) = 0;
+    /// Whether `column`'s words can be asked about now without waiting for its dictionary
+    /// to be read (one read on another thread is not ready until it is).
+    virtual bool ready(std::string_view column)
+    {
+        (void)column;
+        return true;
+    }
 };
 
 } // namespace verbolt

@@ -12,7 +12,38 @@ HunspellChecker::HunspellChecker(Note note, std::string folder)
     : m_note(std::move(note)), m_folder(std::move(folder))
 {}
 
-HunspellChecker::~HunspellChecker() = default;
+HunspellChecker::~HunspellChecker()
+{
+    waitUntilOpened();
+}
+
+void HunspellChecker::waitUntilOpened()
+{
+    if (m_opener.joinable())
+        m_opener.join();
+}
+
+void HunspellChecker::openInBackground(std::vector<std::string> columns)
+{
+    waitUntilOpened();
+    m_opening = true;
+    m_opener = std::thread([this, columns = std::move(columns)] {
+        for (const std::string &column : columns) {
+            const std::unique_lock lock(m_mutex);
+            open(column);
+        }
+        m_opening = false;
+    });
+}
+
+bool HunspellChecker::ready(std::string_view column)
+{
+    if (!m_opening)
+        return true;
+    // Never waits: a dictionary being read holds the lock.
+    const std::shared_lock lock(m_mutex, std::try_to_lock);
+    return lock.owns_lock() && opened(column) != nullptr;
+}
 
 std::string_view HunspellChecker::dictionaryName(std::string_view column)
 {

@@ -2,12 +2,14 @@
 
 #include "wordchecker.h"
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <mutex>
 #include <shared_mutex>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <unordered_map>
 #include <vector>
 
@@ -29,7 +31,14 @@ public:
     /// The dictionary file name (without .aff/.dic) of a column's language, or empty.
     static std::string_view dictionaryName(std::string_view column);
 
+    /// Opens the dictionaries of `columns` on a thread of its own, so that nobody waits
+    /// for them to be read who can do something else meanwhile (see ready()).
+    void openInBackground(std::vector<std::string> columns);
+    /// Returns once those dictionaries are open.
+    void waitUntilOpened();
+
     bool hasLanguage(std::string_view column) override;
+    bool ready(std::string_view column) override;
     bool known(std::string_view column, std::string_view word) override;
     std::vector<std::string> suggestions(std::string_view column, std::string_view word) override;
 
@@ -72,6 +81,8 @@ private:
     // to open a dictionary, ask Hunspell (which is not made for threads) or keep an answer.
     std::shared_mutex m_mutex;
     ByName<Dictionary> m_dictionaries;
+    std::thread m_opener;               // openInBackground's
+    std::atomic<bool> m_opening{false}; // while it reads
 };
 
 } // namespace verbolt

@@ -17,6 +17,8 @@ class FakeWords : public WordChecker
 {
 public:
     bool hasLanguage(std::string_view column) override { return column == "GERMAN"; }
+    bool ready(std::string_view) override { return readyNow; }
+    bool readyNow = true; // false: as while a dictionary is read on another thread
     bool known(std::string_view, std::string_view word) override
     {
         return word != "schlie\xC3\x9Fn";
@@ -60,6 +62,13 @@ class ChecksWindowTest : public QObject, public WindowFixture
         const QRect r = list()->visualRect(cell(row, m_german));
         return shot.pixelColor(r.right() - 4, r.center().y());
     }
+    // Rows: a warning, an error, a misspelling, the weak "untranslated".
+    void openSet()
+    {
+        m_dir->write("french.lan", "[Label]\nA=Nom :\nB=Ouvrir %s\nC=Fermer la fen\xEAtre\nD=OK\n");
+        m_dir->write("german.lan", "[Label]\nA=Name\nB=Offnen\nC=Fenster schlie\xDFn\nD=OK\n");
+        open();
+    }
     QString summary()
     {
         return child<QLabel>(IDC_SUMMARY)->toolTip().replace(QChar::Nbsp, QLatin1Char(' '));
@@ -68,15 +77,30 @@ class ChecksWindowTest : public QObject, public WindowFixture
 private slots:
     void init()
     {
-        // Rows: a warning, an error, a misspelling, the weak "untranslated".
-        m_dir->write("french.lan", "[Label]\nA=Nom :\nB=Ouvrir %s\nC=Fermer la fen\xEAtre\nD=OK\n");
-        m_dir->write("german.lan", "[Label]\nA=Name\nB=Offnen\nC=Fenster schlie\xDFn\nD=OK\n");
         m_words = &m_fake;
-        open();
+        m_fake.readyNow = true;
+        openSet();
         m_german = m_dlg->session().columnOf("GERMAN");
         QTRY_VERIFY(m_dlg->marks().complete());
     }
     void cleanup() { close(); }
+
+    // A dictionary still being read holds the marks back, not the window: its keys work
+    // meanwhile, and the marks come in once the dictionary is read.
+    void theMarksWaitForADictionaryBeingRead()
+    {
+        close();
+        m_fake.readyNow = false;
+        openSet();
+        clickRow(0);
+        key(Qt::Key_Down);
+        QCOMPARE(currentRow(), 1);
+        QTest::qWait(50);
+        QVERIFY(!m_dlg->marks().complete());
+        m_fake.readyNow = true;
+        QTRY_VERIFY(m_dlg->marks().complete());
+        QCOMPARE(marksOf(2), MarkSet(Mark::Spelling));
+    }
 
     void warningsAreLighterAndCtrlJVisitsThem()
     {

@@ -27,6 +27,11 @@ TEST(Spelling, UnknownWordsOnlyProseIsAskedAbout)
     if (!installed("ENGLISH") || !installed("GERMAN"))
         GTEST_SKIP() << "the English and German dictionaries are not installed";
     HunspellChecker words;
+    // Read on a thread of their own, the dictionaries answer as when read on first asking.
+    words.openInBackground({"ENGLISH", "GERMAN", "DUTCH"});
+    EXPECT_TRUE(words.known("GERMAN", "Haus"));
+    words.waitUntilOpened();
+    EXPECT_TRUE(words.ready("ENGLISH") && words.ready("DUTCH"));
     EXPECT_TRUE(words.known("ENGLISH", "colour") || words.known("ENGLISH", "color"));
     EXPECT_FALSE(words.known("ENGLISH", "recieve"));
     EXPECT_TRUE(words.known("GERMAN", "Größe")) << "UTF-8 words reach the dictionary whole";
