@@ -29,4 +29,12 @@ int FrenchOrder::position(std::string_view key) const
     return m_data ? m_data->index.find(Blanks::trim(key)) : -1;
 }
 
+int FrenchOrder::position(std::string_view key, int hint) const
+{
+    if (hint >= 0 && static_cast<std::size_t>(hint) < size() &&
+        AsciiFold::equal(this->key(static_cast<std::size_t>(hint)), Blanks::trim(key)))
+        return hint;
+    return position(key);
+}
+
 } // namespace verbolt

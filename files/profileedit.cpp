@@ -86,12 +86,7 @@ public:
         if (m_byPlace) {
             m_wantedAt.assign(m_order->size(), -1);
             for (std::size_t k = 0; k < writes.size(); ++k) {
-                const KeyValue &kv = writes[k];
-                const auto hint = static_cast<std::size_t>(kv.place);
-                const int p = kv.place >= 0 && hint < m_order->size() &&
-                                      AsciiFold::equal(m_order->key(hint), Blanks::trim(kv.key))
-                                  ? kv.place
-                                  : m_order->position(kv.key);
+                const int p = m_order->position(writes[k].key, writes[k].place);
                 m_places[k] = p;
                 if (p >= 0 && m_wantedAt[static_cast<std::size_t>(p)] < 0)
                     m_wantedAt[static_cast<std::size_t>(p)] = m_placeIds++;
@@ -118,12 +113,8 @@ public:
             // With a French order, new lines are expected: where the labels are that the
             // file holds is learnt in this same pass.
             if (m_order) {
-                if (p < 0) {
-                    const auto after = static_cast<std::size_t>(last + 1);
-                    p = after < m_order->size() && AsciiFold::equal(m_order->key(after), e.key)
-                            ? last + 1
-                            : m_order->position(e.key);
-                }
+                if (p < 0)
+                    p = m_order->position(e.key, last + 1);
                 if (p >= 0) {
                     m_held.push_back({p, e.begin, e.next});
                     last = p;
@@ -349,10 +340,10 @@ private:
         const bool french = m_order && std::any_of(m_addedPositions.begin(), m_addedPositions.end(),
                                                    [](int p) { return p >= 0; });
         // A file in step holds its labels in French order, each once: taken as it is.
-        const bool inOrder =
-            std::adjacent_find(m_held.begin(), m_held.end(), [](const Held &a, const Held &b) {
-                return a.position >= b.position;
-            }) == m_held.end();
+        const bool inOrder = french && std::adjacent_find(m_held.begin(), m_held.end(),
+                                                          [](const Held &a, const Held &b) {
+                                                              return a.position >= b.position;
+                                                          }) == m_held.end();
         if (french && !inOrder) {
             sorted = m_held;
             // The first line of a key is where it is.
@@ -363,7 +354,7 @@ private:
                             [](const Held &a, const Held &b) { return a.position == b.position; }),
                 sorted.end());
         }
-        const std::vector<Held> &held = french && inOrder ? m_held : sorted;
+        const std::vector<Held> &held = inOrder ? m_held : sorted;
         std::vector<Placed> placed;
         placed.reserve(m_added.size());
         std::size_t firstKnown = SIZE_MAX; // without a held label, French ones stay together

@@ -71,6 +71,7 @@ public:
     void setWordChecker(WordChecker *words)
     {
         m_words = words;
+        m_wordsReady = false;
         m_checks.setWordChecker(words);
     }
 

@@ -296,13 +296,13 @@ bool LabelSession::addsLines(const FileChanges &changes)
 
 void LabelSession::reloadColumn(int column, CommandOutcome &outcome)
 {
-    // The French column gives the rows: it is read again with the whole folder.
-    if (column >= 2)
-        adoptColumn(columnReader(column)(), outcome);
+    reloadColumns({column}, outcome);
 }
 
 void LabelSession::reloadColumns(const std::vector<int> &columns, CommandOutcome &outcome)
 {
+    // The French column gives the rows: it is read again with the whole folder, and a read
+    // of it here is empty and not adopted.
     std::vector<ColumnRead> reads(columns.size());
     inParallel(hardwareThreads(), columns.size(),
                [&](std::size_t k, int) { reads[k] = columnReader(columns[k])(); });

@@ -502,6 +502,8 @@ int nextPlain(std::string_view word, std::size_t &i)
     return -1;
 }
 
+constexpr std::string_view kDoubledSpace = "doubled space";
+
 // Whether a text holds two spaces in a row. Eight bytes are looked at a time, each word
 // overlapping the last by one byte so that a pair across two words is seen.
 bool doubledSpace(std::string_view s)
@@ -642,7 +644,7 @@ std::string TextChecks::punctuationOf(std::string_view f, std::string_view t,
 std::string TextChecks::spaces(std::string_view french, std::string_view translation)
 {
     if (doubledSpace(translation) && !doubledSpace(french))
-        return "doubled space";
+        return std::string(kDoubledSpace);
     return {};
 }
 
@@ -1064,9 +1066,10 @@ void TextChecks::compare(std::string_view frenchBytes, std::string_view translat
         add(Check::Escapes, escapes(french, translation));
     if (on(Check::Markup) && (ft.tag || tt.tag))
         add(Check::Markup, markup(french, translation));
+    // The French text is looked at only for a translation with a doubled space.
     if (on(Check::Spaces) && doubledSpace(translation) &&
         !(side ? side->doubledSpace : doubledSpace(french)))
-        add(Check::Spaces, "doubled space");
+        add(Check::Spaces, std::string(kDoubledSpace));
     if (on(Check::Urls) && ft.links)
         add(Check::Urls, urlsOf(french, translation));
     if (!spell && !on(Check::Punctuation) && !numbers && !on(Check::Repeated))

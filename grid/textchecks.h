@@ -63,10 +63,6 @@ public:
         Check check;
         std::string message; // UTF-8
     };
-    /// The findings of `translation` in the column headed `column` ("ENGLISH", "SPANISH"...)
-    /// against `french`, for the checks in `checks` among empty, placeholders, accelerators,
-    /// escapes, markup, punctuation, spaces, numbers, urls, repeated and, given a word checker,
-    /// spelling (inconsistent needs more than one text). Appended to `out`.
     /// What the comparison reads of a French text whatever the translation: worked out once
     /// for a text compared with a translation in every language.
     struct FrenchSide
@@ -75,6 +71,11 @@ public:
         bool doubledSpace = false;
     };
     static FrenchSide frenchSide(std::string_view french);
+    /// The findings of `translation` in the column headed `column` ("ENGLISH", "SPANISH"...)
+    /// against `french`, for the checks in `checks` among empty, placeholders, accelerators,
+    /// escapes, markup, punctuation, spaces, numbers, urls, repeated and, given a word checker,
+    /// spelling (inconsistent needs more than one text). Appended to `out`; `side`, if given,
+    /// is frenchSide(french).
     void compare(std::string_view french, std::string_view translation, std::string_view column,
                  CheckMask checks, std::vector<Finding> &out, const FrenchSide *side = nullptr);
 
