@@ -13,7 +13,10 @@
 
 #include <algorithm>
 #include <atomic>
+#include <charconv>
 #include <condition_variable>
+#include <cstdint>
+#include <cstring>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -26,11 +29,24 @@ namespace {
 void appendEscaped(std::string &out, std::string_view text)
 {
     static constexpr char kHex[] = "0123456789abcdef";
-    // Most texts have nothing to escape: appended whole.
-    if (std::none_of(text.begin(), text.end(), [](char ch) {
-            const auto c = static_cast<unsigned char>(ch);
-            return c < 0x20 || c == 0x7F;
-        })) {
+    // Most texts have nothing to escape: appended whole. Eight bytes are looked at a time: a
+    // byte below 0x20 or of 0x7F gets its high bit set in `low | del` (bytes of 0x80 and
+    // above are masked out by `~w`).
+    std::size_t i = 0;
+    bool plain = true;
+    for (; plain && i + 8 <= text.size(); i += 8) {
+        std::uint64_t w;
+        std::memcpy(&w, text.data() + i, 8);
+        constexpr std::uint64_t kOnes = 0x0101010101010101ull, kHigh = 0x8080808080808080ull;
+        const std::uint64_t low = w - 0x20 * kOnes;
+        const std::uint64_t x = w ^ (0x7F * kOnes), del = (x - kOnes) & ~x;
+        plain = ((low | del) & ~w & kHigh) == 0;
+    }
+    for (; plain && i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        plain = c >= 0x20 && c != 0x7F;
+    }
+    if (plain) {
         out += text;
         return;
     }
@@ -74,9 +90,19 @@ public:
             ++(error ? m_totals.errors : m_totals.warnings);
         if (muted && !m_options.all)
             return;
-        appendEscaped(m_out, file);
-        if (line > 0)
-            m_out.append(":").append(std::to_string(line));
+        // The findings of one file are written one after another: its name is escaped once.
+        if (file.data() != m_file.data() || file.size() != m_file.size()) {
+            m_file = file;
+            m_fileEscaped.clear();
+            appendEscaped(m_fileEscaped, file);
+        }
+        m_out += m_fileEscaped;
+        if (line > 0) {
+            char digits[24];
+            digits[0] = ':';
+            const auto end = std::to_chars(digits + 1, digits + sizeof digits, line).ptr;
+            m_out.append(digits, static_cast<std::size_t>(end - digits));
+        }
         m_out.append(": ").append(muted ? "muted" : error ? "error" : "warning").append(": ");
         if (!id.empty()) {
             appendEscaped(m_out, id);
@@ -91,6 +117,8 @@ private:
     const CheckOptions &m_options;
     std::string &m_out;
     CheckTotals &m_totals;
+    std::string_view m_file;
+    std::string m_fileEscaped;
 };
 
 std::string plural(std::size_t n, std::string_view one, std::string_view many)

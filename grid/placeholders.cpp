@@ -94,9 +94,14 @@ Found bracedAt(std::string_view s)
 template <class F> void scan(std::string_view text, F &&f)
 {
     for (std::size_t i = 0; i < text.size();) {
+        // Only "%" and "{" start a placeholder; "}}" stands for one "}", which hides neither.
+        while (i < text.size() && text[i] != '%' && text[i] != '{')
+            ++i;
+        if (i == text.size())
+            break;
         const char c = text[i];
-        if ((c == '%' || c == '{' || c == '}') && i + 1 < text.size() && text[i + 1] == c) {
-            i += 2; // "%%", "{{", "}}"
+        if (i + 1 < text.size() && text[i + 1] == c) {
+            i += 2; // "%%", "{{"
             continue;
         }
         Found found;

@@ -606,7 +606,8 @@ std::string TextChecks::punctuation(std::string_view french, std::string_view tr
 }
 
 std::string TextChecks::punctuationOf(std::string_view f, std::string_view t,
-                                      std::string_view column, bool stops, bool frenchUtf8)
+                                      std::string_view column, bool stops, bool frenchUtf8,
+                                      bool translationUtf8)
 {
     std::string out;
     const auto add = [&out](std::string_view s) {
@@ -614,7 +615,8 @@ std::string TextChecks::punctuationOf(std::string_view f, std::string_view t,
             out += ", ";
         out += s;
     };
-    if (const std::string_view fe = ending(f, frenchUtf8), te = ending(t); fe != te)
+    if (const std::string_view fe = ending(f, frenchUtf8), te = ending(t, translationUtf8);
+        fe != te)
         add(fe.empty()   ? "ends with " + quoted(te) + " where French has no ending mark"
             : te.empty() ? "no ending mark where French ends with " + quoted(fe)
                          : "ends with " + quoted(te) + " where French ends with " + quoted(fe));
@@ -623,7 +625,11 @@ std::string TextChecks::punctuationOf(std::string_view f, std::string_view t,
     if (column != "FRENCH") {
         // Only French sets : ; ! ? apart with a space.
         for (std::size_t i = 0; i < t.size();) {
-            const auto [c, n] = decode(t, i);
+            // (Windows-1252's one blank beyond ASCII is the no-break space, as in Latin-1.)
+            const auto [c, n] =
+                translationUtf8
+                    ? decode(t, i)
+                    : std::pair<char32_t, std::size_t>(static_cast<unsigned char>(t[i]), 1);
             if (isBlank(c) && i + n < t.size() &&
                 (t[i + n] == ':' || t[i + n] == ';' || t[i + n] == '!' || t[i + n] == '?')) {
                 add("a space before " + quoted(t.substr(i + n, 1)));
@@ -633,9 +639,9 @@ std::string TextChecks::punctuationOf(std::string_view f, std::string_view t,
         }
     }
     if (column == "SPANISH") {
-        if (count(t, "?") > count(t, "\u00BF"))
+        if (count(t, "?") > count(t, translationUtf8 ? "\u00BF" : "\xBF"))
             add("\"?\" without an opening \"\u00BF\"");
-        if (count(t, "!") > count(t, "\u00A1"))
+        if (count(t, "!") > count(t, translationUtf8 ? "\u00A1" : "\xA1"))
             add("\"!\" without an opening \"\u00A1\"");
     }
     return out;
@@ -771,80 +777,142 @@ constexpr std::array<unsigned char, 256> kWordBytes = [] {
     return t;
 }();
 
-} // namespace
-
-TextChecks::QuickRepeat TextChecks::quickRepeat(std::string_view m, std::string_view column,
-                                                std::string_view &word)
+// How the quick repeat test reads a character beyond ASCII at `at`: `letter` gives the length
+// of a letter, else `sign` the length of another sign; neither, a character it leaves to the
+// full reading.
+class Utf8Reading
 {
-    // One pass over the bytes, reading words as forEachWord does for characters of one
-    // and two bytes; a word is compared with the one before when only spaces stand between them.
-    // Longer characters leave the answer to the full reading, and so does a pair with
-    // letters beyond ASCII or accelerators (it may be no pair for the full reading, which
-    // compares letters otherwise); a pair of ASCII words is the full reading's own answer.
+public:
+    explicit Utf8Reading(std::string_view s)
+        : m_p(reinterpret_cast<const unsigned char *>(s.data())), m_n(s.size())
+    {}
+    // Characters of two bytes (up to U+07FF) are letters from U+00C0 on, but for × and ÷,
+    // and below it only ª, µ and º; longer ones are left to the full reading.
+    std::size_t letter(std::size_t at) const
+    {
+        if (!sign(at))
+            return 0;
+        const unsigned c = (m_p[at] & 0x1Fu) << 6 | (m_p[at + 1] & 0x3Fu);
+        return (c >= 0xC0 ? c != 0xD7 && c != 0xF7 : c == 0xAA || c == 0xB5 || c == 0xBA) ? 2 : 0;
+    }
+    std::size_t sign(std::size_t at) const
+    {
+        return m_p[at] >= 0xC2 && m_p[at] <= 0xDF && at + 1 < m_n && (m_p[at + 1] & 0xC0) == 0x80
+                   ? 2
+                   : 0;
+    }
+
+private:
+    const unsigned char *m_p;
+    std::size_t m_n;
+};
+
+// Windows-1252 bytes read as the characters they stand for, as their UTF-8 forms would be
+// read: those of three UTF-8 bytes ("’", "…", "€") are left to the full reading.
+class Windows1252Reading
+{
+public:
+    explicit Windows1252Reading(std::string_view s)
+        : m_p(reinterpret_cast<const unsigned char *>(s.data()))
+    {}
+    std::size_t letter(std::size_t at) const { return kKinds[m_p[at]] == kLetter; }
+    std::size_t sign(std::size_t at) const { return kKinds[m_p[at]] == kSign; }
+
+private:
+    enum : unsigned char
+    {
+        kLong,
+        kLetter,
+        kSign,
+    };
+    static constexpr std::array<unsigned char, 256> kKinds = [] {
+        std::array<unsigned char, 256> t{};
+        for (unsigned b = 0x80; b < 0x100; ++b) {
+            const unsigned c = b < 0xA0 ? kCp1252High[b - 0x80] : b;
+            const bool letter =
+                c >= 0xC0 ? c != 0xD7 && c != 0xF7 : c == 0xAA || c == 0xB5 || c == 0xBA;
+            t[b] = c >= 0x800 ? kLong : letter ? kLetter : kSign;
+        }
+        return t;
+    }();
+    const unsigned char *m_p;
+};
+
+enum class QuickRepeat
+{
+    None,   // no word twice in a row
+    Found,  // one, `word`
+    Unsure, // words it leaves to the full reading
+};
+
+// A word twice in a row read from the bytes, as the full reading would, where that is quick.
+// One pass over the bytes, reading words as forEachWord does for characters the reading
+// knows; a word is compared with the one before when only spaces stand between them. Other
+// characters leave the answer to the full reading, and so does a pair with accelerators
+// (its message names the word without them).
+template <class Reading>
+QuickRepeat quickRepeat(std::string_view m, std::string_view column, std::string_view &word)
+{
     const auto *p = reinterpret_cast<const unsigned char *>(m.data());
     const std::size_t n = m.size();
-    // Characters of two bytes (up to U+07FF) are letters from U+00C0 on, but for × and ÷,
-    // and below it only ª, µ and º.
-    const auto twoBytes = [&](std::size_t at) {
-        return p[at] >= 0xC2 && p[at] <= 0xDF && at + 1 < n && (p[at + 1] & 0xC0) == 0x80;
-    };
-    const auto latin = [&](std::size_t at) {
-        if (!twoBytes(at))
-            return false;
-        const unsigned c = (p[at] & 0x1Fu) << 6 | (p[at + 1] & 0x3Fu);
-        return c >= 0xC0 ? c != 0xD7 && c != 0xF7 : c == 0xAA || c == 0xB5 || c == 0xBA;
-    };
+    const Reading reading(m);
     const auto accel = [&](std::size_t at) {
         return p[at] == '&' && at + 1 < n && p[at + 1] != '&';
     };
-    // Words without accelerators are the same when their bytes are, but for ASCII case.
+    // The full reading's comparison: bytes the same but for the case of ASCII letters.
     const auto same = [&](std::size_t b1, std::size_t e1, bool amp1, std::size_t b2, std::size_t e2,
                           bool amp2) {
         if (amp1 || amp2)
             return sameFolded(m.substr(b1, e1 - b1), m.substr(b2, e2 - b2));
         if (e1 - b1 != e2 - b2)
             return false;
+        const auto lower = [](unsigned char c) {
+            return static_cast<unsigned char>(c - 'A') < 26 ? c | 0x20 : c;
+        };
         for (std::size_t k = 0; k < e1 - b1; ++k)
-            if ((p[b1 + k] | 0x20) != (p[b2 + k] | 0x20))
+            if (lower(p[b1 + k]) != lower(p[b2 + k]))
                 return false;
         return true;
     };
     std::size_t prevBegin = 0, prevEnd = 0;
-    bool prev = false;      // a word with a letter came before
-    bool prevAmp = false;   // it holds an accelerator
-    bool prevAscii = false; // and only ASCII
-    bool clean = false;     // only spaces since its end
+    bool prev = false;    // a word with a letter came before
+    bool prevAmp = false; // it holds an accelerator
+    bool clean = false;   // only spaces since its end
     for (std::size_t i = 0; i < n;) {
         const unsigned char c = p[i];
         if (c == ' ') {
             ++i;
             continue;
         }
-        if (!kWordBytes[c] && !accel(i) && !latin(i)) {
-            if (c >= 0x80 && !twoBytes(i))
+        if (c >= 0x80 ? !reading.letter(i) : !kWordBytes[c] && !accel(i)) {
+            // No word starts here.
+            std::size_t length = 1;
+            if (c >= 0x80 && !(length = reading.sign(i)))
                 return QuickRepeat::Unsure;
             clean = false;
-            i += c == '&' || c >= 0x80 ? 2 : 1; // "&&" is an ampersand
+            i += c == '&' ? 2 : length; // "&&" is an ampersand
             continue;
         }
         // A word: letters, digits, accelerators and, inside, joiners.
         const std::size_t begin = i;
         unsigned seen = 0;
-        bool amp = false, ascii = true;
+        bool amp = false;
         for (;;) {
             while (i < n && kWordBytes[p[i]])
                 seen |= kWordBytes[p[i++]];
             if (i >= n)
                 break;
-            if (latin(i)) {
-                seen |= kLetterByte;
-                ascii = false;
-                i += 2;
-            } else if (p[i] >= 0x80) {
-                if (twoBytes(i))
-                    break; // a sign of two bytes ends the word
+            if (p[i] >= 0x80) {
+                if (const std::size_t length = reading.letter(i)) {
+                    seen |= kLetterByte;
+                    i += length;
+                    continue;
+                }
+                if (reading.sign(i))
+                    break; // a sign ends the word
                 return QuickRepeat::Unsure;
-            } else if (accel(i)) {
+            }
+            if (accel(i)) {
                 amp = true;
                 ++i;
             } else if (p[i] == '\'' || p[i] == '-') {
@@ -861,7 +929,7 @@ TextChecks::QuickRepeat TextChecks::quickRepeat(std::string_view m, std::string_
             continue;
         }
         if (prev && clean && same(prevBegin, prevEnd, prevAmp, begin, end, amp)) {
-            if (!(ascii && prevAscii && !amp && !prevAmp))
+            if (amp || prevAmp)
                 return QuickRepeat::Unsure;
             word = m.substr(begin, end - begin);
             if (!allowedTwice(column, asciiLower(word)))
@@ -871,16 +939,17 @@ TextChecks::QuickRepeat TextChecks::quickRepeat(std::string_view m, std::string_
         prevBegin = begin;
         prevEnd = end;
         prevAmp = amp;
-        prevAscii = ascii;
         clean = end == i;
     }
     return QuickRepeat::None;
 }
 
+} // namespace
+
 bool TextChecks::mayRepeat(std::string_view m)
 {
     std::string_view word;
-    return quickRepeat(m, {}, word) != QuickRepeat::None;
+    return quickRepeat<Utf8Reading>(m, {}, word) != QuickRepeat::None;
 }
 
 std::string TextChecks::repeated(std::string_view translation, std::string_view column)
@@ -1042,7 +1111,15 @@ void TextChecks::compare(std::string_view frenchBytes, std::string_view translat
             add(Check::Empty, "empty where French is not");
         return; // an empty text has nothing else to check
     }
-    const std::string_view translation = utf8(translationBytes, !tt.high, m_translation);
+    // The translation is converted to UTF-8 for the checks that read its characters; the
+    // spaces, punctuation and repeat checks read a Windows-1252 text as it is, when nothing
+    // in it is masked.
+    std::optional<std::string_view> converted;
+    const auto translation = [&] {
+        if (!converted)
+            converted = utf8(translationBytes, !tt.high, m_translation);
+        return *converted;
+    };
     const bool spell = on(Check::Spelling) && m_words;
     const bool numbers = on(Check::Numbers) && (ft.digit || tt.digit);
     // The French text is read as it is for the checks that look at ASCII alone (and at its
@@ -1052,44 +1129,52 @@ void TextChecks::compare(std::string_view frenchBytes, std::string_view translat
         frenchUtf8 ? utf8(frenchBytes, !ft.high, m_french) : frenchBytes;
     if (on(Check::Placeholders) && (ft.inserts || tt.inserts)) {
         std::string joined;
-        for (const auto &d : Placeholders::differences(french, translation))
+        for (const auto &d : Placeholders::differences(french, translation()))
             joined += (joined.empty() ? "" : ", ") + d;
         add(Check::Placeholders, std::move(joined));
     }
     if (on(Check::Accelerators) && (ft.amp || tt.amp))
         if (const int f = Placeholders::accelerators(french),
-            t = Placeholders::accelerators(translation);
+            t = Placeholders::accelerators(translation());
             f != t)
             add(Check::Accelerators, std::to_string(t) + " accelerator" + (t == 1 ? "" : "s") +
                                          " where French has " + std::to_string(f));
     if (on(Check::Escapes) && (ft.backslash || tt.backslash))
-        add(Check::Escapes, escapes(french, translation));
+        add(Check::Escapes, escapes(french, translation()));
     if (on(Check::Markup) && (ft.tag || tt.tag))
-        add(Check::Markup, markup(french, translation));
-    // The French text is looked at only for a translation with a doubled space.
-    if (on(Check::Spaces) && doubledSpace(translation) &&
+        add(Check::Markup, markup(french, translation()));
+    // The French text is looked at only for a translation with a doubled space (a space is
+    // a space in either code page).
+    if (on(Check::Spaces) && doubledSpace(translationBytes) &&
         !(side ? side->doubledSpace : doubledSpace(french)))
         add(Check::Spaces, std::string(kDoubledSpace));
     if (on(Check::Urls) && ft.links)
-        add(Check::Urls, urlsOf(french, translation));
+        add(Check::Urls, urlsOf(french, translation()));
     if (!spell && !on(Check::Punctuation) && !numbers && !on(Check::Repeated))
         return;
     // The prose of both texts, once for the checks that read it.
     const std::string_view fm = maskInto(french, ft, m_frenchMask, m_places, m_links);
-    const std::string_view tm = maskInto(translation, tt, m_translationMask, m_places, m_links);
+    const bool asRead =
+        tt.high && m_codec.page() != CodePage::Utf8 && !tt.maskable() && !spell && !numbers;
+    const std::string_view tm =
+        asRead ? translationBytes
+               : maskInto(translation(), tt, m_translationMask, m_places, m_links);
     if (spell)
-        add(Check::Spelling, spellingOf(french, fm, translation, tm, column, *m_words));
+        add(Check::Spelling, spellingOf(french, fm, translation(), tm, column, *m_words));
     if (on(Check::Punctuation))
-        add(Check::Punctuation, punctuationOf(fm, tm, column, tt.stops, frenchUtf8));
+        add(Check::Punctuation, punctuationOf(fm, tm, column, tt.stops, frenchUtf8, !asRead));
     if (numbers)
-        add(Check::Numbers, numbersOf(fm, french, tm, translation));
+        add(Check::Numbers, numbersOf(fm, french, tm, translation()));
     if (on(Check::Repeated)) {
         std::string_view word;
-        const QuickRepeat quick = quickRepeat(tm, column, word);
+        const QuickRepeat quick = asRead ? quickRepeat<Windows1252Reading>(tm, column, word)
+                                         : quickRepeat<Utf8Reading>(tm, column, word);
         if (quick == QuickRepeat::Found)
-            add(Check::Repeated, quoted(asciiLower(word)) + " twice in a row");
-        else if (quick == QuickRepeat::Unsure)
-            add(Check::Repeated, repeatedOf(translation, tm, column));
+            add(Check::Repeated,
+                quoted(asciiLower(asRead ? m_codec.toUtf8(word) : std::string(word))) +
+                    " twice in a row");
+        else if (quick == QuickRepeat::Unsure) // (unmasked when read as it is)
+            add(Check::Repeated, repeatedOf(translation(), asRead ? translation() : tm, column));
     }
 }
 

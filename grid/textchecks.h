@@ -123,10 +123,11 @@ private:
     /// `text` as UTF-8: itself when `ascii`, else converted into `buffer`.
     std::string_view utf8(std::string_view text, bool ascii, std::string &buffer) const;
     // The same checks on texts already masked down to their prose. `stops`: whether the
-    // translation holds any of ": ; ! ?"; `frenchUtf8`: whether the French text is UTF-8
-    // (else Windows-1252, as read).
+    // translation holds any of ": ; ! ?"; `frenchUtf8`, `translationUtf8`: whether each text
+    // is UTF-8 (else Windows-1252, as read).
     static std::string punctuationOf(std::string_view french, std::string_view translation,
-                                     std::string_view column, bool stops, bool frenchUtf8 = true);
+                                     std::string_view column, bool stops, bool frenchUtf8 = true,
+                                     bool translationUtf8 = true);
     std::string numbersOf(std::string_view frenchMask, std::string_view french,
                           std::string_view translationMask, std::string_view translation);
     static void numbersIn(std::string_view mask, std::string_view text, std::vector<Number> &found,
@@ -134,16 +135,6 @@ private:
     std::string urlsOf(std::string_view french, std::string_view translation);
     static std::string repeatedOf(std::string_view translation, std::string_view mask,
                                   std::string_view column);
-    /// A word twice in a row read from the bytes, as the full reading would, where that is
-    /// quick: none, one found (`word`), or words it leaves to the full reading.
-    enum class QuickRepeat
-    {
-        None,
-        Found,
-        Unsure,
-    };
-    static QuickRepeat quickRepeat(std::string_view mask, std::string_view column,
-                                   std::string_view &word);
     std::string spellingOf(std::string_view french, std::string_view frenchMask,
                            std::string_view translation, std::string_view translationMask,
                            std::string_view column, WordChecker &words);

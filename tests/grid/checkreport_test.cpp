@@ -130,6 +130,18 @@ TEST(CheckReport, TextFindingsMutingSeverityAndEscapedNames)
                                      "has 1 [accelerators]\n");
 
     EXPECT_EQ(CheckReport::escaped("a\nb\x1b"), "a\\nb\\x1b");
+    // Long texts are looked at eight bytes at a time: a control byte or DEL anywhere is
+    // escaped, bytes from 0x80 on are not.
+    for (std::size_t at = 0; at < 20; ++at)
+        for (const char c : {'\x01', '\x1f', '\x7f', '\x80', '\xff', ' '}) {
+            std::string name(20, 'a');
+            name[at] = c;
+            const bool control = c == '\x01' || c == '\x1f' || c == '\x7f';
+            const std::string hex = c == '\x01' ? "01" : c == '\x1f' ? "1f" : "7f";
+            EXPECT_EQ(CheckReport::escaped(name),
+                      control ? name.substr(0, at) + "\\x" + hex + name.substr(at + 1) : name)
+                << at;
+        }
 }
 
 // The report and the window's marks come from one engine: on a folder holding every kind of

@@ -158,6 +158,44 @@ TEST(TextChecks, TheQuickRepeatTestMissesNoRepeatedWord)
     EXPECT_FALSE(TextChecks::mayRepeat("Zapisz \xC5\x82\xC4\x85ki \xC2\xAB pliku \xC2\xBB"));
 }
 
+// Windows-1252 texts compared as they are read give the findings of the same texts in UTF-8:
+// random texts of words, accented letters, signs of one, two and three UTF-8 bytes, blanks,
+// endings and the signs that wake the other checks.
+TEST(TextChecks, Windows1252TextsFindWhatTheirUtf8FormsFind)
+{
+    static const std::vector<std::string> pieces{
+        "a",    "ab",   "Ab",   "had",  " ",    " ",         "  ",        "&",
+        "&a",   "'",    "-",    "1",    ".",    "...",       ":",         " ?",
+        "!",    "\xA0", "\xE9", "\xC9", "\xD7", "\xE9t\xE9", "\xC9t\xE9", "\x92",
+        "\x85", "\x8A", "\x9C", "\x81", "\xBF", "\xA1",      "\xAB",      "\xBB",
+        "\x93", "\xAA", "\xB5", "%1",   "\\n",  "<b>",       "www.a.b",   "\x01"};
+    const verbolt::TextCodec codec(verbolt::CodePage::Windows1252);
+    std::uint32_t seed = 4242;
+    const auto next = [&] { return (seed = seed * 1664525u + 1013904223u) >> 8; };
+    const auto text = [&] {
+        std::string t;
+        for (std::uint32_t k = 0, n = next() % 12; k < n; ++k)
+            t += pieces[next() % pieces.size()];
+        return t;
+    };
+    TextChecks bytes(verbolt::CodePage::Windows1252), utf8(verbolt::CodePage::Utf8);
+    for (int round = 0; round < 100000; ++round) {
+        const std::string french = text(), translation = text();
+        const std::string_view column = round % 3 == 0   ? "SPANISH"
+                                        : round % 3 == 1 ? "ENGLISH"
+                                                         : "FRENCH";
+        std::vector<TextChecks::Finding> read, converted;
+        bytes.compare(french, translation, column, verbolt::kAllChecks, read);
+        utf8.compare(codec.toUtf8(french), codec.toUtf8(translation), column, verbolt::kAllChecks,
+                     converted);
+        ASSERT_EQ(read.size(), converted.size()) << french << " / " << translation;
+        for (std::size_t k = 0; k < read.size(); ++k) {
+            ASSERT_EQ(read[k].check, converted[k].check) << french << " / " << translation;
+            ASSERT_EQ(read[k].message, converted[k].message) << french << " / " << translation;
+        }
+    }
+}
+
 // Which checks can find anything is told from the signs a text holds: a sign anywhere in
 // texts of every length wakes its check, whether the French side is read with the
 // translation or once beforehand.
