@@ -54,12 +54,12 @@ bool isBlank(char32_t c)
     return c == ' ' || c == '\t' || c == 0xA0 || c == 0x202F || c == 0x2009;
 }
 
-bool isDigit(char32_t c)
+constexpr bool isDigit(char32_t c)
 {
     return c >= '0' && c <= '9';
 }
 
-bool isLetter(char32_t c)
+constexpr bool isLetter(char32_t c)
 {
     if (c < 0x80)
         return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
@@ -778,8 +778,8 @@ constexpr std::array<unsigned char, 256> kWordBytes = [] {
 }();
 
 // How the quick repeat test reads a character beyond ASCII at `at`: `letter` gives the length
-// of a letter, else `sign` the length of another sign; neither, a character it leaves to the
-// full reading.
+// of a letter, else `joiner` that of a sign that joins the letters around it ("’"), else
+// `sign` the length of another sign; none of them, a character it leaves to the full reading.
 class Utf8Reading
 {
 public:
@@ -793,8 +793,9 @@ public:
         if (!sign(at))
             return 0;
         const unsigned c = (m_p[at] & 0x1Fu) << 6 | (m_p[at + 1] & 0x3Fu);
-        return (c >= 0xC0 ? c != 0xD7 && c != 0xF7 : c == 0xAA || c == 0xB5 || c == 0xBA) ? 2 : 0;
+        return isLetter(c) ? 2 : 0;
     }
+    static std::size_t joiner(std::size_t) { return 0; }
     std::size_t sign(std::size_t at) const
     {
         return m_p[at] >= 0xC2 && m_p[at] <= 0xDF && at + 1 < m_n && (m_p[at + 1] & 0xC0) == 0x80
@@ -807,8 +808,8 @@ private:
     std::size_t m_n;
 };
 
-// Windows-1252 bytes read as the characters they stand for, as their UTF-8 forms would be
-// read: those of three UTF-8 bytes ("’", "…", "€") are left to the full reading.
+// Windows-1252 bytes read as the characters they stand for: each is a letter, "’" or
+// another sign.
 class Windows1252Reading
 {
 public:
@@ -816,22 +817,21 @@ public:
         : m_p(reinterpret_cast<const unsigned char *>(s.data()))
     {}
     std::size_t letter(std::size_t at) const { return kKinds[m_p[at]] == kLetter; }
-    std::size_t sign(std::size_t at) const { return kKinds[m_p[at]] == kSign; }
+    std::size_t joiner(std::size_t at) const { return kKinds[m_p[at]] == kJoiner; }
+    std::size_t sign(std::size_t at) const { return kKinds[m_p[at]] != kLetter; }
 
 private:
     enum : unsigned char
     {
-        kLong,
-        kLetter,
         kSign,
+        kLetter,
+        kJoiner,
     };
     static constexpr std::array<unsigned char, 256> kKinds = [] {
         std::array<unsigned char, 256> t{};
         for (unsigned b = 0x80; b < 0x100; ++b) {
-            const unsigned c = b < 0xA0 ? kCp1252High[b - 0x80] : b;
-            const bool letter =
-                c >= 0xC0 ? c != 0xD7 && c != 0xF7 : c == 0xAA || c == 0xB5 || c == 0xBA;
-            t[b] = c >= 0x800 ? kLong : letter ? kLetter : kSign;
+            const char32_t c = b < 0xA0 ? kCp1252High[b - 0x80] : b;
+            t[b] = c == 0x2019 ? kJoiner : isLetter(c) ? kLetter : kSign;
         }
         return t;
     }();
@@ -905,6 +905,10 @@ QuickRepeat quickRepeat(std::string_view m, std::string_view column, std::string
             if (p[i] >= 0x80) {
                 if (const std::size_t length = reading.letter(i)) {
                     seen |= kLetterByte;
+                    i += length;
+                    continue;
+                }
+                if (const std::size_t length = reading.joiner(i)) {
                     i += length;
                     continue;
                 }
