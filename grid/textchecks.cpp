@@ -895,11 +895,16 @@ QuickRepeat quickRepeat(std::string_view m, std::string_view column, std::string
         }
         // A word: letters, digits, accelerators and, inside, joiners.
         const std::size_t begin = i;
-        unsigned seen = 0;
+        // (Most words start with a letter: their other bytes need not be looked at for one.)
+        unsigned seen = c >= 0x80 ? unsigned{kLetterByte} : kWordBytes[c];
         bool amp = false;
         for (;;) {
-            while (i < n && kWordBytes[p[i]])
-                seen |= kWordBytes[p[i++]];
+            if (seen & kLetterByte)
+                while (i < n && kWordBytes[p[i]])
+                    ++i;
+            else
+                while (i < n && kWordBytes[p[i]])
+                    seen |= kWordBytes[p[i++]];
             if (i >= n)
                 break;
             if (p[i] >= 0x80) {
@@ -1116,8 +1121,7 @@ void TextChecks::compare(std::string_view frenchBytes, std::string_view translat
         return; // an empty text has nothing else to check
     }
     // The translation is converted to UTF-8 for the checks that read its characters; the
-    // spaces, punctuation and repeat checks read a Windows-1252 text as it is, when nothing
-    // in it is masked.
+    // spaces, punctuation and repeat checks read a Windows-1252 text as it is.
     std::optional<std::string_view> converted;
     const auto translation = [&] {
         if (!converted)
@@ -1158,11 +1162,14 @@ void TextChecks::compare(std::string_view frenchBytes, std::string_view translat
         return;
     // The prose of both texts, once for the checks that read it.
     const std::string_view fm = maskInto(french, ft, m_frenchMask, m_places, m_links);
-    const bool asRead =
-        tt.high && m_codec.page() != CodePage::Utf8 && !tt.maskable() && !spell && !numbers;
+    const bool asRead = tt.high && m_codec.page() != CodePage::Utf8 && !spell && !numbers;
+    // (What is masked is ASCII: a Windows-1252 text is masked as its UTF-8 form would be.)
+    const auto translationMask = [&] {
+        return maskInto(translation(), tt, m_translationMask, m_places, m_links);
+    };
     const std::string_view tm =
-        asRead ? translationBytes
-               : maskInto(translation(), tt, m_translationMask, m_places, m_links);
+        asRead ? maskInto(translationBytes, tt, m_translationMask, m_places, m_links)
+               : translationMask();
     if (spell)
         add(Check::Spelling, spellingOf(french, fm, translation(), tm, column, *m_words));
     if (on(Check::Punctuation))
@@ -1177,8 +1184,9 @@ void TextChecks::compare(std::string_view frenchBytes, std::string_view translat
             add(Check::Repeated,
                 quoted(asciiLower(asRead ? m_codec.toUtf8(word) : std::string(word))) +
                     " twice in a row");
-        else if (quick == QuickRepeat::Unsure) // (unmasked when read as it is)
-            add(Check::Repeated, repeatedOf(translation(), asRead ? translation() : tm, column));
+        else if (quick == QuickRepeat::Unsure)
+            add(Check::Repeated,
+                repeatedOf(translation(), asRead ? translationMask() : tm, column));
     }
 }
 
