@@ -5,6 +5,9 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#if defined(__x86_64__)
+#include <tmmintrin.h>
+#endif
 
 namespace verbolt {
 
@@ -159,9 +162,10 @@ struct Traits
     bool backslash = false; // "\\"
     bool tag = false;       // "<"
     bool digit = false;
-    bool stops = false; // ":", ";", "!" or "?"
-    bool high = false;  // a byte of 0x80 or above: not ASCII
-    bool amp = false;   // "&": accelerators may stand there
+    bool stops = false;   // ":", ";", "!" or "?"
+    bool high = false;    // a byte of 0x80 or above: not ASCII
+    bool amp = false;     // "&": accelerators may stand there
+    bool doubled = false; // two spaces in a row
     bool maskable() const { return inserts || links || escapes; }
 };
 
@@ -232,6 +236,164 @@ unsigned traitBits(std::string_view s)
     return a | b | c | d;
 }
 
+// Whether a text holds two spaces in a row. Eight bytes are looked at a time, each word
+// overlapping the last by one byte so that a pair across two words is seen.
+bool doubledSpace(std::string_view s)
+{
+    constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Full;
+    std::size_t i = 0;
+    for (; i + 8 <= s.size(); i += 7) {
+        std::uint64_t w;
+        std::memcpy(&w, s.data() + i, 8);
+        const std::uint64_t x = w ^ 0x2020202020202020ull; // a zero byte for each space
+        const std::uint64_t spaces = ~(((x & kLow7) + kLow7) | x | kLow7); // its high bit set
+        if (spaces & (spaces >> 8))
+            return true;
+    }
+    for (i = i ? i : 1; i < s.size(); ++i)
+        if (s[i] == ' ' && s[i - 1] == ' ')
+            return true;
+    return false;
+}
+
+#if defined(__x86_64__)
+// The same two answers sixteen bytes at a time, for processors with SSSE3: each byte's low
+// and high half pick bits from two pairs of tables, so that a bit set in both halves' entries
+// is one of the signs below; a byte of 0x80 or above has no entries, its own high bit tells.
+enum : unsigned
+{
+    // The first pair's bits.
+    kBang = 1,
+    kPercent = 2,
+    kAmpersand = 4,
+    kFullStop = 8,
+    kSolidus = 16,
+    kDigits = 32,
+    kColonSign = 64,
+    kSemicolon = 128,
+    // The second pair's.
+    kLess = 1,
+    kQuery = 2,
+    kCommercialAt = 4,
+    kDoubleU = 8,
+    kReverseSolidus = 16,
+    kBrace = 32,
+};
+
+// The trait bits of a pair's bits, for each value of a byte that ORs them.
+constexpr std::array<std::uint16_t, 256> kFirstPairTraits = [] {
+    std::array<std::uint16_t, 256> t{};
+    for (unsigned b = 0; b < 256; ++b)
+        t[b] = static_cast<std::uint16_t>(
+            (b & kBang ? kStop : 0) | (b & kPercent ? kInsert : 0) | (b & kAmpersand ? kAmp : 0) |
+            (b & kFullStop ? kDot : 0) | (b & kSolidus ? kSlash : 0) | (b & kDigits ? kDigit : 0) |
+            (b & kColonSign ? kColon | kStop : 0) | (b & kSemicolon ? kStop : 0));
+    return t;
+}();
+constexpr std::array<std::uint16_t, 256> kSecondPairTraits = [] {
+    std::array<std::uint16_t, 256> t{};
+    for (unsigned b = 0; b < 256; ++b)
+        t[b] = static_cast<std::uint16_t>((b & kLess ? kTag : 0) | (b & kQuery ? kStop : 0) |
+                                          (b & kCommercialAt ? kAt : 0) | (b & kDoubleU ? kW : 0) |
+                                          (b & kReverseSolidus ? kBackslash : 0) |
+                                          (b & kBrace ? kInsert : 0));
+    return t;
+}();
+
+// What the blocks of a text hold so far.
+struct VectorScan
+{
+    __m128i first, second, high, pairs;
+};
+
+// Adds sixteen bytes `v`; `next` holds the bytes one place on, for the pairs of spaces.
+__attribute__((target("ssse3"), always_inline)) inline void scanBlock(__m128i v, __m128i next,
+                                                                      VectorScan &scan)
+{
+    // Low halves: '!' 21, '%' 25, '&' 26, '.' 2E, '/' 2F, digits 30-39, ':' 3A, ';' 3B in the
+    // first pair; '<' 3C, '?' 3F, '@' 40, 'W' 57 and 'w' 77, '\\' 5C, '{' 7B in the second.
+    const __m128i firstLow =
+        _mm_setr_epi8(kDigits, kBang | kDigits, kDigits, kDigits, kDigits, kPercent | kDigits,
+                      kAmpersand | kDigits, kDigits, kDigits, kDigits, kColonSign,
+                      static_cast<char>(kSemicolon), 0, 0, kFullStop, kSolidus);
+    const __m128i firstHigh = _mm_setr_epi8(
+        0, 0, kBang | kPercent | kAmpersand | kFullStop | kSolidus,
+        static_cast<char>(kDigits | kColonSign | kSemicolon), 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0);
+    const __m128i secondLow = _mm_setr_epi8(kCommercialAt, 0, 0, 0, 0, 0, 0, kDoubleU, 0, 0, 0,
+                                            kBrace, kLess | kReverseSolidus, 0, 0, kQuery);
+    const __m128i secondHigh =
+        _mm_setr_epi8(0, 0, 0, kLess | kQuery, kCommercialAt, kDoubleU | kReverseSolidus, 0,
+                      kDoubleU | kBrace, 0, 0, 0, 0, 0, 0, 0, 0);
+    const __m128i nibble = _mm_set1_epi8(0x0F), space = _mm_set1_epi8(' ');
+    const __m128i low = _mm_and_si128(v, nibble);
+    const __m128i top = _mm_and_si128(_mm_srli_epi16(v, 4), nibble);
+    scan.first = _mm_or_si128(scan.first, _mm_and_si128(_mm_shuffle_epi8(firstLow, low),
+                                                        _mm_shuffle_epi8(firstHigh, top)));
+    scan.second = _mm_or_si128(scan.second, _mm_and_si128(_mm_shuffle_epi8(secondLow, low),
+                                                          _mm_shuffle_epi8(secondHigh, top)));
+    scan.high = _mm_or_si128(scan.high, v);
+    scan.pairs = _mm_or_si128(scan.pairs,
+                              _mm_and_si128(_mm_cmpeq_epi8(v, space), _mm_cmpeq_epi8(next, space)));
+}
+
+// The bits set in any byte of `v`.
+__attribute__((target("ssse3"), always_inline)) inline unsigned anyByte(__m128i v)
+{
+    v = _mm_or_si128(v, _mm_srli_si128(v, 8));
+    v = _mm_or_si128(v, _mm_srli_si128(v, 4));
+    v = _mm_or_si128(v, _mm_srli_si128(v, 2));
+    v = _mm_or_si128(v, _mm_srli_si128(v, 1));
+    return static_cast<unsigned>(_mm_cvtsi128_si32(v)) & 0xFF;
+}
+
+__attribute__((target("ssse3"))) std::pair<unsigned, bool> scanSsse3(std::string_view s)
+{
+    VectorScan scan{_mm_setzero_si128(), _mm_setzero_si128(), _mm_setzero_si128(),
+                    _mm_setzero_si128()};
+    const auto load = [](const char *at) {
+        return _mm_loadu_si128(reinterpret_cast<const __m128i *>(at));
+    };
+    if (s.size() < 16) {
+        // A short text, with zeros after it: a zero byte is no sign and no space.
+        alignas(16) char rest[32] = {};
+        if (!s.empty())
+            std::memcpy(rest, s.data(), s.size());
+        scanBlock(load(rest), load(rest + 1), scan);
+    } else {
+        // Blocks that have a byte after them, then the last sixteen bytes (again, in part),
+        // whose last byte has none.
+        std::size_t i = 0;
+        for (; i + 16 < s.size(); i += 16)
+            scanBlock(load(s.data() + i), load(s.data() + i + 1), scan);
+        const __m128i last = load(s.data() + s.size() - 16);
+        scanBlock(last, _mm_srli_si128(last, 1), scan);
+    }
+    const unsigned bits = kFirstPairTraits[anyByte(scan.first)] |
+                          kSecondPairTraits[anyByte(scan.second)] |
+                          (_mm_movemask_epi8(scan.high) ? unsigned{kHigh} : 0u);
+    return {bits, _mm_movemask_epi8(scan.pairs) != 0};
+}
+
+bool hasSsse3()
+{
+    static const bool has = __builtin_cpu_supports("ssse3");
+    return has;
+}
+#endif
+
+// The trait bits of a text and whether it holds two spaces in a row; `vectors`: with the
+// processor's vector instructions where it has them.
+std::pair<unsigned, bool> scanOf(std::string_view s, bool vectors)
+{
+#if defined(__x86_64__)
+    if (vectors && hasSsse3())
+        return scanSsse3(s);
+#else
+    (void)vectors;
+#endif
+    return {traitBits(s), doubledSpace(s)};
+}
+
 // The traits, packed into the bits of FrenchSide::traits and back.
 std::uint16_t packed(const Traits &t)
 {
@@ -255,10 +417,11 @@ Traits unpacked(std::uint16_t b)
     return t;
 }
 
-Traits traitsOf(std::string_view s)
+Traits traitsOf(std::string_view s, bool vectors = true)
 {
-    const unsigned bits = traitBits(s);
+    const auto [bits, doubled] = scanOf(s, vectors);
     Traits t;
+    t.doubled = doubled;
     t.high = bits & kHigh;
     t.inserts = bits & kInsert;
     t.backslash = bits & kBackslash;
@@ -514,26 +677,6 @@ int nextPlain(std::string_view word, std::size_t &i)
 }
 
 constexpr std::string_view kDoubledSpace = "doubled space";
-
-// Whether a text holds two spaces in a row. Eight bytes are looked at a time, each word
-// overlapping the last by one byte so that a pair across two words is seen.
-bool doubledSpace(std::string_view s)
-{
-    constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Full;
-    std::size_t i = 0;
-    for (; i + 8 <= s.size(); i += 7) {
-        std::uint64_t w;
-        std::memcpy(&w, s.data() + i, 8);
-        const std::uint64_t x = w ^ 0x2020202020202020ull; // a zero byte for each space
-        const std::uint64_t spaces = ~(((x & kLow7) + kLow7) | x | kLow7); // its high bit set
-        if (spaces & (spaces >> 8))
-            return true;
-    }
-    for (i = i ? i : 1; i < s.size(); ++i)
-        if (s[i] == ' ' && s[i - 1] == ' ')
-            return true;
-    return false;
-}
 
 // Whether two words are the same once accelerators and ASCII letter case are set aside.
 bool sameFolded(std::string_view a, std::string_view b)
@@ -1103,9 +1246,10 @@ std::string_view TextChecks::utf8(std::string_view text, bool ascii, std::string
     return std::string_view(buffer.data(), m_codec.toUtf8Into(text, buffer.data()));
 }
 
-TextChecks::FrenchSide TextChecks::frenchSide(std::string_view french)
+TextChecks::FrenchSide TextChecks::frenchSide(std::string_view french, bool vectors)
 {
-    return {packed(traitsOf(french)), doubledSpace(french)};
+    const Traits t = traitsOf(french, vectors);
+    return {packed(t), t.doubled};
 }
 
 void TextChecks::compare(std::string_view frenchBytes, std::string_view translationBytes,
@@ -1162,10 +1306,8 @@ void TextChecks::compare(std::string_view frenchBytes, std::string_view translat
         add(Check::Escapes, escapes(french, translation()));
     if (on(Check::Markup) && (ft.tag || tt.tag))
         add(Check::Markup, markup(french, translation()));
-    // The French text is looked at only for a translation with a doubled space (a space is
-    // a space in either code page).
-    if (on(Check::Spaces) && doubledSpace(translationBytes) &&
-        !(side ? side->doubledSpace : doubledSpace(french)))
+    // A doubled space the French text has too is no finding.
+    if (on(Check::Spaces) && tt.doubled && !(side ? side->doubledSpace : ft.doubled))
         add(Check::Spaces, std::string(kDoubledSpace));
     if (on(Check::Urls) && ft.links)
         add(Check::Urls, urlsOf(french, translation()));

@@ -70,7 +70,9 @@ public:
         std::uint16_t traits = 0;
         bool doubledSpace = false;
     };
-    static FrenchSide frenchSide(std::string_view french);
+    /// `vectors`: with the processor's vector instructions where it has them (the same answer
+    /// either way).
+    static FrenchSide frenchSide(std::string_view french, bool vectors = true);
     /// The findings of `translation` in the column headed `column` ("ENGLISH", "SPANISH"...)
     /// against `french`, for the checks in `checks` among empty, placeholders, accelerators,
     /// escapes, markup, punctuation, spaces, numbers, urls, repeated and, given a word checker,

@@ -196,6 +196,30 @@ TEST(TextChecks, Windows1252TextsFindWhatTheirUtf8FormsFind)
     }
 }
 
+// The signs of a text and its doubled spaces read with vector instructions are those read a
+// byte at a time: random texts of every length up to 80 bytes, of every sign, blanks and bytes
+// beyond ASCII, and bytes next to the signs' in the tables (">", "[", "|", "0x30 + 10").
+TEST(TextChecks, VectorReadingOfSignsIsTheBytewiseReading)
+{
+    static const std::string pieces[] = {
+        "a", "w", "W",  " ",    "  ",       "%",    "{",    ":",    ";",  "!",
+        "?", "@", "\\", "<",    "&",        "/",    ".",    "0",    "9",  ">",
+        "[", "|", "^",  "\x80", "\xC3\xA9", "\xFF", "\x7F", "\x01", "w.", std::string(1, '\0')};
+    std::uint32_t seed = 99;
+    const auto next = [&] { return (seed = seed * 1664525u + 1013904223u) >> 8; };
+    for (int round = 0; round < 50000; ++round) {
+        std::string text;
+        const std::size_t length = next() % 81;
+        while (text.size() < length)
+            text += pieces[next() % std::size(pieces)];
+        text.resize(length);
+        const TextChecks::FrenchSide vector = TextChecks::frenchSide(text, true),
+                                     bytewise = TextChecks::frenchSide(text, false);
+        ASSERT_EQ(vector.traits, bytewise.traits) << text;
+        ASSERT_EQ(vector.doubledSpace, bytewise.doubledSpace) << text;
+    }
+}
+
 // Which checks can find anything is told from the signs a text holds: a sign anywhere in
 // texts of every length wakes its check, whether the French side is read with the
 // translation or once beforehand.
