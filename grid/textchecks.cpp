@@ -535,19 +535,13 @@ constexpr std::array<char16_t, 32> kCp1252High{
 // `utf8`: whether `s` is UTF-8; else it is Windows-1252, read without converting it.
 std::string_view ending(std::string_view s, bool utf8 = true)
 {
-    // Most texts end with an ASCII character that is neither blank nor closing: it is the
-    // ending, or there is none.
-    if (const auto last = static_cast<unsigned char>(s.empty() ? ' ' : s.back());
-        last < 0x80 && last != ' ' && last != '\t' && last != '"' && last != '\'' && last != ')' &&
-        last != ']') {
-        if (last == '.' && s.ends_with("..."))
-            return "\u2026";
-        const bool mark =
-            last == '.' || last == ':' || last == ';' || last == '!' || last == '?' || last == '\0';
-        return mark ? s.substr(s.size() - 1) : std::string_view();
-    }
+    // Most texts end with an ASCII character that is neither blank nor closing: nothing is
+    // set aside, and the characters before it need not be read.
+    const auto last = static_cast<unsigned char>(s.empty() ? ' ' : s.back());
+    const bool plain = last < 0x80 && last != ' ' && last != '\t' && last != '"' && last != '\'' &&
+                       last != ')' && last != ']';
     std::size_t e = s.size();
-    while (e > 0) {
+    while (!plain && e > 0) {
         std::size_t b = e - 1;
         char32_t c;
         if (utf8) {
