@@ -147,6 +147,15 @@ struct Context
 // A text of findings is handed on at about this size, so that its memory is used again.
 constexpr std::size_t kChunk = std::size_t{1} << 20;
 
+// A text to write findings to, with room for a whole chunk and the row that passes it: it
+// never grows by copying, and its pages are first touched once, where it is written.
+std::string chunkText()
+{
+    std::string text;
+    text.reserve(kChunk + kChunk / 4);
+    return text;
+}
+
 // The findings of the language file of column `c`, appended to `text`; `full` is called
 // whenever `text` has grown to kChunk, to take it and leave a text to go on with.
 template <class Full>
@@ -294,7 +303,7 @@ CheckTotals CheckReport::print(const LabelGrid &grid, LabelMarks &marks, const C
     const int threads = std::min(threadCount(options), static_cast<int>(columns.size()));
     if (threads <= 1) {
         TextChecks checks = marks.textChecks();
-        std::string text;
+        std::string text = chunkText();
         const auto write = [&](std::string &t) {
             out << t;
             t.clear();
@@ -320,21 +329,22 @@ CheckTotals CheckReport::print(const LabelGrid &grid, LabelMarks &marks, const C
     std::atomic<std::size_t> next{0};
     const auto work = [&] {
         TextChecks checks = marks.textChecks();
+        std::string text = chunkText(); // goes on with the next file once one is handed on
         for (std::size_t k; (k = next++) < parts.size();) {
             const auto hand = [&](std::string &t, bool last) {
                 {
                     const std::lock_guard lock(mutex);
                     parts[k].pieces.push_back(std::move(t));
                     parts[k].done = last;
-                    t.clear();
                     if (!spare.empty()) {
                         t = std::move(spare.back());
                         spare.pop_back();
+                    } else {
+                        t = chunkText();
                     }
                 }
                 more.notify_one();
             };
-            std::string text;
             CheckTotals found;
             printColumn(context, columns[k], checks, text, found,
                         [&](std::string &t) { hand(t, false); });
