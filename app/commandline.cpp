@@ -485,6 +485,20 @@ std::optional<int> CommandLine::run(int argc, char **argv, std::ostream &out, st
     return usageError(err, "unknown option " + option);
 }
 
+int CommandLine::startWindow(char **argv, std::ostream &err)
+{
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::path self = fs::read_symlink("/proc/self/exe", ec);
+    fs::path program = self.parent_path() / "verbolt-window";
+    if (!ec && !fs::exists(program, ec))
+        program = (self.parent_path() / VERBOLT_WINDOW_DIR / "verbolt-window").lexically_normal();
+    ::execv(program.c_str(), argv);
+    err << "verbolt: cannot start the window: " << program.string() << ": "
+        << std::strerror(errno) << "\n";
+    return 1;
+}
+
 std::variant<int, WindowStart> CommandLine::windowStart(int argc, char **argv, std::ostream &err)
 {
     WindowStart start;

@@ -45,6 +45,12 @@ public:
     /// a FOLDER that is no folder.
     static std::variant<int, WindowStart> windowStart(int argc, char **argv, std::ostream &err);
 
+    /// Replaces this process with the window's program, verbolt-window, given the same
+    /// arguments: it stands beside this program in a build folder, and in
+    /// VERBOLT_WINDOW_DIR (relative to this program's folder) once installed. Returns only
+    /// when it cannot be started: the exit code, with the reason on `err`.
+    static int startWindow(char **argv, std::ostream &err);
+
     /// The text --help writes.
     static const char *usage();
 };

@@ -1,17 +1,11 @@
-#include "clabelsapp.h"
 #include "commandline.h"
 
 #include <iostream>
 
 int main(int argc, char **argv)
 {
-    // Verbolt's own options run without a window or a display: before Qt starts.
+    // Verbolt's own options run here, without a display and without loading Qt.
     if (const auto code = verbolt::CommandLine::run(argc, argv, std::cout, std::cerr))
         return *code;
-    // Qt takes its options first; what is left is the window's.
-    verbolt::CLabelsApp app(argc, argv);
-    const auto start = verbolt::CommandLine::windowStart(argc, argv, std::cerr);
-    if (const int *code = std::get_if<int>(&start))
-        return *code;
-    return app.InitInstance(std::get<verbolt::WindowStart>(start));
+    return verbolt::CommandLine::startWindow(argv, std::cerr);
 }

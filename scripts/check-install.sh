@@ -48,6 +48,15 @@ fi
 width=$(LC_ALL=C.UTF-8 MANWIDTH=80 man -l "$page" 2>/dev/null | LC_ALL=C.UTF-8 wc -L)
 [ "$width" -le 80 ] || fail "the manual page has a line of $width columns at width 80"
 
+echo "== the installed verbolt starts its window"
+# Without an option of its own, verbolt hands over to the window's program in libexec: an
+# unknown platform is then refused by Qt, which only that program loads.
+if out=$(cd "$work" && "$prefix/bin/verbolt" -platform nosuchplatform 2>&1) ||
+    [[ $out != *"platform plugin"* ]]; then
+    echo "$out"
+    fail "the installed verbolt does not start the window's program"
+fi
+
 echo "== cpack -G DEB"
 if ! (cd "$build" && cpack -G DEB -B "$work/package") >"$work/cpack.log" 2>&1; then
     cat "$work/cpack.log" >&2
