@@ -153,6 +153,20 @@ TEST(TextChecks, TheQuickRepeatTestMissesNoRepeatedWord)
         checks.compare("x", text, "ENGLISH", verbolt::checkBit(Check::Repeated), out);
         EXPECT_EQ(out.empty() ? "" : out.front().message, TextChecks::repeated(text, "ENGLISH"));
     }
+    // Every byte at every place of a word longer than sixteen bytes, which is read sixteen
+    // bytes at a time, alone and after an accented letter.
+    for (int c = 1; c < 256; ++c)
+        for (std::size_t at = 0; at < 40; ++at) {
+            std::string word(20, 'k');
+            word.replace(at % 20, 1,
+                         (at < 20 ? "" : "\xC3\xA9") + std::string(1, static_cast<char>(c)));
+            const std::string text = word + " " + word;
+            TextChecks checks(verbolt::CodePage::Utf8);
+            std::vector<TextChecks::Finding> out;
+            checks.compare("x", text, "ENGLISH", verbolt::checkBit(Check::Repeated), out);
+            ASSERT_EQ(out.empty() ? "" : out.front().message, TextChecks::repeated(text, "ENGLISH"))
+                << c << " at " << at;
+        }
     EXPECT_FALSE(TextChecks::mayRepeat("Open the file now"));
     EXPECT_TRUE(TextChecks::mayRepeat("Open the &The file"));
     EXPECT_FALSE(TextChecks::mayRepeat("Zapisz \xC5\x82\xC4\x85ki \xC2\xAB pliku \xC2\xBB"));
