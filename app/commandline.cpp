@@ -494,8 +494,8 @@ int CommandLine::startWindow(char **argv, std::ostream &err)
     if (!ec && !fs::exists(program, ec))
         program = (self.parent_path() / VERBOLT_WINDOW_DIR / "verbolt-window").lexically_normal();
     ::execv(program.c_str(), argv);
-    err << "verbolt: cannot start the window: " << program.string() << ": "
-        << std::strerror(errno) << "\n";
+    err << "verbolt: cannot start the window: " << program.string() << ": " << std::strerror(errno)
+        << "\n";
     return 1;
 }
 
