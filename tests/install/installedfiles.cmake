@@ -1,7 +1,8 @@
 # Installs the build BUILD_DIR into PREFIX (emptied first), compares the files there with the
-# list below, then runs the installed program's --version (it must say VERSION).
+# list below, then runs the installed programs' --version (they must say VERSION).
 set(expected
     bin/verbolt
+    libexec/verbolt/verbolt-window
     share/applications/invalid.verbolt.Verbolt.desktop
     share/doc/verbolt/LICENSE
     share/icons/hicolor/128x128/apps/invalid.verbolt.Verbolt.png
@@ -31,8 +32,10 @@ if(NOT installed STREQUAL expected)
     message(FATAL_ERROR "installed:\n  ${installed}\nexpected:\n  ${expected}")
 endif()
 
-execute_process(COMMAND "${PREFIX}/bin/verbolt" --version
-    OUTPUT_VARIABLE version RESULT_VARIABLE status)
-if(NOT status EQUAL 0 OR NOT version STREQUAL "verbolt ${VERSION}\n")
-    message(FATAL_ERROR "installed verbolt --version: status ${status}, said \"${version}\"")
-endif()
+foreach(program bin/verbolt libexec/verbolt/verbolt-window)
+    execute_process(COMMAND "${PREFIX}/${program}" --version
+        OUTPUT_VARIABLE version RESULT_VARIABLE status)
+    if(NOT status EQUAL 0 OR NOT version STREQUAL "verbolt ${VERSION}\n")
+        message(FATAL_ERROR "installed ${program} --version: status ${status}, said \"${version}\"")
+    endif()
+endforeach()
