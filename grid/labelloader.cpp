@@ -63,8 +63,15 @@ void LabelLoader::LoadLanguageColumn(ByteBuffer &&bytes, int column)
 LabelGrid::LoadedColumn LabelLoader::ReadLanguageColumn(ByteBuffer &&bytes, int rows,
                                                         LoadProgress &progress)
 {
+    return ReadLanguageColumn(LabelGrid::LoadedColumn{std::move(bytes), {}}, rows, progress);
+}
+
+LabelGrid::LoadedColumn LabelLoader::ReadLanguageColumn(LabelGrid::LoadedColumn &&room, int rows,
+                                                        LoadProgress &progress)
+{
     progress.SetProgressPos(0);
-    LabelGrid::LoadedColumn out{std::move(bytes), {}};
+    LabelGrid::LoadedColumn out = std::move(room);
+    out.cells.resize(0);
     const std::string_view text = out.bytes.view();
     // One cell per row: room for them all at once, not by doubling.
     out.cells.reserve(static_cast<std::size_t>(std::max(rows, 0)));
@@ -97,16 +104,44 @@ LoadResult LabelLoader::LoadAllLabels(const std::string &dir)
     // The loading window repaints while the files come in: at a million labels they are
     // hundreds of megabytes.
     const std::function<void()> keepPainted = [this] { m_progress.KeepPainted(); };
+    // A file whose bytes are not kept is read into its thread's one buffer, looked at and
+    // left there for the next: only the kept files are in memory at once.
+    struct Read
+    {
+        Result result = Result::done();
+        ByteBuffer bytes; // a kept file's
+        TextCodec::Evidence evidence;
+        std::string_view readOnly; // why its text cannot be written, if it cannot
+    };
+    std::vector<ByteBuffer> scratch(static_cast<std::size_t>(std::max(m_threads, 1)));
+    const auto read = [&](const LabelFileEntry &e, int thread,
+                          const std::function<void()> &between) {
+        Read r;
+        ByteBuffer &into = !m_keep || LabelDirectory::isFrench(e.name) || m_keep(e.name)
+                               ? r.bytes
+                               : scratch[static_cast<std::size_t>(thread)];
+        if (&into == &r.bytes) {
+            FileBuffer c = FileReader::readBuffer(dir + e.name, between);
+            r.result = std::move(c.result);
+            r.bytes = std::move(c.bytes);
+        } else {
+            r.result = FileReader::readInto(dir + e.name, into);
+        }
+        const std::string_view bytes = r.result.ok() ? into.view() : std::string_view{};
+        r.evidence = TextCodec::evidence(bytes);
+        r.readOnly = LabelEncoding::whyReadOnly(bytes);
+        return r;
+    };
     // With threads, the files are read at once first, each on whichever thread is free.
-    std::vector<std::optional<FileBuffer>> early(entries.size());
+    std::vector<std::optional<Read>> early(entries.size());
     if (m_threads > 1) {
         std::vector<std::size_t> wanted;
         for (std::size_t i = 0; i < entries.size(); ++i)
             if (entries[i].kind == LabelFileEntry::Kind::File &&
                 FilePath::linksStayIn(dir + entries[i].name, dir))
                 wanted.push_back(i);
-        inParallel(m_threads, wanted.size(), [&](std::size_t k, int) {
-            early[wanted[k]] = FileReader::readBuffer(dir + entries[wanted[k]].name);
+        inParallel(m_threads, wanted.size(), [&](std::size_t k, int thread) {
+            early[wanted[k]] = read(entries[wanted[k]], thread, {});
         });
     }
     for (LabelFileEntry &e : entries) {
@@ -115,6 +150,7 @@ LoadResult LabelLoader::LoadAllLabels(const std::string &dir)
             result.frenchName = e.name;
         }
         ByteBuffer bytes;
+        TextCodec::Evidence seen = TextCodec::evidence({});
         // Reads follow the rule of writes: a file linking out of the folder (to a user's
         // other files, to /proc) is not read.
         if (e.kind == LabelFileEntry::Kind::File && !FilePath::linksStayIn(dir + e.name, dir)) {
@@ -122,19 +158,19 @@ LoadResult LabelLoader::LoadAllLabels(const std::string &dir)
             if (frenchIndex == static_cast<int>(files.size()))
                 frenchIndex = -1;
         } else if (e.kind == LabelFileEntry::Kind::File) {
-            std::optional<FileBuffer> &read = early[files.size()];
-            FileBuffer c =
-                read ? std::move(*read) : FileReader::readBuffer(dir + e.name, keepPainted);
-            if (c.result.ok())
-                bytes = std::move(c.bytes);
+            std::optional<Read> &readEarly = early[files.size()];
+            Read r = readEarly ? std::move(*readEarly) : read(e, 0, keepPainted);
+            if (r.result.ok())
+                bytes = std::move(r.bytes);
             else if (frenchIndex == static_cast<int>(files.size()))
                 frenchIndex = -1; // an unreadable French file loads nothing
-            if (const std::string_view why = LabelEncoding::whyReadOnly(bytes.view()); !why.empty())
-                result.readOnly.push_back({e.name, "its text is " + std::string(why)});
+            seen = r.evidence;
+            if (!r.readOnly.empty())
+                result.readOnly.push_back({e.name, "its text is " + std::string(r.readOnly)});
         } else if (frenchIndex == static_cast<int>(files.size())) {
             frenchIndex = -1;
         }
-        evidence.push_back(TextCodec::evidence(bytes.view()));
+        evidence.push_back(seen);
         if (m_keep && frenchIndex != static_cast<int>(files.size()) && !m_keep(e.name))
             bytes = ByteBuffer();
         m_progress.KeepPainted();
