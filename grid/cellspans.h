@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <utility>
 
 namespace verbolt {
 
@@ -17,6 +18,20 @@ namespace verbolt {
 class CellSpans
 {
 public:
+    CellSpans() = default;
+    // What is moved from is left empty, not holding a size without its cells.
+    CellSpans(CellSpans &&other) noexcept
+        : m_bytes(std::move(other.m_bytes)), m_size(std::exchange(other.m_size, 0)),
+          m_wide(std::exchange(other.m_wide, false))
+    {}
+    CellSpans &operator=(CellSpans &&other) noexcept
+    {
+        m_bytes = std::move(other.m_bytes);
+        m_size = std::exchange(other.m_size, 0);
+        m_wide = std::exchange(other.m_wide, false);
+        return *this;
+    }
+
     struct Span
     {
         std::uint64_t offset = 0;

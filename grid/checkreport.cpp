@@ -3,6 +3,8 @@
 #include "blanks.h"
 #include "checkmutes.h"
 #include "entrycursor.h"
+#include "filepath.h"
+#include "filereader.h"
 #include "labeldirectory.h"
 #include "labelgrid.h"
 #include "labelloader.h"
@@ -136,7 +138,8 @@ void add(CheckTotals &to, const CheckTotals &more)
 // What the files have in common while their findings are written.
 struct Context
 {
-    const LabelGrid &grid;
+    LabelGrid &grid;
+    const std::string &dir; // where the language files are read from
     LabelMarks &marks;
     const CheckMutes &mutes;
     const CheckOptions &options;
@@ -156,12 +159,26 @@ std::string chunkText()
     return text;
 }
 
+// Reads the language file of column `c` into the grid, in the memory of `room`.
+void readColumn(const Context &x, int c, LabelGrid::LoadedColumn &room)
+{
+    const std::string path = x.dir + x.grid.fileName(c);
+    // As the load reads files: one that links out of the folder is not read.
+    if (!FilePath::linksStayIn(path, x.dir) || !FileReader::readInto(path, room.bytes).ok())
+        room.bytes.clear();
+    SilentProgress quiet;
+    x.grid.adoptColumn(c,
+                       LabelLoader::ReadLanguageColumn(std::move(room), x.grid.rowCount(), quiet));
+}
+
 // The findings of the language file of column `c`, appended to `text`; `full` is called
-// whenever `text` has grown to kChunk, to take it and leave a text to go on with.
+// whenever `text` has grown to kChunk, to take it and leave a text to go on with. The file is
+// read in `room`, which gets its memory back after.
 template <class Full>
 void printColumn(const Context &x, int c, TextChecks &checks, std::string &text,
-                 CheckTotals &totals, Full &&full)
+                 CheckTotals &totals, LabelGrid::LoadedColumn &room, Full &&full)
 {
+    readColumn(x, c, room);
     const LabelGrid &grid = x.grid;
     LabelMarks &marks = x.marks;
     Printer printer(x.mutes, x.options, text, totals);
@@ -230,6 +247,7 @@ void printColumn(const Context &x, int c, TextChecks &checks, std::string &text,
     if (extra > 0)
         printer.finding(file, firstExtra, {}, column, Check::Order,
                         plural(extra, "entry", "entries") + " past the last French label");
+    room = x.grid.releaseColumn(c);
 }
 
 int threadCount(const CheckOptions &options)
@@ -249,9 +267,9 @@ std::string CheckReport::escaped(std::string_view text)
     return out;
 }
 
-CheckTotals CheckReport::print(const LabelGrid &grid, LabelMarks &marks, const CheckMutes &mutes,
+CheckTotals CheckReport::print(LabelGrid &grid, LabelMarks &marks, const CheckMutes &mutes,
                                const CheckOptions &options, std::ostream &out,
-                               const std::vector<std::string> &unread)
+                               const std::string &dir, const std::vector<std::string> &unread)
 {
     CheckTotals totals;
     const int rows = grid.rowCount();
@@ -299,17 +317,18 @@ CheckTotals CheckReport::print(const LabelGrid &grid, LabelMarks &marks, const C
         for (std::size_t r = k * kSlice; r < std::min(sides.size(), (k + 1) * kSlice); ++r)
             sides[r] = TextChecks::frenchSide(grid.itemText(static_cast<int>(r), 1));
     });
-    const Context context{grid, marks, mutes, options, frenchLines, sides};
+    const Context context{grid, dir, marks, mutes, options, frenchLines, sides};
     const int threads = std::min(threadCount(options), static_cast<int>(columns.size()));
     if (threads <= 1) {
         TextChecks checks = marks.textChecks();
         std::string text = chunkText();
+        LabelGrid::LoadedColumn room;
         const auto write = [&](std::string &t) {
             out << t;
             t.clear();
         };
         for (const int c : columns) {
-            printColumn(context, c, checks, text, totals, write);
+            printColumn(context, c, checks, text, totals, room, write);
             write(text);
         }
         return totals;
@@ -330,6 +349,7 @@ CheckTotals CheckReport::print(const LabelGrid &grid, LabelMarks &marks, const C
     const auto work = [&] {
         TextChecks checks = marks.textChecks();
         std::string text = chunkText(); // goes on with the next file once one is handed on
+        LabelGrid::LoadedColumn room;
         for (std::size_t k; (k = next++) < parts.size();) {
             const auto hand = [&](std::string &t, bool last) {
                 {
@@ -346,7 +366,7 @@ CheckTotals CheckReport::print(const LabelGrid &grid, LabelMarks &marks, const C
                 more.notify_one();
             };
             CheckTotals found;
-            printColumn(context, columns[k], checks, text, found,
+            printColumn(context, columns[k], checks, text, found, room,
                         [&](std::string &t) { hand(t, false); });
             parts[k].totals = found; // read once `done` is seen, under the lock
             hand(text, true);
@@ -406,6 +426,9 @@ std::optional<CheckTotals> CheckReport::run(const std::string &dir, const CheckO
     SilentProgress progress;
     LabelLoader loader(grid, progress, fs);
     loader.setThreads(threadCount(options));
+    // The language files are read for the code page only: each is read again when its turn
+    // comes, so that a few are in memory at once, not all.
+    loader.keepOnly([](std::string_view) { return false; });
     const LoadResult loaded = loader.LoadAllLabels(dir);
     if (!loaded.loaded)
         return totals;
@@ -418,7 +441,7 @@ std::optional<CheckTotals> CheckReport::run(const std::string &dir, const CheckO
     CheckMutes mutes;
     if (const Result r = mutes.read(dir); !r.ok())
         err << escaped(r.path()) << ": cannot be read; no check is muted\n";
-    add(totals, print(grid, marks, mutes, options, out, unread));
+    add(totals, print(grid, marks, mutes, options, out, dir, unread));
     return totals;
 }
 

@@ -47,9 +47,11 @@ class CheckReport
 public:
     /// Every finding over `grid`, file by file in column order; `marks` has the French file
     /// indexed (`indexFrench`) and gets the language cells' marks as each file is walked.
-    /// The columns of the files named in `unread` (which could not be read) are left out.
-    static CheckTotals print(const LabelGrid &grid, LabelMarks &marks, const CheckMutes &mutes,
-                             const CheckOptions &options, std::ostream &out,
+    /// The language columns are empty: each file is read from `dir` when its turn comes,
+    /// into the memory of the file before, and given back once walked. The columns of the
+    /// files named in `unread` (which could not be read) are left out.
+    static CheckTotals print(LabelGrid &grid, LabelMarks &marks, const CheckMutes &mutes,
+                             const CheckOptions &options, std::ostream &out, const std::string &dir,
                              const std::vector<std::string> &unread = {});
     /// Loads the label folder `dir` (ending in "/") as the window does, then prints it.
     /// Nothing when the folder cannot be listed whole (the message goes to `err`).

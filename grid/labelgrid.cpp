@@ -121,6 +121,15 @@ void LabelGrid::adoptColumn(int column, LoadedColumn &&loaded)
     c.garbage = 0;
 }
 
+LabelGrid::LoadedColumn LabelGrid::releaseColumn(int column)
+{
+    Column &c = m_columns.at(static_cast<std::size_t>(column));
+    LoadedColumn out{std::move(c.arena), std::move(c.cells)};
+    c.edits = ByteBuffer();
+    c.garbage = 0;
+    return out;
+}
+
 void LabelGrid::reserveRows(std::size_t rows)
 {
     for (std::size_t k = 0; k < m_columns.size() && k < 2; ++k)

@@ -102,6 +102,10 @@ public:
         CellSpans cells; // spans into `bytes`, row by row
     };
     void adoptColumn(int column, LoadedColumn &&loaded);
+    /// Gives a column's loaded bytes and cells back, leaving it empty (a check of many files
+    /// reads each into the memory of the one before). Only the column itself is touched:
+    /// columns can be adopted and given back on threads of their own.
+    LoadedColumn releaseColumn(int column);
 
 private:
     struct Column
