@@ -102,6 +102,14 @@ TEST(CheckReport, RepeatedIdsAndFilesThatCannotBeRead)
     TempDir none;
     none.write("english.lan", "A=1\n");
     EXPECT_EQ(check(none).text, "french.lan: error: not found [order]\n");
+
+    // A language file that links out of the folder is not read, as the window reads none.
+    TempDir in, out;
+    in.write("french.lan", "[Label]\nA=1\n");
+    out.write("english.lan", "[Label]\nA=one one\n");
+    std::filesystem::create_symlink(out.file("english.lan"), in.file("english.lan"));
+    EXPECT_EQ(check(in).text, "english.lan:1: error: 1 label missing at the end (french.lan has "
+                              "1 entries, english.lan has 0) [order]\n");
 }
 
 TEST(CheckReport, TextFindingsMutingSeverityAndEscapedNames)
