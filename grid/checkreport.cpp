@@ -159,16 +159,17 @@ std::string chunkText()
     return text;
 }
 
-// Reads the language file of column `c` into the grid, in the memory of `room`.
+// Reads the language file of column `c` into the grid, in the memory of `room`; its cells
+// are set as its lines are walked.
 void readColumn(const Context &x, int c, LabelGrid::LoadedColumn &room)
 {
     const std::string path = x.dir + x.grid.fileName(c);
     // As the load reads files: one that links out of the folder is not read.
     if (!FilePath::linksStayIn(path, x.dir) || !FileReader::readInto(path, room.bytes).ok())
         room.bytes.clear();
-    SilentProgress quiet;
-    x.grid.adoptColumn(c,
-                       LabelLoader::ReadLanguageColumn(std::move(room), x.grid.rowCount(), quiet));
+    room.cells.resize(0);
+    room.cells.reserve(static_cast<std::size_t>(x.grid.rowCount()));
+    x.grid.adoptColumn(c, std::move(room));
 }
 
 // The findings of the language file of column `c`, appended to `text`; `full` is called
@@ -186,7 +187,8 @@ void printColumn(const Context &x, int c, TextChecks &checks, std::string &text,
     const std::string &frenchFile = grid.fileName(1);
     const std::string &file = grid.fileName(c);
     const std::string_view column = grid.header(c).value_or("");
-    EntryCursor cursor(grid.columnBytes(c));
+    const std::string_view bytes = grid.columnBytes(c);
+    EntryCursor cursor(bytes);
     Entry e;
     std::vector<TextChecks::Finding> found;
     std::size_t lastLine = 0;
@@ -196,8 +198,13 @@ void printColumn(const Context &x, int c, TextChecks &checks, std::string &text,
             full(text);
         // A file in step holds the row's ID on its next line, most often spelt as French
         // spells it: known by its first bytes.
-        if (!cursor.nextIs(Blanks::trim(grid.itemText(r, 0)), e) && !cursor.next(e))
+        const bool expected = cursor.nextIs(Blanks::trim(grid.itemText(r, 0)), e);
+        if (!expected && !cursor.next(e))
             break;
+        // The row's cell is the line's text: the walk is the file's one parse.
+        if (expected)
+            e.value = Blanks::trim(bytes.substr(e.eq + 1, e.end - e.eq - 1));
+        x.grid.setLoadedCell(r, c, e.value);
         const MarkSet m = marks.markLine(r, c, e.key, e.inLabel, checks, found);
         lastLine = e.line;
         const std::string_view id = Blanks::trim(grid.itemText(r, 0));

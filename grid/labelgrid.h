@@ -108,7 +108,9 @@ public:
     LoadedColumn releaseColumn(int column);
 
 private:
-    struct Column
+    // A column on cache lines of its own: a check fills several columns at once, one a
+    // thread, and a column's cell count changes with every line.
+    struct alignas(64) Column
     {
         std::string header;
         std::string fileName;
