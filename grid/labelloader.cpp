@@ -63,15 +63,8 @@ void LabelLoader::LoadLanguageColumn(ByteBuffer &&bytes, int column)
 LabelGrid::LoadedColumn LabelLoader::ReadLanguageColumn(ByteBuffer &&bytes, int rows,
                                                         LoadProgress &progress)
 {
-    return ReadLanguageColumn(LabelGrid::LoadedColumn{std::move(bytes), {}}, rows, progress);
-}
-
-LabelGrid::LoadedColumn LabelLoader::ReadLanguageColumn(LabelGrid::LoadedColumn &&room, int rows,
-                                                        LoadProgress &progress)
-{
     progress.SetProgressPos(0);
-    LabelGrid::LoadedColumn out = std::move(room);
-    out.cells.resize(0);
+    LabelGrid::LoadedColumn out{std::move(bytes), {}};
     const std::string_view text = out.bytes.view();
     // One cell per row: room for them all at once, not by doubling.
     out.cells.reserve(static_cast<std::size_t>(std::max(rows, 0)));

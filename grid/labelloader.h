@@ -63,9 +63,6 @@ public:
     /// LoadLanguageColumn puts in a grid, made without one.
     static LabelGrid::LoadedColumn ReadLanguageColumn(ByteBuffer &&bytes, int rows,
                                                       LoadProgress &progress);
-    /// The same from `room.bytes`, the cells made in the memory of `room.cells` (emptied).
-    static LabelGrid::LoadedColumn ReadLanguageColumn(LabelGrid::LoadedColumn &&room, int rows,
-                                                      LoadProgress &progress);
 
     /// The most rows the table takes; a French file of more labels is refused whole. Lower
     /// only to try the refusal.
