@@ -1,5 +1,6 @@
 #include "textchecks.h"
 
+#include "asciifold.h"
 #include "placeholders.h"
 
 #include <algorithm>
@@ -489,9 +490,19 @@ std::string masked(std::string_view s)
     return std::string(m);
 }
 
+// `before`, `s` in double quotes and `after`, made at once: messages are made for many
+// thousand texts.
+std::string quoted(std::string_view before, std::string_view s, std::string_view after = {})
+{
+    std::string out;
+    out.reserve(before.size() + s.size() + after.size() + 2);
+    out.append(before).append(1, '"').append(s).append(1, '"').append(after);
+    return out;
+}
+
 std::string quoted(std::string_view s)
 {
-    return "\"" + std::string(s) + "\"";
+    return quoted({}, s);
 }
 
 std::array<int, 4> escapeCounts(std::string_view s)
@@ -578,12 +589,17 @@ std::size_t count(std::string_view s, std::string_view what)
     return n;
 }
 
+void lowerAscii(std::string &s)
+{
+    for (char &c : s)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+}
+
 std::string asciiLower(std::string_view s)
 {
     std::string out(s);
-    for (char &c : out)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
+    lowerAscii(out);
     return out;
 }
 
@@ -766,9 +782,9 @@ std::string TextChecks::punctuationOf(std::string_view f, std::string_view t,
     };
     if (const std::string_view fe = ending(f, frenchUtf8), te = ending(t, translationUtf8);
         fe != te)
-        add(fe.empty()   ? "ends with " + quoted(te) + " where French has no ending mark"
-            : te.empty() ? "no ending mark where French ends with " + quoted(fe)
-                         : "ends with " + quoted(te) + " where French ends with " + quoted(fe));
+        add(fe.empty()   ? quoted("ends with ", te, " where French has no ending mark")
+            : te.empty() ? quoted("no ending mark where French ends with ", fe)
+                         : quoted("ends with ", te, " where French ends with ") + quoted(fe));
     if (!stops)
         return out; // nothing for the rest to find
     if (column != "FRENCH") {
@@ -781,7 +797,7 @@ std::string TextChecks::punctuationOf(std::string_view f, std::string_view t,
                     : std::pair<char32_t, std::size_t>(static_cast<unsigned char>(t[i]), 1);
             if (isBlank(c) && i + n < t.size() &&
                 (t[i + n] == ':' || t[i + n] == ';' || t[i + n] == '!' || t[i + n] == '?')) {
-                add("a space before " + quoted(t.substr(i + n, 1)));
+                add(quoted("a space before ", t.substr(i + n, 1)));
                 break;
             }
             i += n;
@@ -900,7 +916,7 @@ enum : unsigned char
     kDigitByte = 2,
 };
 
-// Pairs that the language writes on purpose ("I had had", "die die"); `word` lower case.
+// Pairs that the language writes on purpose ("I had had", "die die"), in any letter case.
 bool allowedTwice(std::string_view column, std::string_view word)
 {
     static constexpr std::array<std::pair<std::string_view, std::string_view>, 8> kAllowed{{
@@ -913,8 +929,9 @@ bool allowedTwice(std::string_view column, std::string_view word)
         {"FRENCH", "vous"},
         {"FRENCH", "nous"},
     }};
-    return std::find(kAllowed.begin(), kAllowed.end(),
-                     std::pair<std::string_view, std::string_view>(column, word)) != kAllowed.end();
+    return std::any_of(kAllowed.begin(), kAllowed.end(), [&](const auto &allowed) {
+        return allowed.first == column && AsciiFold::equal(allowed.second, word);
+    });
 }
 
 constexpr std::array<unsigned char, 256> kWordBytes = [] {
@@ -1115,7 +1132,7 @@ QuickRepeat quickRepeat(std::string_view m, std::string_view column, std::string
             if (amp || prevAmp)
                 return QuickRepeat::Unsure;
             word = m.substr(begin, end - begin);
-            if (!allowedTwice(column, asciiLower(word)))
+            if (!allowedTwice(column, word))
                 return QuickRepeat::Found;
         }
         prev = true;
@@ -1165,7 +1182,7 @@ std::string TextChecks::repeatedOf(std::string_view translation, std::string_vie
                         [](char c) { return isDigit(static_cast<unsigned char>(c)); }) ||
             allowedTwice(column, a))
             return true;
-        out = quoted(a) + " twice in a row";
+        out = quoted({}, a, " twice in a row");
         return false;
     });
     return out;
@@ -1353,11 +1370,11 @@ void TextChecks::compare(std::string_view frenchBytes, std::string_view translat
         std::string_view word;
         const QuickRepeat quick = asRead ? quickRepeat<Windows1252Reading>(tm, column, word)
                                          : quickRepeat<Utf8Reading>(tm, column, word);
-        if (quick == QuickRepeat::Found)
-            add(Check::Repeated,
-                quoted(asciiLower(asRead ? m_codec.toUtf8(word) : std::string(word))) +
-                    " twice in a row");
-        else if (quick == QuickRepeat::Unsure)
+        if (quick == QuickRepeat::Found) {
+            std::string lower = asRead ? m_codec.toUtf8(word) : std::string(word);
+            lowerAscii(lower);
+            add(Check::Repeated, quoted({}, lower, " twice in a row"));
+        } else if (quick == QuickRepeat::Unsure)
             add(Check::Repeated,
                 repeatedOf(translation(), asRead ? translationMask() : tm, column));
     }
