@@ -74,6 +74,9 @@ bool samePlainText(std::string_view a, std::string_view b)
 // group before them, and a change refreshes at most this many rows of a group.
 constexpr int kSameTextWalk = 64;
 
+// How many rows ahead the hash slots of the French IDs and texts are fetched while indexing.
+constexpr int kFetchAhead = 8;
+
 } // namespace
 
 LabelMarks::LabelMarks(const LabelGrid &grid) : m_grid(grid)
@@ -203,6 +206,9 @@ bool LabelMarks::computeSome(int rows)
             // writer finds it: its first line in the [Label] sections.
             Cursor &cursor = m_cursors[1];
             for (int r = m_next; r < end; ++r) {
+                if (r + kFetchAhead < end) // (as the texts' slots are, below)
+                    __builtin_prefetch(&m_ids[foldedHash(m_grid.itemText(r + kFetchAhead, 0)) &
+                                              (m_ids.size() - 1)]);
                 nextEntry(m_grid.columnBytes(1), cursor.pos, cursor.inScope);
                 if (!cursor.inScope) {
                     set(r, 1, Mark::OtherSection);
@@ -278,7 +284,14 @@ void LabelMarks::indexFrench()
     std::thread texts([this] {
         std::size_t pos = LabelReader::bomLength(m_grid.columnBytes(1));
         bool inScope = true;
+        std::string buffer;
         for (int r = 0; r < m_grid.rowCount(); ++r) {
+            // The slot of a text some rows on is fetched while this one is grouped: at a
+            // million rows the table is far larger than the caches.
+            if (r + kFetchAhead < m_grid.rowCount())
+                __builtin_prefetch(&m_texts[ProfileEdit::hashOf(plainText(
+                                                m_grid.itemText(r + kFetchAhead, 1), buffer)) &
+                                            (m_texts.size() - 1)]);
             nextEntry(m_grid.columnBytes(1), pos, inScope);
             if (inScope)
                 groupFrenchText(r);
