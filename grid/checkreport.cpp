@@ -436,6 +436,7 @@ std::optional<CheckTotals> CheckReport::run(const std::string &dir, const CheckO
     // The language files are read for the code page only: each is read again when its turn
     // comes, so that a few are in memory at once, not all.
     loader.keepOnly([](std::string_view) { return false; });
+    loader.setNotesWanted(false);
     const LoadResult loaded = loader.LoadAllLabels(dir);
     if (!loaded.loaded)
         return totals;

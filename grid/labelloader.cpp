@@ -107,12 +107,18 @@ LoadResult LabelLoader::LoadAllLabels(const std::string &dir)
         std::string_view readOnly; // why its text cannot be written, if it cannot
     };
     std::vector<ByteBuffer> scratch(static_cast<std::size_t>(std::max(m_threads, 1)));
+    const auto kept = [&](const LabelFileEntry &e) {
+        return !m_keep || LabelDirectory::isFrench(e.name) || m_keep(e.name);
+    };
+    // Without their notes wanted, the files not kept are read for the code page only while
+    // it is open: once a kept file is not UTF-8, the run is Windows-1252 whatever they hold.
+    bool settled = false;
     const auto read = [&](const LabelFileEntry &e, int thread,
                           const std::function<void()> &between) {
         Read r;
-        ByteBuffer &into = !m_keep || LabelDirectory::isFrench(e.name) || m_keep(e.name)
-                               ? r.bytes
-                               : scratch[static_cast<std::size_t>(thread)];
+        if (settled && !kept(e))
+            return r; // neither kept nor looked at: says nothing of the code page
+        ByteBuffer &into = kept(e) ? r.bytes : scratch[static_cast<std::size_t>(thread)];
         if (&into == &r.bytes) {
             FileBuffer c = FileReader::readBuffer(dir + e.name, between);
             r.result = std::move(c.result);
@@ -125,13 +131,21 @@ LoadResult LabelLoader::LoadAllLabels(const std::string &dir)
         r.readOnly = LabelEncoding::whyReadOnly(bytes);
         return r;
     };
-    // With threads, the files are read at once first, each on whichever thread is free.
     std::vector<std::optional<Read>> early(entries.size());
+    const auto readable = [&](const LabelFileEntry &e) {
+        return e.kind == LabelFileEntry::Kind::File && FilePath::linksStayIn(dir + e.name, dir);
+    };
+    if (m_keep && !m_notes)
+        for (std::size_t i = 0; i < entries.size(); ++i)
+            if (readable(entries[i]) && kept(entries[i])) {
+                early[i] = read(entries[i], 0, keepPainted);
+                settled = settled || !early[i]->evidence.utf8;
+            }
+    // With threads, the files are read at once first, each on whichever thread is free.
     if (m_threads > 1) {
         std::vector<std::size_t> wanted;
         for (std::size_t i = 0; i < entries.size(); ++i)
-            if (entries[i].kind == LabelFileEntry::Kind::File &&
-                FilePath::linksStayIn(dir + entries[i].name, dir))
+            if (!early[i] && readable(entries[i]))
                 wanted.push_back(i);
         inParallel(m_threads, wanted.size(), [&](std::size_t k, int thread) {
             early[wanted[k]] = read(entries[wanted[k]], thread, {});

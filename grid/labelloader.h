@@ -71,6 +71,9 @@ public:
     /// code page and their notes, but their columns stay empty: a command that needs one
     /// language of many holds only that one in memory.
     void keepOnly(std::function<bool(std::string_view fileName)> keep) { m_keep = std::move(keep); }
+    /// With `false`, the notes (LoadResult::readOnly) of the files keepOnly leaves out are
+    /// not wanted: once the kept files settle the code page, those files are not read at all.
+    void setNotesWanted(bool wanted) { m_notes = wanted; }
 
     /// Reads the files, and parses the language files beside the French one, on `threads`
     /// threads; the progress hears only the start of each file. For a command's load.
@@ -85,6 +88,7 @@ private:
     int m_frenchLines = -1; // CountLabelLines of the French file, once LoadAllLabels has it
     std::size_t m_rowLimit = INT_MAX - 1; // rows are counted in int
     std::function<bool(std::string_view)> m_keep;
+    bool m_notes = true;
     int m_threads = 1;
 };
 
