@@ -164,7 +164,9 @@ std::string chunkText()
 void readColumn(const Context &x, int c, LabelGrid::LoadedColumn &room)
 {
     const std::string path = x.dir + x.grid.fileName(c);
-    // As the load reads files: one that links out of the folder is not read.
+    // As the load reads files: one that links out of the folder is not read. (Emptied first,
+    // the buffer keeps its memory but does not copy the file before when it grows.)
+    room.bytes.clear();
     if (!FilePath::linksStayIn(path, x.dir) || !FileReader::readInto(path, room.bytes).ok())
         room.bytes.clear();
     room.cells.resize(0);

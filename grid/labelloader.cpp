@@ -124,6 +124,7 @@ LoadResult LabelLoader::LoadAllLabels(const std::string &dir)
             r.result = std::move(c.result);
             r.bytes = std::move(c.bytes);
         } else {
+            into.clear(); // (the file before is not copied when the buffer grows)
             r.result = FileReader::readInto(dir + e.name, into);
         }
         const std::string_view bytes = r.result.ok() ? into.view() : std::string_view{};
