@@ -116,10 +116,11 @@ LoadResult LabelLoader::LoadAllLabels(const std::string &dir)
     const auto read = [&](const LabelFileEntry &e, int thread,
                           const std::function<void()> &between) {
         Read r;
-        if (settled && !kept(e))
+        const bool keep = kept(e);
+        if (settled && !keep)
             return r; // neither kept nor looked at: says nothing of the code page
-        ByteBuffer &into = kept(e) ? r.bytes : scratch[static_cast<std::size_t>(thread)];
-        if (&into == &r.bytes) {
+        ByteBuffer &into = keep ? r.bytes : scratch[static_cast<std::size_t>(thread)];
+        if (keep) {
             FileBuffer c = FileReader::readBuffer(dir + e.name, between);
             r.result = std::move(c.result);
             r.bytes = std::move(c.bytes);

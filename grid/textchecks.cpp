@@ -592,15 +592,7 @@ std::size_t count(std::string_view s, std::string_view what)
 void lowerAscii(std::string &s)
 {
     for (char &c : s)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-}
-
-std::string asciiLower(std::string_view s)
-{
-    std::string out(s);
-    lowerAscii(out);
-    return out;
+        c = static_cast<char>(AsciiFold::fold(c));
 }
 
 bool hasDigit(std::string_view s)
@@ -1177,7 +1169,8 @@ std::string TextChecks::repeatedOf(std::string_view translation, std::string_vie
         previousEnd = end;
         if (!twice)
             return true;
-        const std::string a = asciiLower(plainWord(word));
+        std::string a = plainWord(word);
+        lowerAscii(a);
         if (std::all_of(a.begin(), a.end(),
                         [](char c) { return isDigit(static_cast<unsigned char>(c)); }) ||
             allowedTwice(column, a))

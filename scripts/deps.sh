@@ -6,9 +6,9 @@ packages=(cmake ninja-build g++ qt6-base-dev libgl-dev libgtest-dev libgmock-dev
           libbenchmark-dev xvfb
           # the exchange formats: XML, writing and reading workbooks
           libexpat1-dev libxlsxwriter-dev libminizip-dev pkg-config
-          # spelling: the library and the six languages' dictionaries
           # the command line's allocator
           libjemalloc-dev
+          # spelling: the library and the six languages' dictionaries
           libhunspell-dev hunspell-fr hunspell-en-us hunspell-en-gb hunspell-it hunspell-es hunspell-de-de
           hunspell-pt-pt
           xauth fonts-dejavu-core
